@@ -1,0 +1,1 @@
+namespace sunvane { int appLinked = 1; }

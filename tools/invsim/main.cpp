@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("invsim: not built yet"); return 1; }

@@ -1,0 +1,1 @@
+namespace invsim { int linked = 1; }
