@@ -1,1 +1,0 @@
-namespace sunvane { int appLinked = 1; }
