@@ -402,8 +402,7 @@ bool TIniFile::Store(const std::vector<Line>& lines)
     const QString failed = QStringLiteral("Unable to write to %1").arg(path_);
     QFileInfo info(path_);
     // A file without any write permission is read-only for the program, whoever runs it.
-    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther
-                                         | QFile::WriteUser;
+    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (!info.isFile() || !info.isWritable() || !(info.permissions() & writeBits)) {
         error_ = failed;
         return false;
@@ -417,7 +416,11 @@ bool TIniFile::Store(const std::vector<Line>& lines)
     // the old file whole; write in place only where the folder does not allow the copy.
     QSaveFile out(info.isSymLink() ? info.canonicalFilePath() : path_);
     out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit()) {
+    // Unbuffered, so that a short write is seen here: a buffered QSaveFile can commit a file
+    // that its final flush wrote only in part.
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(data) != data.size()
+        || out.error() != QFileDevice::NoError || !out.commit()) {
+        out.cancelWriting();
         error_ = failed;
         return false;
     }
