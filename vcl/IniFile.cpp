@@ -2,10 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QStringDecoder>
 
+#include <cerrno>
 #include <charconv>
+#include <cstdio>
+#include <unistd.h>
 #include <cstdint>
 #include <string>
 
@@ -164,6 +167,37 @@ QString Decode(const QByteArray& raw)
 bool HasLineBreak(const QString& s)
 {
     return s.contains(u'\n') || s.contains(u'\r');
+}
+
+// Writes a copy beside the file and renames it over the file, so that a failed write (a full
+// disk) leaves the old file whole and a reader never sees half a file. Only where the folder
+// does not allow the copy is the file rewritten in place. No sync to disk on every key: the
+// layout save writes hundreds of keys in a row.
+bool WriteWhole(const QString& target, const QByteArray& data, QFile::Permissions permissions)
+{
+    QTemporaryFile tmp(target + QStringLiteral(".XXXXXX"));
+    if (tmp.open()) {
+        // Unbuffered, so that a short write is seen here and not in a later flush.
+        const int fd = tmp.handle();
+        qsizetype done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;   // the temporary file removes itself
+            done += n;
+        }
+        const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                            | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+                                            | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        tmp.setPermissions(permissions & modeBits);
+        if (::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
+            return false;
+        tmp.setAutoRemove(false);
+        return true;
+    }
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return false;
+    return out.write(data) == data.size() && out.flush();
 }
 
 } // namespace
@@ -412,15 +446,8 @@ bool TIniFile::Store(const std::vector<Line>& lines)
         data += l.raw;
         data += l.ending;
     }
-    // Write a copy beside the file and swap it in, so that a failed write (a full disk) leaves
-    // the old file whole; write in place only where the folder does not allow the copy.
-    QSaveFile out(info.isSymLink() ? info.canonicalFilePath() : path_);
-    out.setDirectWriteFallback(true);
-    // Unbuffered, so that a short write is seen here: a buffered QSaveFile can commit a file
-    // that its final flush wrote only in part.
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(data) != data.size()
-        || out.error() != QFileDevice::NoError || !out.commit()) {
-        out.cancelWriting();
+    const QString target = info.isSymLink() ? info.canonicalFilePath() : path_;
+    if (!WriteWhole(target, data, info.permissions())) {
         error_ = failed;
         return false;
     }
