@@ -2,6 +2,10 @@
 
 #include "vcl/IniFile.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -234,4 +238,135 @@ int DecodeScaleDescriptor(int descriptor, const int* mode, int* IdcDivisor, int*
     if (IacDivisor) *IacDivisor = iac;
     if (VoltageDivisor) *VoltageDivisor = volt;
     return 0;
+}
+
+QString ProgramFolder()
+{
+    const QString home = qEnvironmentVariable("SUNVANE_HOME");
+    QString folder;
+    if (!home.isEmpty()) folder = home;
+    else if (QCoreApplication::instance()) folder = QCoreApplication::applicationDirPath();
+    else folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+    folder = QDir::cleanPath(QDir(folder).absolutePath());
+    return folder;
+}
+
+int UnicodeToAnsiBuf(std::string& buffer, const QString& text)
+{
+    buffer = text.toStdString();
+    return 0;
+}
+
+int UnicodeToAnsiBuf2(const QString& text, std::string& buffer)
+{
+    return UnicodeToAnsiBuf(buffer, text);
+}
+
+int CopyFirstWord(std::string& dest, const QString& text)
+{
+    constexpr std::size_t kMax = 200;
+    const std::string all = text.toStdString();
+    std::size_t n = 0;
+    while (n < all.size() && n < kMax && all[n] != '\0' && all[n] != '\r' && all[n] != ' ') ++n;
+    // Never end inside a multi-byte character.
+    if (n == kMax && n < all.size())
+        while (n > 0 && (static_cast<unsigned char>(all[n]) & 0xC0) == 0x80) --n;
+    dest.assign(all, 0, n);
+    return static_cast<int>(n);
+}
+
+int ContainsText(const std::string& text, const std::string& pattern)
+{
+    if (pattern.empty() || text.empty()) return 0;
+    return text.find(pattern) != std::string::npos ? 1 : 0;
+}
+
+int SplitText(const std::string& text, char separator, std::vector<WebReqStr>& tokens)
+{
+    tokens.clear();
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != separator) continue;
+        tokens.push_back({text.substr(start, i - start), static_cast<int>(i - start)});
+        start = i + 1;
+    }
+    if (start < text.size())
+        tokens.push_back({text.substr(start), static_cast<int>(text.size() - start)});
+    return 0;
+}
+
+int FunctionCodeOfIndex(int index)
+{
+    switch (index) {
+    case 0: return 1;
+    case 1: return 4;
+    case 2: return 3;
+    default: return -1;
+    }
+}
+
+int TestFlagBit(std::uint16_t descriptor, int value)
+{
+    int bit = -1;
+    for (int b = 14; b >= 0; --b)
+        if (descriptor & (1u << b)) {
+            bit = b;
+            break;
+        }
+    if (bit < 0) return 0;
+    const bool isSet = (static_cast<unsigned>(value) >> bit) & 1u;
+    const bool wantSet = (descriptor & 0x8000u) != 0;
+    return isSet == wantSet ? 1 : 0;
+}
+
+int BuildFoundIdList(int (&list)[FoundIdListSize], const int (&IdFound)[SlaveIdTableSize],
+                     const int (&IdBaudCode)[SlaveIdTableSize])
+{
+    int count = 0;
+    for (int id = 1; id <= 254; ++id) {
+        if (IdFound[id] != id) continue;
+        list[1 + count] = id;
+        list[256 + count] = IdBaudCode[id];
+        ++count;
+    }
+    list[0] = count;
+    list[511] = 0;
+    return 0;
+}
+
+int EnsureDirectory(const QString& path)
+{
+    if (!path.isEmpty() && !QFileInfo(path).isDir()) QDir().mkdir(path);
+    return 0;
+}
+
+int EnsureDirectory(const std::string& path)
+{
+    return EnsureDirectory(QString::fromStdString(path));
+}
+
+int EnsureDirectory(const char* path)
+{
+    return EnsureDirectory(QString::fromUtf8(path ? path : ""));
+}
+
+void ListModeFoldersIn(const QString& folder, QString (&names)[20])
+{
+    for (QString& n : names) n.clear();
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists()) return;
+    const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks,
+                                                    QDir::Name | QDir::IgnoreCase);
+    int stored = 0;
+    for (const QFileInfo& e : entries) {
+        if (stored == 20) break;
+        if (e.fileName().startsWith(u'.')) continue;
+        if (!QFileInfo(QDir(e.filePath()).filePath(ModeSettingsFileName)).isFile()) continue;
+        names[stored++] = e.fileName();
+    }
+}
+
+void ListModeFolders(QString (&names)[20])
+{
+    ListModeFoldersIn(ProgramFolder(), names);
 }

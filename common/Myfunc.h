@@ -61,3 +61,80 @@ QString PowerFactorText(unsigned code);
 // all five outputs that are given and returns 0.
 int DecodeScaleDescriptor(int descriptor, const int* mode, int* IdcDivisor, int* PowerMultiplier,
                           int* EnergyMultiplier, int* IacDivisor, int* VoltageDivisor);
+
+// ---------------------------------------------------------------------------------------------
+// Small utilities
+
+// The program folder: the folder named by the environment variable SUNVANE_HOME when it is set
+// and not empty, else the folder of the program file. Absolute, without a trailing "/".
+// Every file of the program ("profile", mode folders, "DataLog", ...) is found below it.
+QString ProgramFolder();
+
+// The text as 8-bit (UTF-8) text in the buffer; an empty text gives an empty buffer. Returns 0.
+int UnicodeToAnsiBuf(std::string& buffer, const QString& text);
+int UnicodeToAnsiBuf2(const QString& text, std::string& buffer);
+
+// The first word of text (up to the first NUL, carriage return or blank, at most 200 bytes of
+// UTF-8, never a split character) into dest. Returns the number of bytes copied.
+int CopyFirstWord(std::string& dest, const QString& text);
+
+// 1 when pattern occurs in text, else 0; an empty pattern or text never matches.
+int ContainsText(const std::string& text, const std::string& pattern);
+
+// One token of a split text and its length.
+struct WebReqStr {
+    std::string Text;
+    int Length = 0;
+};
+// Clears tokens and fills it with the pieces of text between separators: two separators in a
+// row give an empty token, a leading one an empty first token, a trailing one no token, an
+// empty text none. Tokens have no length limit. Returns 0.
+int SplitText(const std::string& text, char separator, std::vector<WebReqStr>& tokens);
+
+// Register-type list index ("Coil", "IR", "HR") to the reading function code: 1, 4, 3, else -1.
+int FunctionCodeOfIndex(int index);
+
+// Tests the highest set bit among bits 0..14 of descriptor in value: bit 15 of the descriptor
+// set asks for the bit set, clear asks for it clear. 0 when no bit 0..14 is set.
+int TestFlagBit(std::uint16_t descriptor, int value);
+
+// First row from 1 whose cell in column 0 equals text exactly; 0 when none (row 0, the
+// heading, never matches). Works with the kit's TStringGrid (Cells(col, row), RowCount()).
+template <class Grid>
+int FindGridRow(const QString& text, const Grid& grid)
+{
+    for (int row = 1; row < grid.RowCount(); ++row)
+        if (grid.Cells(0, row) == text) return row;
+    return 0;
+}
+template <class Grid>
+int FindGridRow(const QString& text, const Grid* grid)
+{
+    return grid ? FindGridRow(text, *grid) : 0;
+}
+
+// Size of the slave-ID tables of the link object: every 8-bit ID indexes them safely.
+constexpr int SlaveIdTableSize = 256;
+// Size of the found-ID list: [0] count n, [1..n] the IDs found in ascending order,
+// [256..255+n] their bit-rate codes, [511] 0.
+constexpr int FoundIdListSize = 512;
+// Fills list from the scan tables (IdFound[i] == i when ID i answered; IdBaudCode[i] its
+// bit-rate code) for the IDs 1..254. Entries beyond the count keep their values. Returns 0.
+int BuildFoundIdList(int (&list)[FoundIdListSize], const int (&IdFound)[SlaveIdTableSize],
+                     const int (&IdBaudCode)[SlaveIdTableSize]);
+
+// Creates the folder (one level) when it does not exist; a failure is not reported. Returns 0.
+int EnsureDirectory(const QString& path);
+int EnsureDirectory(const std::string& path);
+int EnsureDirectory(const char* path);
+
+// The file that marks a folder of the program folder as an operating mode.
+inline const QString ModeSettingsFileName = QStringLiteral("MonitorSet.RQX");
+// Fills names with the mode folders of the program folder (sub-folders holding
+// "MonitorSet.RQX"), at most 20; the rest stay empty. The listing is in name order without
+// regard to case (as the file systems the mode folders come from list them). Only plain
+// folders count: hidden ones (names starting with "."), "." and ".." and symbolic links are
+// skipped. A missing or unreadable program folder gives 20 empty names.
+void ListModeFolders(QString (&names)[20]);
+// The same for a given folder (ListModeFolders uses the program folder).
+void ListModeFoldersIn(const QString& folder, QString (&names)[20]);
