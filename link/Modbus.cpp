@@ -1,0 +1,299 @@
+#include "link/Modbus.h"
+
+#include "common/Waits.h"
+#include "link/CommLog.h"
+#include "link/Crc.h"
+#include "link/LinkHost.h"
+#include "vcl/Services.h"
+
+#include <cstring>
+#include <exception>
+
+Modbus::Modbus(LinkHost* host)
+{
+    SetHost(host);
+}
+
+void Modbus::SetHost(LinkHost* host)
+{
+    host_ = host;
+    Com.SetHost(host);
+}
+
+LinkHost& Modbus::Host() const
+{
+    return host_ ? *host_ : DefaultLinkHost();
+}
+
+void Modbus::ResetLinkCounters()
+{
+    TxCounter = 0;
+    FailStreak = 0;
+    CrcErrors = 0;
+    NoReplyCount = 0;
+    ConnectErrors = -1;
+}
+
+void Modbus::BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc)
+{
+    // Registers are numbered from 1; the wire carries the number minus one.
+    const std::uint16_t address = static_cast<std::uint16_t>(reg - 1);
+    const std::uint16_t value = static_cast<std::uint16_t>(countOrValue);
+    std::uint8_t* f = Com.TxBuffer;
+    f[0] = SlaveId;
+    f[1] = fc;
+    f[2] = static_cast<std::uint8_t>(address >> 8);
+    f[3] = static_cast<std::uint8_t>(address & 0xFF);
+    f[4] = static_cast<std::uint8_t>(value >> 8);
+    f[5] = static_cast<std::uint8_t>(value & 0xFF);
+    const std::uint16_t crc = Crc16Modbus(f, 6);
+    f[6] = static_cast<std::uint8_t>(crc & 0xFF);
+    f[7] = static_cast<std::uint8_t>(crc >> 8);
+    TxLength = 8;
+}
+
+int Modbus::Request(int reg, int countOrValue, std::uint8_t fc)
+{
+    // A handler running inside this request's waits must not start a request of its own: it
+    // would rewrite the frame and the reply under the request in progress.
+    if (busy_) {
+        refusedInside_ = true;
+        ReplyOk = 0;
+        ReplyLength = 0;
+        return 0;
+    }
+    struct Busy {
+        Modbus& m;
+        explicit Busy(Modbus& link) : m(link) { m.busy_ = true; m.refusedInside_ = false; }
+        ~Busy() { m.busy_ = false; }
+    } busy(*this);
+
+    switch (LinkType) {
+    case LinkRs485:
+        BuildRtuFrame(reg, countOrValue, fc);
+        try {
+            if (Transact() != 0)
+                return 1;
+        } catch (const std::exception&) {
+            // One retry after a pause that blocks the window.
+            vcl::Time().Sleep(1000);
+            try {
+                if (Transact() != 0)
+                    return 1;
+            } catch (const std::exception&) {
+                return 1;
+            }
+        }
+        break;
+    case LinkWifi:
+        BuildRtuFrame(reg, countOrValue, fc);
+        if (Transact() != 0)
+            return 1;
+        break;
+    case LinkSub1g:
+        // The radio adapter carries the request as a text command; it is built here once the
+        // radio link exists. Until then nothing is sent.
+        break;
+    default:
+        break;
+    }
+
+    const std::uint8_t ok = ReplyOk;
+    const std::int32_t length = ReplyLength;
+    Host().Pump();
+    if (refusedInside_) {
+        // A refused request inside the pump cleared the verdict for its own caller; ours stands.
+        ReplyOk = ok;
+        ReplyLength = length;
+    }
+    return 0;
+}
+
+int Modbus::Transact()
+{
+    // No inverter selected: nothing is sent and nothing counts.
+    if (Com.TxBuffer[0] == 0) {
+        vcl::Time().Sleep(500);
+        return 0;
+    }
+    switch (LinkType) {
+    case LinkRs485: {
+        const std::int32_t streakBefore = FailStreak;
+        if (TransactSerial() != 0)
+            return 1;
+        if (streakBefore % 20 == 19) {
+            // A long silence: reopen the port, at the rate that was in use.
+            const int rateCode = CodeOfBaud(Com.BaudRate);
+            Com.Close();
+            if (Com.Open(PortName) != 0)
+                return 1;
+            SetBaudCode(rateCode >= 0 ? rateCode : IdBaudCode[SlaveId]);
+        }
+        break;
+    }
+    case LinkWifi:
+    case LinkSub1g:
+        // The exchanges of the Wi-Fi module and the radio adapter join here with those links.
+        return 0;
+    default:
+        return 0;
+    }
+    CountResult();
+    return 0;
+}
+
+void Modbus::CountResult()
+{
+    if (ReplyLength == 0) {
+        ++NoReplyCount;
+        ++FailStreak;
+    } else if (ReplyOk == 1) {
+        if (FailStreak >= 10)
+            Host().RecoverStale();
+        FailStreak = 0;
+    } else {
+        ++CrcErrors;   // a bad reply neither lengthens nor ends the silent streak
+    }
+    if (FailStreak == 10) {
+        Host().MarkStale();
+        Host().SetStatusPanel(0, QString());
+    }
+}
+
+void Modbus::ClearReply()
+{
+    ReplyOk = 0;
+    std::memset(Reply, 0, sizeof Reply);
+    ReplyLength = 0;
+}
+
+void Modbus::CheckReplyShape()
+{
+    if (ReplyOk != 1 || TxLength != 8)
+        return;
+    const int count = Com.TxBuffer[4] << 8 | Com.TxBuffer[5];
+    switch (Reply[1]) {
+    case 3:
+    case 4:
+        if (Reply[2] != 2 * count || ReplyLength != 2 * count + 5)
+            ReplyOk = 0;
+        break;
+    case 1:
+        if (ReplyLength != Reply[2] + 5)
+            ReplyOk = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+int Modbus::TransactSerial()
+{
+    DelayPumped(30);
+    if (Com.WriteTx(TxLength) != 0)
+        return 1;
+    LogTx();
+    ++TxCounter;
+    Host().SetStatusPanel(3, QString::number(TxCounter));
+    ClearReply();
+
+    const std::uint8_t fc = Com.TxBuffer[1];
+    const int count = Com.TxBuffer[5];
+    int expected = TxLength;                 // a write is answered by its echo
+    if (fc == 1)
+        expected = count + 5;
+    else if (fc == 3 || fc == 4)
+        expected = 2 * count + 5;
+    if (Com.ReadExpected(expected) != 0)
+        return 1;
+    LogRxHex();
+
+    if (Com.RxCount >= 1) {
+        ReplyLength = Com.RxCount < kReplySize ? Com.RxCount : kReplySize;
+        std::memcpy(Reply, Com.RxBuffer, static_cast<size_t>(ReplyLength));
+        ReplyOk = static_cast<std::uint8_t>(CheckReplyCrc());
+    }
+    CheckReplyShape();
+    Host().SetStatusPanel(5, QStringLiteral("NoRx/Error:%1/%2").arg(NoReplyCount).arg(CrcErrors));
+    return 0;
+}
+
+int Modbus::CheckCrc(const std::uint8_t* bytes, int n)
+{
+    if (!bytes || n <= 3)
+        return 0;
+    const std::uint16_t crc = Crc16Modbus(bytes, static_cast<std::size_t>(n - 2));
+    return (bytes[n - 2] == (crc & 0xFF) && bytes[n - 1] == (crc >> 8)) ? 1 : 0;
+}
+
+int Modbus::CheckReplyCrc() const
+{
+    const int n = ReplyLength < kReplySize ? ReplyLength : kReplySize;
+    return CheckCrc(Reply, n);
+}
+
+int Modbus::OpenCom(const QString& name)
+{
+    PortName = name;
+    if (Com.Open(name) != 0)
+        return 1;
+    Host().SetStatusPanel(4, QStringLiteral("COM Open"));
+    LinkType = LinkRs485;
+    return 0;
+}
+
+int Modbus::SetBaudCode(int code)
+{
+    if (code >= 0 && code <= 3)
+        Com.SetBaud(static_cast<std::uint8_t>(code));
+    Host().SetStatusPanel(1, QString::number(Com.BaudRate));
+    return 0;
+}
+
+void Modbus::AppendCommLine(const QString& line)
+{
+    if (LogPane* pane = Host().EventLog())
+        AppendLogLine(*pane, line);
+}
+
+int Modbus::LogTx()
+{
+    if (!Host().DebugPaneOpen())
+        return 0;
+    if (LinkType == LinkSub1g) {
+        AppendCommLine(QStringLiteral("Tx:%1:").arg(Com.TxText.size()) + QString::fromLatin1(Com.TxText.c_str()));
+        return 0;
+    }
+    const int n = TxLength < 0 ? 0 : (TxLength > Tcomm::kTxBufferSize ? Tcomm::kTxBufferSize : TxLength);
+    AppendCommLine(QStringLiteral("Tx:%1:").arg(TxLength) + HexBytes(Com.TxBuffer, n));
+    return 0;
+}
+
+int Modbus::LogRxHex()
+{
+    if (!Host().DebugPaneOpen() || Com.RxCount <= 3)
+        return 0;
+    AppendCommLine(QStringLiteral("Rx:%1:").arg(Com.RxCount) + HexBytes(Com.RxBuffer, Com.RxCount));
+    return 0;
+}
+
+int Modbus::LogRxText()
+{
+    if (!Host().DebugPaneOpen() || Com.RxCount <= 3)
+        return 0;
+    QString line = QStringLiteral("Rx:%1:").arg(Com.RxCount);
+    for (int i = 0; i < Com.RxCount; ++i) {
+        line += QLatin1Char(' ');
+        line += QLatin1Char(static_cast<char>(Com.RxBuffer[i]));
+    }
+    AppendCommLine(line);
+    return 0;
+}
+
+int Modbus::LogReply()
+{
+    if (!Host().DebugPaneOpen() || ReplyLength <= 3)
+        return 0;
+    AppendCommLine(QStringLiteral("Rx:%1:").arg(ReplyLength) + HexBytes(Reply, ReplyLength));
+    return 0;
+}

@@ -1,0 +1,104 @@
+// The device link: one Modbus RTU master object for the whole program. It builds each request,
+// hands it to the serial port, the Wi-Fi module or the radio adapter, keeps the last reply with
+// its verdict, counts failures, reopens a silent port and marks the window's values stale.
+#pragma once
+
+#include "link/Rs232.h"
+
+#include <QString>
+#include <cstdint>
+
+class LinkHost;
+
+enum LinkTypes : int { LinkNone = 0, LinkRs485 = 1, LinkWifi = 2, LinkSub1g = 3 };
+
+class Modbus {
+public:
+    static constexpr int kReplySize = 8192;
+    static constexpr int kIdCount = 256;   // every 8-bit slave ID indexes the ID tables
+
+    explicit Modbus(LinkHost* host = nullptr);
+    Modbus(const Modbus&) = delete;
+    Modbus& operator=(const Modbus&) = delete;
+
+    // The window that owns the link (status bar, stale marking, log, messages).
+    void SetHost(LinkHost* host);
+    LinkHost& Host() const;
+
+    Tcomm Com;                                  // the serial port; its TxBuffer holds the request frame
+    std::uint8_t Reply[kReplySize]{};           // the last received frame
+    std::uint8_t SlaveId = 0;                   // slave address of every request; 255 on Wi-Fi
+    // Command mailbox: written by the settings handlers, executed and cleared by the poll loop.
+    std::int32_t CommandAddress = 0;
+    std::int16_t CommandValue = 0;
+    std::int16_t CommandValue2 = 0;
+    std::int32_t CommandCode = 0;
+    // Results of the last slave-ID scan, indexed by the ID.
+    std::int32_t IdFound[kIdCount]{};
+    std::int32_t IdBaudCode[kIdCount]{};
+    std::int32_t IdProductId[kIdCount]{};
+    std::int32_t IdMode[kIdCount]{};
+    std::int32_t IdSpare[kIdCount]{};
+    std::uint8_t ReplyOk = 0;                   // 1 when the last reply passed the reply check
+    std::int32_t ScanLast = 32;
+    std::int32_t ScanFirst = 0;
+    std::int32_t TxCounter = 0;                 // requests sent since the link was opened
+    std::int32_t FailStreak = 0;                // transactions in a row that received no byte
+    std::int32_t CrcErrors = 0;                 // replies that failed the reply check
+    std::int32_t NoReplyCount = 0;              // transactions that received nothing
+    std::int32_t ConnectErrors = 0;             // TCP send failures
+    // (The Wi-Fi module's client joins here with the TCP link.)
+    std::int32_t LinkType = LinkNone;
+    QString PortName;                           // device path of the serial link, for the reopen
+    std::int32_t CalibrationPoints[18][6]{};
+    std::int32_t CalibrationIndex = 0;
+    std::int32_t TxLength = 0;                  // bytes of the request frame: 8 Modbus, 9 STX
+    std::int32_t ReplyLength = 0;               // valid bytes in Reply; 0 = no reply
+    std::int32_t DayEnergy[732]{};
+    std::int32_t MonthEnergy[240]{};
+    std::int32_t EnergyExtra[11]{};
+    std::int32_t RadioFreq = 900000000;
+    std::int32_t RadioFreqCurrent = 0;
+    std::int32_t RadioFreqDefault = 900000000;
+
+    // The register operation of the whole program: register number (1-based), count of a read
+    // or value of a write (0xFF00 / 0x0000 for a coil), function code 1, 3, 4, 5 or 6.
+    // Returns 1 only when the link itself failed; the caller then accepts data only when
+    // Reply[1] is its function code and ReplyOk is 1. A call made while another is in progress
+    // (from a handler that runs inside the other's waits) is refused: 0 with no reply.
+    int Request(int reg, int countOrValue, std::uint8_t fc);
+    // Sends the frame in Com.TxBuffer on the current link and judges the reply. 1 on a link failure.
+    int Transact();
+    // One request and reply on the serial port. 1 on a link failure.
+    int TransactSerial();
+    // CRC-16/MODBUS check of the first ReplyLength bytes of Reply (fewer than 4 bytes fail).
+    int CheckReplyCrc() const;
+    // The same check on any buffer (n <= 3 fails).
+    static int CheckCrc(const std::uint8_t* bytes, int n);
+    // Opens the serial port by name; "COM Open" and LinkType 1 on success. 1 when it cannot open.
+    int OpenCom(const QString& name);
+    // Bit rate 4800 << code (code 0 to 3) on the serial port, shown in status panel 1. Returns 0.
+    int SetBaudCode(int code);
+    // Counters as a fresh link session starts them.
+    void ResetLinkCounters();
+
+    // Communication-log lines (only while the debug panel is open).
+    int LogTx();
+    int LogRxHex();
+    int LogRxText();
+    int LogReply();
+
+    // Builds the 8-byte RTU request in Com.TxBuffer (TxLength := 8).
+    void BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc);
+
+private:
+    void ClearReply();
+    void AppendCommLine(const QString& line);
+    // Length rules of accepted replies: FC3/FC4 carry 2 x count data bytes, FC1 its byte count.
+    void CheckReplyShape();
+    void CountResult();
+
+    LinkHost* host_ = nullptr;
+    bool busy_ = false;             // a request is in progress
+    bool refusedInside_ = false;    // a nested request was refused during the current one
+};

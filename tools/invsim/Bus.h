@@ -1,0 +1,110 @@
+// A simulated RS-485 bus on a pseudo-terminal: one or more inverters behind one pty, served by
+// a thread. Tests use it in-process; the invsim program wraps it for other processes.
+#pragma once
+
+#include "tools/invsim/Inverter.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace invsim {
+
+enum class FaultKind {
+    Silence,    // no reply (the request is not heard)
+    BadCrc,     // the reply with its last CRC byte spoilt
+    Short,      // param data bytes (default 2) left out, CRC correct for what is sent
+    Split,      // the first param bytes (default half), a pause of param2 ms (default 20), the rest
+    Delay,      // the reply after param ms
+    OtherId,    // the reply from slave ID param (CRC correct)
+    Flood,      // param bytes (default 10000) of noise in place of the reply
+    Exception,  // exception reply with code param (default 4)
+    Hangup,     // the simulator closes its end of the line on this request
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::Silence;
+    int param = -1;     // -1: the kind's default
+    int param2 = -1;
+    int times = -1;     // replies it applies to; -1 = every reply from now on
+};
+
+// Parses "silence", "crc", "short[:N]", "split[:N[:MS]]", "delay:MS", "otherid:ID", "flood[:N]",
+// "exception[:CODE]", "hangup", each optionally followed by "/TIMES" ("crc/3"); false when bad.
+bool ParseFault(const std::string& text, Fault& fault);
+
+struct Frame {
+    std::int64_t timeUs = 0;   // steady clock, microseconds, when the frame was complete
+    int baud = 0;              // line rate the program had set when it arrived
+    Bytes bytes;
+};
+
+class Bus {
+public:
+    Bus();
+    ~Bus();
+    Bus(const Bus&) = delete;
+    Bus& operator=(const Bus&) = delete;
+
+    // Opens the pty and starts serving. False (and a reason) when the pty cannot be made.
+    bool Start(std::string* error = nullptr);
+    // Stops serving and closes the pty: the program's end sees the line vanish.
+    void Stop();
+    // Path of the pty's device, for the program to open.
+    std::string Path() const { return path_; }
+    // Line rate the program set on the pty (0 when unknown).
+    int LineBaud() const;
+
+    // The inverters (slave IDs 1 to 247 answer; several may share the bus).
+    void AddInverter(int id, int baud = 9600);
+    // Runs f on the inverter with this ID under the bus lock (adds it at 9600 when missing).
+    void With(int id, const std::function<void(Inverter&)>& f);
+    void SetCoil(int id, int reg, bool on) { With(id, [&](Inverter& i) { i.SetCoil(reg, on); }); }
+    void SetHolding(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetHolding(reg, v); }); }
+    void SetInput(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetInput(reg, v); }); }
+    void SetRegister(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetRegister(reg, v); }); }
+    std::optional<std::uint16_t> Holding(int id, int reg);
+    std::optional<bool> Coil(int id, int reg);
+
+    // Faults of one inverter's replies, applied in the order added.
+    void AddFault(int id, const Fault& fault);
+    void ClearFaults(int id);
+
+    // Every frame received, in order, whether or not anyone answered it.
+    std::vector<Frame> Frames() const;
+    void ClearFrames();
+    // Waits until at least n frames were received; false on time-out.
+    bool WaitForFrames(std::size_t n, int timeoutMs) const;
+    // Called on the serving thread for each frame received (the program's --log).
+    void OnFrame(std::function<void(const Frame&)> f);
+    // Bytes written to the line since the start (replies and faults).
+    std::size_t BytesSent() const;
+
+private:
+    void Serve();
+    void Handle(const Bytes& frame);
+    void Send(const Bytes& bytes);
+    bool PauseMs(int ms);   // false when stopping
+    void CloseFds();
+
+    int master_ = -1;
+    int slave_ = -1;
+    int wake_[2] = {-1, -1};
+    std::string path_;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable frameCv_;
+    std::map<int, Inverter> inverters_;
+    std::map<int, std::vector<Fault>> faults_;
+    std::vector<Frame> frames_;
+    std::function<void(const Frame&)> onFrame_;
+    std::size_t bytesSent_ = 0;
+    bool stopping_ = false;
+};
+
+} // namespace invsim

@@ -1,0 +1,162 @@
+#include "tools/invsim/Inverter.h"
+
+namespace invsim {
+
+std::uint16_t Crc16(const std::uint8_t* bytes, std::size_t n)
+{
+    std::uint16_t crc = 0xFFFF;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= bytes[i];
+        for (int b = 0; b < 8; ++b)
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+void AppendCrc(Bytes& frame)
+{
+    const std::uint16_t crc = Crc16(frame.data(), frame.size());
+    frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+    frame.push_back(static_cast<std::uint8_t>(crc >> 8));
+}
+
+bool CrcOk(const Bytes& frame)
+{
+    if (frame.size() < 4)
+        return false;
+    const std::uint16_t crc = Crc16(frame.data(), frame.size() - 2);
+    return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
+}
+
+std::optional<bool> Inverter::Coil(int reg) const
+{
+    auto it = coils_.find(reg);
+    if (it == coils_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::uint16_t> Inverter::Holding(int reg) const
+{
+    if (reg == kPageSelect)
+        return page_;
+    if (reg == kEventPageSelect)
+        return eventPage_;
+    auto it = holding_.find(reg);
+    if (it == holding_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::optional<std::uint16_t> Inverter::Input(int reg) const
+{
+    if (reg >= kMeasurementWindow && reg < kMeasurementWindow + kMeasurementWords) {
+        const int word = reg - kMeasurementWindow;
+        if (word == 0)
+            return echoOverride_ ? *echoOverride_ : static_cast<std::uint16_t>(page_ & 0xFF);
+        auto it = pages_.find(page_);
+        if (it == pages_.end() || word >= static_cast<int>(it->second.size()))
+            return 0;
+        return it->second[static_cast<size_t>(word)];
+    }
+    if (reg >= kEventCodeWindow && reg <= kEventCodeWindow + 10) {
+        const int word = reg - kEventCodeWindow;
+        if (word == 0)
+            return static_cast<std::uint16_t>(eventPage_ & 0xFF);
+        auto it = eventCodes_.find(eventPage_);
+        return it == eventCodes_.end() ? 0 : it->second[static_cast<size_t>(word - 1)];
+    }
+    if (reg >= kEventTimeWindow && reg < kEventTimeWindow + 20) {
+        const int word = reg - kEventTimeWindow;
+        auto it = eventTimes_.find(eventPage_);
+        if (it == eventTimes_.end())
+            return 0;
+        const std::uint32_t t = it->second[static_cast<size_t>(word / 2)];
+        return static_cast<std::uint16_t>(word % 2 == 0 ? t & 0xFFFF : t >> 16);
+    }
+    auto it = input_.find(reg);
+    if (it == input_.end())
+        return std::nullopt;
+    return it->second;
+}
+
+void Inverter::SetEventPage(int page, const std::array<std::uint16_t, 10>& codes, const std::array<std::uint32_t, 10>& times)
+{
+    eventCodes_[page] = codes;
+    eventTimes_[page] = times;
+}
+
+Bytes Inverter::Exception(std::uint8_t fc, std::uint8_t code) const
+{
+    Bytes reply{static_cast<std::uint8_t>(id_), static_cast<std::uint8_t>(fc | 0x80), code};
+    AppendCrc(reply);
+    return reply;
+}
+
+Bytes Inverter::Answer(const Bytes& request)
+{
+    if (request.size() < 4)
+        return {};
+    const std::uint8_t fc = request[1];
+    if (request.size() != 8 || fc < 1 || fc > 6 || fc == 2)
+        return Exception(fc, 0x01);   // illegal function
+    const int first = (request[2] << 8 | request[3]) + 1;   // 1-based register number
+    const int value = request[4] << 8 | request[5];
+    Bytes reply{static_cast<std::uint8_t>(id_), fc};
+
+    switch (fc) {
+    case 1: {
+        if (value < 1 || value > 2000)
+            return Exception(fc, 0x03);
+        Bytes bits(static_cast<size_t>((value + 7) / 8), 0);
+        for (int i = 0; i < value; ++i) {
+            const auto coil = Coil(first + i);
+            if (!coil)
+                return Exception(fc, 0x02);
+            if (*coil)
+                bits[static_cast<size_t>(i / 8)] |= static_cast<std::uint8_t>(1u << (i % 8));
+        }
+        reply.push_back(static_cast<std::uint8_t>(bits.size()));
+        reply.insert(reply.end(), bits.begin(), bits.end());
+        break;
+    }
+    case 3:
+    case 4: {
+        if (value < 1 || value > 125)
+            return Exception(fc, 0x03);
+        reply.push_back(static_cast<std::uint8_t>(2 * value));
+        for (int i = 0; i < value; ++i) {
+            const auto word = fc == 3 ? Holding(first + i) : Input(first + i);
+            if (!word)
+                return Exception(fc, 0x02);
+            reply.push_back(static_cast<std::uint8_t>(*word >> 8));
+            reply.push_back(static_cast<std::uint8_t>(*word & 0xFF));
+        }
+        break;
+    }
+    case 5:
+        if (value != 0xFF00 && value != 0x0000)
+            return Exception(fc, 0x03);
+        if (!Coil(first))
+            return Exception(fc, 0x02);
+        coils_[first] = value == 0xFF00;
+        reply.assign(request.begin(), request.end() - 2);
+        break;
+    case 6:
+        if (first == kPageSelect)
+            page_ = static_cast<std::uint16_t>(value);
+        else if (first == kEventPageSelect)
+            eventPage_ = static_cast<std::uint16_t>(value);
+        else if (holding_.count(first))
+            holding_[first] = static_cast<std::uint16_t>(value);
+        else
+            return Exception(fc, 0x02);
+        reply.assign(request.begin(), request.end() - 2);
+        break;
+    }
+    reply[0] = static_cast<std::uint8_t>(id_);
+    AppendCrc(reply);
+    return reply;
+}
+
+} // namespace invsim

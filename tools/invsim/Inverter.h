@@ -1,0 +1,76 @@
+// One simulated inverter as a Modbus RTU slave: coils, holding and input registers, the paged
+// measurement and event windows, and the answer it gives to one request frame.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace invsim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// CRC-16/MODBUS, bit by bit (kept apart from the program's table version on purpose).
+std::uint16_t Crc16(const std::uint8_t* bytes, std::size_t n);
+// Appends the CRC of the bytes, low byte first.
+void AppendCrc(Bytes& frame);
+// True when the last two bytes are the CRC of the others.
+bool CrcOk(const Bytes& frame);
+
+// Registers that are always there: the page selects and the windows they page.
+constexpr int kPageSelect = 800;          // holding: page of the measurement window
+constexpr int kEventPageSelect = 801;     // holding: page of the event windows
+constexpr int kMeasurementWindow = 1056;  // input 1056..1071: word 0 echoes the page
+constexpr int kMeasurementWords = 16;
+constexpr int kEventCodeWindow = 1088;    // input 1088..1098: word 0 echoes the page, 10 codes
+constexpr int kEventTimeWindow = 1184;    // input 1184..1203: 10 times, low word first
+
+class Inverter {
+public:
+    explicit Inverter(int id = 1, int baud = 9600) : id_(id), baud_(baud) {}
+
+    int Id() const { return id_; }
+    int Baud() const { return baud_; }
+    void SetBaud(int baud) { baud_ = baud; }
+
+    // Register and coil numbers are 1-based, as the program counts them (wire address + 1).
+    void SetCoil(int reg, bool on) { coils_[reg] = on; }
+    void SetHolding(int reg, std::uint16_t v) { holding_[reg] = v; }
+    void SetInput(int reg, std::uint16_t v) { input_[reg] = v; }
+    // A register that answers function codes 3 and 4 alike.
+    void SetRegister(int reg, std::uint16_t v) { SetHolding(reg, v); SetInput(reg, v); }
+    std::optional<bool> Coil(int reg) const;
+    std::optional<std::uint16_t> Holding(int reg) const;
+    std::optional<std::uint16_t> Input(int reg) const;
+
+    // Words 1.. of a measurement page (index 0 of the vector is ignored: word 0 is the echo).
+    void SetMeasurementPage(int page, std::vector<std::uint16_t> words) { pages_[page] = std::move(words); }
+    // Event page p (0 to 2): ten codes and ten times (seconds since 1970).
+    void SetEventPage(int page, const std::array<std::uint16_t, 10>& codes, const std::array<std::uint32_t, 10>& times);
+    // Makes word 0 of the measurement window read this value whatever page is selected
+    // (a stale window); nullopt restores the echo.
+    void SetEchoOverride(std::optional<std::uint16_t> word0) { echoOverride_ = word0; }
+
+    // Applies one request (address byte, function code, ..., CRC checked by the caller) and
+    // returns the reply frame with its CRC; an exception reply for what this inverter does not hold.
+    Bytes Answer(const Bytes& request);
+
+private:
+    Bytes Exception(std::uint8_t fc, std::uint8_t code) const;
+
+    int id_;
+    int baud_;
+    std::map<int, bool> coils_;
+    std::map<int, std::uint16_t> holding_;
+    std::map<int, std::uint16_t> input_;
+    std::map<int, std::vector<std::uint16_t>> pages_;
+    std::map<int, std::array<std::uint16_t, 10>> eventCodes_;
+    std::map<int, std::array<std::uint32_t, 10>> eventTimes_;
+    std::optional<std::uint16_t> echoOverride_;
+    std::uint16_t page_ = 0;
+    std::uint16_t eventPage_ = 0;
+};
+
+} // namespace invsim

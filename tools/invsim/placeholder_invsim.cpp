@@ -1,1 +1,0 @@
-namespace invsim { int linked = 1; }
