@@ -1,5 +1,7 @@
 #include "design/ModeState.h"
 
+#include "common/Myfunc.h"
+
 #include <QDir>
 
 namespace design {
@@ -74,6 +76,17 @@ bool FactoryReloadAllowed(int selectedTabIndex, int visibleLayoutTabs, int curre
 {
     return currentPageIndex >= 0 && currentPageIndex < visibleLayoutTabs
         && selectedTabIndex == currentPageIndex;
+}
+
+QStringList OfferedModeNames(const QString& programFolder)
+{
+    QString names[20];
+    ListModeFoldersIn(programFolder, names);
+    QStringList offered;
+    for (const QString& name : names)
+        if (IsOfferedModeName(name))
+            offered << name;
+    return offered;
 }
 
 } // namespace design

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 namespace design {
@@ -65,5 +66,9 @@ bool FactoryReloadAllowed(int selectedTabIndex, int visibleLayoutTabs, int curre
 
 // A name offered in the mode list: longer than two characters.
 inline bool IsOfferedModeName(const QString& name) { return name.size() > 2; }
+
+// The items of the mode list: the mode folders of the program folder (ListModeFoldersIn of
+// common/, at most 20, in name order) whose names are longer than two characters.
+QStringList OfferedModeNames(const QString& programFolder);
 
 } // namespace design

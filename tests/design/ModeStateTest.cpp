@@ -1,3 +1,5 @@
+#include "DesignTestSupport.h"
+
 #include "design/GroupPanels.h"
 #include "design/ModeState.h"
 
@@ -98,6 +100,27 @@ TEST(ModeState, PathsStartAtTheProgramFolder)
     EXPECT_EQ(PreviousSetPath("/p"), "/p/profile/PreviousSet.RQX");
     EXPECT_FALSE(IsOfferedModeName("ab"));
     EXPECT_TRUE(IsOfferedModeName("abc"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ModeList, OnlyModeFoldersWithNamesOfThreeOrMoreCharactersAreOffered)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto mode = [&](const QString& name, bool withSettings) {
+        QDir(dir.path()).mkpath(name);
+        if (withSettings)
+            designtest::WriteAll(QDir(dir.filePath(name)).filePath("MonitorSet.RQX"), "");
+    };
+    mode("ab", true);
+    mode("abc", true);
+    mode("NoSettings", false);
+    mode("Storage", true);
+    EXPECT_EQ(design::OfferedModeNames(dir.path()), (QStringList{"abc", "Storage"}));
+    EXPECT_TRUE(design::OfferedModeNames(dir.filePath("missing")).isEmpty());
 }
 
 } // namespace

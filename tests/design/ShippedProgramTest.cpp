@@ -83,6 +83,12 @@ TEST(ShippedProgram, EveryModeIsCompleteAndItsPagesAreOrderly)
     EXPECT_TRUE(QFileInfo(ModeSettingsPath(ModeFolderPath(kProgram, kFactoryReloadName))).isFile());
 }
 
+TEST(ShippedProgram, ModeListOffersTheModesAndTheFactoryReload)
+{
+    EXPECT_EQ(OfferedModeNames(kProgram),
+              (QStringList{"GridTied", "Storage", "SuperHero", "SuperUser-Init"}));
+}
+
 TEST(ShippedProgram, CountryCodesFollowTheBuiltInCodes)
 {
     CountryList l;
