@@ -240,6 +240,8 @@ int DecodeScaleDescriptor(int descriptor, const int* mode, int* IdcDivisor, int*
     return 0;
 }
 
+QString DataLogPath;
+
 QString ProgramFolder()
 {
     const QString home = qEnvironmentVariable("SUNVANE_HOME");

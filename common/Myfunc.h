@@ -65,6 +65,9 @@ int DecodeScaleDescriptor(int descriptor, const int* mode, int* IdcDivisor, int*
 // ---------------------------------------------------------------------------------------------
 // Small utilities
 
+// The path of the current data-log file; empty until the data log names one.
+extern QString DataLogPath;
+
 // The program folder: the folder named by the environment variable SUNVANE_HOME when it is set
 // and not empty, else the folder of the program file. Absolute, without a trailing "/".
 // Every file of the program ("profile", mode folders, "DataLog", ...) is found below it.
