@@ -1,0 +1,63 @@
+// The firmware engine: the loaded image's values and the part of the inverter table that the
+// image loaders read, with the two loaders and the clearing of the image display.
+#pragma once
+
+#include "upgrade/FirmwareImage.h"
+#include "upgrade/HexGrid.h"
+#include "upgrade/MetaBlock.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+// What the engine and the upgrade page's load logic need of the window: the path edit, the
+// block grid, the meta-block labels, the two log panes and the start button.
+class UpgradeView {
+public:
+    virtual ~UpgradeView() = default;
+    virtual QString HexPath() const = 0;                    // Edit_HEXPath
+    virtual void SetHexPath(const QString& path) = 0;
+    virtual CellGrid& HexGrid() = 0;                        // Grid_HEX
+    // A meta-block label by name (L_METAVERSION ... L_BAUDRATE) or the edit text of Combo_Delay.
+    virtual void SetMetaText(const QString& control, const QString& text) = 0;
+    virtual void UpgradeLog(const QString& line) = 0;       // a line in List_UpgradeEvent
+    virtual void EventLog(const QString& line) = 0;         // a line in List_Event
+    virtual void SetStartEnabled(bool enabled) = 0;         // Btn_UpgradeStart
+    virtual bool StartEnabled() const = 0;
+};
+
+// The names of the controls that show the meta block, in the order they are cleared.
+const QStringList& MetaControlNames();
+
+class upgradeTool {
+public:
+    // The loaded image's meta-block values, lengths and CRCs.
+    HexInfo FileInfo;
+    // Slot i (1 to 253) holds an inverter when InvAddress[i] == i; slot 0 is never used.
+    std::array<std::uint8_t, 256> InvAddress{};
+    // The boot-loader version of inverter i: a version-2 boot loader takes 32-byte blocks only.
+    std::array<std::int32_t, 256> InvBootVersion{};
+
+    // The window the loaders read the path from and write the grid, labels and logs into.
+    UpgradeView* View = nullptr;
+
+    // Empties the meta-block labels and the delay box, and every cell of the block grid
+    // (writing its header again). The image's values stay. Returns 0.
+    int ClearHexInfo();
+    // Loads the Intel-HEX image named by the path edit: 0 when loaded, 1 when not.
+    int LoadHexFile();
+    // Loads the raw image named by the path edit: 0 when loaded, 1 when not.
+    int LoadBinFile();
+
+    // True when a present inverter carries a version-2 boot loader.
+    bool OldBootLoaderPresent() const;
+
+private:
+    // Decodes, shows and checks the meta block; 0 when usable and taken into FileInfo.
+    int ShowMeta(const HexRecordList& records, int index, bool swapped);
+    void ForgetLengths();
+};
+
+// The one engine of the program, alive for the whole run.
+upgradeTool& UpgradeEngine();
