@@ -1,0 +1,104 @@
+#include "KitTestApp.h"
+#include "vcl/Kit.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace vcl;
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureApp(); }
+};
+
+TEST_F(ControlsTest, PanelKeepsItsOwnHeightAndVisibleFlag)
+{
+    TForm form;
+    auto* pages = new TPageControl(&form);
+    pages->SetParent(&form);
+    auto* sheet1 = new TTabSheet(&form);
+    sheet1->SetPageControl(pages);
+    auto* sheet2 = new TTabSheet(&form);
+    sheet2->SetPageControl(pages);
+    auto* group = new TGroupBox(&form);
+    group->SetName("Group_X");
+    group->SetParent(sheet2);
+    group->SetTag(215);
+    form.Show();
+    pages->SetActivePage(sheet1);
+
+    for (int h : {40, 0, -7, 215}) {
+        group->SetHeight(h);
+        EXPECT_EQ(group->Height(), h);
+    }
+    // On a page that is not shown the panel is still Visible by its own flag.
+    EXPECT_TRUE(group->Visible());
+    EXPECT_FALSE(group->Handle()->isVisible());
+    group->SetVisible(false);
+    EXPECT_FALSE(group->Visible());
+    pages->SetActivePage(sheet2);
+    EXPECT_FALSE(group->Visible());
+    group->SetVisible(true);
+    EXPECT_TRUE(group->Handle()->isVisible());
+    EXPECT_EQ(group->Tag(), 215);
+}
+
+TEST_F(ControlsTest, ComponentListFindsByNameAndClass)
+{
+    TForm form;
+    auto* label = new TLabel(&form);
+    label->SetName("Label_FixCos");
+    auto* radio = new TRadioButton(&form);
+    radio->SetName("Label_GridLockON");
+    EXPECT_EQ(form.ComponentCount(), 2);
+    EXPECT_EQ(form.FindComponent("label_fixcos"), label);
+    EXPECT_EQ(form.FindComponent("Label_GridLockON")->ClassName(), "TRadioButton");
+    EXPECT_EQ(form.Components(0)->ClassName(), "TLabel");
+    EXPECT_EQ(form.FindComponent("nothing"), nullptr);
+    EXPECT_THROW(form.Components(2), std::out_of_range);
+    delete radio;
+    EXPECT_EQ(form.ComponentCount(), 1);
+}
+
+TEST_F(ControlsTest, LabelColourIsTheStoredNumber)
+{
+    TForm form;
+    TLabel label(&form);
+    EXPECT_EQ(label.Font()->Color(), clWindowText);
+    label.Font()->SetColor(clRed);
+    EXPECT_EQ(label.Font()->Color(), 0x0000FF);
+    EXPECT_EQ(label.Handle()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    label.Font()->SetColor(clBlue);
+    EXPECT_EQ(label.Handle()->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(ColorText(clBlue), "0xFF0000");
+    EXPECT_EQ(ColorText(clRed), "0x0000FF");
+}
+
+TEST_F(ControlsTest, AlignedChildrenShareTheirHolder)
+{
+    TForm form;
+    form.SetBounds(0, 0, 800, 600);
+    auto* top = new TPanel(&form);
+    top->SetParent(&form);
+    top->SetHeight(75);
+    top->SetAlign(alTop);
+    auto* status = new TStatusBar(&form);
+    status->SetParent(&form);
+    auto* client = new TPanel(&form);
+    client->SetParent(&form);
+    client->SetAlign(alClient);
+    EXPECT_EQ(top->Width(), 800);
+    EXPECT_EQ(status->Top(), 600 - 19);
+    EXPECT_EQ(client->Top(), 75);
+    EXPECT_EQ(client->Height(), 600 - 75 - 19);
+    top->SetHeight(14); // folding the header gives the room to the client
+    EXPECT_EQ(client->Top(), 14);
+    form.SetBounds(0, 0, 1000, 700);
+    EXPECT_EQ(client->Width(), 1000);
+    EXPECT_EQ(status->Top(), 700 - 19);
+}
+
+} // namespace

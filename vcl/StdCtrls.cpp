@@ -1,0 +1,743 @@
+#include "vcl/StdCtrls.h"
+
+#include "vcl/Forms.h"
+#include "vcl/KitPrivate.h"
+#include "vcl/Services.h"
+
+#include <QComboBox>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace vcl {
+
+namespace {
+// "&&" shows as "&"; a single "&" marks an accelerator and does not show.
+QString DisplayCaption(const QString& caption)
+{
+    QString out;
+    for (int i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == '&') {
+            if (i + 1 < caption.size() && caption.at(i + 1) == '&') {
+                out += '&';
+                ++i;
+            }
+            continue;
+        }
+        out += caption.at(i);
+    }
+    return out;
+}
+
+// A radio button that the user can only turn on; the kit turns its siblings off.
+class KRadioButton : public QRadioButton {
+public:
+    KRadioButton() { setAutoExclusive(false); }
+protected:
+    void nextCheckState() override { setChecked(true); }
+};
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+TLabel::TLabel(TComponent* Owner) : TControl(Owner, new QLabel)
+{
+    auto* label = static_cast<QLabel*>(Handle());
+    label->setTextFormat(Qt::PlainText);
+    SetBounds(0, 0, 0, 13);
+    ApplyCaption();
+}
+
+void TLabel::ApplyCaption()
+{
+    auto* label = static_cast<QLabel*>(Handle());
+    if (!label)
+        return;
+    label->setText(DisplayCaption(caption_));
+    if (!autoSize_)
+        return;
+    if (wordWrap_) {
+        const int h = label->heightForWidth(std::max(1, Width()));
+        SetBounds(Left(), Top(), Width(), h > 0 ? h : label->sizeHint().height());
+    } else {
+        const QSize hint = label->sizeHint();
+        SetBounds(Left(), Top(), hint.width(), hint.height());
+    }
+}
+
+void TLabel::SetAutoSize(bool on)
+{
+    autoSize_ = on;
+    ApplyCaption();
+}
+
+void TLabel::SetWordWrap(bool on)
+{
+    wordWrap_ = on;
+    static_cast<QLabel*>(Handle())->setWordWrap(on);
+    ApplyCaption();
+}
+
+void TLabel::SetAlignment(TAlignment a)
+{
+    alignment_ = a;
+    Qt::Alignment qa = a == taCenter ? Qt::AlignHCenter : a == taRightJustify ? Qt::AlignRight : Qt::AlignLeft;
+    static_cast<QLabel*>(Handle())->setAlignment(qa | Qt::AlignTop);
+}
+
+// ---------------------------------------------------------------------------------------------
+TEdit::TEdit(TComponent* Owner) : TWinControl(Owner, new QLineEdit)
+{
+    auto* edit = static_cast<QLineEdit*>(Handle());
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [this] {
+        if (OnChange) Guarded([&] { OnChange(this); });
+    });
+    SetBounds(0, 0, 121, 21);
+}
+
+QString TEdit::Text() const
+{
+    return static_cast<QLineEdit*>(Handle())->text();
+}
+
+void TEdit::SetText(const QString& text)
+{
+    static_cast<QLineEdit*>(Handle())->setText(text);
+}
+
+void TEdit::SetMaxLength(int n)
+{
+    maxLength_ = n;
+    static_cast<QLineEdit*>(Handle())->setMaxLength(n > 0 ? n : 32767);
+}
+
+void TEdit::SetPasswordChar(QChar c)
+{
+    passwordChar_ = c;
+    auto* edit = static_cast<QLineEdit*>(Handle());
+    if (c.isNull()) {
+        edit->setEchoMode(QLineEdit::Normal);
+        edit->setStyleSheet(QString());
+    } else {
+        edit->setEchoMode(QLineEdit::Password);
+        edit->setStyleSheet(QString("lineedit-password-character: %1;").arg(c.unicode()));
+    }
+}
+
+void TEdit::SetReadOnly(bool on)
+{
+    readOnly_ = on;
+    static_cast<QLineEdit*>(Handle())->setReadOnly(on);
+}
+
+void TEdit::SelectAll()
+{
+    static_cast<QLineEdit*>(Handle())->selectAll();
+}
+
+QString TEdit::SelText() const
+{
+    return static_cast<QLineEdit*>(Handle())->selectedText();
+}
+
+// ---------------------------------------------------------------------------------------------
+TButton::TButton(TComponent* Owner) : TWinControl(Owner, new QPushButton)
+{
+    auto* button = static_cast<QPushButton*>(Handle());
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, button, [this] { Click(); });
+    SetBounds(0, 0, 75, 25);
+}
+
+void TButton::ApplyCaption()
+{
+    static_cast<QPushButton*>(Handle())->setText(caption_);
+}
+
+void TButton::SetDefault(bool on)
+{
+    default_ = on;
+    static_cast<QPushButton*>(Handle())->setDefault(on);
+}
+
+void TButton::Click()
+{
+    TControl::Click();
+    if (modalResult_ != mrNone)
+        if (TForm* form = ParentForm())
+            form->SetModalResult(modalResult_);
+}
+
+// ---------------------------------------------------------------------------------------------
+TSpeedButton::TSpeedButton(TComponent* Owner) : TControl(Owner, new QToolButton)
+{
+    auto* button = static_cast<QToolButton*>(Handle());
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QObject::connect(button, &QToolButton::clicked, button, [this] { Click(); });
+    SetBounds(0, 0, 23, 22);
+}
+
+void TSpeedButton::ApplyCaption()
+{
+    static_cast<QToolButton*>(Handle())->setText(caption_);
+}
+
+void TSpeedButton::SetFlat(bool on)
+{
+    flat_ = on;
+    static_cast<QToolButton*>(Handle())->setAutoRaise(on);
+}
+
+bool TSpeedButton::LoadGlyph(const QString& path)
+{
+    QPixmap pm;
+    if (!pm.load(path))
+        return false;
+    auto* button = static_cast<QToolButton*>(Handle());
+    button->setIcon(QIcon(pm));
+    button->setIconSize(pm.size());
+    return true;
+}
+
+void TSpeedButton::Click()
+{
+    TControl::Click();
+}
+
+// ---------------------------------------------------------------------------------------------
+TCheckBox::TCheckBox(TComponent* Owner) : TWinControl(Owner, new QCheckBox)
+{
+    auto* box = static_cast<QCheckBox*>(Handle());
+    QObject::connect(box, &QCheckBox::clicked, box, [this](bool on) { UserToggled(on); });
+    SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::ApplyCaption()
+{
+    static_cast<QCheckBox*>(Handle())->setText(caption_);
+}
+
+void TCheckBox::SetChecked(bool on)
+{
+    if (on == checked_)
+        return;
+    checked_ = on;
+    static_cast<QCheckBox*>(Handle())->setChecked(on);
+    Click();
+}
+
+void TCheckBox::UserToggled(bool on)
+{
+    if (on == checked_)
+        return;
+    checked_ = on;
+    Click();
+}
+
+// ---------------------------------------------------------------------------------------------
+TRadioButton::TRadioButton(TComponent* Owner) : TWinControl(Owner, new KRadioButton)
+{
+    auto* radio = static_cast<QRadioButton*>(Handle());
+    QObject::connect(radio, &QRadioButton::clicked, radio, [this] { UserClicked(); });
+    SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::ApplyCaption()
+{
+    static_cast<QRadioButton*>(Handle())->setText(caption_);
+}
+
+void TRadioButton::SetChecked(bool on)
+{
+    auto* radio = static_cast<QRadioButton*>(Handle());
+    if (on == checked_) {
+        radio->setChecked(on);
+        return;
+    }
+    checked_ = on;
+    radio->setChecked(on);
+    if (!on)
+        return;
+    if (Parent()) {
+        for (int i = 0; i < Parent()->ControlCount(); ++i) {
+            auto* sibling = dynamic_cast<TRadioButton*>(Parent()->Controls(i));
+            if (sibling && sibling != this && sibling->checked_) {
+                sibling->checked_ = false;
+                static_cast<QRadioButton*>(sibling->Handle())->setChecked(false);
+            }
+        }
+    }
+    Click();
+}
+
+void TRadioButton::UserClicked()
+{
+    SetChecked(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+TComboBox::TComboBox(TComponent* Owner)
+    : TWinControl(Owner, new QComboBox), items_(std::make_unique<TControlStrings>([this] { SyncItems(); }))
+{
+    auto* box = static_cast<QComboBox*>(Handle());
+    box->setInsertPolicy(QComboBox::NoInsert);
+    QObject::connect(box, &QComboBox::activated, box, [this](int index) { UserPicked(index); });
+    SetStyle(csDropDown);
+    SetBounds(0, 0, 145, 21);
+}
+
+TComboBox::~TComboBox() = default;
+
+void TComboBox::SetStyle(TComboBoxStyle style)
+{
+    style_ = style;
+    auto* box = static_cast<QComboBox*>(Handle());
+    box->setEditable(style == csDropDown);
+    if (QLineEdit* edit = box->lineEdit()) {
+        box->setCompleter(nullptr);
+        WatchWidget(edit);
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [this](const QString& t) { UserEdited(t); });
+    }
+    ShowIndex();
+}
+
+void TComboBox::SetDropDownCount(int n)
+{
+    dropDownCount_ = n;
+    static_cast<QComboBox*>(Handle())->setMaxVisibleItems(std::max(1, n));
+}
+
+void TComboBox::SyncItems()
+{
+    auto* box = static_cast<QComboBox*>(Handle());
+    syncing_ = true;
+    box->clear();
+    box->addItems(items_->List());
+    syncing_ = false;
+    if (itemIndex_ >= items_->Count()) {
+        itemIndex_ = -1;
+        if (style_ == csDropDownList)
+            text_.clear();
+    }
+    if (items_->Count() == 0) {
+        itemIndex_ = -1;
+        text_.clear();
+    }
+    ShowIndex();
+}
+
+void TComboBox::ShowIndex()
+{
+    auto* box = static_cast<QComboBox*>(Handle());
+    syncing_ = true;
+    box->setCurrentIndex(itemIndex_);
+    if (QLineEdit* edit = box->lineEdit())
+        edit->setText(text_);
+    syncing_ = false;
+}
+
+void TComboBox::SetItemIndex(int index)
+{
+    if (index < 0 || index >= items_->Count())
+        index = -1;
+    itemIndex_ = index;
+    text_ = index >= 0 ? items_->Strings(index) : QString();
+    ShowIndex();
+}
+
+QString TComboBox::Text() const
+{
+    if (style_ == csDropDown)
+        return text_;
+    return itemIndex_ >= 0 ? items_->Strings(itemIndex_) : QString();
+}
+
+void TComboBox::SetText(const QString& text)
+{
+    itemIndex_ = items_->IndexOf(text);
+    text_ = style_ == csDropDown ? text : (itemIndex_ >= 0 ? items_->Strings(itemIndex_) : QString());
+    ShowIndex();
+}
+
+void TComboBox::UserPicked(int index)
+{
+    if (syncing_ || index < 0 || index >= items_->Count())
+        return;
+    itemIndex_ = index;
+    text_ = items_->Strings(index);
+    ShowIndex();
+    if (OnChange)
+        Guarded([&] { OnChange(this); });
+}
+
+bool TComboBox::WidgetEvent(QObject* source, QEvent* event)
+{
+    const bool filtered = TWinControl::WidgetEvent(source, event);
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return filtered;
+}
+
+void TComboBox::UserEdited(const QString& text)
+{
+    if (syncing_)
+        return;
+    text_ = text;
+    itemIndex_ = items_->IndexOf(text);
+    if (OnChange)
+        Guarded([&] { OnChange(this); });
+}
+
+// ---------------------------------------------------------------------------------------------
+TListBox::TListBox(TComponent* Owner)
+    : TWinControl(Owner, new QListWidget), items_(std::make_unique<TControlStrings>([this] { SyncItems(); }))
+{
+    auto* list = static_cast<QListWidget*>(Handle());
+    list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    list->setUniformItemSizes(true);
+    WatchWidget(list->viewport());
+    QObject::connect(list, &QListWidget::currentRowChanged, list, [this](int row) {
+        if (syncing_)
+            return;
+        itemIndex_ = row;
+        Click();
+    });
+    QObject::connect(list->verticalScrollBar(), &QScrollBar::valueChanged, list, [this](int value) {
+        if (!syncing_)
+            UserScrolled(value);
+    });
+    SetBounds(0, 0, 121, 97);
+}
+
+TListBox::~TListBox() = default;
+
+void TListBox::SyncItems()
+{
+    auto* list = static_cast<QListWidget*>(Handle());
+    syncing_ = true;
+    list->clear();
+    list->addItems(items_->List());
+    syncing_ = false;
+    if (itemIndex_ >= items_->Count())
+        itemIndex_ = -1;
+    if (topIndex_ >= items_->Count())
+        topIndex_ = std::max(0, items_->Count() - 1);
+    syncing_ = true;
+    list->setCurrentRow(itemIndex_);
+    syncing_ = false;
+    ShowTop();
+}
+
+void TListBox::SetItemIndex(int index)
+{
+    if (index < 0 || index >= items_->Count())
+        index = -1;
+    itemIndex_ = index;
+    if (index >= 0) {
+        // Selecting from code scrolls the item into view, as the class library does.
+        const int rows = std::max(1, Height() / std::max(1, itemHeight_));
+        if (index < topIndex_)
+            topIndex_ = index;
+        else if (index >= topIndex_ + rows)
+            topIndex_ = index - rows + 1;
+    }
+    syncing_ = true;
+    static_cast<QListWidget*>(Handle())->setCurrentRow(index);
+    syncing_ = false;
+    ShowTop();
+}
+
+void TListBox::SetTopIndex(int index)
+{
+    topIndex_ = std::clamp(index, 0, std::max(0, items_->Count() - 1));
+    ShowTop();
+}
+
+void TListBox::SetItemHeight(int h)
+{
+    itemHeight_ = std::max(1, h);
+}
+
+void TListBox::ShowTop()
+{
+    auto* list = static_cast<QListWidget*>(Handle());
+    syncing_ = true;
+    list->verticalScrollBar()->setValue(topIndex_);
+    syncing_ = false;
+}
+
+void TListBox::UserScrolled(int index)
+{
+    topIndex_ = std::clamp(index, 0, std::max(0, items_->Count() - 1));
+    ShowTop();
+}
+
+// ---------------------------------------------------------------------------------------------
+TPanel::TPanel(TComponent* Owner) : TWinControl(Owner, new QLabel)
+{
+    auto* frame = static_cast<QLabel*>(Handle());
+    frame->setTextFormat(Qt::PlainText);
+    frame->setAlignment(Qt::AlignCenter);
+    SetBevelOuter(bvRaised);
+    SetBounds(0, 0, 185, 41);
+}
+
+void TPanel::ApplyCaption()
+{
+    static_cast<QLabel*>(Handle())->setText(DisplayCaption(caption_));
+}
+
+void TPanel::SetBevelOuter(TBevel b)
+{
+    bevel_ = b;
+    auto* frame = static_cast<QLabel*>(Handle());
+    frame->setFrameShape(b == bvNone ? QFrame::NoFrame : QFrame::Panel);
+    frame->setFrameShadow(b == bvLowered ? QFrame::Sunken : QFrame::Raised);
+}
+
+// ---------------------------------------------------------------------------------------------
+TGroupBox::TGroupBox(TComponent* Owner) : TWinControl(Owner, new QGroupBox)
+{
+    SetBounds(0, 0, 185, 105);
+}
+
+void TGroupBox::ApplyCaption()
+{
+    static_cast<QGroupBox*>(Handle())->setTitle(DisplayCaption(caption_));
+}
+
+void TGroupBox::ClientArea(int& left, int& top, int& width, int& height) const
+{
+    left = 2;
+    top = 15;
+    width = std::max(0, Width() - 4);
+    height = std::max(0, Height() - 17);
+}
+
+// ---------------------------------------------------------------------------------------------
+TScrollBox::TScrollBox(TComponent* Owner) : TWinControl(Owner, new QScrollArea), inner_(new QWidget)
+{
+    auto* area = static_cast<QScrollArea*>(Handle());
+    area->setWidgetResizable(false);
+    area->setWidget(inner_);
+    SetBounds(0, 0, 185, 41);
+}
+
+QWidget* TScrollBox::ClientWidget() const
+{
+    return inner_;
+}
+
+void TScrollBox::ApplyGeometry()
+{
+    TWinControl::ApplyGeometry();
+    ChildrenChanged();
+}
+
+void TScrollBox::ChildrenChanged()
+{
+    int right = 0, bottom = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        const TControl* c = Controls(i);
+        if (!c->Visible())
+            continue;
+        right = std::max(right, c->Left() + std::max(0, c->Width()));
+        bottom = std::max(bottom, c->Top() + std::max(0, c->Height()));
+    }
+    auto* area = static_cast<QScrollArea*>(Handle());
+    const QSize view = area->viewport()->size();
+    inner_->resize(std::max(right, view.width()), std::max(bottom, view.height()));
+}
+
+int TScrollBox::HorzScrollPosition() const
+{
+    return static_cast<QScrollArea*>(Handle())->horizontalScrollBar()->value();
+}
+
+int TScrollBox::VertScrollPosition() const
+{
+    return static_cast<QScrollArea*>(Handle())->verticalScrollBar()->value();
+}
+
+void TScrollBox::ScrollTo(int x, int y)
+{
+    auto* area = static_cast<QScrollArea*>(Handle());
+    area->horizontalScrollBar()->setValue(x);
+    area->verticalScrollBar()->setValue(y);
+}
+
+// ---------------------------------------------------------------------------------------------
+TProgressBar::TProgressBar(TComponent* Owner) : TWinControl(Owner, new QProgressBar)
+{
+    static_cast<QProgressBar*>(Handle())->setTextVisible(false);
+    Apply();
+    SetBounds(0, 0, 150, 17);
+}
+
+void TProgressBar::SetMin(int v) { min_ = v; Apply(); }
+void TProgressBar::SetMax(int v) { max_ = v; Apply(); }
+void TProgressBar::SetPosition(int v) { position_ = std::clamp(v, min_, std::max(min_, max_)); Apply(); }
+
+void TProgressBar::Apply()
+{
+    auto* bar = static_cast<QProgressBar*>(Handle());
+    bar->setRange(min_, std::max(min_, max_));
+    bar->setValue(position_);
+}
+
+// ---------------------------------------------------------------------------------------------
+TCanvas::TCanvas(std::function<void()> changed) : image_(std::make_unique<QImage>()), changed_(std::move(changed)) {}
+TCanvas::~TCanvas() = default;
+
+const QImage& TCanvas::Image() const { return *image_; }
+
+void TCanvas::SetSize(int width, int height)
+{
+    width = std::max(1, width);
+    height = std::max(1, height);
+    if (image_->width() == width && image_->height() == height)
+        return;
+    QImage next(width, height, QImage::Format_ARGB32);
+    next.fill(Qt::white);
+    if (!image_->isNull()) {
+        QPainter p(&next);
+        p.drawImage(0, 0, *image_);
+    }
+    *image_ = next;
+    if (changed_) changed_();
+}
+
+void TCanvas::LineTo(int x, int y)
+{
+    {
+        QPainter p(image_.get());
+        p.setPen(QPen(detail::ToQColor(penColor_), penWidth_));
+        p.drawLine(x_, y_, x, y);
+    }
+    x_ = x;
+    y_ = y;
+    if (changed_) changed_();
+}
+
+void TCanvas::FillRect(int left, int top, int right, int bottom)
+{
+    {
+        QPainter p(image_.get());
+        p.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), detail::ToQColor(brushColor_));
+    }
+    if (changed_) changed_();
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text)
+{
+    {
+        QPainter p(image_.get());
+        p.setPen(detail::ToQColor(penColor_));
+        p.drawText(QPoint(x, y + p.fontMetrics().ascent()), text);
+    }
+    if (changed_) changed_();
+}
+
+// ---------------------------------------------------------------------------------------------
+TImage::TImage(TComponent* Owner) : TControl(Owner, new QLabel)
+{
+    SetBounds(0, 0, 105, 105);
+}
+
+TImage::~TImage() = default;
+
+bool TImage::LoadPicture(const QString& path)
+{
+    QPixmap pm;
+    if (!pm.load(path))
+        return false;
+    canvas_.reset();
+    static_cast<QLabel*>(Handle())->setPixmap(pm);
+    return true;
+}
+
+void TImage::SetStretch(bool on)
+{
+    stretch_ = on;
+    static_cast<QLabel*>(Handle())->setScaledContents(on);
+}
+
+void TImage::SetCenter(bool on)
+{
+    center_ = on;
+    static_cast<QLabel*>(Handle())->setAlignment(on ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop);
+}
+
+TCanvas* TImage::Canvas()
+{
+    if (!canvas_) {
+        canvas_ = std::make_unique<TCanvas>([this] { ShowCanvas(); });
+        canvas_->SetSize(Width(), Height());
+    }
+    return canvas_.get();
+}
+
+void TImage::ShowCanvas()
+{
+    static_cast<QLabel*>(Handle())->setPixmap(QPixmap::fromImage(canvas_->Image()));
+}
+
+bool TImage::HasPicture() const
+{
+    return !static_cast<QLabel*>(Handle())->pixmap().isNull();
+}
+
+// ---------------------------------------------------------------------------------------------
+TTimer::TTimer(TComponent* Owner) : TComponent(Owner), timer_(std::make_unique<QTimer>())
+{
+    QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] {
+        if (OnTimer) Guarded([&] { OnTimer(this); });
+    });
+    Apply();
+}
+
+TTimer::~TTimer() = default;
+
+void TTimer::SetEnabled(bool on) { enabled_ = on; Apply(); }
+void TTimer::SetInterval(int ms) { interval_ = ms; Apply(); }
+
+void TTimer::Apply()
+{
+    if (enabled_ && interval_ > 0)
+        timer_->start(interval_);
+    else
+        timer_->stop();
+}
+
+// ---------------------------------------------------------------------------------------------
+bool TOpenDialog::Execute()
+{
+    // "Text|*.csv|All|*.*" -> "Text (*.csv);;All (*.*)"
+    const QStringList parts = filter_.split('|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << QString("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
+    const QString path = Dialogs().OpenFile(title_.isEmpty() ? QString("Open") : title_, filters.join(";;"), initialDir_);
+    if (path.isEmpty())
+        return false;
+    fileName_ = path;
+    return true;
+}
+
+} // namespace vcl

@@ -1,0 +1,58 @@
+// TStringList: an ordered list of texts, as the class library's string list. The item lists of
+// combo boxes, list boxes and rich edits are string lists too: a change through them reaches
+// the control at once.
+#pragma once
+
+#include "vcl/Types.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace vcl {
+
+class TStringList {
+public:
+    TStringList() = default;
+    TStringList(const TStringList& other) : items_(other.items_) {}
+    TStringList& operator=(const TStringList& other) { Assign(other); return *this; }
+    virtual ~TStringList() = default;
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    // Item i; an index outside 0..Count()-1 throws std::out_of_range (the class library raises).
+    QString Strings(int i) const;
+    void SetStrings(int i, const QString& text);
+    QString operator[](int i) const { return Strings(i); }
+
+    // Appends a text; returns its index.
+    int Add(const QString& text);
+    void Insert(int i, const QString& text);
+    void Delete(int i);
+    void Clear();
+    // The index of the first item equal to text (case-insensitive, as the class library), or -1.
+    int IndexOf(const QString& text) const;
+    void Assign(const TStringList& other);
+    void AddStrings(const TStringList& other);
+
+    // All items joined, each ending in "\r\n"; setting it splits at CR LF, LF or CR.
+    QString Text() const;
+    void SetText(const QString& text);
+    // Items joined by ","; no quoting.
+    QString CommaText() const { return items_.join(','); }
+
+    // Files: UTF-8 without BOM when written. Reading detects a UTF-16 (LE or BE) or UTF-8 byte-order
+    // mark; a file without one is read as UTF-8, a line that is not valid UTF-8 as Latin-1.
+    // Both return false when the file cannot be opened (the list is then unchanged).
+    bool LoadFromFile(const QString& path);
+    bool SaveToFile(const QString& path) const;
+
+    const QStringList& List() const { return items_; }
+
+protected:
+    // Called after every change; controls that show a list override it.
+    virtual void Changed() {}
+
+private:
+    QStringList items_;
+};
+
+} // namespace vcl
