@@ -99,6 +99,18 @@ long double StrToFloatSafe(const QString& text)
     return v >= 0 ? v + offset : v - offset;
 }
 
+int TruncToInt(long double value)
+{
+    // NaN fails both comparisons.
+    if (!(value > -2147483649.0L && value < 2147483648.0L)) return -2147483647 - 1;
+    return static_cast<int>(value);
+}
+
+std::uint16_t TruncToWord(long double value)
+{
+    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(TruncToInt(value)) & 0xFFFFu);
+}
+
 int HexToInt(const QString& text, int n)
 {
     std::uint32_t sum = 0;

@@ -21,6 +21,12 @@ int StrToIntSafe(const QString& text);
 // no thousands separators. Empty text gives exactly 0; a text that is no number gives 0.00001.
 long double StrToFloatSafe(const QString& text);
 
+// A typed value times its scale, truncated toward zero into an int. A value outside the 32-bit
+// range, or not a number, gives -2147483648 (the processor's "integer indefinite"), so a cast
+// never has undefined behaviour; TruncToWord keeps the low 16 bits of that, the register word.
+int TruncToInt(long double value);
+std::uint16_t TruncToWord(long double value);
+
 // The first n characters of text read as hexadecimal digits (n = 0 gives 0). A character that
 // is not a hex digit counts as 0; n beyond the text's length reads the whole text.
 int HexToInt(const QString& text, int n);

@@ -176,6 +176,20 @@ TEST(DeviceTime, BytesModesAndLimits)
     EXPECT_EQ(FormatDeviceTime(0x8A, 0x80, 0xF6, 0x67, 0), QString());
 }
 
+TEST(TruncToWord, TypedValuesIntoRegisterWords)
+{
+    EXPECT_EQ(TruncToInt(StrToFloatSafe("0.29") * 100), 29);
+    EXPECT_EQ(TruncToInt(-12.9L), -12);
+    EXPECT_EQ(TruncToInt(2147483647.9L), 2147483647);
+    EXPECT_EQ(TruncToInt(-2147483648.9L), -2147483647 - 1);
+    EXPECT_EQ(TruncToInt(2147483648.0L), -2147483647 - 1);
+    EXPECT_EQ(TruncToInt(StrToFloatSafe("1e300")), -2147483647 - 1);
+    EXPECT_EQ(TruncToInt(std::nanl("")), -2147483647 - 1);
+    EXPECT_EQ(TruncToWord(StrToFloatSafe("-1") * 10), 0xFFF6);     // -10.0001 -> -10
+    EXPECT_EQ(TruncToWord(StrToFloatSafe("70000")), 70000 & 0xFFFF);  // the general 16-bit wrap
+    EXPECT_EQ(TruncToWord(StrToFloatSafe("1e12")), 0);
+}
+
 TEST(HexToInt, ReadsTheFirstDigits)
 {
     EXPECT_EQ(HexToInt("1F", 2), 31);
