@@ -1,5 +1,7 @@
 #include "upgrade/HexGrid.h"
 
+#include "link/Crc.h"
+
 #include <algorithm>
 
 namespace {
@@ -70,25 +72,6 @@ void MemoryGrid::SetColWidth(int col, int width)
 int MemoryGrid::ColWidth(int col) const
 {
     return col >= 0 && static_cast<std::size_t>(col) < widths_.size() ? widths_[static_cast<std::size_t>(col)] : 25;
-}
-
-// --- CRC ------------------------------------------------------------------------------------------
-
-std::uint16_t FwCrc16Continue(const std::uint8_t* data, std::size_t count, std::uint16_t state)
-{
-    std::uint16_t crc = state;
-    for (std::size_t i = 0; i < count; ++i) {
-        crc ^= data[i];
-        for (int b = 0; b < 8; ++b)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001) : static_cast<std::uint16_t>(crc >> 1);
-    }
-    return crc;
-}
-
-std::uint16_t FwCrc16Seeded(const std::uint8_t* data, std::size_t count, std::uint16_t seed)
-{
-    const std::uint16_t state = static_cast<std::uint16_t>((seed >> 8) | ((seed & 0xFF) << 8));
-    return FwCrc16Continue(data, count, state);
 }
 
 // --- reading blocks back ----------------------------------------------------------------------------
@@ -254,10 +237,12 @@ LayoutResult LayoutHexImage(const HexRecordList& records, HexInfo& info, bool ol
             break;
         const std::uint8_t* bytes = buffer.data() + static_cast<std::ptrdiff_t>(r - 1) * B;
         length10 += B;
-        crc10 = FwCrc16Continue(bytes, static_cast<std::size_t>(B), crc10);
+        crc10 = Crc16ModbusContinue(bytes, static_cast<std::size_t>(B), static_cast<std::uint8_t>(crc10 & 0xFF),
+                                    static_cast<std::uint8_t>(crc10 >> 8));
         if (!skipped[static_cast<std::size_t>(r)]) {
             length20 += B;
-            crc20 = FwCrc16Continue(bytes, static_cast<std::size_t>(B), crc20);
+            crc20 = Crc16ModbusContinue(bytes, static_cast<std::size_t>(B), static_cast<std::uint8_t>(crc20 & 0xFF),
+                                        static_cast<std::uint8_t>(crc20 >> 8));
         }
     }
     if (length10 == 0)
@@ -302,7 +287,7 @@ LayoutResult BinLengthAndCrc(const HexRecordList& rows, HexInfo& info)
     std::uint16_t crc = 0xFFFF;
     for (const HexStruct& r : rows) {
         length += BinRowSize;
-        crc = FwCrc16Seeded(r.Data.data(), BinRowSize, crc);
+        crc = Crc16ModbusSeeded(r.Data.data(), BinRowSize, crc);
     }
     LayoutResult result;
     result.Ok = true;

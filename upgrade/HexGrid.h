@@ -54,14 +54,6 @@ private:
     std::vector<int> widths_;
 };
 
-// The CRC-16/MODBUS routines of the loaders (initial value 0xFFFF, reflected polynomial
-// 0xA001; the low byte of a result goes first on the wire).
-// Continues a CRC whose running state is given as the 16-bit result of the bytes before.
-std::uint16_t FwCrc16Continue(const std::uint8_t* data, std::size_t count, std::uint16_t state);
-// Continues from a state whose low byte is the seed's high byte and whose high byte its low
-// byte: passing a result back as the seed exchanges the two bytes between the calls.
-std::uint16_t FwCrc16Seeded(const std::uint8_t* data, std::size_t count, std::uint16_t seed);
-
 // One block as read back from the grid.
 struct GridBlock {
     std::uint32_t Address = 0;

@@ -72,77 +72,52 @@ void upgradeTool::ForgetLengths()
     FileInfo.Crc20 = 0;
 }
 
-int upgradeTool::ShowMeta(const HexRecordList& records, int index, bool swapped)
+void upgradeTool::Show(const ImageLoad& load)
 {
-    MetaReport report;
-    if (index < 0 || DecodeMetaWindow(records, index, swapped, report) != 0) {
-        vcl::MessageBox(QStringLiteral("No Meta Block"));
-        return 1;
+    if (load.MetaFound) {
+        for (const MetaLabelText& l : load.Meta.Labels)
+            View->SetMetaText(l.Control, l.Text);
+        for (const QString& line : load.Meta.Lines)
+            View->EventLog(line);
     }
-    for (const MetaLabelText& l : report.Labels)
-        View->SetMetaText(l.Control, l.Text);
-    for (const QString& line : report.Lines)
-        View->EventLog(line);
-    const QString error = MetaValueError(report.Info);
-    if (!error.isEmpty()) {
-        View->UpgradeLog(error);
-        return 1;
-    }
-    ApplyMetaValues(FileInfo, report.Info);
-    return 0;
+    if (!load.MessageText.isEmpty())
+        vcl::MessageBox(load.MessageText);
+    for (const QString& line : load.UpgradeLines)
+        View->UpgradeLog(line);
 }
 
 int upgradeTool::LoadHexFile()
 {
     if (!View)
         return 1;
-    ForgetLengths();
     QByteArray text;
     bool tooLarge = false;
     if (!ReadWholeFile(View->HexPath(), MaxHexFileBytes, text, tooLarge)) {
+        ForgetLengths();
         if (tooLarge)
             View->UpgradeLog(QStringLiteral("Hex File Error: larger than ") + QString::number(MaxHexFileBytes)
                              + QStringLiteral(" bytes"));
         return 1;
     }
-    HexReadResult read = ReadHexRecords(text);
-    text.clear();
-    if (!read.Ok) {
-        View->UpgradeLog(read.ErrorLine);
-        return 1;
-    }
-    if (ShowMeta(read.Records, FindMetaBlock(read.Records), false) != 0)
-        return 1;
-    LayoutResult layout = LayoutHexImage(read.Records, FileInfo, OldBootLoaderPresent(), View->HexGrid());
-    if (!layout.Ok) {
-        View->UpgradeLog(layout.ErrorLine);
-        ClearHexGrid(View->HexGrid());
-        return 1;
-    }
-    for (const QString& line : layout.LogLines)
-        View->UpgradeLog(line);
-    return 0;
+    const ImageLoad load = LoadHexImage(text, FileInfo, OldBootLoaderPresent(), View->HexGrid());
+    Show(load);
+    return load.Result;
 }
 
 int upgradeTool::LoadBinFile()
 {
     if (!View)
         return 1;
-    ForgetLengths();
     QByteArray bytes;
     bool tooLarge = false;
     if (!ReadWholeFile(View->HexPath(), MaxImageBytes, bytes, tooLarge)) {
+        ForgetLengths();
         if (tooLarge)
             View->UpgradeLog(QStringLiteral("Bin File Error: larger than ") + QString::number(MaxImageBytes)
                              + QStringLiteral(" bytes"));
         return 1;
     }
-    WriteBinRows(bytes, View->HexGrid());
-    const HexRecordList rows = BinRecords(bytes);
-    if (ShowMeta(rows, FindMetaBlockSwapped(rows), true) != 0)
-        return 1;
-    LayoutResult layout = BinLengthAndCrc(rows, FileInfo);
-    for (const QString& line : layout.LogLines)
-        View->UpgradeLog(line);
-    return 0;
+    const ImageLoad load = LoadBinImage(bytes, FileInfo, View->HexGrid());
+    Show(load);
+    return load.Result;
 }

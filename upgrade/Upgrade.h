@@ -4,6 +4,7 @@
 
 #include "upgrade/FirmwareImage.h"
 #include "upgrade/HexGrid.h"
+#include "upgrade/ImageLoad.h"
 #include "upgrade/MetaBlock.h"
 
 #include <QString>
@@ -54,8 +55,8 @@ public:
     bool OldBootLoaderPresent() const;
 
 private:
-    // Decodes, shows and checks the meta block; 0 when usable and taken into FileInfo.
-    int ShowMeta(const HexRecordList& records, int index, bool swapped);
+    // Shows what a load found: labels, report, message box, log lines.
+    void Show(const ImageLoad& load);
     void ForgetLengths();
 };
 

@@ -1,6 +1,7 @@
 #include "FwTestUtil.h"
 
 #include "upgrade/FirmwareImage.h"
+#include "common/Myfunc.h"
 
 #include <gtest/gtest.h>
 
@@ -194,8 +195,13 @@ TEST(Numbers, TextToIntRule)
         {"0x100000000", 0}, {"0x", 0}, {"", 0}, {"12", 12}, {"-12", -12}, {"12 ", 0}, {"1G", 0},
         {"2147483648", 0}, {"-2147483648", INT32_MIN},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(FwStrToInt(QString::fromLatin1(c.text)), c.value) << c.text;
+        // the loaders' reading of a number is the program's one
+        EXPECT_EQ(FwStrToInt(QString::fromLatin1(c.text)), StrToIntSafe(QString::fromLatin1(c.text))) << c.text;
+    }
+    for (const char* cell : {"FF", "00", "7f", "", "G1", "12345678", "123456789", "-1", " 1"})
+        EXPECT_EQ(FwHexToInt(QString::fromLatin1(cell)), StrToIntSafe("0x" + QString::fromLatin1(cell))) << cell;
     EXPECT_EQ(FwHexToInt(QStringLiteral("FF")), 255);
     EXPECT_EQ(FwHexToInt(QString()), 0);
     EXPECT_EQ(FwHexToInt(QStringLiteral("-1")), 0);

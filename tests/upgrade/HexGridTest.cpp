@@ -1,6 +1,7 @@
 #include "FwTestUtil.h"
 
 #include "upgrade/HexGrid.h"
+#include "link/Crc.h"
 
 #include <gtest/gtest.h>
 
@@ -41,24 +42,10 @@ std::vector<std::uint8_t> Counting(std::size_t n)
 
 std::uint16_t PlainCrc(const std::vector<std::uint8_t>& bytes)
 {
-    return FwCrc16Continue(bytes.data(), bytes.size(), 0xFFFF);
+    return Crc16Modbus(bytes.data(), bytes.size());
 }
 
 } // namespace
-
-TEST(HexGrid, CrcRoutines)
-{
-    const auto frame = Bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x01});
-    EXPECT_EQ(PlainCrc(frame), 0x0A84); // 84 0A on the wire
-    // Continuing block by block gives the CRC of the whole sequence.
-    std::uint16_t part = FwCrc16Continue(frame.data(), 2, 0xFFFF);
-    EXPECT_EQ(FwCrc16Continue(frame.data() + 2, 4, part), 0x0A84);
-    // Seeded: 0xFFFF is a fresh CRC; a result passed back swaps its bytes.
-    EXPECT_EQ(FwCrc16Seeded(frame.data(), 6, 0xFFFF), 0x0A84);
-    std::uint16_t s = FwCrc16Seeded(frame.data(), 2, 0xFFFF);
-    EXPECT_EQ(FwCrc16Seeded(frame.data() + 2, 4, s),
-              FwCrc16Continue(frame.data() + 2, 4, static_cast<std::uint16_t>((s >> 8) | (s << 8))));
-}
 
 TEST(HexGrid, BlockSizeFollowsMetaAndOldBootLoaders)
 {
