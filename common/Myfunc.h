@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 // ---------------------------------------------------------------------------------------------
@@ -109,17 +110,17 @@ int TestFlagBit(std::uint16_t descriptor, int value);
 
 // First row from 1 whose cell in column 0 equals text exactly; 0 when none (row 0, the
 // heading, never matches). Works with the kit's TStringGrid (Cells(col, row), RowCount()).
+// The grid may be given as a reference or a pointer (a null pointer finds nothing).
 template <class Grid>
 int FindGridRow(const QString& text, const Grid& grid)
 {
-    for (int row = 1; row < grid.RowCount(); ++row)
-        if (grid.Cells(0, row) == text) return row;
-    return 0;
-}
-template <class Grid>
-int FindGridRow(const QString& text, const Grid* grid)
-{
-    return grid ? FindGridRow(text, *grid) : 0;
+    if constexpr (std::is_pointer_v<Grid>) {
+        return grid ? FindGridRow(text, *grid) : 0;
+    } else {
+        for (int row = 1; row < grid.RowCount(); ++row)
+            if (grid.Cells(0, row) == text) return row;
+        return 0;
+    }
 }
 
 // Size of the slave-ID tables of the link object: every 8-bit ID indexes them safely.

@@ -1,8 +1,11 @@
 // Small utilities: text splitting and searching, found-ID list, flag bits, folders.
 #include "common/Myfunc.h"
+#include "vcl/Forms.h"
+#include "vcl/StringGrid.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -149,6 +152,24 @@ TEST(FindGridRow, ExactMatchFromRowOne)
     EXPECT_EQ(FindGridRow("Caption", g), 0);    // the heading row never matches
     EXPECT_EQ(FindGridRow("ok", g), 0);         // case and blanks matter
     EXPECT_EQ(FindGridRow("OK", static_cast<const Grid*>(nullptr)), 0);
+}
+
+TEST(FindGridRow, KitGrid)
+{
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("t"), nullptr};
+    if (!qApp) new QApplication(argc, argv);
+    vcl::TForm form;
+    auto* grid = new vcl::TStringGrid(&form);
+    grid->SetColCount(4);
+    grid->SetRowCount(3);
+    grid->SetCells(0, 0, "Caption");
+    grid->SetCells(0, 1, "Open");
+    grid->SetCells(0, 2, "Close");
+    grid->SetCells(0, 5, "Hidden");             // kept beyond RowCount, but not a row of the grid
+    EXPECT_EQ(FindGridRow("Close", grid), 2);
+    EXPECT_EQ(FindGridRow("Caption", *grid), 0);
+    EXPECT_EQ(FindGridRow("Hidden", grid), 0);
 }
 
 class FolderTest : public ::testing::Test {
