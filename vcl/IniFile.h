@@ -59,6 +59,10 @@ public:
     // Removes one key; true when absent or removed.
     bool DeleteKey(const QString& section, const QString& key);
 
+    // Every write already went to the file; kept for callers that flush explicitly.
+    // False when the last write failed.
+    bool UpdateFile() const { return error_.isEmpty(); }
+
     // Reads the file again (a change made by someone else becomes visible).
     void Reload();
     // True when the file existed at the last (re)load.

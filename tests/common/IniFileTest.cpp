@@ -76,6 +76,8 @@ TEST_F(IniFileTest, WritesChangeOnlyTheirKey)
         {"a line that is not UTF-8 stays byte for byte", "[A]\nt=caf\xE9\nx=1\n", "A", "x", "2",
          "[A]\nt=caf\xE9\nx=2\n"},
         {"a byte-order mark stays", "\xEF\xBB\xBF[A]\nx=1\n", "A", "x", "2", "\xEF\xBB\xBF[A]\nx=2\n"},
+        {"names match whole, not by prefix", "[Poll01]\nAddr010=5\n", "Poll01", "Addr01", "7",
+         "[Poll01]\nAddr010=5\nAddr01=7\n"},
         {"a value with =", "[A]\nx=1\n", "A", "x", "a=b", "[A]\nx=a=b\n"},
         {"non-ASCII text", "[A]\nx=1\n", "A", "x", "25 \xE2\x84\x83", "[A]\nx=25 \xE2\x84\x83\n"},
     };
