@@ -1,0 +1,133 @@
+#include "DesignTestSupport.h"
+
+#include "design/LayoutFile.h"
+#include "design/PanelsOnForm.h"
+#include "design/SettingsOnForm.h"
+#include "vcl/Forms.h"
+#include "vcl/StdCtrls.h"
+
+#include <QApplication>
+#include <memory>
+
+namespace {
+
+using namespace design;
+
+// A form with the seven page boxes and a few group panels, all on page 1's box at first.
+class PanelsOnForm : public designtest::DesignTest {
+protected:
+    void SetUp() override
+    {
+        DesignTest::SetUp();
+        static int argc = 1;
+        static char* argv[] = {(char*)"t", nullptr};
+        if (!qApp)
+            new QApplication(argc, argv);
+        form = std::make_unique<vcl::TForm>();
+        form->SetName("Form_Main");
+        for (int n = 1; n <= 7; ++n) {
+            auto* box = new vcl::TScrollBox(form.get());
+            box->SetName(QStringLiteral("Scroll_Page%1").arg(n));
+            box->SetParent(form.get());
+            box->SetBounds(0, 0, 1000, 700);
+        }
+        for (const char* name : {"Group_Version", "Group_Status", "Group_ActivePower", "Group_Debug"}) {
+            auto* panel = new vcl::TPanel(form.get());
+            panel->SetName(name);
+            panel->SetTag(GroupPanels()[GroupPanelIndex(QString::fromLatin1(name))].tag);
+            panel->SetParent(PageBox(*form, 1));
+            panel->SetBounds(0, 0, 300, 40);
+            panel->Hide();
+        }
+    }
+    vcl::TControl* P(const char* name) { return dynamic_cast<vcl::TControl*>(form->FindComponent(name)); }
+
+    std::unique_ptr<vcl::TForm> form;
+};
+
+TEST_F(PanelsOnForm, SavedPageComesBackOntoTheShownPage)
+{
+    P("Group_Version")->SetParent(PageBox(*form, 0));
+    P("Group_Version")->SetBounds(3, 3, 300, 350);
+    P("Group_Status")->SetParent(PageBox(*form, 0));
+    P("Group_Status")->SetBounds(310, 3, 300, 230);
+    P("Group_ActivePower")->SetBounds(5, 5, 300, 200);   // expanded, but on page 1's box
+    const PanelStates collected = CollectPanels(*form);
+    EXPECT_EQ(collected[GroupPanelIndex(u"Group_Version")].page, 0);
+    EXPECT_EQ(collected[GroupPanelIndex(u"Group_ActivePower")].page, 1);
+    EXPECT_EQ(collected[GroupPanelIndex(u"Group_Mask1")].page, -1);   // not on this form
+
+    const QString path = Path("MonitorSet0.RQX");
+    designtest::WriteAll(path, "");
+    ASSERT_EQ(SavePageDesign(*form, path, 0), 0);
+
+    // Collapse everything, then load and show the layout on page 0 again.
+    for (const char* name : {"Group_Version", "Group_Status", "Group_ActivePower"})
+        P(name)->SetBounds(0, 0, 300, 40);
+    P("Group_Debug")->SetBounds(7, 7, 300, 490);   // no layout section: keeps its height
+    ASSERT_EQ(LoadPageDesign(*form, path), 0);
+    PlaceExpandedPanels(*form, 0);
+
+    EXPECT_EQ(P("Group_Version")->Height(), 350);
+    EXPECT_EQ(P("Group_Version")->Left(), 3);
+    EXPECT_EQ(P("Group_Status")->Left(), 310);
+    EXPECT_EQ(P("Group_ActivePower")->Height(), 40);
+    for (const char* name : {"Group_Version", "Group_Status", "Group_Debug"}) {
+        EXPECT_EQ(P(name)->Parent(), PageBox(*form, 0)) << name;
+        EXPECT_TRUE(P(name)->Visible()) << name;
+    }
+    EXPECT_EQ(P("Group_Debug")->Left(), 7);
+    EXPECT_FALSE(P("Group_ActivePower")->Visible());
+    EXPECT_EQ(P("Group_ActivePower")->Parent(), PageBox(*form, 1));
+}
+
+TEST_F(PanelsOnForm, MissingLayoutLeavesThePanelsAndABadPageIsIgnored)
+{
+    P("Group_Version")->SetBounds(9, 9, 300, 350);
+    P("Group_Version")->Show();
+    EXPECT_EQ(LoadPageDesign(*form, Path("nothing.RQX")), 1);
+    PlaceExpandedPanels(*form, 7);
+    PlaceExpandedPanels(*form, -1);
+    EXPECT_EQ(P("Group_Version")->Left(), 9);
+    EXPECT_TRUE(P("Group_Version")->Visible());
+    EXPECT_EQ(P("Group_Version")->Parent(), PageBox(*form, 1));
+}
+
+TEST_F(PanelsOnForm, PollRowsAndTitlesGoBetweenFileAndControls)
+{
+    auto* addr = new vcl::TEdit(form.get());
+    addr->SetName("Edit_PollAddr010");
+    auto* type = new vcl::TComboBox(form.get());
+    type->SetName("Combo_PollType010");
+    for (const char* item : {"Coil", "IR", "HR"})
+        type->Items()->Add(item);
+    auto* value = new vcl::TEdit(form.get());
+    value->SetName("Edit_PollVal310");
+    auto* title = new vcl::TLabel(form.get());
+    title->SetName("Label_TemperTitle24");
+    title->SetCaption("T_AMB");
+
+    const QString path = Path("MonitorSet.RQX");
+    designtest::WriteAll(path, "[Temperature]\nLabe24=Heat sink\n[Poll01]\nAddr010=40001\nType010=2\n[Poll04]\nValue310=-1\n");
+    ModeSettings s;
+    ASSERT_EQ(LoadMonitorSet(path, s), 0);
+    ApplyPollsAndTitles(*form, s);
+    EXPECT_EQ(addr->Text(), "40001");
+    EXPECT_EQ(type->ItemIndex(), 2);
+    EXPECT_EQ(value->Text(), "-1");
+    EXPECT_EQ(title->Caption(), "Heat sink");
+
+    addr->SetText("40100");
+    type->SetItemIndex(-1);
+    ModeSettings back;
+    CollectPollsAndTitles(*form, back);
+    ASSERT_EQ(SaveMonitorSet(path, back, 1), 0);
+    const QByteArray text = designtest::ReadAll(path);
+    EXPECT_TRUE(text.contains("Addr010=40100\n"));
+    EXPECT_TRUE(text.contains("Type010=-1\n"));
+    EXPECT_TRUE(text.contains("Labe24=Heat sink\n"));
+    EXPECT_EQ(TemperatureTitleName(0), "Label_TemperTitle11");
+    EXPECT_EQ(PollControlName("Combo_PollType", 3, 10), "Combo_PollType310");
+}
+
+} // namespace
