@@ -236,6 +236,7 @@ void TIniFile::Reload()
         QByteArray body = line.raw;
         if (lines_.empty() && body.startsWith("\xEF\xBB\xBF")) body.remove(0, 3);
         line.text = Decode(body);
+        Classify(line);
         lines_.push_back(std::move(line));
     }
 }
@@ -243,8 +244,8 @@ void TIniFile::Reload()
 int TIniFile::FindSection(const QString& section) const
 {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const Parsed p = ParseLine(lines_[i].text);
-        if (p.kind == Kind::Section && SameName(p.name, section)) return static_cast<int>(i);
+        const Line& l = lines_[i];
+        if (l.kind == 1 && SameName(l.name, section)) return static_cast<int>(i);
     }
     return -1;
 }
@@ -253,7 +254,7 @@ int TIniFile::SectionEnd(int header) const
 {
     std::size_t i = static_cast<std::size_t>(header) + 1;
     for (; i < lines_.size(); ++i)
-        if (ParseLine(lines_[i].text).kind == Kind::Section) break;
+        if (lines_[i].kind == 1) break;
     return static_cast<int>(i);
 }
 
@@ -262,8 +263,8 @@ int TIniFile::FindKey(int header, const QString& key) const
     if (header < 0) return -1;
     const int end = SectionEnd(header);
     for (int i = header + 1; i < end; ++i) {
-        const Parsed p = ParseLine(lines_[static_cast<std::size_t>(i)].text);
-        if (p.kind == Kind::Key && SameName(p.name, key)) return i;
+        const Line& l = lines_[static_cast<std::size_t>(i)];
+        if (l.kind == 2 && SameName(l.name, key)) return i;
     }
     return -1;
 }
@@ -272,7 +273,7 @@ QString TIniFile::ReadString(const QString& section, const QString& key, const Q
 {
     const int line = FindKey(FindSection(section), key);
     if (line < 0) return def;
-    return ParseLine(lines_[static_cast<std::size_t>(line)].text).value;
+    return lines_[static_cast<std::size_t>(line)].value;
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int def) const
@@ -309,11 +310,11 @@ QStringList TIniFile::ReadSection(const QString& section) const
     if (header < 0) return keys;
     const int end = SectionEnd(header);
     for (int i = header + 1; i < end; ++i) {
-        const Parsed p = ParseLine(lines_[static_cast<std::size_t>(i)].text);
-        if (p.kind != Kind::Key) continue;
+        const Line& l = lines_[static_cast<std::size_t>(i)];
+        if (l.kind != 2) continue;
         bool seen = false;
-        for (const QString& k : keys) seen = seen || SameName(k, p.name);
-        if (!seen) keys << p.name;
+        for (const QString& k : keys) seen = seen || SameName(k, l.name);
+        if (!seen) keys << l.name;
     }
     return keys;
 }
@@ -322,8 +323,7 @@ QStringList TIniFile::ReadSections() const
 {
     QStringList names;
     for (const Line& l : lines_) {
-        const Parsed p = ParseLine(l.text);
-        if (p.kind == Kind::Section) names << p.name;
+        if (l.kind == 1) names << l.name;
     }
     return names;
 }
@@ -334,7 +334,16 @@ TIniFile::Line TIniFile::MakeLine(const QString& text, const QByteArray& ending)
     l.raw = text.toUtf8();
     l.ending = ending;
     l.text = text;
+    Classify(l);
     return l;
+}
+
+void TIniFile::Classify(Line& line)
+{
+    const Parsed p = ParseLine(line.text);
+    line.kind = p.kind == Kind::Section ? 1 : p.kind == Kind::Key ? 2 : 0;
+    line.name = p.name;
+    line.value = p.value;
 }
 
 QByteArray TIniFile::NewLineEnding() const

@@ -75,7 +75,11 @@ private:
         QByteArray raw;      // the line as it stands in the file, without its line ending
         QByteArray ending;   // "\r\n", "\n", "\r" or empty on a last line without one
         QString text;        // decoded
+        int kind = 0;        // 0 other, 1 section header, 2 key
+        QString name;        // section or key name, trimmed
+        QString value;       // key value, trimmed
     };
+    static void Classify(Line& line);
     int FindSection(const QString& section) const;            // index of the header line or -1
     int SectionEnd(int header) const;                         // index past the section's last line
     int FindKey(int header, const QString& key) const;        // index of the key line or -1
