@@ -2,6 +2,7 @@
 #include "LinkTestSupport.h"
 
 #include <QRegularExpression>
+#include <termios.h>
 
 namespace {
 
@@ -182,6 +183,51 @@ TEST_F(LinkOnPty, InverterAnswersOnlyAtItsOwnRate)
     ASSERT_EQ(link.Request(1, 1, 3), 0);
     EXPECT_EQ(bus.Frames().back().baud, 19200);
     EXPECT_EQ(link.ReplyOk, 1);
+}
+
+TEST_F(LinkOnPty, FourRatesRawEightNoneOne)
+{
+    Open(0);
+    EXPECT_EQ(bus.LineBaud(), 4800);
+    for (int code = 0; code <= 3; ++code) {
+        link.SetBaudCode(code);
+        EXPECT_EQ(link.Com.BaudRate, 4800 << code);
+        EXPECT_EQ(host.panels[1], QString::number(4800 << code));
+        EXPECT_EQ(bus.LineBaud(), 4800 << code);
+        termios tio{};
+        ASSERT_EQ(tcgetattr(link.Com.ComHandle, &tio), 0);
+        EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+        EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
+        EXPECT_EQ(tio.c_iflag & (ICRNL | IXON), 0u);
+    }
+    EXPECT_EQ(link.SetBaudCode(4), 0);   // no such rate: the line keeps its rate
+    EXPECT_EQ(link.Com.BaudRate, 38400);
+}
+
+TEST_F(LinkOnPty, LateAndForeignReplies)
+{
+    bus.SetRegister(1, 1, 3);
+    Open();
+    // A reply after the last poll counts as none.
+    bus.AddFault(1, F(FaultKind::Delay, 400, 1));
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    EXPECT_EQ(link.ReplyLength, 0);
+    EXPECT_EQ(link.NoReplyCount, 1);
+    EXPECT_EQ(link.FailStreak, 1);
+    ASSERT_TRUE(bus.WaitForBytesSent(7, 2000));   // the late reply, dropped with the reopen
+    link.Com.Close();
+    bus.ClearFrames();
+    ASSERT_EQ(link.OpenCom(QString::fromStdString(bus.Path())), 0);
+    link.SetBaudCode(1);
+    // The link does not judge the answering address; its callers do not either.
+    bus.AddFault(1, F(FaultKind::OtherId, 9, 1));
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    ASSERT_EQ(link.ReplyLength, 7);
+    EXPECT_EQ(link.Reply[0], 9);
+    EXPECT_EQ(link.Reply[4], 3);
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(link.FailStreak, 0);
 }
 
 TEST_F(LinkOnPty, StaleMarkingAndRecovery)

@@ -239,6 +239,13 @@ std::size_t Bus::BytesSent() const
     return bytesSent_;
 }
 
+bool Bus::WaitForBytesSent(std::size_t n, int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return frameCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                             [&] { return bytesSent_ >= n || stopping_; }) && bytesSent_ >= n;
+}
+
 bool Bus::PauseMs(int ms)
 {
     pollfd p{wake_[0], POLLIN, 0};
@@ -259,8 +266,11 @@ void Bus::Send(const Bytes& bytes)
         const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (w > 0) {
             done += static_cast<std::size_t>(w);
-            std::lock_guard<std::mutex> lock(mutex_);
-            bytesSent_ += static_cast<std::size_t>(w);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                bytesSent_ += static_cast<std::size_t>(w);
+            }
+            frameCv_.notify_all();
             continue;
         }
         if (w < 0 && errno == EINTR)

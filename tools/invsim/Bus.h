@@ -84,6 +84,8 @@ public:
     void OnFrame(std::function<void(const Frame&)> f);
     // Bytes written to the line since the start (replies and faults).
     std::size_t BytesSent() const;
+    // Waits until at least n bytes were written to the line; false on time-out.
+    bool WaitForBytesSent(std::size_t n, int timeoutMs) const;
 
 private:
     void Serve();
