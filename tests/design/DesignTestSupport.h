@@ -18,7 +18,13 @@ namespace designtest {
 struct RecordingDialogs : vcl::DialogService {
     QStringList shown;
     int MessageBox(const QString& text, const QString&, int) override { shown << text; return vcl::IDOK; }
-    QString InputBox(const QString&, const QString&, const QString&) override { return QStringLiteral("Cancel"); }
+    QStringList answers;   // answers of the next prompts; "Cancel" when none is left
+    QStringList prompts;   // "caption|prompt|initial" of every prompt shown
+    QString InputBox(const QString& caption, const QString& prompt, const QString& value) override
+    {
+        prompts << caption + "|" + prompt + "|" + value;
+        return answers.isEmpty() ? QStringLiteral("Cancel") : answers.takeFirst();
+    }
 };
 
 inline QByteArray ReadAll(const QString& path)

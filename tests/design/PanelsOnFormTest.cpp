@@ -2,6 +2,8 @@
 
 #include "design/LayoutFile.h"
 #include "design/PanelsOnForm.h"
+#include "design/ModeState.h"
+#include "design/PageSwitch.h"
 #include "design/SettingsOnForm.h"
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
@@ -128,6 +130,71 @@ TEST_F(PanelsOnForm, PollRowsAndTitlesGoBetweenFileAndControls)
     EXPECT_TRUE(text.contains("Labe24=Heat sink\n"));
     EXPECT_EQ(TemperatureTitleName(0), "Label_TemperTitle11");
     EXPECT_EQ(PollControlName("Combo_PollType", 3, 10), "Combo_PollType310");
+}
+
+TEST_F(PanelsOnForm, AccessCodeIsAskedOnlyWhenNoCodeIsRemembered)
+{
+    struct Case { bool super; const char* remembered; const char* answer; int result; const char* after; bool asked; };
+    const Case cases[] = {
+        {true, "", nullptr, 1, "", false},
+        {false, "7352", nullptr, 1, "7352", false},
+        {false, "", "2059", 1, "2059", true},
+        {false, "1234", "4780", 1, "4780", true},
+        {false, "", "1234", 0, "1234", true},
+        {false, "", "Password", 0, "Password", true},
+        {false, "", nullptr, 0, "Cancel", true},
+    };
+    for (const Case& c : cases) {
+        dialogs.shown.clear();
+        dialogs.prompts.clear();
+        if (c.answer)
+            dialogs.answers = QStringList{c.answer};
+        QString remembered = c.remembered;
+        EXPECT_EQ(CheckServicePassword(c.super, remembered), c.result) << c.remembered << c.answer;
+        EXPECT_EQ(remembered, c.after);
+        EXPECT_EQ(dialogs.prompts, c.asked ? QStringList{"Input Password Please||Password"} : QStringList());
+        EXPECT_EQ(dialogs.shown, c.result ? QStringList() : QStringList{"Password Error"});
+    }
+}
+
+TEST_F(PanelsOnForm, PageLeftIsSavedOnlyInTheSuperUserMode)
+{
+    const QString program = dir.path();
+    const QString file = SuperUserLayoutPath(program, 1);
+    designtest::WriteAll(file, "[Version]\nHeight=40\n");
+    P("Group_Status")->SetBounds(20, 30, 300, 230);   // stands on page 1
+    PageBox(*form, 1)->SetBounds(0, 0, 200, 200);      // small, so that it can scroll
+    P("Group_Status")->Show();
+    form->SetBounds(0, 0, 1000, 800);
+    form->Show();
+    vcl::ProcessMessages();
+    PageBox(*form, 1)->ScrollTo(0, 50);
+    ASSERT_EQ(PageBox(*form, 1)->VertScrollPosition(), 50);
+
+    EXPECT_EQ(SaveCurrentPageDesign(*form, program, true, false, 1), 0);
+    EXPECT_EQ(designtest::ReadAll(file), QByteArray("[Version]\nHeight=40\n"));
+    EXPECT_EQ(PageBox(*form, 1)->VertScrollPosition(), 0);
+    EXPECT_EQ(SaveCurrentPageDesign(*form, program, false, true, 1), 0);   // no mode
+    EXPECT_EQ(SaveCurrentPageDesign(*form, program, true, true, -1), 0);   // no page yet
+    EXPECT_EQ(designtest::ReadAll(file), QByteArray("[Version]\nHeight=40\n"));
+
+    EXPECT_EQ(SaveCurrentPageDesign(*form, program, true, true, 1), 0);
+    EXPECT_TRUE(designtest::ReadAll(file).contains("[Status]\nHeight=6670\nTop=30\nLeft=20\n"));
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+
+    EXPECT_EQ(SaveCurrentPageDesign(*form, program, true, true, 2), 0);    // SuperHero file missing
+    EXPECT_EQ(dialogs.shown, QStringList{"No found Setting File"});
+    EXPECT_FALSE(QFile::exists(SuperUserLayoutPath(program, 2)));
+}
+
+TEST_F(PanelsOnForm, MissingLayoutOnShowIsReported)
+{
+    P("Group_Status")->SetBounds(20, 30, 300, 230);
+    P("Group_Status")->Show();
+    EXPECT_EQ(ShowPageDesign(*form, Path("MonitorSet0.RQX"), 0), 0);
+    EXPECT_EQ(dialogs.shown, QStringList{"No Found Setting File2"});
+    EXPECT_EQ(P("Group_Status")->Parent(), PageBox(*form, 1));
+    EXPECT_TRUE(P("Group_Status")->Visible());
 }
 
 } // namespace
