@@ -1,0 +1,324 @@
+// The class library's firing rules, each acted out through the user driver.
+#include "KitTestApp.h"
+#include "vcl/Kit.h"
+#include "vcl/UserDriver.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vcl;
+
+namespace {
+
+struct RecordingDialogs : DialogService {
+    QStringList shown;
+    int MessageBox(const QString& text, const QString&, int) override { shown << text; return IDOK; }
+};
+
+class FiringRules : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApp();
+        form = std::make_unique<TForm>();
+        form->SetName("Form_Main");
+        form->SetCaption("Sunvane V5.4.2");
+        SetDialogService(&dialogs);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        SetDialogService(nullptr);
+    }
+    template <class T>
+    T* Make(const QString& name, TWinControl* parent = nullptr)
+    {
+        auto* c = new T(form.get());
+        c->SetName(name);
+        c->SetParent(parent ? parent : form.get());
+        return c;
+    }
+
+    RecordingDialogs dialogs;
+    std::unique_ptr<TForm> form;
+    QStringList log;
+};
+
+TEST_F(FiringRules, ComboChangeFiresForTheUsersPickOnly)
+{
+    auto* combo = Make<TComboBox>("Combo_Country");
+    combo->SetStyle(csDropDownList);
+    for (const char* s : {"Custom", "Germany LV", "France"})
+        combo->Items()->Add(s);
+    combo->OnChange = [&](TObject*) { log << QString("change %1").arg(combo->ItemIndex()); };
+    form->Show();
+    UserDriver user(form.get());
+
+    combo->SetItemIndex(1);
+    combo->SetText("France");
+    combo->Items()->Add("Japan");
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_EQ(user.Index("Combo_Country"), 2);
+
+    user.Pick("Combo_Country", 0);
+    user.PickText("Combo_Country", "Germany LV");
+    EXPECT_EQ(log, (QStringList{"change 0", "change 1"}));
+    EXPECT_EQ(user.Text("Combo_Country"), "Germany LV");
+    EXPECT_THROW(user.Pick("Combo_Country", 4), DriverError);
+    EXPECT_THROW(user.PickText("Combo_Country", "Mars"), DriverError);
+    EXPECT_EQ(log.size(), 2);
+}
+
+TEST_F(FiringRules, EditableComboFiresForTypingAndKeepsTheText)
+{
+    auto* combo = Make<TComboBox>("Combo_PowerMeter_ID");
+    combo->Items()->Add("1");
+    combo->Items()->Add("2");
+    combo->OnChange = [&](TObject*) { log << combo->Text(); };
+    form->Show();
+    UserDriver user(form.get());
+    user.Type("Combo_PowerMeter_ID", "12");
+    EXPECT_EQ(log, (QStringList{"1", "12"}));
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_EQ(combo->Text(), "12");
+    combo->SetText("2");
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(log.size(), 2);
+}
+
+TEST_F(FiringRules, RadioCheckedFromCodeFiresOnClickAndGroupsByParent)
+{
+    auto* panelA = Make<TPanel>("PanelA");
+    auto* panelB = Make<TPanel>("PanelB");
+    auto* on = Make<TRadioButton>("Radio_RPRON", panelA);
+    auto* off = Make<TRadioButton>("Radio_RPROFF", panelA);
+    auto* other = Make<TRadioButton>("Radio_Other", panelB);
+    for (TRadioButton* r : {on, off, other})
+        r->OnClick = [&, r](TObject*) { log << r->Name(); };
+    other->SetChecked(true);
+    on->SetChecked(true);  // fires
+    on->SetChecked(true);  // no change, no click
+    off->SetChecked(true); // fires, turns "on" off without a click
+    EXPECT_EQ(log, (QStringList{"Radio_Other", "Radio_RPRON", "Radio_RPROFF"}));
+    EXPECT_FALSE(on->Checked());
+    EXPECT_TRUE(other->Checked()); // another parent, another group
+
+    form->Show();
+    UserDriver user(form.get());
+    log.clear();
+    user.Click("Radio_RPROFF"); // already checked: nothing
+    user.Click("Radio_RPRON");
+    EXPECT_EQ(log, QStringList{"Radio_RPRON"});
+    EXPECT_TRUE(user.Checked("Radio_RPRON"));
+    EXPECT_FALSE(user.Checked("Radio_RPROFF"));
+    on->SetChecked(false); // from code, off: no click, and no radio checked is allowed
+    EXPECT_FALSE(on->Checked());
+    EXPECT_FALSE(off->Checked());
+    EXPECT_EQ(log.size(), 1);
+}
+
+TEST_F(FiringRules, MouseDownSeesTheStateBeforeTheClick)
+{
+    auto* check = Make<TCheckBox>("Check_ConstVolt");
+    auto* radio = Make<TRadioButton>("Radio_RemoteON");
+    check->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log << QString("down %1").arg(check->Checked()); };
+    check->OnClick = [&](TObject*) { log << QString("click %1").arg(check->Checked()); };
+    radio->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log << QString("rdown %1").arg(radio->Checked()); };
+    form->Show();
+    UserDriver user(form.get());
+
+    user.MouseDown("Check_ConstVolt");
+    user.MouseDown("Check_ConstVolt");
+    user.MouseDown("Radio_RemoteON");
+    user.MouseDown("Radio_RemoteON"); // mouse-down also on a checked radio button
+    EXPECT_EQ(log, (QStringList{"down 0", "click 1", "down 1", "click 0", "rdown 0", "rdown 1"}));
+    EXPECT_THROW(user.MouseDown("Form_Main"), DriverError);
+}
+
+TEST_F(FiringRules, EditActsOnEnter)
+{
+    auto* edit = Make<TEdit>("Edit_FixCos");
+    edit->SetText("1.00");
+    QStringList keys;
+    edit->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+        keys << QString::number(key);
+        if (key == VK_RETURN)
+            log << edit->Text();
+    };
+    form->Show();
+    UserDriver user(form.get());
+    user.Enter("Edit_FixCos", "0.95");
+    EXPECT_EQ(log, QStringList{"0.95"});
+    EXPECT_EQ(keys.last(), "13");
+    EXPECT_EQ(keys.size(), 5); // four typed keys, then Enter
+
+    user.Type("Edit_FixCos", "7");
+    EXPECT_EQ(log.size(), 1); // typing alone posts nothing
+    EXPECT_EQ(user.Text("Edit_FixCos"), "7");
+    user.Enter("Edit_FixCos", "");
+    EXPECT_EQ(log.last(), "");
+}
+
+TEST_F(FiringRules, OneRowListTopIndexIsApartFromTheSelection)
+{
+    auto* list = Make<TListBox>("List_CosSign");
+    list->SetHeight(17);
+    list->Items()->Add("Ind");
+    list->Items()->Add("Cap");
+    list->SetItemIndex(0);
+    form->Show();
+    QApplication::processEvents();
+    UserDriver user(form.get());
+    user.ScrollTop("List_CosSign", 1);
+    EXPECT_EQ(user.Top("List_CosSign"), 1);
+    EXPECT_EQ(user.Index("List_CosSign"), 0);
+    EXPECT_THROW(user.ScrollTop("List_CosSign", 2), DriverError);
+    list->SetTopIndex(0);
+    EXPECT_EQ(list->TopIndex(), 0);
+}
+
+TEST_F(FiringRules, TabIndexCountsVisibleTabsAndOnlyTheUserFiresOnChange)
+{
+    auto* pages = Make<TPageControl>("PageControl1");
+    std::vector<TTabSheet*> sheets;
+    for (int i = 0; i < 4; ++i) {
+        auto* sheet = new TTabSheet(form.get());
+        sheet->SetName(QString("TabSheet%1").arg(i + 1));
+        sheet->SetCaption(QString("Page %1").arg(i + 1));
+        sheet->SetPageControl(pages);
+        sheets.push_back(sheet);
+    }
+    auto* button = Make<TButton>("Btn_OnPage3", sheets[2]);
+    button->OnClick = [&](TObject*) { log << "clicked"; };
+    pages->OnChange = [&](TObject*) { log << QString("tab %1").arg(pages->TabIndex()); };
+    sheets[1]->SetTabVisible(false);
+    pages->SetActivePage(sheets[3]);
+    form->Show();
+    UserDriver user(form.get());
+    EXPECT_EQ(user.Index("PageControl1"), 2);
+    EXPECT_EQ(pages->ActivePageIndex(), 3);
+    EXPECT_TRUE(log.isEmpty());
+
+    EXPECT_THROW(user.Click("Btn_OnPage3"), DriverError); // its page is not shown
+    user.ChooseTab("PageControl1", 1);                       // the second visible tab: sheet 3
+    EXPECT_EQ(pages->ActivePage(), sheets[2]);
+    user.Click("Btn_OnPage3");
+    EXPECT_EQ(log, (QStringList{"tab 1", "clicked"}));
+    EXPECT_THROW(user.ChooseTab("PageControl1", 3), DriverError);
+    EXPECT_TRUE(sheets[1]->Visible()); // a hidden tab's sheet keeps its own flag
+}
+
+TEST_F(FiringRules, DoubleClickOnATreeNodeSelectsItFirst)
+{
+    auto* tree = Make<TTreeView>("TreeView1");
+    tree->SetBounds(0, 0, 150, 200);
+    TTreeNode* root = tree->Items()->Add(nullptr, "Inverters");
+    for (const char* id : {"ID:003", "ID:012"})
+        tree->Items()->AddChild(root, id);
+    tree->FullExpand();
+    tree->OnDblClick = [&](TObject*) { log << (tree->Selected() ? tree->Selected()->Text() : QString("none")); };
+    form->Show();
+    QApplication::processEvents();
+    UserDriver user(form.get());
+    user.DblClickNode("TreeView1", "ID:012");
+    user.DblClickNode("TreeView1", "ID:003");
+    EXPECT_EQ(log, (QStringList{"ID:012", "ID:003"}));
+    EXPECT_EQ(user.TreeItems(), (QStringList{"Inverters", "ID:003", "ID:012"}));
+    EXPECT_THROW(user.DblClickNode("TreeView1", "ID:099"), DriverError);
+    tree->Items()->Item(2)->Delete();
+    EXPECT_EQ(tree->Items()->Count(), 2);
+}
+
+TEST_F(FiringRules, ClicksReachOnlyVisibleEnabledControls)
+{
+    auto* panel = Make<TPanel>("Group_Top");
+    auto* button = Make<TSpeedButton>("OpenPort", panel);
+    auto* label = Make<TLabel>("Label_Fold");
+    auto* image = Make<TImage>("Image_SyncClock");
+    for (TControl* c : std::initializer_list<TControl*>{button, label, image})
+        c->OnClick = [&, c](TObject*) { log << c->Name(); };
+    form->Show();
+    UserDriver user(form.get());
+    user.Click("OpenPort");
+    user.Click("Label_Fold");
+    user.Click("Image_SyncClock");
+    button->SetEnabled(false);
+    EXPECT_THROW(user.Click("OpenPort"), DriverError);
+    button->SetEnabled(true);
+    panel->SetVisible(false);
+    EXPECT_THROW(user.Click("OpenPort"), DriverError);
+    EXPECT_THROW(user.Click("NoSuchControl"), DriverError);
+    EXPECT_EQ(log, (QStringList{"OpenPort", "Label_Fold", "Image_SyncClock"}));
+}
+
+TEST_F(FiringRules, DropCloseAndEscapedExceptions)
+{
+    QStringList dropped;
+    form->OnDropFiles = [&](TObject*, const QStringList& files) { dropped = files; };
+    int closes = 0;
+    form->OnClose = [&](TObject*, TCloseAction& action) {
+        if (++closes == 1)
+            action = caNone; // the first close is refused
+    };
+    auto* button = Make<TButton>("Btn_Fail");
+    button->OnClick = [](TObject*) { throw std::runtime_error("'abc' is not a valid integer value"); };
+    auto* after = Make<TButton>("Btn_After");
+    after->OnClick = [&](TObject*) { log << "after"; };
+    form->Show();
+    UserDriver user(form.get());
+
+    user.Drop({"/tmp/image.hex"});
+    EXPECT_EQ(dropped, QStringList{"/tmp/image.hex"});
+
+    user.Click("Btn_Fail");
+    user.Click("Btn_After");
+    EXPECT_EQ(dialogs.shown, QStringList{"'abc' is not a valid integer value"});
+    EXPECT_EQ(log, QStringList{"after"});
+
+    user.Close();
+    EXPECT_TRUE(form->Visible());
+    user.Close();
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(closes, 2);
+}
+
+TEST_F(FiringRules, DefaultAndCancelButtonsAnswerEnterAndEsc)
+{
+    auto* ok = Make<TButton>("Btn_OK");
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    auto* cancel = Make<TButton>("Btn_Cancel");
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    Make<TEdit>("Edit_Value");
+    UserDriver user(form.get());
+    int result = -1;
+    QTimer::singleShot(0, [&] { user.PressKey("Edit_Value", VK_ESCAPE); });
+    result = form->ShowModal();
+    EXPECT_EQ(result, mrCancel);
+    QTimer::singleShot(0, [&] { user.Enter("Edit_Value", "5"); });
+    result = form->ShowModal();
+    EXPECT_EQ(result, mrOk);
+    EXPECT_FALSE(form->Visible());
+}
+
+TEST_F(FiringRules, TimerFiresFromTheEventLoop)
+{
+    auto* timer = new TTimer(form.get());
+    timer->SetInterval(5);
+    int ticks = 0;
+    QEventLoop loop;
+    timer->OnTimer = [&](TObject*) {
+        if (++ticks == 3) {
+            timer->SetEnabled(false);
+            loop.quit();
+        }
+    };
+    loop.exec();
+    EXPECT_EQ(ticks, 3);
+    EXPECT_FALSE(timer->Enabled());
+}
+
+} // namespace

@@ -1,0 +1,487 @@
+#include "vcl/UserDriver.h"
+
+#include "vcl/ComCtrls.h"
+#include "vcl/Forms.h"
+#include "vcl/KitPrivate.h"
+#include "vcl/Menus.h"
+#include "vcl/StdCtrls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace vcl {
+
+namespace {
+
+ulong g_stamp = 1000;
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    QMouseEvent me(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, buttons, Qt::NoModifier);
+    me.setTimestamp(g_stamp += 10);
+    QApplication::sendEvent(w, &me);
+}
+
+// A press and a release of the left button, as a user's click.
+void MouseClick(QWidget* w, QPoint pos)
+{
+    SendMouse(w, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+    g_stamp += 1000; // the next click is not the second half of a double-click
+}
+
+void MouseDoubleClick(QWidget* w, QPoint pos)
+{
+    SendMouse(w, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+    SendMouse(w, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+    g_stamp += 1000;
+}
+
+void SendKey(QWidget* w, int key, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+// Types a text key by key into a widget (each key goes through OnKeyDown as a user's would).
+void TypeText(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        int key = Qt::Key_unknown;
+        const QChar u = c.toUpper();
+        if (u.unicode() >= 0x20 && u.unicode() < 0x7F)
+            key = u.unicode();
+        SendKey(w, key, QString(c));
+    }
+}
+
+// Where a user clicks a control: the middle, or for a check box or radio button the middle of
+// the part that takes clicks (the box and its caption).
+QPoint ClickPoint(QWidget* w)
+{
+    QStyle::SubElement element;
+    if (qobject_cast<QCheckBox*>(w))
+        element = QStyle::SE_CheckBoxClickRect;
+    else if (qobject_cast<QRadioButton*>(w))
+        element = QStyle::SE_RadioButtonClickRect;
+    else
+        return w->rect().center();
+    QStyleOptionButton option;
+    option.initFrom(w);
+    option.text = static_cast<QAbstractButton*>(w)->text();
+    const QRect r = w->style()->subElementRect(element, &option, w) & w->rect();
+    return r.isValid() ? r.center() : w->rect().center();
+}
+
+QString Describe(const TComponent* c)
+{
+    return QString("%1 (%2)").arg(c->Name(), c->ClassName());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+TComponent* UserDriver::Find(const QString& name) const
+{
+    if (main_ && main_->Name().compare(name, Qt::CaseInsensitive) == 0)
+        return main_;
+    if (main_)
+        if (TComponent* c = main_->FindComponent(name))
+            return c;
+    for (int i = 0; i < FormCount(); ++i) {
+        TForm* form = Forms(i);
+        if (form == main_)
+            continue;
+        if (form->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return form;
+        if (TComponent* c = form->FindComponent(name))
+            return c;
+    }
+    throw DriverError(QString("no control named %1").arg(name));
+}
+
+bool UserDriver::Has(const QString& name) const
+{
+    try {
+        Find(name);
+        return true;
+    } catch (const DriverError&) {
+        return false;
+    }
+}
+
+template <class T>
+T* UserDriver::As(const QString& name, const char* kind) const
+{
+    TComponent* c = Find(name);
+    if (auto* t = dynamic_cast<T*>(c))
+        return t;
+    throw DriverError(QString("%1 is not %2").arg(Describe(c), kind));
+}
+
+TControl* UserDriver::Reachable(const QString& name) const
+{
+    TControl* control = As<TControl>(name, "a control");
+    for (TControl* c = control; c; c = c->Parent()) {
+        if (dynamic_cast<TForm*>(c))
+            break;
+        if (!c->Visible())
+            throw DriverError(QString("%1 is not visible").arg(c == control ? Describe(c) : Describe(control) + " is on " + Describe(c) + ", which"));
+        if (!c->Enabled())
+            throw DriverError(QString("%1 is not enabled").arg(c == control ? Describe(c) : Describe(control) + " is on " + Describe(c) + ", which"));
+        if (auto* sheet = dynamic_cast<TTabSheet*>(c); sheet && sheet->PageControl()) {
+            if (!sheet->TabVisible() || sheet->PageControl()->ActivePage() != sheet)
+                throw DriverError(QString("%1 is on page %2, which is not shown").arg(Describe(control), sheet->Name()));
+        }
+    }
+    return control;
+}
+
+template <class T>
+T* UserDriver::ReachableAs(const QString& name, const char* kind) const
+{
+    T* t = As<T>(name, kind);
+    Reachable(name);
+    return t;
+}
+
+void UserDriver::Validate(const QString& verb, const QString& name, const QString& argument) const
+{
+    if (verb == "click") {
+        TComponent* c = Find(name);
+        if (auto* item = dynamic_cast<TMenuItem*>(c)) {
+            if (!item->Enabled() || !item->Visible())
+                throw DriverError(QString("%1 is not enabled").arg(Describe(c)));
+            return;
+        }
+        Reachable(name);
+    } else if (verb == "mousedown") {
+        TControl* c = Reachable(name);
+        if (!dynamic_cast<TRadioButton*>(c) && !dynamic_cast<TCheckBox*>(c))
+            throw DriverError(QString("%1 is not a radio button or check box").arg(Describe(c)));
+    } else if (verb == "enter") {
+        TControl* c = Reachable(name);
+        if (!dynamic_cast<TEdit*>(c) && !dynamic_cast<TComboBox*>(c))
+            throw DriverError(QString("%1 is not an edit").arg(Describe(c)));
+    } else if (verb == "text") {
+        TControl* c = Reachable(name);
+        auto* combo = dynamic_cast<TComboBox*>(c);
+        if (!dynamic_cast<TEdit*>(c) && !(combo && combo->Style() == csDropDown))
+            throw DriverError(QString("%1 takes no typed text").arg(Describe(c)));
+    } else if (verb == "pick" || verb == "pickt") {
+        auto* combo = ReachableAs<TComboBox>(name, "a combo box");
+        if (verb == "pick") {
+            bool ok = false;
+            const int i = argument.trimmed().toInt(&ok);
+            if (!ok || i < 0 || i >= combo->Items()->Count())
+                throw DriverError(QString("%1 has no item %2").arg(Describe(combo), argument));
+        } else if (combo->Items()->List().indexOf(argument) < 0 && combo->Items()->IndexOf(argument) < 0) {
+            throw DriverError(QString("%1 has no item \"%2\"").arg(Describe(combo), argument));
+        }
+    } else if (verb == "top") {
+        auto* list = ReachableAs<TListBox>(name, "a list box");
+        bool ok = false;
+        const int i = argument.trimmed().toInt(&ok);
+        if (!ok || i < 0 || i >= list->Items()->Count())
+            throw DriverError(QString("%1 has no item %2").arg(Describe(list), argument));
+    } else if (verb == "dblclick") {
+        TControl* c = Reachable(name);
+        if (!argument.isEmpty()) {
+            auto* tree = dynamic_cast<TTreeView*>(c);
+            if (!tree)
+                throw DriverError(QString("%1 is not a tree view").arg(Describe(c)));
+            if (!tree->Items()->FindText(argument))
+                throw DriverError(QString("%1 has no node \"%2\"").arg(Describe(c), argument));
+        }
+    } else if (verb == "tab") {
+        auto* pc = ReachableAs<TPageControl>(name, "a page control");
+        bool ok = false;
+        const int i = argument.trimmed().toInt(&ok);
+        if (!ok || !pc->PageOfTab(i))
+            throw DriverError(QString("%1 has no visible tab %2").arg(Describe(pc), argument));
+    } else {
+        throw DriverError(QString("unknown action %1").arg(verb));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+void UserDriver::Click(const QString& name)
+{
+    Validate("click", name);
+    TComponent* c = Find(name);
+    if (auto* item = dynamic_cast<TMenuItem*>(c)) {
+        item->Click();
+        return;
+    }
+    auto* control = static_cast<TControl*>(c);
+    QWidget* w = control->Handle();
+    MouseClick(w, ClickPoint(w));
+}
+
+void UserDriver::MouseDown(const QString& name)
+{
+    Validate("mousedown", name);
+    QWidget* w = static_cast<TControl*>(Find(name))->Handle();
+    MouseClick(w, ClickPoint(w));
+}
+
+void UserDriver::Type(const QString& name, const QString& text)
+{
+    Validate("text", name);
+    TControl* c = static_cast<TControl*>(Find(name));
+    QLineEdit* edit = nullptr;
+    if (auto* combo = dynamic_cast<TComboBox*>(c))
+        edit = static_cast<QComboBox*>(combo->Handle())->lineEdit();
+    else
+        edit = static_cast<QLineEdit*>(c->Handle());
+    // The user selects what is there and types over it.
+    edit->selectAll();
+    if (text.isEmpty())
+        SendKey(edit, Qt::Key_Delete, QString());
+    else
+        TypeText(edit, text);
+}
+
+void UserDriver::Enter(const QString& name, const QString& text)
+{
+    Validate("enter", name);
+    TControl* c = static_cast<TControl*>(Find(name));
+    auto* combo = dynamic_cast<TComboBox*>(c);
+    if (combo && combo->Style() != csDropDown)
+        throw DriverError(QString("%1 takes no typed text").arg(Describe(c)));
+    Type(name, text);
+    QWidget* target = combo ? static_cast<QComboBox*>(combo->Handle())->lineEdit() : c->Handle();
+    SendKey(target, Qt::Key_Return, "\r");
+}
+
+void UserDriver::PressKey(const QString& name, WORD key)
+{
+    TControl* c = Reachable(name);
+    QWidget* target = c->Handle();
+    if (auto* combo = dynamic_cast<TComboBox*>(c))
+        if (QLineEdit* edit = static_cast<QComboBox*>(combo->Handle())->lineEdit())
+            target = edit;
+    SendKey(target, detail::QtKeyFromVk(key), key == VK_RETURN ? QString("\r") : QString());
+}
+
+void UserDriver::Pick(const QString& name, int index)
+{
+    Validate("pick", name, QString::number(index));
+    auto* combo = As<TComboBox>(name, "a combo box");
+    // What the drop-down list does when the user chooses an item.
+    auto* box = static_cast<QComboBox*>(combo->Handle());
+    emit box->activated(index);
+}
+
+void UserDriver::PickText(const QString& name, const QString& text)
+{
+    Validate("pickt", name, text);
+    auto* combo = As<TComboBox>(name, "a combo box");
+    int index = combo->Items()->List().indexOf(text);
+    if (index < 0)
+        index = combo->Items()->IndexOf(text);
+    Pick(name, index);
+}
+
+void UserDriver::ScrollTop(const QString& name, int index)
+{
+    Validate("top", name, QString::number(index));
+    auto* list = As<TListBox>(name, "a list box");
+    // The scroll bar moves when it can; the list box follows the scroll bar.
+    static_cast<QListWidget*>(list->Handle())->verticalScrollBar()->setValue(index);
+    if (list->TopIndex() != index)
+        list->UserScrolled(index);
+}
+
+void UserDriver::DblClick(const QString& name)
+{
+    Validate("dblclick", name);
+    TControl* c = static_cast<TControl*>(Find(name));
+    QWidget* w = c->Handle();
+    if (auto* view = dynamic_cast<QAbstractScrollArea*>(w))
+        w = view->viewport();
+    MouseDoubleClick(w, w->rect().center());
+}
+
+void UserDriver::DblClickNode(const QString& name, const QString& nodeText)
+{
+    Validate("dblclick", name, nodeText);
+    auto* tree = As<TTreeView>(name, "a tree view");
+    TTreeNode* node = tree->Items()->FindText(nodeText);
+    auto* widget = static_cast<QTreeWidget*>(tree->Handle());
+    for (QTreeWidgetItem* p = node->Item()->parent(); p; p = p->parent())
+        p->setExpanded(true);
+    widget->scrollToItem(node->Item());
+    const QRect rect = widget->visualItemRect(node->Item());
+    if (rect.isValid() && widget->viewport()->rect().contains(rect.center())) {
+        MouseDoubleClick(widget->viewport(), rect.center());
+    } else {
+        // Not laid out (never shown): the press selects the node, then the double-click.
+        tree->SetSelected(node);
+        MouseDoubleClick(widget, QPoint(0, 0));
+    }
+}
+
+void UserDriver::ChooseTab(const QString& name, int visibleIndex)
+{
+    Validate("tab", name, QString::number(visibleIndex));
+    As<TPageControl>(name, "a page control")->UserChoseTab(visibleIndex);
+}
+
+void UserDriver::Drop(const QStringList& paths)
+{
+    if (!main_)
+        throw DriverError("no main form");
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& p : paths)
+        urls << QUrl::fromLocalFile(p);
+    data.setUrls(urls);
+    QWidget* w = main_->Handle();
+    const QPointF pos = QPointF(w->rect().center());
+    QDragEnterEvent enter(pos.toPoint(), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &enter);
+    QDropEvent drop(pos, Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &drop);
+}
+
+void UserDriver::Close()
+{
+    if (!main_)
+        throw DriverError("no main form");
+    main_->Close();
+}
+
+// ---------------------------------------------------------------------------------------------
+QString UserDriver::ClassOf(const QString& name) const
+{
+    return Find(name)->ClassName();
+}
+
+QString UserDriver::Text(const QString& name) const
+{
+    TComponent* c = Find(name);
+    if (auto* item = dynamic_cast<TMenuItem*>(c))
+        return item->Caption();
+    if (auto* control = dynamic_cast<TControl*>(c))
+        return control->Text();
+    throw DriverError(QString("%1 has no text").arg(Describe(c)));
+}
+
+TColor UserDriver::Color(const QString& name) const
+{
+    return As<TControl>(name, "a control")->Font()->Color();
+}
+
+bool UserDriver::Visible(const QString& name) const
+{
+    TComponent* c = Find(name);
+    if (auto* item = dynamic_cast<TMenuItem*>(c))
+        return item->Visible();
+    return As<TControl>(name, "a control")->Visible();
+}
+
+bool UserDriver::Enabled(const QString& name) const
+{
+    TComponent* c = Find(name);
+    if (auto* item = dynamic_cast<TMenuItem*>(c))
+        return item->Enabled();
+    return As<TControl>(name, "a control")->Enabled();
+}
+
+bool UserDriver::Checked(const QString& name) const
+{
+    TComponent* c = Find(name);
+    if (auto* r = dynamic_cast<TRadioButton*>(c))
+        return r->Checked();
+    if (auto* b = dynamic_cast<TCheckBox*>(c))
+        return b->Checked();
+    if (auto* m = dynamic_cast<TMenuItem*>(c))
+        return m->Checked();
+    throw DriverError(QString("%1 has no check mark").arg(Describe(c)));
+}
+
+int UserDriver::Index(const QString& name) const
+{
+    TComponent* c = Find(name);
+    if (auto* combo = dynamic_cast<TComboBox*>(c))
+        return combo->ItemIndex();
+    if (auto* list = dynamic_cast<TListBox*>(c))
+        return list->ItemIndex();
+    if (auto* pc = dynamic_cast<TPageControl*>(c))
+        return pc->TabIndex();
+    throw DriverError(QString("%1 has no item index").arg(Describe(c)));
+}
+
+QStringList UserDriver::Items(const QString& name) const
+{
+    TComponent* c = Find(name);
+    if (auto* combo = dynamic_cast<TComboBox*>(c))
+        return combo->Items()->List();
+    if (auto* list = dynamic_cast<TListBox*>(c))
+        return list->Items()->List();
+    if (auto* tree = dynamic_cast<TTreeView*>(c)) {
+        QStringList texts;
+        for (int i = 0; i < tree->Items()->Count(); ++i)
+            texts << tree->Items()->Item(i)->Text();
+        return texts;
+    }
+    throw DriverError(QString("%1 has no items").arg(Describe(c)));
+}
+
+int UserDriver::Top(const QString& name) const
+{
+    return As<TListBox>(name, "a list box")->TopIndex();
+}
+
+int UserDriver::Height(const QString& name) const
+{
+    return As<TControl>(name, "a control")->Height();
+}
+
+int UserDriver::Tag(const QString& name) const
+{
+    return Find(name)->Tag();
+}
+
+QString UserDriver::Status(int panel) const
+{
+    if (main_)
+        for (int i = 0; i < main_->ComponentCount(); ++i)
+            if (auto* bar = dynamic_cast<TStatusBar*>(main_->Components(i))) {
+                if (panel < 0 || panel >= bar->Panels()->Count())
+                    throw DriverError(QString("no status panel %1").arg(panel));
+                return bar->Panels()->Items(panel)->Text();
+            }
+    throw DriverError("the main form has no status bar");
+}
+
+QStringList UserDriver::TreeItems() const
+{
+    if (main_)
+        for (int i = 0; i < main_->ComponentCount(); ++i)
+            if (auto* tree = dynamic_cast<TTreeView*>(main_->Components(i))) {
+                QStringList texts;
+                for (int n = 0; n < tree->Items()->Count(); ++n)
+                    texts << tree->Items()->Item(n)->Text();
+                return texts;
+            }
+    throw DriverError("the main form has no tree view");
+}
+
+} // namespace vcl

@@ -1,0 +1,102 @@
+// The user driver: the program's test interface. A test acts on a form exactly as a user does,
+// by control Name, and reads back what the user would see. Actions go through the window
+// system's own mouse and key events wherever that is how a user causes them, so the handlers run
+// with the events (and in the order) a user's action brings: OnMouseDown before a click changes
+// a radio button, OnKeyDown for every typed key and then Enter, OnChange for a combo pick.
+//
+// A user can only reach what is there: an action on a control that is not Visible or not
+// Enabled (itself or a control it sits on), or that sits on a page that is not the active page
+// of its page control, fails with DriverError and does nothing. The form itself need not be
+// shown. Every failure (no such name, wrong kind of control, index out of range) is a
+// DriverError with a plain message; nothing is done then.
+//
+// Names are looked up (case-insensitively) as: the main form's own Name, the main form's
+// components, then every other form and its components.
+//
+// Actions                                       Reads
+//   Click(name)     buttons, speed buttons,       ClassOf(name)  "TLabel", "TEdit", ...
+//                   labels, images, panels,       Text(name)     caption or text
+//                   check/radio boxes, menu items Color(name)    Font->Color (TColor)
+//   MouseDown(name) radio/check box: the mouse    Visible(name), Enabled(name) (own flags)
+//                   goes down (OnMouseDown), then Checked(name)  check/radio box, menu item
+//                   the click                     Index(name)    combo/list ItemIndex, page
+//   Enter(name, t)  type t over an edit's text,                  control's TabIndex (visible)
+//                   then press Enter              Items(name)    combo/list items
+//   Type(name, t)   type t over the text only     Top(name)      list box TopIndex
+//                   (edit or editable combo)      Height(name), Tag(name)
+//   PressKey(name, key) one key (VK_ code)        Status(n)      status panel n's text
+//   Pick(name, i), PickText(name, t)              TreeItems()    tree node texts in order
+//                   choose a combo item           Has(name)      whether the name exists
+//   ScrollTop(name, i) scroll a list box
+//   DblClick(name), DblClickNode(name, text)
+//   ChooseTab(name, visibleIndex)
+//   Drop(paths)     files dropped on the main form
+//   Close()         the user closes the main form
+#pragma once
+
+#include "vcl/Types.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <stdexcept>
+
+namespace vcl {
+
+class TComponent;
+class TControl;
+class TForm;
+
+class DriverError : public std::runtime_error {
+public:
+    explicit DriverError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+class UserDriver {
+public:
+    explicit UserDriver(TForm* mainForm) : main_(mainForm) {}
+    TForm* MainForm() const { return main_; }
+
+    TComponent* Find(const QString& name) const;
+    bool Has(const QString& name) const;
+
+    void Click(const QString& name);
+    void MouseDown(const QString& name);
+    void Enter(const QString& name, const QString& text);
+    void Type(const QString& name, const QString& text);
+    void PressKey(const QString& name, WORD key);
+    void Pick(const QString& name, int index);
+    void PickText(const QString& name, const QString& text);
+    void ScrollTop(const QString& name, int index);
+    void DblClick(const QString& name);
+    void DblClickNode(const QString& name, const QString& nodeText);
+    void ChooseTab(const QString& name, int visibleIndex);
+    void Drop(const QStringList& paths);
+    void Close();
+
+    // Checks that an action (by its remote verb: click, mousedown, enter, text, pick, pickt,
+    // top, dblclick, tab) can be done on that control now; throws DriverError if not.
+    void Validate(const QString& verb, const QString& name, const QString& argument = QString()) const;
+
+    QString ClassOf(const QString& name) const;
+    QString Text(const QString& name) const;
+    TColor Color(const QString& name) const;
+    bool Visible(const QString& name) const;
+    bool Enabled(const QString& name) const;
+    bool Checked(const QString& name) const;
+    int Index(const QString& name) const;
+    QStringList Items(const QString& name) const;
+    int Top(const QString& name) const;
+    int Height(const QString& name) const;
+    int Tag(const QString& name) const;
+    QString Status(int panel) const;
+    QStringList TreeItems() const;
+
+private:
+    TControl* Reachable(const QString& name) const;
+    template <class T> T* As(const QString& name, const char* kind) const;
+    template <class T> T* ReachableAs(const QString& name, const char* kind) const;
+    TForm* main_;
+};
+
+} // namespace vcl
