@@ -1,5 +1,12 @@
 // What the link needs of the window that owns it. The link object calls only these; the main
 // window implements them on its widgets, tests implement them with a recording host.
+//   window member                         host call
+//   Application->ProcessMessages          Pump
+//   StatusBar1->Panels[i]->Text           SetStatusPanel(i, text)
+//   blue / red value labels (TLabel)      MarkStale, RecoverStale
+//   List_Event (rich-text log pane)       EventLog
+//   Group_Debug->Height >= 50             DebugPaneOpen
+//   message boxes of the link             ShowMessage
 #pragma once
 
 #include "link/LogPane.h"

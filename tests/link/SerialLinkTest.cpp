@@ -2,6 +2,8 @@
 #include "LinkTestSupport.h"
 
 #include <QRegularExpression>
+#include "common/Waits.h"
+
 #include <termios.h>
 
 namespace {
@@ -203,6 +205,33 @@ TEST_F(LinkOnPty, FourRatesRawEightNoneOne)
     }
     EXPECT_EQ(link.SetBaudCode(4), 0);   // no such rate: the line keeps its rate
     EXPECT_EQ(link.Com.BaudRate, 38400);
+}
+
+TEST_F(LinkOnPty, QueueCountThenRead)
+{
+    bus.SetRegister(1, 1, 0x002A);
+    Open();
+    link.BuildRtuFrame(1, 1, 3);
+    ASSERT_EQ(link.Com.WriteTx(8), 0);
+    ASSERT_TRUE(bus.WaitForBytesSent(7, 2000));
+    int waiting = 0;
+    for (int i = 0; i < 200 && waiting < 7; ++i) {
+        waiting = link.Com.InQueue();
+        if (waiting < 7)
+            DelayPumped(10);
+    }
+    EXPECT_EQ(waiting, 7);
+    EXPECT_EQ(link.Com.InQueue(), 7);   // counting takes nothing away
+    ASSERT_EQ(link.Com.ReadAvailable(), 0);
+    EXPECT_EQ(link.Com.RxCount, 7);
+    EXPECT_EQ(link.Com.RxBuffer[4], 0x2A);
+    EXPECT_EQ(link.Com.RxBuffer[7], 0);   // NUL after the bytes read
+    EXPECT_EQ(link.Com.InQueue(), 0);
+    ASSERT_EQ(link.Com.ReadAvailable(), 0);
+    EXPECT_EQ(link.Com.RxCount, 0);
+    link.Com.Close();
+    EXPECT_EQ(link.Com.ReadAvailable(), 1);
+    EXPECT_EQ(link.Com.WriteTx(8), 1);
 }
 
 TEST_F(LinkOnPty, LateAndForeignReplies)
