@@ -1,0 +1,23 @@
+// A cell store for the fuzz targets: it keeps the first rows only, so that an image of the
+// largest accepted size costs time but no memory.
+#pragma once
+
+#include "upgrade/HexGrid.h"
+
+class FuzzGrid : public MemoryGrid {
+public:
+    static constexpr int KeptRows = 2048;
+    void SetCell(int col, int row, const QString& text) override
+    {
+        if (row < KeptRows)
+            MemoryGrid::SetCell(col, row, text);
+    }
+};
+
+// Reads the first rows back as the programming steps do.
+inline void ReadBack(const CellGrid& grid, const HexInfo& info, const QString& stop)
+{
+    GridBlock block;
+    for (int row = 1; row < 256 && ReadHexGridBlock(row, block, grid, info.BlockSize, stop) == 0; ++row)
+        FindHexGridRow(block.Address + 1, grid);
+}

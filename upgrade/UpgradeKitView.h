@@ -1,0 +1,58 @@
+// The upgrade page's controls as the image loaders see them: the block grid, the path edit,
+// the meta-block labels, the start button and the two log panes of the main window.
+#pragma once
+
+#include "upgrade/Upgrade.h"
+
+#include "link/LogPane.h"
+
+namespace vcl {
+class TButton;
+class TComponent;
+class TEdit;
+class TStringGrid;
+} // namespace vcl
+
+// The block grid on the kit's string grid. The grid keeps cells outside its counts; the
+// adapter remembers how far the image reached so that clearing empties all of it.
+class KitHexGrid : public CellGrid {
+public:
+    explicit KitHexGrid(vcl::TStringGrid& grid) : grid_(grid) {}
+    QString Cell(int col, int row) const override;
+    void SetCell(int col, int row, const QString& text) override;
+    int RowCount() const override;
+    int ColCount() const override;
+    void SetRowCount(int rows) override;
+    void SetColCount(int cols) override;
+    void SetColWidth(int col, int width) override;
+    void ClearCells() override;
+
+private:
+    vcl::TStringGrid& grid_;
+    int rowsWritten_ = 0;
+    int colsWritten_ = 0;
+};
+
+class KitUpgradeView : public UpgradeView {
+public:
+    // labelOwner owns the meta-block labels (L_METAVERSION ...) and Combo_Delay, found by name.
+    KitUpgradeView(vcl::TEdit& pathEdit, vcl::TStringGrid& grid, vcl::TButton& startButton,
+                   vcl::TComponent& labelOwner, LogPane& upgradeLog, LogPane& eventLog);
+
+    QString HexPath() const override;
+    void SetHexPath(const QString& path) override;
+    CellGrid& HexGrid() override { return grid_; }
+    void SetMetaText(const QString& control, const QString& text) override;
+    void UpgradeLog(const QString& line) override;
+    void EventLog(const QString& line) override;
+    void SetStartEnabled(bool enabled) override;
+    bool StartEnabled() const override;
+
+private:
+    vcl::TEdit& pathEdit_;
+    KitHexGrid grid_;
+    vcl::TButton& start_;
+    vcl::TComponent& labelOwner_;
+    LogPane& upgradeLog_;
+    LogPane& eventLog_;
+};
