@@ -1,0 +1,117 @@
+#include "groups/ReaderFrame.h"
+
+#include "link/LinkHost.h"
+
+namespace groups {
+
+ReaderContext ReaderState::Context(vcl::TComponent* form)
+{
+    ReaderContext c;
+    c.PowerMultiplier = &PowerMultiplier;
+    c.EnergyMultiplier = &EnergyMultiplier;
+    c.VoltageDivisor = &VoltageDivisor;
+    c.IdcDivisor = &IdcDivisor;
+    c.IacDivisor = &IacDivisor;
+    c.SignedValues = &SignedValues;
+    c.PhaseCount = &PhaseCount;
+    c.AcLayout = &AcLayout;
+    c.ShowFirmwareDates = &ShowFirmwareDates;
+    c.Form = form;
+    return c;
+}
+
+int FrameStart(Modbus& link, std::uint8_t stop, std::initializer_list<const vcl::TControl*> panels,
+               const QString& progress)
+{
+    if (stop == 1)
+        return 1;
+    if (link.CommandCode != 0)
+        return 0;
+    bool visible = false;
+    for (const vcl::TControl* p : panels)
+        visible = visible || (p && p->Visible());
+    if (!visible)
+        return 0;
+    link.Host().SetStatusPanel(2, progress);
+    return -1;
+}
+
+namespace {
+
+template <class F>
+void ForEachLabel(vcl::TComponent& form, F f)
+{
+    for (int i = 0; i < form.ComponentCount(); ++i) {
+        vcl::TComponent* c = form.Components(i);
+        if (c->ClassName() == QLatin1String("TLabel"))
+            f(*static_cast<vcl::TLabel*>(c));
+    }
+}
+
+} // namespace
+
+void MarkBlueLabelsStale(vcl::TComponent& form)
+{
+    ForEachLabel(form, [](vcl::TLabel& l) {
+        if (l.Font()->Color() == vcl::clBlue) {
+            l.SetCaption(QStringLiteral("??"));
+            l.Font()->SetColor(vcl::clRed);
+        }
+    });
+}
+
+void RecoverRedLabels(vcl::TComponent& form)
+{
+    ForEachLabel(form, [](vcl::TLabel& l) {
+        if (l.Font()->Color() == vcl::clRed) {
+            l.SetCaption(QStringLiteral("??"));
+            l.Font()->SetColor(vcl::clBlue);
+        }
+    });
+}
+
+void ClearBlueLabels(vcl::TComponent& form)
+{
+    ForEachLabel(form, [](vcl::TLabel& l) {
+        if (l.Font()->Color() == vcl::clBlue)
+            l.SetCaption(QStringLiteral("??"));
+    });
+}
+
+vcl::TLabel* CaptionLabel(vcl::TComponent* owner, vcl::TWinControl* parent, const QString& name,
+                          const QString& caption, int left, int top, int width)
+{
+    auto* l = new vcl::TLabel(owner);
+    l->SetName(name);
+    l->SetParent(parent);
+    l->SetAutoSize(false);
+    l->SetBounds(left, top, width, 17);
+    l->SetCaption(caption);
+    l->SetTag(1);
+    return l;
+}
+
+vcl::TLabel* ValueLabel(vcl::TComponent* owner, vcl::TWinControl* parent, const QString& name,
+                        int left, int top, int width)
+{
+    auto* l = new vcl::TLabel(owner);
+    l->SetName(name);
+    l->SetParent(parent);
+    l->SetAutoSize(false);
+    l->SetBounds(left, top, width, 17);
+    l->SetCaption(QStringLiteral("??"));
+    l->Font()->SetColor(vcl::clBlue);
+    return l;
+}
+
+vcl::TWinControl* FindPanel(const vcl::TComponent& form, const QString& name)
+{
+    return dynamic_cast<vcl::TWinControl*>(form.FindComponent(name));
+}
+
+vcl::TLabel* FindLabel(const vcl::TComponent& form, const QString& name)
+{
+    return dynamic_cast<vcl::TLabel*>(form.FindComponent(name));
+}
+
+} // namespace groups
