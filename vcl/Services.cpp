@@ -83,9 +83,9 @@ int DialogService::MessageBox(const QString& text, const QString& caption, int f
 
 QString DialogService::InputBox(const QString& caption, const QString& prompt, const QString& value)
 {
-    // Replaced by the kit's prompt dialog.
-    Q_UNUSED(caption); Q_UNUSED(prompt);
-    return value;
+    QString answer = value;
+    InputQuery(caption, prompt, answer);
+    return answer;
 }
 
 QString DialogService::OpenFile(const QString& title, const QString& filter, const QString& folder)

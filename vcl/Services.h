@@ -64,6 +64,11 @@ DialogService& Dialogs();
 // Installs a service (not owned); nullptr restores the real one.
 void SetDialogService(DialogService* service);
 
+// The prompt dialog itself (what the real service shows): value holds the initial text on entry
+// and the answer on return: the edit's text on OK, "Cancel" when closed in any other way. An
+// initial text of exactly "Password" masks the typing with "*". Always returns true.
+bool InputQuery(const QString& caption, const QString& prompt, QString& value);
+
 // Shortcuts through the dialog service.
 int MessageBox(const QString& text, const QString& caption = QString(), int flags = MB_OK);
 QString InputBox(const QString& caption, const QString& prompt, const QString& value);
