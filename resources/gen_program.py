@@ -5,7 +5,7 @@
   SuperHero/                         the super-user (designer) mode: settings, 7 layouts, countries
   SuperUser/Init/                    factory layouts, reloaded by the mode list's "SuperUser-Init"
   SuperUser-Init/MonitorSet.RQX      makes "SuperUser-Init" appear in the mode list
-  GridTied/, Storage/                ordinary modes: settings, 7 layouts, country list
+  GridTied/, Storage/, Japan/        ordinary modes: settings, 7 layouts, country list
 
 The group-panel table (section, panel, expanded height) is read from design/GroupPanels.cpp, so
 the layouts always match the program. Panels are 300 px wide and are stacked in columns 305 px
@@ -233,6 +233,24 @@ MODES = {
             ["Poll01", "Poll02", "Poll03", "Poll04", "OnSiteRepair"],
         ],
         "countries": pick(0, 1, 2, 3, 4, 8, 11, 14, 26, 28, 36, 38),
+    },
+    # Single-phase models for the Japanese market: Japanese settings, protection and meters.
+    "Japan": {
+        "settings": {"StateTextTable": 1, "AcLayout": 0, "ReactivePowerMode": 1,
+                     "JapanUserSettingMode": 0, "VacProtectSet": 0, "ShowFirmwareDates": 1},
+        "columns": 3,
+        "pages": [
+            ["JapanVersion", "Status", "Output1", "Input1", "Input2", "Input3", "TotPow",
+             "OutputEnergy", "Temper1", "JapanErrorEvent"],
+            ["JapanSet", "JapUserSet", "JapanProtectSet"],
+            ["JapanRemoteCtrl", "ReactivePower", "ActivePower", "VoltageSuppression", "RPR_OVGR"],
+            ["Country", "JapanSet3P", "UserSetJapan3P", "UacProtect", "FreqProtect"],
+            ["InternalMeterPhaseU", "InternalMeterPhaseW", "InternalMeterPhaseUW",
+             "PowerMeterInfo", "ActivePower"],
+            ["InvTime", "DailyEnergy", "MonthlyEnergy", "HRN_Energy", "ErrorCodes"],
+            ["Poll01", "Poll02", "Poll03", "Poll04", "ShipmentTest", "OnSiteRepair"],
+        ],
+        "countries": pick(0, 1, 40, 41),
     },
 }
 

@@ -26,6 +26,7 @@ struct ModeCase {
 const ModeCase kModes[] = {
     {"GridTied", 920},
     {"Storage", 920},
+    {"Japan", 920},
     {"SuperHero", 1225},
 };
 
@@ -86,7 +87,7 @@ TEST(ShippedProgram, EveryModeIsCompleteAndItsPagesAreOrderly)
 TEST(ShippedProgram, ModeListOffersTheModesAndTheFactoryReload)
 {
     EXPECT_EQ(OfferedModeNames(kProgram),
-              (QStringList{"GridTied", "Storage", "SuperHero", "SuperUser-Init"}));
+              (QStringList{"GridTied", "Japan", "Storage", "SuperHero", "SuperUser-Init"}));
 }
 
 TEST(ShippedProgram, CountryCodesFollowTheBuiltInCodes)
