@@ -1,6 +1,7 @@
 #include "upgrade/UpgradePage.h"
 
 #include "vcl/Services.h"
+#include "vcl/StdCtrls.h"
 
 UpgradePage::UpgradePage(upgradeTool& tool, UpgradeView& view) : tool_(tool), view_(view)
 {
@@ -25,11 +26,14 @@ void UpgradePage::Btn_LoadHEXClick()
 {
     if (busy_)
         return;
-    const QString path = vcl::Dialogs().OpenFile(QString(), QStringLiteral("*.hex;*.bin"), QString());
-    if (path.isEmpty()) {
+    // File names are case-sensitive here: images named in upper case are offered too.
+    vcl::TOpenDialog dialog(nullptr);
+    dialog.SetFilter(QStringLiteral("*.hex;*.bin|*.hex;*.bin;*.HEX;*.BIN"));
+    if (!dialog.Execute()) {
         view_.SetStartEnabled(false);
         return;
     }
+    const QString path = dialog.FileName();
     view_.SetHexPath(path);
     busy_ = true;
     if (RescanIds)

@@ -116,7 +116,7 @@ TEST(UpgradePage, DialogAndDrop)
     ASSERT_TRUE(p.view.start);
     p.page.Btn_LoadHEXClick();
     EXPECT_FALSE(p.view.start);
-    EXPECT_EQ(p.dialogs.openFilters, QStringList{"*.hex;*.bin"});
+    EXPECT_EQ(p.dialogs.openFilters, QStringList{"*.hex;*.bin (*.hex *.bin *.HEX *.BIN)"});
 
     p.calls.clear();
     p.dialogs.openAnswers << DataFile("segment16.hex");
