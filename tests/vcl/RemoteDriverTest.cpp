@@ -1,0 +1,227 @@
+// The remote user driver: its protocol in-process, and the real program driven over its socket.
+#include "KitTestApp.h"
+#include "vcl/Kit.h"
+#include "vcl/RemoteDriver.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vcl;
+
+namespace {
+
+QJsonObject Json(const QString& reply)
+{
+    return QJsonDocument::fromJson(reply.toUtf8()).object();
+}
+
+QStringList Texts(const QJsonValue& v)
+{
+    QStringList out;
+    for (const QJsonValue& item : v.toArray())
+        out << item.toString();
+    return out;
+}
+
+class RemoteDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApp();
+        ASSERT_TRUE(dir.isValid());
+        form.SetName("Form_Main");
+        form.SetCaption("Sunvane V5.4.2");
+        label = new TLabel(&form);
+        label->SetName("Label_FixCos");
+        label->SetParent(&form);
+        label->SetCaption("??");
+        edit = new TEdit(&form);
+        edit->SetName("Edit_FixCos");
+        edit->SetParent(&form);
+        edit->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
+            if (key == VK_RETURN) {
+                label->SetCaption(edit->Text());
+                label->Font()->SetColor(clRed);
+            }
+        };
+        combo = new TComboBox(&form);
+        combo->SetName("Combo_Mode");
+        combo->SetParent(&form);
+        combo->SetStyle(csDropDownList);
+        combo->Items()->Add("Monitor");
+        combo->Items()->Add("Super User");
+        combo->OnChange = [this](TObject*) { changes++; };
+        auto* button = new TButton(&form);
+        button->SetName("Btn_Ask");
+        button->SetParent(&form);
+        button->OnClick = [this](TObject*) {
+            asked << InputBox("Input Password Please", "", "Password");
+            MessageBox("Password Error");
+        };
+        form.Show();
+    }
+
+    QTemporaryDir dir;
+    TForm form;
+    TLabel* label = nullptr;
+    TEdit* edit = nullptr;
+    TComboBox* combo = nullptr;
+    int changes = 0;
+    QStringList asked;
+};
+
+TEST_F(RemoteDriverTest, ActionsAreAnsweredFirstAndPerformedFromTheEventLoop)
+{
+    RemoteDriver driver(dir.filePath("drv"), &form);
+    ASSERT_TRUE(driver.Listening()) << driver.ErrorString().toStdString();
+
+    EXPECT_TRUE(Json(driver.Handle("enter Edit_FixCos 0.95")).value("ok").toBool());
+    EXPECT_EQ(label->Caption(), "??"); // not yet: the event loop performs it
+    QCoreApplication::processEvents();
+    const QJsonObject got = Json(driver.Handle("get Label_FixCos"));
+    EXPECT_EQ(got.value("class").toString(), "TLabel");
+    EXPECT_EQ(got.value("text").toString(), "0.95");
+    EXPECT_EQ(got.value("color").toString(), "0x0000FF");
+    EXPECT_TRUE(got.value("visible").toBool());
+    EXPECT_TRUE(got.value("enabled").toBool());
+
+    driver.Handle("pick Combo_Mode 1");
+    driver.Handle("pickt Combo_Mode Monitor");
+    QCoreApplication::processEvents();
+    const QJsonObject c = Json(driver.Handle("get Combo_Mode"));
+    EXPECT_EQ(c.value("index").toInt(), 0);
+    EXPECT_EQ(Texts(c.value("items")), (QStringList{"Monitor", "Super User"}));
+    EXPECT_EQ(changes, 2);
+
+    const QJsonObject main = Json(driver.Handle("get Form_Main"));
+    EXPECT_EQ(main.value("text").toString(), "Sunvane V5.4.2");
+}
+
+TEST_F(RemoteDriverTest, DialogsDoNotBlockAndAreRecorded)
+{
+    RemoteDriver driver(dir.filePath("drv"), &form);
+    driver.Handle("answer 4780");
+    driver.Handle("click Btn_Ask");
+    driver.Handle("click Btn_Ask"); // no answer queued: the prompt is cancelled
+    QCoreApplication::processEvents();
+    EXPECT_EQ(asked, (QStringList{"4780", "Cancel"}));
+    const QJsonObject d = Json(driver.Handle("dialogs"));
+    EXPECT_EQ(Texts(d.value("items")),
+              (QStringList{"Input Password Please", "Password Error", "Input Password Please", "Password Error"}));
+    EXPECT_TRUE(Texts(Json(driver.Handle("dialogs")).value("items")).isEmpty());
+}
+
+TEST_F(RemoteDriverTest, BadRequestsGetAnErrorAndDoNothing)
+{
+    RemoteDriver driver(dir.filePath("drv"), &form);
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"click Nothing", "no control named Nothing"},
+        {"frobnicate", "unknown request: frobnicate"},
+        {"pick Combo_Mode 2", "has no item 2"},
+        {"pick Edit_FixCos 0", "is not a combo box"},
+        {"mousedown Edit_FixCos", "is not a radio button or check box"},
+        {"enter Edit_FixCos", "enter needs an argument"},
+        {"status 0", "the main form has no status bar"},
+        {"get", "get needs a control name"},
+    };
+    for (const auto& [request, error] : cases) {
+        const QJsonObject r = Json(driver.Handle(request));
+        EXPECT_FALSE(r.value("ok").toBool()) << request;
+        EXPECT_TRUE(r.value("error").toString().contains(error)) << request << ": " << r.value("error").toString().toStdString();
+    }
+    edit->SetEnabled(false);
+    EXPECT_FALSE(Json(driver.Handle("enter Edit_FixCos 1")).value("ok").toBool());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(label->Caption(), "??");
+    EXPECT_EQ(changes, 0);
+}
+
+// The real program: started with SUNVANE_DRIVER, driven over the socket from this process.
+class Program {
+public:
+    explicit Program(const QString& socketPath)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SUNVANE_DRIVER", socketPath);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(SUNVANE_BIN, {});
+        // Wait until it says it listens.
+        QByteArray out;
+        while (!out.contains("SUNVANE_DRIVER listening") && process.waitForReadyRead(10000))
+            out += process.readAll();
+        listening = out.contains("SUNVANE_DRIVER listening");
+        socket.connectToServer(socketPath);
+        connected = socket.waitForConnected(5000);
+    }
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    QJsonObject Ask(const QString& request)
+    {
+        socket.write(request.toUtf8() + "\n");
+        socket.flush();
+        while (!socket.canReadLine())
+            if (!socket.waitForReadyRead(10000))
+                return QJsonObject{{"ok", false}, {"error", "no reply"}};
+        return Json(QString::fromUtf8(socket.readLine()).trimmed());
+    }
+    // Asks until the reply's field has the value (each ask is one turn of the program's loop).
+    bool AskUntil(const QString& request, const QString& field, const QJsonValue& value)
+    {
+        for (int i = 0; i < 200; ++i)
+            if (Ask(request).value(field) == value)
+                return true;
+        return false;
+    }
+
+    QProcess process;
+    QLocalSocket socket;
+    bool listening = false, connected = false;
+};
+
+TEST(RemoteDriverProgram, DrivesTheRealProgramOverItsSocket)
+{
+    QTemporaryDir dir;
+    Program program(dir.filePath("sunvane.drv"));
+    ASSERT_TRUE(program.listening);
+    ASSERT_TRUE(program.connected);
+
+    const QJsonObject main = program.Ask("get Form_Main");
+    EXPECT_TRUE(main.value("ok").toBool());
+    EXPECT_EQ(main.value("text").toString(), "Sunvane V5.4.2");
+
+    // An action whose handler shows a message box: the box is recorded and does not block.
+    EXPECT_TRUE(program.Ask("enter Edit_Shell hello world").value("ok").toBool());
+    EXPECT_TRUE(program.AskUntil("get Label_Shell", "text", "hello world"));
+    EXPECT_EQ(program.Ask("get Label_Shell").value("color").toString(), "0xFF0000");
+    EXPECT_EQ(Texts(program.Ask("dialogs").value("items")), QStringList{"hello world"});
+    EXPECT_EQ(program.Ask("status 10").value("text").toString(), "");
+    EXPECT_FALSE(program.Ask("status 11").value("ok").toBool());
+
+    EXPECT_TRUE(program.Ask("close").value("ok").toBool());
+    ASSERT_TRUE(program.process.waitForFinished(10000));
+    EXPECT_EQ(program.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.process.exitCode(), 0);
+}
+
+TEST(RemoteDriverProgram, NothingListensWithoutTheVariable)
+{
+    qunsetenv("SUNVANE_DRIVER");
+    EnsureApp();
+    TForm form;
+    EXPECT_EQ(RemoteDriver::StartFromEnvironment(&form), nullptr);
+}
+
+} // namespace
