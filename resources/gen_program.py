@@ -10,8 +10,8 @@
 The group-panel table (section, panel, expanded height) is read from design/GroupPanels.cpp, so
 the layouts always match the program. Panels are 300 px wide and are stacked in columns 305 px
 apart with 5 px gaps, each panel into the column that is shortest so far, in the order listed.
-Ordinary modes use three columns (a page box at least 920 px wide), the designer layouts four
-(1225 px). Run: python3 resources/gen_program.py [--out DIR]  (default: rewrites
+Every layout uses at most four columns, so a page box 1225 px wide shows it without scrolling
+sideways. The main pages list their columns explicitly, so that related panels stand together. Run: python3 resources/gen_program.py [--out DIR]  (default: rewrites
 resources/program/ in place).
 """
 import os
@@ -54,7 +54,19 @@ def panel_tag(section, settings):
 
 
 def place(sections, columns, settings):
-    """Masonry placement: each panel goes where it can sit highest (ties: leftmost)."""
+    """A page given as a list of columns stacks each column's panels from the top; a page given
+    as a plain list is placed masonry-style: each panel where it can sit highest (ties: leftmost)."""
+    if sections and isinstance(sections[0], list):
+        assert len(sections) <= columns
+        places = {}
+        for c, column in enumerate(sections):
+            top = GAP
+            for sec in column:
+                assert sec in TAG and panel_width(sec, settings) <= PANEL_WIDTH, sec
+                h = panel_tag(sec, settings)
+                places[sec] = (GAP + c * (PANEL_WIDTH + GAP), top, h)
+                top += h + GAP
+        return places
     heights = [GAP] * columns
     places = {}
     for sec in sections:
@@ -164,12 +176,21 @@ def pick(*codes):
 # ---------------------------------------------------------------------------------------------
 # The modes
 
-MAIN_3P = ["Version", "Status", "Output1", "Output2", "Output3", "Input1", "Input2", "Input3",
-           "TotPow", "OutputEnergy", "Temper1", "VBus", "WarnEvent", "ErrorEvent"]
+MAIN_3P = [
+    ["Version", "Status", "WarnEvent"],
+    ["Output1", "Output2", "Output3"],
+    ["Input1", "Input2", "Input3", "VBus", "Temper1"],
+    ["TotPow", "OutputEnergy", "ErrorEvent"],
+]
 
 DESIGNER_PAGES = [
     # 0 Main
-    MAIN_3P + ["Input4", "Temper2", "InvTime", "LN_ST", "TotalBus"],
+    [
+        ["Version", "Status", "WarnEvent", "InvTime"],
+        ["Output1", "Output2", "Output3", "LN_ST"],
+        ["Input1", "Input2", "Input3", "Input4", "VBus", "TotalBus"],
+        ["TotPow", "OutputEnergy", "Temper1", "Temper2", "ErrorEvent"],
+    ],
     # 1 Config4780: grid code and protection
     ["Country", "UacProtect", "FreqProtect", "FRT", "Islanding", "AntiIsland", "CommProtection",
      "AcTerminal", "AustraliaSet", "K4PSetting"],
@@ -201,7 +222,7 @@ MODES = {
     # Three-phase grid-tied string inverters: three output groups, grid-code pages.
     "GridTied": {
         "settings": {"VacProtectSet": 1, "AcLayout": 2, "ActiveSlopeShow": 0, "ShowFirmwareDates": 1},
-        "columns": 3,
+        "columns": 4,
         "pages": [
             MAIN_3P,
             ["Country", "UacProtect", "FreqProtect", "FRT", "AntiIsland"],
@@ -221,10 +242,14 @@ MODES = {
         "settings": {"VacProtectSet": 2, "AcLayout": 0, "ActiveSlopeShow": 1, "ShowAcTitle": 0,
                      "titles": ["Ambient", "Boost-1", "Battery", "Inverter-S",
                                 "THS_R", "THS_S", "THS_T", "T_AMB"]},
-        "columns": 3,
+        "columns": 4,
         "pages": [
-            ["Version", "Status", "Output1", "LoadPower", "LoadPower2", "Input1", "Input2", "BTINFO",
-             "TotPow", "OutputEnergy", "Temper1", "WarnEvent", "ErrorEvent"],
+            [
+                ["Version", "Status", "WarnEvent"],
+                ["Output1", "LoadPower", "LoadPower2", "Temper1"],
+                ["Input1", "Input2", "BTINFO", "TotPow"],
+                ["OutputEnergy", "ErrorEvent"],
+            ],
             ["Country", "UacProtect", "FreqProtect", "BTCTRL"],
             ["ActivePower", "ReactivePower", "CosPCtrl", "QUCtrl", "SA3P"],
             ["Country", "BTCTRL", "BTModule1", "BTModule2", "PowerMeterInfo"],
@@ -238,10 +263,14 @@ MODES = {
     "Japan": {
         "settings": {"StateTextTable": 1, "AcLayout": 0, "ReactivePowerMode": 1,
                      "JapanUserSettingMode": 0, "VacProtectSet": 0, "ShowFirmwareDates": 1},
-        "columns": 3,
+        "columns": 4,
         "pages": [
-            ["JapanVersion", "Status", "Output1", "Input1", "Input2", "Input3", "TotPow",
-             "OutputEnergy", "Temper1", "JapanErrorEvent"],
+            [
+                ["JapanVersion", "Status", "Temper1"],
+                ["Output1", "TotPow", "OutputEnergy"],
+                ["Input1", "Input2", "Input3"],
+                ["JapanErrorEvent"],
+            ],
             ["JapanSet", "JapUserSet", "JapanProtectSet"],
             ["JapanRemoteCtrl", "ReactivePower", "ActivePower", "VoltageSuppression", "RPR_OVGR"],
             ["Country", "JapanSet3P", "UserSetJapan3P", "UacProtect", "FreqProtect"],

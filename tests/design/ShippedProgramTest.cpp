@@ -24,9 +24,9 @@ struct ModeCase {
 };
 
 const ModeCase kModes[] = {
-    {"GridTied", 920},
-    {"Storage", 920},
-    {"Japan", 920},
+    {"GridTied", 1225},
+    {"Storage", 1225},
+    {"Japan", 1225},
     {"SuperHero", 1225},
 };
 
