@@ -309,6 +309,8 @@ void TControl::SetVisible(bool visible)
     ApplyVisible();
     if (parent_ && align_ != alNone)
         parent_->Realign();
+    if (parent_)
+        parent_->ChildrenChanged(); // a scroll box sizes its area to the visible children
 }
 
 void TControl::SetEnabled(bool enabled)

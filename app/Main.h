@@ -1,0 +1,248 @@
+// The main window: header band, slave-ID pane, the seven layout pages and the upgrade page,
+// the status bar and the 135 group panels that the page layouts place.
+//
+// The window is built in code (MainBuild.cpp: header band, left pane, pages, status bar;
+// MainPanels.cpp: the group panels). Its handlers are spread over files by concern:
+// MainShell.cpp (start-up, single instance, resizing, folding, guide, label print-out, language),
+// MainModes.cpp (mode switch, page switch, access codes, start-up and shut-down state).
+#pragma once
+
+#include "common/Myfunc.h"
+#include "design/CountryList.h"
+#include "design/GroupPanels.h"
+#include "design/ModeSettings.h"
+#include "vcl/ComCtrls.h"
+#include "vcl/Forms.h"
+#include "vcl/Menus.h"
+#include "vcl/Services.h"
+#include "vcl/StdCtrls.h"
+#include "vcl/StringGrid.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class SingleInstance;
+
+// The slave-ID tables and the fields of the link that the window reads and sets. The link
+// object (with its transports) takes these over when the window gets it; until then they live
+// here so that the tree, the remembered state and the selection have their home.
+struct LinkTables {
+    std::uint8_t SlaveId = 0;
+    int LinkType = 0;    // 1 RS-485, 2 Wi-Fi, 3 radio
+    int CommandCode = 0; // the mailbox code, 0 = nothing pending
+    int IdFound[SlaveIdTableSize] = {};
+    int IdBaudCode[SlaveIdTableSize] = {};
+    int IdProductId[SlaveIdTableSize] = {};
+    int IdMode[SlaveIdTableSize] = {};
+};
+
+class TForm_Main : public vcl::TForm {
+public:
+    explicit TForm_Main(vcl::TComponent* Owner = nullptr);
+    ~TForm_Main() override;
+
+    // True when another instance ran at creation: that one was raised and this window must not
+    // be shown; the program ends.
+    bool InstanceRefused() const { return instanceRefused_; }
+
+    // ---- State shared by the subsystems -------------------------------------------------
+    std::uint8_t StopRequest = 0;
+    std::uint8_t FirmwarePageFlag = 0;
+    int LanguageIndex = 0;
+    int FoundIdList[FoundIdListSize] = {};
+    vcl::TTreeNode* IdTreeRoot = nullptr;
+    int PhaseCount = 0;
+    int PollCycleCount = 0;
+    int DataLogRecordCount = 0;
+
+    // Mode and page state.
+    std::uint8_t SuperUserMode = 0;
+    int CurrentPageIndex = 0;
+    QString RememberedPassword;
+    std::uint8_t WriteLock = 0;
+    QString CurrentModeFolder; // the folder of the mode chosen last (not re-read from the list)
+
+    // Scale factors of the current inverter.
+    int PowerMultiplier = 0;
+    int EnergyMultiplier = 0;
+    int VoltageDivisor = 0;
+    int IdcDivisor = 0;
+    int IacDivisor = 0;
+    std::uint8_t SignedValues = 0;
+
+    // Options of the mode settings file.
+    int ReclosureRate = 0;
+    int ReactiveSign = 0;
+    int CosPhiStep = 0;
+    int StateTextTable = 0;
+    std::uint8_t ConstVoltShow = 0;
+    int JapanUserSettingMode = 0;
+    int VacProtectSet = 0;
+    std::uint8_t ActiveSlopeShow = 0;
+    std::uint8_t LanguageSelectShow = 0;
+    int AcLayout = 0;
+    int ShowAcTitle = 0;
+    int ShowGsFacMode = 0;
+    int ShowQofUMode = 0;
+    int ReactivePowerMode = 0;
+    int ShowFirmwareDates = 0;
+    // The settings file as last read: poll rows and temperature titles whose controls are not
+    // on the window keep these values when the designer mode saves the file.
+    design::ModeSettings ModeFile;
+
+    // The mode's country list (names[0] "NONE": the built-in list is used).
+    design::CountryList CountryListFile;
+
+    LinkTables Link;
+
+    // ---- Controls ------------------------------------------------------------------------
+    // Header band.
+    vcl::TGroupBox* Group_Top = nullptr;
+    vcl::TImage* Image_TopRight = nullptr;
+    vcl::TGroupBox* GroupBox14 = nullptr; // link
+    vcl::TImage* Image51 = nullptr;
+    vcl::TLabel* Label2001 = nullptr;
+    vcl::TRadioButton* Radio_ComRS485 = nullptr;
+    vcl::TRadioButton* Radio_ComWifi = nullptr;
+    vcl::TRadioButton* Radio_ComSub1g = nullptr;
+    vcl::TComboBox* Combo_COM = nullptr;
+    vcl::TEdit* Edit_RolaNextFreq = nullptr;
+    vcl::TSpeedButton* OpenPort = nullptr;
+    vcl::TSpeedButton* ClosePort = nullptr;
+    vcl::TGroupBox* GroupBox18 = nullptr; // mode and sending
+    vcl::TImage* Image56 = nullptr;
+    vcl::TLabel* Label2002 = nullptr;
+    vcl::TComboBox* Combo_SelectMode = nullptr;
+    vcl::TRadioButton* Radio_SendSingle = nullptr;
+    vcl::TRadioButton* Radio_CmdBroadcast = nullptr;
+    vcl::TGroupBox* GroupBox40 = nullptr; // tools
+    vcl::TImage* Image99 = nullptr;
+    vcl::TImage* Image_SyncClock = nullptr;
+    vcl::TLabel* Label_SyncClock = nullptr;
+    vcl::TImage* Image_Firmware = nullptr;
+    vcl::TLabel* Label2003 = nullptr;
+    vcl::TImage* Image_VantoSun = nullptr;
+    vcl::TImage* Image_SunVanto = nullptr;
+    vcl::TLabel* Label_InvProtocol = nullptr;
+    vcl::TImage* Image_OpenGridSet = nullptr;
+    vcl::TImage* Image_SaveGridSet = nullptr;
+    vcl::TLabel* Label_GridSetLog = nullptr;
+    vcl::TImage* Image_DataLog = nullptr;
+    vcl::TImage* Image_DatalogOnce = nullptr;
+    vcl::TLabel* Label2004 = nullptr;
+    vcl::TImage* Image_Country_USA = nullptr;
+    vcl::TImage* Image_Country_Genman = nullptr;
+    vcl::TImage* Image_Country_French = nullptr;
+    vcl::TLabel* Label_SelectLanguage = nullptr;
+    vcl::TButton* Btn_Help = nullptr;
+    vcl::TLabel* Label_LeftDownRetract = nullptr;
+    vcl::TLabel* Label_TopRetract = nullptr;
+
+    // Body: the slave-ID pane on the left, the pages on the right.
+    vcl::TPanel* Panel1 = nullptr;
+    vcl::TPanel* Panel_LeftDown = nullptr;
+    vcl::TLabel* Label2005 = nullptr;
+    vcl::TLabel* Label2006 = nullptr;
+    vcl::TEdit* Edit_StartID = nullptr;
+    vcl::TEdit* Edit_EndID = nullptr;
+    vcl::TButton* Btn_ScanID = nullptr;
+    vcl::TTreeView* TreeView = nullptr;
+    vcl::TPanel* Panel_RightDown = nullptr;
+    vcl::TPageControl* PageControl = nullptr;
+    std::array<vcl::TTabSheet*, design::kPageCount> TabSheets{}; // TabSheet1..TabSheet7
+    std::array<vcl::TScrollBox*, design::kPageCount> ScrollPages{}; // Scroll_Page1..Scroll_Page7
+    vcl::TTabSheet* Tab_Firmware = nullptr;
+    vcl::TStatusBar* StatusBar = nullptr;
+
+    // Non-visual.
+    vcl::TTimer* Timer_Record = nullptr;
+    vcl::TTimer* Timer_Datalog = nullptr;
+    vcl::TPopupMenu* ScrollPopMenu = nullptr;
+    vcl::TOpenDialog* OpenDialog_OpenSetting = nullptr;
+    vcl::TStringGrid* Grid_MultiLang = nullptr;
+
+    // Group panels, indexed like design::GroupPanels(), with their title labels and title bars.
+    std::array<vcl::TPanel*, design::kGroupPanelCount> GroupPanels{};
+    std::array<vcl::TLabel*, design::kGroupPanelCount> GroupTitles{};
+    vcl::TPanel* Group_Debug = nullptr;
+    vcl::TRichEdit* List_Event = nullptr;
+    vcl::TButton* Btn_PrintLabel = nullptr;
+
+    // The group panel of that name, or nullptr.
+    vcl::TPanel* GroupPanel(const QString& name) const;
+    // Scroll box of page 0..6, or nullptr.
+    vcl::TScrollBox* PageBox(int page) const;
+
+    // ---- Handlers and operations -------------------------------------------------------
+    void FormCreate(vcl::TObject* Sender);
+    void FormShow(vcl::TObject* Sender);
+    void FormClose(vcl::TObject* Sender, vcl::TCloseAction& Action);
+    void FormResize(vcl::TObject* Sender);
+    void FormShortCut(vcl::WORD Key, vcl::TShiftState Shift, bool& Handled);
+
+    void Combo_COMEnter(vcl::TObject* Sender);
+    void Btn_HelpClick(vcl::TObject* Sender);
+    void Btn_PrintLabelClick(vcl::TObject* Sender);
+    void Label_LeftDownRetractClick(vcl::TObject* Sender);
+    void Label_TopRetractClick(vcl::TObject* Sender);
+    void Radio_ComWifiClick(vcl::TObject* Sender);
+    void Radio_ComRS485Click(vcl::TObject* Sender);
+    void Radio_ComSub1gClick(vcl::TObject* Sender);
+    void Image_Country_USAClick(vcl::TObject* Sender);
+    void Image_Country_GenmanClick(vcl::TObject* Sender);
+    void Image_Country_FrenchClick(vcl::TObject* Sender);
+    void LanguageChange(int index);
+
+    void Combo_SelectModeChange(vcl::TObject* Sender);
+    void PageControlChange(vcl::TObject* Sender);
+    void PageControlMouseDown(vcl::TObject* Sender, vcl::TMouseButton Button, vcl::TShiftState Shift,
+                              int X, int Y);
+    int CheckServicePassword();
+    int SaveCurrentPageDesign();
+    int ShowPageDesign(const QString& path);
+    int ResetPageScroll();
+
+    void BuildIdTree();
+    void ExeSelectInv(int index);
+    void CountryListInit();
+
+    // The text of status-bar panel i (0..10).
+    void SetStatusText(int panel, const QString& text);
+    QString StatusText(int panel) const;
+
+    // The panels' layout state as the layout files see it, and back.
+    design::PanelStates CollectPanelStates() const;
+    void ApplyPanelHeightsAndPlaces(const design::PanelStates& states);
+
+    // Restarts the program (after a language choice): releases the single-instance lock first,
+    // so that the new process is not turned away by this one.
+    void RestartProgram();
+
+private:
+    // Window construction (MainBuild.cpp, MainPanels.cpp).
+    void BuildHeaderBand();
+    void BuildLeftPane();
+    void BuildPages();
+    void BuildStatusBar();
+    void BuildNonVisual();
+    void BuildGroupPanels();
+    void BuildDebugPanel(vcl::TPanel* panel);
+    void PaintTitleBars();
+    void PaintHeaderBackgrounds();
+    void PaintTopRight();
+
+    void ApplyModeOptions();
+    void CollectModeSettings(design::ModeSettings& s) const;
+    void SetTabsForMode();
+    void AppendEventLine(const QString& text);
+
+    std::unique_ptr<SingleInstance> instance_;
+    bool instanceRefused_ = false;
+    bool shown_ = false;
+};
+
+// The one main window of the program (set by its constructor, cleared by its destructor).
+extern TForm_Main* Form_Main;

@@ -1,0 +1,266 @@
+// Construction of the main window: header band, slave-ID pane, pages, status bar and the
+// non-visual components. The group panels are built in MainPanels.cpp.
+#include "app/Main.h"
+#include "app/MainBuild.h"
+#include "app/SingleInstance.h"
+
+#include <type_traits>
+
+using namespace vcl;
+
+TForm_Main* Form_Main = nullptr;
+
+namespace {
+
+constexpr int kHeaderHeight = 75;
+constexpr int kHeaderBoxHeight = 74;
+constexpr int kLeftPaneWidth = 140;
+
+// Widths of the 11 status panels: slave ID, bit rate, progress, transmit count, port state,
+// link counters, two spare, reactive sign and lock, data-log count or RSSI, SNR.
+constexpr int kStatusWidths[11] = {70, 60, 150, 90, 90, 200, 60, 60, 140, 110, 90};
+
+} // namespace
+
+// The window's pictures live in a static library; their resource must be registered by name.
+static void InitWindowResources()
+{
+    Q_INIT_RESOURCE(window);
+}
+
+TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
+{
+    InitWindowResources();
+    Form_Main = this;
+    SetName(QStringLiteral("Form_Main"));
+    SetCaption(QStringLiteral("Sunvane V5.4.2"));
+    SetBounds(0, 0, 1400, 860);
+
+    BuildNonVisual();
+    // Built bottom-up so that the aligned parts take their places in the right order: the
+    // status bar at the bottom, the header band on top, the body in between.
+    BuildStatusBar();
+    BuildHeaderBand();
+    PLACE(Panel1, Panel, this, alClient);
+    BuildLeftPane();
+    BuildPages();
+    BuildGroupPanels();
+
+    RememberedPassword.clear();
+    CountryListFile.names.fill(QString());
+
+    OnShow = Method(this, &TForm_Main::FormShow);
+    OnClose = Method(this, &TForm_Main::FormClose);
+    OnResize = Method(this, &TForm_Main::FormResize);
+    OnShortCut = Method(this, &TForm_Main::FormShortCut);
+    FormCreate(this);
+}
+
+TForm_Main::~TForm_Main()
+{
+    if (Form_Main == this)
+        Form_Main = nullptr;
+}
+
+void TForm_Main::BuildNonVisual()
+{
+    PLACE_COMPONENT(Timer_Record);
+    Timer_Record->SetEnabled(false);
+    Timer_Record->SetInterval(2000);
+    PLACE_COMPONENT(Timer_Datalog);
+    Timer_Datalog->SetEnabled(false);
+    Timer_Datalog->SetInterval(1000);
+    PLACE_COMPONENT(ScrollPopMenu);
+    PLACE_COMPONENT(OpenDialog_OpenSetting);
+    OpenDialog_OpenSetting->SetFilter(QStringLiteral("*.csv|*.csv"));
+    PLACE_COMPONENT(Grid_MultiLang);
+    Grid_MultiLang->SetVisible(false);
+}
+
+void TForm_Main::BuildHeaderBand()
+{
+    PLACE_AS(Group_Top, this, 0, 0, Width(), kHeaderHeight);
+    Group_Top->SetAlign(alTop);
+    PLACE(Image_TopRight, Image, Group_Top, nullptr, 0, 0, 3000, kHeaderHeight);
+
+    // Link: RS-485, Wi-Fi or radio, the port, start and stop.
+    PLACE_AS(GroupBox14, Group_Top, 4, 0, 322, kHeaderBoxHeight);
+    PLACE(Image51, Image, GroupBox14, nullptr, 2, 2, 318, 70);
+    Image51->SetTag(2);
+    PLACE(Label2001, Label, GroupBox14, "Link", 10, 5, 60);
+    PLACE(Radio_ComRS485, Radio, GroupBox14, "RS485", 10, 25, 72);
+    PLACE(Radio_ComWifi, Radio, GroupBox14, "Wi-Fi", 10, 48, 72);
+    PLACE(Radio_ComSub1g, Radio, GroupBox14, "Sub1G", 84, 48, 66);
+    Radio_ComSub1g->SetVisible(false);
+    PLACE(Combo_COM, Combo, GroupBox14, {"Wi-Fi"}, csDropDown, 84, 22, 142);
+    PLACE(Edit_RolaNextFreq, Edit, GroupBox14, "928.9", 154, 47, 72, 22);
+    Edit_RolaNextFreq->SetVisible(false);
+    Edit_RolaNextFreq->SetHint(QStringLiteral("Radio frequency (MHz)"));
+    PLACE_AS(OpenPort, GroupBox14, 234, 16, 40, 44);
+    OpenPort->SetCaption(QStringLiteral("Open"));
+    OpenPort->SetHint(QStringLiteral("start communication"));
+    OpenPort->SetShowHint(true);
+    PLACE_AS(ClosePort, GroupBox14, 278, 16, 40, 44);
+    ClosePort->SetCaption(QStringLiteral("Close"));
+    ClosePort->SetHint(QStringLiteral("stop communication"));
+    ClosePort->SetShowHint(true);
+    ClosePort->SetEnabled(false);
+    Radio_ComRS485->SetChecked(true);
+
+    // Monitor mode and sending to one inverter or to all found.
+    PLACE_AS(GroupBox18, Group_Top, 330, 0, 256, kHeaderBoxHeight);
+    PLACE(Image56, Image, GroupBox18, nullptr, 2, 2, 252, 70);
+    Image56->SetTag(2);
+    PLACE(Label2002, Label, GroupBox18, "Monitor Mode", 10, 5, 120);
+    PLACE(Combo_SelectMode, Combo, GroupBox18, {}, csDropDownList, 10, 28, 150);
+    Combo_SelectMode->SetDropDownCount(12);
+    PLACE(Radio_SendSingle, Radio, GroupBox18, "Single", 170, 22, 80);
+    PLACE(Radio_CmdBroadcast, Radio, GroupBox18, "Broadcast", 170, 45, 82);
+    Radio_SendSingle->SetChecked(true);
+
+    // Tools: clock, firmware, protocol, grid settings, data log, language.
+    PLACE_AS(GroupBox40, Group_Top, 590, 0, 506, kHeaderBoxHeight);
+    PLACE(Image99, Image, GroupBox40, nullptr, 2, 2, 502, 70);
+    Image99->SetTag(2);
+    PLACE(Image_SyncClock, Image, GroupBox40, "SyncClock.png", 10, 4, 47, 48);
+    PLACE(Label_SyncClock, Label, GroupBox40, "Sync Clock", 2, 54, 64, 16);
+    PLACE(Image_Firmware, Image, GroupBox40, "Firmware.png", 76, 4, 47, 48);
+    PLACE(Label2003, Label, GroupBox40, "Firmware", 68, 54, 64, 16);
+    PLACE(Image_VantoSun, Image, GroupBox40, "ProtocolToStandard.png", 142, 4, 47, 48);
+    Image_VantoSun->SetHint(QStringLiteral("Protocol"));
+    PLACE(Image_SunVanto, Image, GroupBox40, "ProtocolToNative.png", 142, 4, 47, 48);
+    Image_SunVanto->SetHint(QStringLiteral("Protocol"));
+    Image_SunVanto->SetVisible(false);
+    PLACE(Label_InvProtocol, Label, GroupBox40, "Protocol", 134, 54, 64, 16);
+    PLACE(Image_OpenGridSet, Image, GroupBox40, "OpenGridSet.png", 208, 4, 47, 48);
+    Image_OpenGridSet->SetHint(QStringLiteral("Load File & Execute"));
+    Image_OpenGridSet->SetShowHint(true);
+    PLACE(Image_SaveGridSet, Image, GroupBox40, "SaveGridSet.png", 258, 4, 47, 48);
+    Image_SaveGridSet->SetHint(QStringLiteral("Save Setting"));
+    Image_SaveGridSet->SetShowHint(true);
+    PLACE(Label_GridSetLog, Label, GroupBox40, "Grid Setting", 208, 54, 97, 16);
+    PLACE(Image_DataLog, Image, GroupBox40, "DataLog.png", 322, 4, 47, 48);
+    PLACE(Label2004, Label, GroupBox40, "Data Log", 314, 54, 64, 16);
+    PLACE(Image_DatalogOnce, Image, GroupBox40, "DataLog.png", 322, 4, 47, 48);
+    Image_DatalogOnce->SetVisible(false);
+    PLACE(Image_Country_USA, Image, GroupBox40, "FlagEnglish.png", 392, 12, 30, 20);
+    Image_Country_USA->SetHint(QStringLiteral("English"));
+    Image_Country_USA->SetShowHint(true);
+    PLACE(Image_Country_Genman, Image, GroupBox40, "FlagGerman.png", 428, 12, 30, 20);
+    Image_Country_Genman->SetHint(QStringLiteral("German"));
+    Image_Country_Genman->SetShowHint(true);
+    PLACE(Image_Country_French, Image, GroupBox40, "FlagFrench.png", 464, 12, 30, 20);
+    Image_Country_French->SetHint(QStringLiteral("French"));
+    Image_Country_French->SetShowHint(true);
+    PLACE(Label_SelectLanguage, Label, GroupBox40, "English", 392, 40, 102, 16);
+    for (TLabel* l : {Label_SyncClock, Label2003, Label_InvProtocol, Label_GridSetLog, Label2004,
+                      Label_SelectLanguage})
+        l->SetAlignment(taCenter);
+    for (TImage* i : {Image_SyncClock, Image_Firmware, Image_VantoSun, Image_SunVanto, Image_DataLog,
+                      Image_DatalogOnce, Image_Country_USA, Image_Country_Genman, Image_Country_French})
+        i->SetTag(1);
+    Image_OpenGridSet->SetTag(1);
+    Image_SaveGridSet->SetTag(1);
+
+    // Right edge: help, and the two labels that fold the header band and the left pane.
+    PLACE(Btn_Help, Button, Group_Top, "?", Width() - 72, 40, 26, 26);
+    Btn_Help->SetHint(QStringLiteral("Guide"));
+    Btn_Help->SetShowHint(true);
+    PLACE(Label_TopRetract, Label, Group_Top, "_", Width() - 65, -20, 20, 40);
+    Label_TopRetract->Font()->SetSize(18);
+    PLACE(Label_LeftDownRetract, Label, Group_Top, "<<", Width() - 40, 44, 30, 20);
+    Label_LeftDownRetract->Font()->SetStyle(fsBold);
+
+    Radio_ComWifi->OnClick = Method(this, &TForm_Main::Radio_ComWifiClick);
+    Radio_ComRS485->OnClick = Method(this, &TForm_Main::Radio_ComRS485Click);
+    Radio_ComSub1g->OnClick = Method(this, &TForm_Main::Radio_ComSub1gClick);
+    Combo_COM->OnEnter = Method(this, &TForm_Main::Combo_COMEnter);
+    Combo_SelectMode->OnChange = Method(this, &TForm_Main::Combo_SelectModeChange);
+    Image_Country_USA->OnClick = Method(this, &TForm_Main::Image_Country_USAClick);
+    Image_Country_Genman->OnClick = Method(this, &TForm_Main::Image_Country_GenmanClick);
+    Image_Country_French->OnClick = Method(this, &TForm_Main::Image_Country_FrenchClick);
+    Btn_Help->OnClick = Method(this, &TForm_Main::Btn_HelpClick);
+    Label_TopRetract->OnClick = Method(this, &TForm_Main::Label_TopRetractClick);
+    Label_LeftDownRetract->OnClick = Method(this, &TForm_Main::Label_LeftDownRetractClick);
+}
+
+void TForm_Main::BuildLeftPane()
+{
+    PLACE(Panel_LeftDown, Panel, Panel1, alLeft, 0, 0, kLeftPaneWidth, 600);
+    PLACE(Label2005, Label, Panel_LeftDown, "Start ID", 8, 9, 60);
+    PLACE(Edit_StartID, Edit, Panel_LeftDown, "1", 72, 6, 60);
+    PLACE(Label2006, Label, Panel_LeftDown, "End ID", 8, 37, 60);
+    PLACE(Edit_EndID, Edit, Panel_LeftDown, "32", 72, 34, 60);
+    PLACE(Btn_ScanID, Button, Panel_LeftDown, "Scan ID", 8, 64, 124, 28);
+    PLACE_AS(TreeView, Panel_LeftDown, 4, 98, 132, 500);
+    auto* images = build::Component<TImageList>(this, "ImageList_Tree");
+    for (const char* picture : {"TreeRoot.png", "TreeInverter.png", "TreeCurrent.png"})
+        images->Add(QStringLiteral(":/window/") + QString::fromLatin1(picture));
+    TreeView->SetImages(images);
+
+    PLACE(Panel_RightDown, Panel, Panel1, alClient);
+}
+
+void TForm_Main::BuildPages()
+{
+    PLACE_AS(PageControl, Panel_RightDown, 0, 0, 800, 600);
+    PageControl->SetAlign(alClient);
+    static const char* const kSheetNames[design::kPageCount] = {
+        "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5", "TabSheet6", "TabSheet7"};
+    static const char* const kBoxNames[design::kPageCount] = {
+        "Scroll_Page1", "Scroll_Page2", "Scroll_Page3", "Scroll_Page4",
+        "Scroll_Page5", "Scroll_Page6", "Scroll_Page7"};
+    static const char* const kCaptions[design::kPageCount] = {
+        "Main", "Config", "Ctrl", "Config2059", "Ctrl2059", "Config7352", "Ctrl7352"};
+    for (int page = 0; page < design::kPageCount; ++page) {
+        auto* sheet = new TTabSheet(this);
+        sheet->SetName(QString::fromLatin1(kSheetNames[page]));
+        sheet->SetPageControl(PageControl);
+        sheet->SetCaption(QString::fromLatin1(kCaptions[page]));
+        auto* box = build::Make<TScrollBox>(this, sheet, kBoxNames[page], 0, 0, 800, 600);
+        box->SetAlign(alClient);
+        TabSheets[page] = sheet;
+        ScrollPages[page] = box;
+    }
+    Tab_Firmware = new TTabSheet(this);
+    Tab_Firmware->SetName(QStringLiteral("Tab_Firmware"));
+    Tab_Firmware->SetPageControl(PageControl);
+    Tab_Firmware->SetCaption(QStringLiteral("Upgrade"));
+
+    PageControl->OnChange = Method(this, &TForm_Main::PageControlChange);
+    PageControl->OnMouseDown = Method(this, &TForm_Main::PageControlMouseDown);
+}
+
+void TForm_Main::BuildStatusBar()
+{
+    PLACE_AS(StatusBar, this, 0, 0, Width(), 22);
+    StatusBar->SetAlign(alBottom);
+    for (int width : kStatusWidths)
+        StatusBar->Panels()->Add()->SetWidth(width);
+}
+
+TPanel* TForm_Main::GroupPanel(const QString& name) const
+{
+    const int i = design::GroupPanelIndex(name);
+    return i < 0 ? nullptr : GroupPanels[static_cast<size_t>(i)];
+}
+
+TScrollBox* TForm_Main::PageBox(int page) const
+{
+    if (page < 0 || page >= design::kPageCount)
+        return nullptr;
+    return ScrollPages[static_cast<size_t>(page)];
+}
+
+void TForm_Main::SetStatusText(int panel, const QString& text)
+{
+    if (panel >= 0 && panel < StatusBar->Panels()->Count())
+        StatusBar->Panels()->Items(panel)->SetText(text);
+}
+
+QString TForm_Main::StatusText(int panel) const
+{
+    if (panel >= 0 && panel < StatusBar->Panels()->Count())
+        return StatusBar->Panels()->Items(panel)->Text();
+    return QString();
+}

@@ -1,0 +1,425 @@
+// Operating modes and pages on the window: start-up and shut-down state, the mode switch, the
+// page switch with its access codes, the slave-ID tree and the country box. The files are read
+// and written by the design layer; this side moves the window's controls.
+#include "app/Main.h"
+
+#include "common/Tables.h"
+#include "design/CountryList.h"
+#include "design/LayoutFile.h"
+#include "design/ModeSettings.h"
+#include "design/ModeState.h"
+#include "design/PreviousSet.h"
+#include "design/SettingsOnForm.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+using namespace vcl;
+
+namespace {
+
+template <class T>
+T* Find(const TComponent* owner, const char* name)
+{
+    return dynamic_cast<T*>(owner->FindComponent(QString::fromLatin1(name)));
+}
+
+void SetVisibleIfPresent(const TComponent* owner, const char* name, bool visible)
+{
+    if (auto* c = Find<TControl>(owner, name))
+        c->SetVisible(visible);
+}
+
+} // namespace
+
+// ---- Start-up and shut-down -----------------------------------------------------------------
+
+void TForm_Main::FormShow(TObject*)
+{
+    if (shown_)
+        return;
+    shown_ = true;
+
+    StopRequest = 1;
+    CurrentPageIndex = -1;
+    PageControl->SetTabIndex(0);
+    for (TTabSheet* sheet : TabSheets)
+        sheet->SetTabVisible(false);
+    Tab_Firmware->SetTabVisible(false);
+
+    ReclosureRate = 10;
+    ReactiveSign = 0;
+    PowerMultiplier = 1;
+    EnergyMultiplier = 10;
+    VoltageDivisor = 10;
+    IdcDivisor = 100;
+    IacDivisor = 100;
+
+    ResetPageScroll();
+    for (TScrollBox* box : ScrollPages)
+        box->SetPopupMenu(nullptr); // the designer's menu pops up only in the super-user mode
+
+    design::PreviousSet previous;
+    if (design::LoadPreviousSet(design::PreviousSetPath(ProgramFolder()), previous) == 0) {
+        Edit_StartID->SetText(previous.startId);
+        Edit_EndID->SetText(previous.endId);
+        LanguageIndex = previous.languageIndex;
+        for (int id = 1; id <= design::kPreviousSetMaxId; ++id) {
+            Link.IdFound[id] = previous.idFound[static_cast<size_t>(id)];
+            Link.IdBaudCode[id] = previous.idBaudCode[static_cast<size_t>(id)];
+        }
+    }
+    BuildFoundIdList(FoundIdList, Link.IdFound, Link.IdBaudCode);
+
+    if (LanguageIndex > 0) {
+        LanguageChange(LanguageIndex);
+        if (LanguageIndex == 1)
+            Label_SelectLanguage->SetCaption(QStringLiteral("German"));
+        else if (LanguageIndex == 2)
+            Label_SelectLanguage->SetCaption(QStringLiteral("French"));
+    }
+
+    TreeView->Items()->Clear();
+    IdTreeRoot = TreeView->Items()->Add(nullptr, QStringLiteral("Inverters"));
+    IdTreeRoot->SetImageIndex(0);
+    IdTreeRoot->SetSelectedIndex(0);
+    BuildIdTree();
+
+    for (TPanel* panel : GroupPanels) {
+        panel->SetVisible(false);
+        panel->SetHeight(design::kCollapsedHeight);
+    }
+
+    Combo_SelectMode->Items()->Clear();
+    for (const QString& name : design::OfferedModeNames(ProgramFolder()))
+        Combo_SelectMode->Items()->Add(name);
+    Combo_SelectMode->SetItemIndex(-1);
+
+    PaintTitleBars();
+    PaintHeaderBackgrounds();
+    PaintTopRight();
+}
+
+void TForm_Main::FormClose(TObject*, TCloseAction&)
+{
+    Hide();
+    ResetPageScroll();
+    StopRequest = 1;
+    if (Combo_SelectMode->ItemIndex() != -1 && !CurrentModeFolder.isEmpty()) {
+        SaveCurrentPageDesign();
+        design::ModeSettings settings;
+        CollectModeSettings(settings);
+        design::SaveMonitorSet(design::ModeSettingsPath(CurrentModeFolder), settings, SuperUserMode);
+    }
+    design::PreviousSet previous;
+    previous.startId = Edit_StartID->Text();
+    previous.endId = Edit_EndID->Text();
+    previous.languageIndex = LanguageIndex;
+    for (int id = 1; id <= design::kPreviousSetMaxId; ++id) {
+        previous.idFound[static_cast<size_t>(id)] = Link.IdFound[id];
+        previous.idBaudCode[static_cast<size_t>(id)] = Link.IdBaudCode[id];
+    }
+    design::SavePreviousSet(design::PreviousSetPath(ProgramFolder()), previous);
+}
+
+void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, int)
+{
+}
+
+// ---- Mode switch ----------------------------------------------------------------------------
+
+void TForm_Main::Combo_SelectModeChange(TObject*)
+{
+    Timer_Datalog->SetEnabled(false);
+    Timer_Record->SetEnabled(false);
+
+    const QString modeName = Combo_SelectMode->Text();
+    if (modeName == design::kFactoryReloadName) {
+        int layoutTabs = 0;
+        for (TTabSheet* sheet : TabSheets)
+            layoutTabs += sheet->TabVisible() ? 1 : 0;
+        const bool allowed = design::FactoryReloadAllowed(PageControl->TabIndex(), layoutTabs, CurrentPageIndex);
+        if (allowed)
+            ShowPageDesign(design::FactoryLayoutPath(ProgramFolder(), CurrentPageIndex));
+        // The list shows the designer mode again (choosing it from code runs no mode switch);
+        // when nothing could be reloaded it shows the mode in use.
+        const int superHero = Combo_SelectMode->Items()->IndexOf(design::kSuperUserModeName);
+        if (allowed && superHero >= 0)
+            Combo_SelectMode->SetItemIndex(superHero);
+        else if (!allowed)
+            Combo_SelectMode->SetItemIndex(
+                CurrentModeFolder.isEmpty() ? -1 : Combo_SelectMode->Items()->IndexOf(QFileInfo(CurrentModeFolder).fileName()));
+        return;
+    }
+
+    CurrentModeFolder = design::ModeFolderPath(ProgramFolder(), modeName);
+    if (design::LoadMonitorSet(design::ModeSettingsPath(CurrentModeFolder), ModeFile) == 1)
+        vcl::MessageBox(design::kMsgNoSettingFile1);
+    else {
+        design::ApplyPollsAndTitles(*this, ModeFile);
+        ReclosureRate = ModeFile.ReclosureRate;
+        ReactiveSign = ModeFile.ReactiveSign;
+        CosPhiStep = ModeFile.CosPhiStep;
+        StateTextTable = ModeFile.StateTextTable;
+        ConstVoltShow = ModeFile.ConstVoltShow;
+        JapanUserSettingMode = ModeFile.JapanUserSettingMode;
+        VacProtectSet = ModeFile.VacProtectSet;
+        ActiveSlopeShow = ModeFile.ActiveSlopeShow;
+        LanguageSelectShow = ModeFile.LanguageSelectShow;
+        WriteLock = ModeFile.WriteLock;
+        AcLayout = ModeFile.AcLayout;
+        ShowAcTitle = ModeFile.ShowAcTitle;
+        ShowGsFacMode = ModeFile.ShowGsFacMode;
+        ShowQofUMode = ModeFile.ShowQofUMode;
+        ReactivePowerMode = ModeFile.ReactivePowerMode;
+        ShowFirmwareDates = ModeFile.ShowFirmwareDates;
+    }
+    ApplyModeOptions();
+
+    design::LoadCountryList(CurrentModeFolder, CountryListFile);
+
+    const std::uint8_t wasSuperUser = SuperUserMode;
+    SuperUserMode = modeName == design::kSuperUserModeName ? 1 : 0;
+    for (TScrollBox* box : ScrollPages)
+        box->SetPopupMenu(SuperUserMode ? ScrollPopMenu : nullptr);
+    SetTabsForMode();
+
+    PageControl->SetTabIndex(0);
+    if (wasSuperUser == 0 && SuperUserMode == 1) {
+        // The ordinary mode's page on screen must not be saved into the designer's folder.
+        SuperUserMode = 0;
+        PageControlChange(PageControl);
+        SuperUserMode = 1;
+    } else {
+        PageControlChange(PageControl);
+    }
+
+    CountryListInit();
+    ExeSelectInv(0);
+    Link.CommandCode = 0;
+    RememberedPassword.clear();
+    // While a link is open the poll loop starts again here (with the monitoring).
+}
+
+// The display options of the mode settings that the window's own controls follow.
+void TForm_Main::ApplyModeOptions()
+{
+    SetVisibleIfPresent(this, "Group_ConstVolt", ConstVoltShow == 1);
+
+    TPanel* uac = GroupPanel(QStringLiteral("Group_UacProtection"));
+    TLabel* uacTitle = Find<TLabel>(this, "Label_UacProtection");
+    switch (VacProtectSet) {
+    case 0:
+        uac->SetWidth(255);
+        uacTitle->SetWidth(255 - 20);
+        break;
+    case 1:
+        uac->SetWidth(520);
+        uacTitle->SetWidth(520 - 20);
+        SetVisibleIfPresent(this, "GroupBox39", true);
+        break;
+    case 2:
+    case 3:
+        uac->SetWidth(520);
+        uacTitle->SetWidth(520 - 20);
+        SetVisibleIfPresent(this, "GroupBox39", false);
+        break;
+    default:
+        break;
+    }
+
+    if (ReactivePowerMode == 0 || ReactivePowerMode == 1) {
+        SetVisibleIfPresent(this, "Combo_ReactiveMode", ReactivePowerMode == 0);
+        SetVisibleIfPresent(this, "Combo_ReactiveModeForJapan", ReactivePowerMode == 1);
+    }
+    for (const char* name : {"Label_ShowLang", "Label_LanguageSelect", "Combo_LanguageSelect"})
+        SetVisibleIfPresent(this, name, LanguageSelectShow == 1);
+
+    // The expanded height of the active-power panel follows the slope option; it is set before
+    // the page is shown so that the layout's height test already uses it.
+    GroupPanel(QStringLiteral("Group_ActivePower"))->SetTag(ActiveSlopeShow == 1 ? 250 : 200);
+}
+
+void TForm_Main::CollectModeSettings(design::ModeSettings& s) const
+{
+    s = ModeFile;
+    design::CollectPollsAndTitles(*this, s);
+    s.ReclosureRate = ReclosureRate;
+    s.ReactiveSign = ReactiveSign;
+    s.CosPhiStep = CosPhiStep;
+    s.StateTextTable = StateTextTable;
+    s.ConstVoltShow = ConstVoltShow;
+    s.JapanUserSettingMode = JapanUserSettingMode;
+    s.VacProtectSet = VacProtectSet;
+    s.ActiveSlopeShow = ActiveSlopeShow;
+    s.LanguageSelectShow = LanguageSelectShow;
+    s.WriteLock = WriteLock;
+    s.AcLayout = AcLayout;
+    s.ShowAcTitle = ShowAcTitle;
+    s.ShowGsFacMode = ShowGsFacMode;
+    s.ShowQofUMode = ShowQofUMode;
+    s.ReactivePowerMode = ReactivePowerMode;
+    s.ShowFirmwareDates = ShowFirmwareDates;
+}
+
+void TForm_Main::SetTabsForMode()
+{
+    for (int page = 0; page < design::kPageCount; ++page) {
+        TTabSheet* sheet = TabSheets[static_cast<size_t>(page)];
+        sheet->SetTabVisible(page < 3 || SuperUserMode == 1);
+        if (page == 1 || page == 2)
+            sheet->SetCaption(design::TabCaption(page, SuperUserMode == 1));
+    }
+    SetVisibleIfPresent(this, "Group_UseForFactory", SuperUserMode == 1);
+    Radio_ComSub1g->SetVisible(SuperUserMode == 1);
+    Tab_Firmware->SetTabVisible(false);
+}
+
+// ---- Page switch and access codes -----------------------------------------------------------
+
+void TForm_Main::PageControlChange(TObject* Sender)
+{
+    if (Combo_SelectMode->ItemIndex() == -1)
+        return;
+    SaveCurrentPageDesign();
+    CurrentPageIndex = PageControl->TabIndex();
+    if (CurrentPageIndex == design::LayoutTabCount(SuperUserMode == 1))
+        return; // the upgrade tab after the layout tabs
+
+    if (SuperUserMode == 0 && CurrentPageIndex > 0 && !design::IsAccessCode(RememberedPassword)) {
+        RememberedPassword.clear();
+        RememberedPassword = vcl::InputBox(design::kPasswordCaption, QString(), design::kPasswordInitial);
+        if (!design::IsAccessCode(RememberedPassword)) {
+            vcl::MessageBox(design::kMsgPasswordError);
+            PageControl->SetTabIndex(0);
+            PageControlChange(Sender);
+            return;
+        }
+    }
+
+    const int layout = design::LayoutNumberForTab(CurrentPageIndex, SuperUserMode == 1, RememberedPassword);
+    if (layout < 0)
+        return;
+    ShowPageDesign(design::LayoutPath(CurrentModeFolder, layout));
+}
+
+int TForm_Main::CheckServicePassword()
+{
+    if (SuperUserMode == 1)
+        return 1;
+    if (design::IsAccessCode(RememberedPassword))
+        return 1;
+    RememberedPassword.clear();
+    RememberedPassword = vcl::InputBox(design::kPasswordCaption, QString(), design::kPasswordInitial);
+    if (design::IsAccessCode(RememberedPassword))
+        return 1;
+    vcl::MessageBox(design::kMsgPasswordError);
+    return 0;
+}
+
+int TForm_Main::SaveCurrentPageDesign()
+{
+    if (Combo_SelectMode->ItemIndex() == -1 || CurrentPageIndex == -1)
+        return 0;
+    ResetPageScroll();
+    if (SuperUserMode == 0)
+        return 0;
+    if (CurrentPageIndex >= 0 && CurrentPageIndex < design::kPageCount)
+        design::SavePageDesign(design::SuperUserLayoutPath(ProgramFolder(), CurrentPageIndex),
+                               CollectPanelStates(), CurrentPageIndex);
+    return 0;
+}
+
+int TForm_Main::ShowPageDesign(const QString& path)
+{
+    // Only a layout tab has a page box to take the panels.
+    TScrollBox* box = PageBox(PageControl->TabIndex());
+    if (!box)
+        return 0;
+    design::PanelStates states = CollectPanelStates();
+    if (design::LoadPageDesign(path, states) == 1) {
+        vcl::MessageBox(design::kMsgNoSettingFile2);
+        return 0;
+    }
+    ApplyPanelHeightsAndPlaces(states);
+    for (TPanel* panel : GroupPanels)
+        panel->SetVisible(false);
+    for (TPanel* panel : GroupPanels) {
+        if (panel->Height() != panel->Tag())
+            continue;
+        panel->SetParent(box);
+        panel->SetVisible(true);
+    }
+    return 0;
+}
+
+int TForm_Main::ResetPageScroll()
+{
+    for (TScrollBox* box : ScrollPages)
+        box->ScrollTo(0, 0);
+    return 0;
+}
+
+// ---- Slave-ID tree and country box ----------------------------------------------------------
+
+void TForm_Main::BuildIdTree()
+{
+    while (IdTreeRoot->Count() > 0)
+        IdTreeRoot->Item(IdTreeRoot->Count() - 1)->Delete();
+    const int count = std::clamp(FoundIdList[0], 0, 254);
+    for (int i = 1; i <= count; ++i) {
+        TTreeNode* node = TreeView->Items()->AddChild(IdTreeRoot, QStringLiteral("ID:%1").arg(FoundIdList[i], 3, 10, QLatin1Char('0')));
+        node->SetImageIndex(1);
+        node->SetStateIndex(1);
+        node->SetSelectedIndex(1);
+    }
+    ExeSelectInv(0);
+    IdTreeRoot->Expand(false);
+    CountryListInit();
+    TreeView->FullExpand();
+}
+
+void TForm_Main::ExeSelectInv(int index)
+{
+    if (index < 0 || index >= FoundIdList[0] || !IdTreeRoot)
+        return;
+    for (int i = 0; i < IdTreeRoot->Count(); ++i) {
+        TTreeNode* node = IdTreeRoot->Item(i);
+        const int image = i == index ? 2 : 1;
+        node->SetImageIndex(image);
+        node->SetStateIndex(image);
+        node->SetSelectedIndex(image);
+    }
+    Link.SlaveId = static_cast<std::uint8_t>(FoundIdList[1]);
+    // The link sets the slave's bit rate here once it is part of the window.
+    for (int i = 0; i < ComponentCount(); ++i) {
+        TComponent* c = Components(i);
+        if (c->ClassName() != QLatin1String("TLabel"))
+            continue;
+        auto* label = static_cast<TLabel*>(c);
+        if (label->Font()->Color() == clRed) {
+            label->SetCaption(QStringLiteral("??"));
+            label->Font()->SetColor(clBlue);
+        }
+    }
+}
+
+void TForm_Main::CountryListInit()
+{
+    auto* combo = Find<TComboBox>(this, "Combo_Country");
+    if (!combo)
+        return; // the country panel brings its box
+    combo->Items()->Clear();
+    if (!CountryListFile.UsesBuiltIn()) {
+        for (const QString& item : design::CountryBoxItems(CountryListFile))
+            combo->Items()->Add(item);
+        return;
+    }
+    const QString* names = Link.IdProductId[Link.SlaveId] == 52000270 ? CountryNames2 : CountryNames1;
+    for (int i = 0; i < 100; ++i) {
+        if (names[i] == QLatin1String("END"))
+            break;
+        if (names[i].size() > 1)
+            combo->Items()->Add(names[i]);
+    }
+}

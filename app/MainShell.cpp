@@ -1,0 +1,231 @@
+// The window shell: single instance, resizing, folding the header band and the left pane, F11,
+// the link choice, the port list, the guide, the label print-out, and the language choice.
+#include "app/Main.h"
+#include "app/MainHooks.h"
+#include "app/PortList.h"
+#include "app/RichLogPane.h"
+#include "app/SingleInstance.h"
+
+#include "design/Guide.h"
+#include "link/CommLog.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QUrl>
+
+using namespace vcl;
+
+namespace {
+
+bool OpenWithDesktop(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool StartOwnProgram()
+{
+    return QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+}
+
+} // namespace
+
+namespace mainhooks {
+std::function<bool(const QString&)> OpenDocument = OpenWithDesktop;
+std::function<bool()> StartProgram = StartOwnProgram;
+} // namespace mainhooks
+
+void TForm_Main::FormCreate(TObject*)
+{
+    // Dropped files reach the window through OnDropFiles (the firmware page takes them).
+    if (Application())
+        Application()->SetTitle(Caption());
+    instance_ = std::make_unique<SingleInstance>(Caption());
+    instanceRefused_ = !instance_->Acquire([this] { BringToFront(); });
+}
+
+void TForm_Main::FormResize(TObject*)
+{
+    PaintTopRight();
+    const int w = Width();
+    Btn_Help->SetLeft(w - 72);
+    Label_LeftDownRetract->SetLeft(w - 40);
+    Label_TopRetract->SetLeft(w - 65);
+    if (Height() < 600)
+        SetHeight(600);
+    if (Width() < 800)
+        SetWidth(800);
+    // The tree takes the rest of the left pane.
+    TreeView->SetHeight(std::max(40, Panel_LeftDown->Height() - TreeView->Top() - 4));
+}
+
+void TForm_Main::Label_LeftDownRetractClick(TObject*)
+{
+    if (Panel_LeftDown->Width() == 140) {
+        Panel_LeftDown->SetWidth(5);
+        Label_LeftDownRetract->SetCaption(QStringLiteral(">>"));
+    } else {
+        Panel_LeftDown->SetWidth(140);
+        Label_LeftDownRetract->SetCaption(QStringLiteral("<<"));
+    }
+}
+
+// Folds the header band away for a full-screen view without a frame, or brings it back.
+void TForm_Main::Label_TopRetractClick(TObject*)
+{
+    if (Group_Top->Height() == 75) {
+        Label_TopRetract->SetTop(-6);
+        Group_Top->SetHeight(14);
+        Label_TopRetract->SetCaption(QStringLiteral("+"));
+        Label_TopRetract->Font()->SetSize(14);
+        SetBorderStyle(bsNone);
+        SetWindowState(wsMinimized);
+        ProcessMessages();
+        Time().Sleep(100);
+        SetWindowState(wsMaximized);
+        ProcessMessages();
+    } else {
+        Label_TopRetract->SetTop(-20);
+        Group_Top->SetHeight(75);
+        Label_TopRetract->SetCaption(QStringLiteral("_"));
+        Label_TopRetract->Font()->SetSize(18);
+        SetBorderStyle(bsSizeable);
+    }
+}
+
+void TForm_Main::FormShortCut(WORD Key, TShiftState, bool&)
+{
+    if (Key == VK_F11)
+        Label_TopRetractClick(Label_TopRetract);
+}
+
+void TForm_Main::Radio_ComWifiClick(TObject*)
+{
+    Combo_COM->SetEnabled(false);
+}
+
+void TForm_Main::Radio_ComRS485Click(TObject*)
+{
+    Combo_COM->SetEnabled(true);
+}
+
+void TForm_Main::Radio_ComSub1gClick(TObject*)
+{
+    Combo_COM->SetEnabled(true);
+    Edit_RolaNextFreq->SetVisible(true);
+}
+
+void TForm_Main::Combo_COMEnter(TObject*)
+{
+    Combo_COM->Items()->Clear();
+    for (const QString& port : SerialPortNames())
+        Combo_COM->Items()->Add(port);
+    if (Combo_COM->Items()->Count() > 0)
+        Combo_COM->SetItemIndex(0);
+}
+
+void TForm_Main::Btn_HelpClick(TObject*)
+{
+    QString path, error;
+    if (design::EnsureGuide(ProgramFolder(), &path, &error) != 0) {
+        vcl::MessageBox(error, Application() ? Application()->Title() : Caption(), MB_ICONERROR);
+        return;
+    }
+    mainhooks::OpenDocument(path); // a viewer that does not start is not reported
+}
+
+void TForm_Main::Btn_PrintLabelClick(TObject*)
+{
+    RichLogPane pane(List_Event);
+    for (int i = 0; i < ComponentCount(); ++i) {
+        TComponent* c = Components(i);
+        if (c->ClassName() == QLatin1String("TLabel"))
+            AppendLogLine(pane, static_cast<TLabel*>(c)->Caption());
+    }
+}
+
+void TForm_Main::AppendEventLine(const QString& text)
+{
+    RichLogPane pane(List_Event);
+    AppendLogLine(pane, text);
+}
+
+// ---- Language ------------------------------------------------------------------------------
+
+void TForm_Main::Image_Country_USAClick(TObject*)
+{
+    LanguageIndex = 0;
+    Close();
+    RestartProgram();
+}
+
+void TForm_Main::Image_Country_GenmanClick(TObject*)
+{
+    LanguageIndex = 1;
+    Close();
+    RestartProgram();
+}
+
+void TForm_Main::Image_Country_FrenchClick(TObject*)
+{
+    LanguageIndex = 2;
+    Close();
+    RestartProgram();
+}
+
+void TForm_Main::RestartProgram()
+{
+    // The new process must find the lock free, or it would raise this closing window and end.
+    if (instance_)
+        instance_->Release();
+    mainhooks::StartProgram();
+}
+
+// Re-captions the labels and radio buttons marked for translation (Tag 1) from the language
+// table "profile/LangTable.RQX": UTF-16 text, one row per line, cells split at TAB, column 0
+// the English caption; row 0 is a heading and never matches.
+void TForm_Main::LanguageChange(int index)
+{
+    QFile file(ProgramFolder() + QStringLiteral("/profile/LangTable.RQX"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QByteArray bytes = file.readAll();
+    QStringDecoder decoder(QStringDecoder::Utf16LE);
+    if (bytes.startsWith("\xFF\xFE"))
+        bytes.remove(0, 2);
+    QString text = decoder.decode(bytes);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty() && text.endsWith(QLatin1Char('\n')))
+        lines.removeLast();
+
+    Grid_MultiLang->SetRowCount(static_cast<int>(lines.size()));
+    int columns = 1;
+    for (const QString& line : lines)
+        columns = std::max(columns, static_cast<int>(line.count(QLatin1Char('\t'))) + 1);
+    Grid_MultiLang->SetColCount(columns);
+    for (int r = 0; r < lines.size(); ++r) {
+        const QStringList cells = lines[r].split(QLatin1Char('\t'));
+        for (int k = 0; k < cells.size(); ++k)
+            Grid_MultiLang->SetCells(k, r, cells[k]);
+    }
+
+    RichLogPane pane(List_Event);
+    auto translate = [&](const char* className) {
+        for (int i = 0; i < ComponentCount(); ++i) {
+            auto* control = dynamic_cast<TControl*>(Components(i));
+            if (!control || control->ClassName() != QLatin1String(className) || control->Tag() != 1)
+                continue;
+            const int row = FindGridRow(control->Caption(), *Grid_MultiLang);
+            if (row > 0)
+                control->SetCaption(Grid_MultiLang->Cells(index, row));
+            else
+                AppendLogLine(pane, control->Caption() + QStringLiteral(" Search Error"));
+        }
+    };
+    translate("TLabel");
+    translate("TRadioButton");
+}

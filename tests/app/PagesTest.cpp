@@ -1,0 +1,106 @@
+// Every page of every shipped mode: the panels its layout names stand on the page at their
+// places, nothing else does, none lies outside the page or on another, and the page is grabbed
+// as a picture (into SUNVANE_SCREENSHOTS when set) so that it can be looked at.
+#include "WindowFixture.h"
+
+#include "design/LayoutFile.h"
+#include "design/ModeState.h"
+
+#include <QPixmap>
+#include <QRect>
+#include <QWidget>
+
+namespace {
+
+struct PageCase {
+    const char* mode;
+    int tab;            // visible tab index = page
+    const char* code;   // access code typed at the prompt, or nullptr
+    int layout;         // layout file number expected on the page
+};
+
+const PageCase kPages[] = {
+    {"GridTied", 0, nullptr, 0}, {"GridTied", 1, "4780", 1}, {"GridTied", 2, "4780", 2},
+    {"GridTied", 1, "2059", 3},  {"GridTied", 2, "2059", 4}, {"GridTied", 1, "7352", 5},
+    {"GridTied", 2, "7352", 6},
+    {"Storage", 0, nullptr, 0},  {"Storage", 1, "4780", 1},  {"Storage", 2, "4780", 2},
+    {"Storage", 1, "2059", 3},   {"Storage", 2, "2059", 4},  {"Storage", 1, "7352", 5},
+    {"Storage", 2, "7352", 6},
+    {"SuperHero", 0, nullptr, 0}, {"SuperHero", 1, nullptr, 1}, {"SuperHero", 2, nullptr, 2},
+    {"SuperHero", 3, nullptr, 3}, {"SuperHero", 4, nullptr, 4}, {"SuperHero", 5, nullptr, 5},
+    {"SuperHero", 6, nullptr, 6},
+};
+
+class PagesTest : public WindowTest, public ::testing::WithParamInterface<PageCase> {};
+
+} // namespace
+
+TEST_P(PagesTest, LayoutStandsOnItsPage)
+{
+    const PageCase& c = GetParam();
+    TForm_Main& w = Open();
+    driver->PickText("Combo_SelectMode", QString::fromLatin1(c.mode));
+    if (c.code)
+        dialogs.answers.push_back(QString::fromLatin1(c.code));
+    if (c.tab > 0)
+        driver->ChooseTab("PageControl", c.tab);
+    ASSERT_EQ(w.PageControl->TabIndex(), c.tab);
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
+
+    // What the layout file says, with the tags the window has in this mode.
+    design::PanelStates expected = design::InitialPanelStates();
+    for (int i = 0; i < design::kGroupPanelCount; ++i)
+        expected[static_cast<size_t>(i)].tag = w.GroupPanels[static_cast<size_t>(i)]->Tag();
+    const QString path = design::LayoutPath(Home(QString::fromLatin1(c.mode)), c.layout);
+    ASSERT_EQ(design::LoadPageDesign(path, expected), 0);
+
+    vcl::TScrollBox* box = w.PageBox(c.tab);
+    int shown = 0;
+    std::vector<QRect> places;
+    for (int i = 0; i < design::kGroupPanelCount; ++i) {
+        const vcl::TPanel* panel = w.GroupPanels[static_cast<size_t>(i)];
+        const design::PanelState& e = expected[static_cast<size_t>(i)];
+        const bool onPage = panel->Visible() && panel->Parent() == box && panel->Height() == panel->Tag();
+        const bool wanted = i < design::kLayoutSectionCount && e.height == e.tag;
+        EXPECT_EQ(onPage, wanted) << panel->Name().toStdString();
+        if (!wanted || !onPage)
+            continue;
+        ++shown;
+        EXPECT_EQ(panel->Left(), e.left) << panel->Name().toStdString();
+        EXPECT_EQ(panel->Top(), e.top) << panel->Name().toStdString();
+        EXPECT_GE(panel->Left(), 0) << panel->Name().toStdString();
+        EXPECT_GE(panel->Top(), 0) << panel->Name().toStdString();
+        const QRect place(panel->Left(), panel->Top(), panel->Width(), panel->Height());
+        for (const QRect& other : places)
+            EXPECT_FALSE(place.intersects(other)) << panel->Name().toStdString() << " lies on another panel";
+        places.push_back(place);
+        // The widget shows where the kit says, inside the page's scrolled area.
+        const QWidget* widget = panel->Handle();
+        EXPECT_EQ(widget->geometry(), place) << panel->Name().toStdString();
+        const QWidget* area = widget->parentWidget();
+        EXPECT_TRUE(area->rect().contains(widget->geometry())) << panel->Name().toStdString() << " outside its page";
+    }
+    EXPECT_GT(shown, 0);
+
+    const QByteArray dir = qgetenv("SUNVANE_SCREENSHOTS");
+    if (!dir.isEmpty()) {
+        QDir().mkpath(QString::fromUtf8(dir));
+        const QString file = QStringLiteral("%1/%2-page%3-layout%4.png")
+                                 .arg(QString::fromUtf8(dir), QString::fromLatin1(c.mode))
+                                 .arg(c.tab)
+                                 .arg(c.layout);
+        EXPECT_TRUE(w.Handle()->grab().save(file));
+        // The whole page, scrolled area included.
+        const QString full = QStringLiteral("%1/%2-page%3-layout%4-full.png")
+                                 .arg(QString::fromUtf8(dir), QString::fromLatin1(c.mode))
+                                 .arg(c.tab)
+                                 .arg(c.layout);
+        EXPECT_TRUE(box->ClientWidget()->grab().save(full));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShippedModes, PagesTest, ::testing::ValuesIn(kPages),
+                         [](const ::testing::TestParamInfo<PageCase>& info) {
+                             return std::string(info.param.mode) + "_Tab" + std::to_string(info.param.tab) +
+                                    "_Layout" + std::to_string(info.param.layout);
+                         });
