@@ -93,7 +93,7 @@ void ClearBlueLabels(vcl::TComponent& form);
 
 // ---- Building a group's labels ---------------------------------------------------------------
 // Rows start below the panel's title bar and follow on a fixed pitch.
-constexpr int kFirstRowTop = 30;
+constexpr int kFirstRowTop = 38;
 constexpr int kRowPitch = 22;
 constexpr int kValueLeft = 130;
 

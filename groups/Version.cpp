@@ -45,12 +45,12 @@ QString BuildWeekText(int word)
     return QStringLiteral("Y%1W%2%3").arg(hi).arg(lo / 10).arg(lo % 10);
 }
 
-QString SerialFromIdentity(const std::uint8_t* bytes14)
+QString SerialText(const std::uint8_t* bytes, int n)
 {
     QString s;
-    for (int i = 0; i < 14; ++i)
-        if (bytes14[i] >= 48 && bytes14[i] <= 90)
-            s += QChar(bytes14[i]);
+    for (int i = 0; i < n; ++i)
+        if (bytes[i] >= 48 && bytes[i] <= 90)
+            s += QChar(bytes[i]);
     return s;
 }
 
@@ -153,7 +153,7 @@ int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::ui
         SetVisible(g.ArcCaption, (arc >> 8) != 255);
         SetText(g.ScmRev, (scm >> 8) == 255 ? QStringLiteral(".") : VersionText(scm));
         SetVisible(g.ScmCaption, (scm >> 8) != 255);
-        serial = SerialFromIdentity(&link.Reply[3 + 2 * 12]);
+        serial = SerialText(&link.Reply[3 + 2 * 12], 14);
         serialRead = true;
         *ctx.PhaseCount = Word(link, 24);
         DecodeScaleDescriptor(Word(link, 32), ctx.PhaseCount, ctx.IdcDivisor, ctx.PowerMultiplier,

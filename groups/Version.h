@@ -44,8 +44,8 @@ VersionGroup FindVersionGroup(const vcl::TComponent& form);
 QString VersionText(int word);
 // "Y20W09" for 0x1409.
 QString BuildWeekText(int word);
-// The serial number of the identity block: of its 14 bytes only those from '0' to 'Z'.
-QString SerialFromIdentity(const std::uint8_t* bytes14);
+// A serial number from a device's bytes: only the characters from '0' to 'Z' are kept.
+QString SerialText(const std::uint8_t* bytes, int n);
 
 // The version reader (the polling loop runs it every tenth cycle and after an inverter change).
 // Status panel 6 shows the scale factors, status panel 7 the device type.

@@ -83,7 +83,6 @@ void UpdateDemoAc(Inverter& inv, double t)
 
 DemoAnimator::DemoAnimator(Bus& bus, int id, int periodMs)
 {
-    bus.With(id, [](Inverter& inv) { LoadDemoInverter(inv); });
     thread_ = std::thread([this, &bus, id, periodMs] {
         const auto start = std::chrono::steady_clock::now();
         std::unique_lock lock(mutex_);

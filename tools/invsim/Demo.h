@@ -39,7 +39,8 @@ void LoadDemoInverter(Inverter& inverter);
 // per phase voltage (/100), current (/10), power (x10) and frequency (/100), with slow swings.
 void UpdateDemoAc(Inverter& inverter, double seconds);
 
-// Keeps the AC values of one inverter of a bus moving (a thread; stops with the object).
+// Keeps the AC values of one inverter of a bus moving (a thread; stops with the object). The
+// inverter gets the demonstration values first with LoadDemoInverter.
 class DemoAnimator {
 public:
     DemoAnimator(Bus& bus, int id, int periodMs = 500);

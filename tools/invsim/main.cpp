@@ -2,15 +2,19 @@
 //
 //   invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]
 //                 [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...]
-//                 [--page ID:PAGE=W1,W2,...] [--fault ID:FAULT ...] [--log]
+//                 [--page ID:PAGE=W1,W2,...] [--fault ID:FAULT ...] [--log] [--demo ID ...]
 //
 // Prints the path of its pseudo-terminal alone on the first line, then serves until it is
 // stopped (SIGINT, SIGTERM or SIGHUP). RATE is 4800, 9600, 19200 or 38400 (default 9600);
 // REG is a 1-based register number; --set answers function codes 3 and 4 alike. --page gives
 // words 1.. of a measurement page (word 0 echoes the page). FAULT is one of silence, crc,
 // short[:N], split[:N[:MS]], delay:MS, otherid:ID, flood[:N], exception[:CODE], hangup,
-// optionally followed by /TIMES. --log prints each frame received.
+// optionally followed by /TIMES. --log prints each frame received. --demo makes inverter ID a
+// demonstration inverter (identity, versions, scale factors, AC values that drift over time).
 #include "tools/invsim/Bus.h"
+#include "tools/invsim/Demo.h"
+
+#include <memory>
 
 #include <csignal>
 #include <cstdio>
@@ -26,7 +30,7 @@ int Usage(const char* why)
     std::fprintf(stderr, "invsim: %s\n"
                  "usage: invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]\n"
                  "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
-                 "       [--fault ID:FAULT ...] [--log]\n", why);
+                 "       [--fault ID:FAULT ...] [--log] [--demo ID ...]\n", why);
     return 2;
 }
 
@@ -77,6 +81,7 @@ int main(int argc, char** argv)
     invsim::Bus bus;
     bool anyId = false;
     bool log = false;
+    std::vector<int> demoIds;   // demonstration inverters (animated once serving)
     for (int i = 2; i < argc; ++i) {
         const std::string opt = argv[i];
         if (opt == "--log") {
@@ -130,6 +135,13 @@ int main(int argc, char** argv)
                 start = comma + 1;
             }
             bus.With(id, [&](invsim::Inverter& inv) { inv.SetMeasurementPage(static_cast<int>(page), words); });
+        } else if (opt == "--demo") {
+            long v = 0;
+            if (!Number(arg, 1, 247, v))
+                return Usage(("bad --demo " + arg).c_str());
+            bus.With(static_cast<int>(v), [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+            demoIds.push_back(static_cast<int>(v));
+            anyId = true;
         } else if (opt == "--fault") {
             invsim::Fault fault;
             if (!IdAndRest(arg, id, rest) || !invsim::ParseFault(rest, fault))
@@ -165,11 +177,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "invsim: %s\n", error.c_str());
         return 1;
     }
+    std::vector<std::unique_ptr<invsim::DemoAnimator>> demos;
+    for (int id : demoIds)
+        demos.push_back(std::make_unique<invsim::DemoAnimator>(bus, id));
     std::printf("%s\n", bus.Path().c_str());
     std::fflush(stdout);
 
     int sig = 0;
     sigwait(&stop, &sig);
+    demos.clear();
     bus.Stop();
     return 0;
 }
