@@ -482,6 +482,13 @@ void TListBox::ShowTop()
     syncing_ = false;
 }
 
+bool TListBox::WidgetEvent(QObject* source, QEvent* event)
+{
+    if (source == Handle() && (event->type() == QEvent::Show || event->type() == QEvent::Resize))
+        QTimer::singleShot(0, Handle(), [this] { ShowTop(); });
+    return TWinControl::WidgetEvent(source, event);
+}
+
 void TListBox::UserScrolled(int index)
 {
     topIndex_ = std::clamp(index, 0, std::max(0, items_->Count() - 1));

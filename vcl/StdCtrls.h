@@ -200,6 +200,9 @@ public:
     int ItemHeight() const { return itemHeight_; }
     void SetItemHeight(int h);
     void Clear() { items_->Clear(); }
+protected:
+    // Once laid out (shown, resized) the list scrolls to the stored TopIndex.
+    bool WidgetEvent(QObject* source, QEvent* event) override;
 private:
     friend class UserDriver;
     void SyncItems();
