@@ -14,10 +14,15 @@ public:
     }
 };
 
-// Reads the first rows back as the programming steps do.
+// Reads the first rows back as the programming steps do, both ways, which must agree.
 inline void ReadBack(const CellGrid& grid, const HexInfo& info, const QString& stop)
 {
-    GridBlock block;
-    for (int row = 1; row < 256 && ReadHexGridBlock(row, block, grid, info.BlockSize, stop) == 0; ++row)
+    const HexGridReader reader(grid);
+    GridBlock block, same;
+    for (int row = 1; row < 256 && ReadHexGridBlock(row, block, grid, info.BlockSize, stop) == 0; ++row) {
+        if (reader.Read(row, same, info.BlockSize, stop) != 0 || same.Address != block.Address
+            || same.NextAddress != block.NextAddress || same.Data != block.Data)
+            __builtin_trap();
         FindHexGridRow(block.Address + 1, grid);
+    }
 }

@@ -76,6 +76,29 @@ int MemoryGrid::ColWidth(int col) const
 
 // --- reading blocks back ----------------------------------------------------------------------------
 
+namespace {
+
+// After the last row the next address is the stop address, made even when it is odd and
+// below 0x80000000.
+void ApplyStopAddress(GridBlock& block, const QString& stopText)
+{
+    if (block.NextAddress < block.Address) {
+        const std::int32_t stop = FwStrToInt(stopText);
+        block.NextAddress = static_cast<std::uint32_t>(stop);
+        if (stop > 0 && (stop & 1))
+            block.NextAddress += 1;
+    }
+}
+
+void ReadBlockData(int row, GridBlock& block, const CellGrid& grid, int count)
+{
+    block.Data.assign(static_cast<std::size_t>(std::max(0, count)), 0);
+    for (int i = 0; i < count; ++i)
+        block.Data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(FwHexToInt(grid.Cell(2 + i, row)));
+}
+
+} // namespace
+
 int ReadHexGridBlock(int row, GridBlock& block, const CellGrid& grid, int count, const QString& stopText)
 {
     block.Address = static_cast<std::uint32_t>(FwHexToInt(grid.Cell(1, row)));
@@ -86,15 +109,43 @@ int ReadHexGridBlock(int row, GridBlock& block, const CellGrid& grid, int count,
         if (!grid.Cell(0, row + k).isEmpty() || block.NextAddress == 0)
             break;
     }
-    if (block.NextAddress < block.Address) {
-        const std::int32_t stop = FwStrToInt(stopText);
-        block.NextAddress = static_cast<std::uint32_t>(stop);
-        if (stop > 0 && (stop & 1))
-            block.NextAddress += 1;
+    ApplyStopAddress(block, stopText);
+    ReadBlockData(row, block, grid, count);
+    return 0;
+}
+
+HexGridReader::HexGridReader(const CellGrid& grid) : grid_(grid)
+{
+    // Rows 0 (the header, address 0) to the first row without an address.
+    address_.push_back(0);
+    std::vector<bool> stops{true};
+    for (int row = 1;; ++row) {
+        const std::uint32_t a = static_cast<std::uint32_t>(FwHexToInt(grid.Cell(1, row)));
+        address_.push_back(a);
+        stops.push_back(a == 0 || !grid.Cell(0, row).isEmpty());
+        if (a == 0)
+            break;
     }
-    block.Data.assign(static_cast<std::size_t>(std::max(0, count)), 0);
-    for (int i = 0; i < count; ++i)
-        block.Data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(FwHexToInt(grid.Cell(2 + i, row)));
+    // next_[r]: the address of the first row after r at which the walk stops.
+    next_.assign(address_.size(), 0);
+    std::uint32_t stopAddress = 0;
+    for (std::size_t r = address_.size(); r-- > 0;) {
+        next_[r] = stopAddress;
+        if (stops[r])
+            stopAddress = address_[r];
+    }
+}
+
+int HexGridReader::Read(int row, GridBlock& block, int count, const QString& stopText) const
+{
+    if (row < 1 || static_cast<std::size_t>(row) >= address_.size())
+        return ReadHexGridBlock(row, block, grid_, count, stopText);
+    block.Address = address_[static_cast<std::size_t>(row)];
+    if (block.Address == 0)
+        return 1;
+    block.NextAddress = next_[static_cast<std::size_t>(row)];
+    ApplyStopAddress(block, stopText);
+    ReadBlockData(row, block, grid_, count);
     return 0;
 }
 

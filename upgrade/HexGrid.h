@@ -65,6 +65,21 @@ struct GridBlock {
 // an address of 0). NextAddress passes over skipped rows; after the last row it is the stop
 // text's value (raised to the next even address when that is odd and below 0x80000000).
 int ReadHexGridBlock(int row, GridBlock& block, const CellGrid& grid, int count, const QString& stopText);
+// The same reading for a grid that does not change while it is read (a programming run):
+// the walk over skipped rows is done once for the whole grid, so reading every row of an image
+// with long runs of skipped rows stays linear.
+class HexGridReader {
+public:
+    explicit HexGridReader(const CellGrid& grid);
+    // As ReadHexGridBlock on the grid given to the constructor.
+    int Read(int row, GridBlock& block, int count, const QString& stopText) const;
+
+private:
+    const CellGrid& grid_;
+    std::vector<std::uint32_t> address_;  // by row, from row 0 to the first empty address
+    std::vector<std::uint32_t> next_;     // the next address before the stop-address rule
+};
+
 // The data row with the given address; else the row before the first row with a larger
 // address (0 when the first is already larger); else -1.
 int FindHexGridRow(std::uint32_t address, const CellGrid& grid);

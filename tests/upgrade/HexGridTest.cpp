@@ -267,3 +267,29 @@ TEST(HexGrid, ClearingEmptiesEveryCellAndWritesTheHeader)
     EXPECT_EQ(grid.ColWidth(0), 40);
     EXPECT_EQ(grid.ColWidth(1), 60);
 }
+
+TEST(HexGrid, ReaderReadsAsTheFunctionDoes)
+{
+    // Runs of skipped rows at the start, in the middle and at the end of the image.
+    auto image = Counting(40 * 32);
+    std::fill(image.begin(), image.begin() + 6 * 32, 0xFF);
+    std::fill(image.begin() + 10 * 32, image.begin() + 25 * 32, 0xFF);
+    std::fill(image.begin() + 33 * 32, image.end(), 0xFF);
+    MemoryGrid grid;
+    HexInfo h = Info(0x1000, 0x2000, 0, 0);
+    ASSERT_TRUE(LayoutHexImage(Image(0x1000, image), h, false, grid).Ok);
+    const HexGridReader reader(grid);
+    for (const QString& stop : {QStringLiteral("0x00001FFF"), QStringLiteral("0x80000001"), QString()}) {
+        for (int row = -1; row <= 45; ++row) {
+            GridBlock a, b;
+            const int ra = ReadHexGridBlock(row, a, grid, 32, stop);
+            const int rb = reader.Read(row, b, 32, stop);
+            ASSERT_EQ(ra, rb) << row;
+            if (ra == 0) {
+                EXPECT_EQ(a.Address, b.Address) << row;
+                EXPECT_EQ(a.NextAddress, b.NextAddress) << row;
+                EXPECT_EQ(a.Data, b.Data) << row;
+            }
+        }
+    }
+}
