@@ -11,6 +11,11 @@
 #include "design/CountryList.h"
 #include "design/GroupPanels.h"
 #include "design/ModeSettings.h"
+#include "app/Monitoring.h"
+#include "groups/Output.h"
+#include "groups/PowerMeter.h"
+#include "groups/Version.h"
+#include "link/Modbus.h"
 #include "vcl/ComCtrls.h"
 #include "vcl/Forms.h"
 #include "vcl/Menus.h"
@@ -25,19 +30,6 @@
 #include <vector>
 
 class SingleInstance;
-
-// The slave-ID tables and the fields of the link that the window reads and sets. The link
-// object (with its transports) takes these over when the window gets it; until then they live
-// here so that the tree, the remembered state and the selection have their home.
-struct LinkTables {
-    std::uint8_t SlaveId = 0;
-    int LinkType = 0;    // 1 RS-485, 2 Wi-Fi, 3 radio
-    int CommandCode = 0; // the mailbox code, 0 = nothing pending
-    int IdFound[SlaveIdTableSize] = {};
-    int IdBaudCode[SlaveIdTableSize] = {};
-    int IdProductId[SlaveIdTableSize] = {};
-    int IdMode[SlaveIdTableSize] = {};
-};
 
 class TForm_Main : public vcl::TForm {
 public:
@@ -96,7 +88,32 @@ public:
     // The mode's country list (names[0] "NONE": the built-in list is used).
     design::CountryList CountryListFile;
 
-    LinkTables Link;
+    // ---- Monitoring: link, poll loop, readers ---------------------------------------------
+    // (LinkControl.cpp: opening and closing the link; PollLoop.cpp: the loop and its readers;
+    // WindowHost.cpp: the window as the link's host.)
+    Modbus Link;                      // the one link object
+    MainLinkHost MainHost{*this};     // status bar, stale marking, log pane, message boxes
+    groups::ReaderContext Readers;    // the scale members and options the readers follow
+    groups::OutputGroup OutputLabels;
+    groups::VersionGroup VersionLabels;
+    groups::PowerMeterGroup PowerMeterLabels;
+    bool PollRunning = false;         // a polling loop runs; no second one is started
+    void SetUpMonitoring();
+    void OpenPortClick(vcl::TObject* Sender);
+    void ClosePortClick(vcl::TObject* Sender);
+    void Image_FirmwareClick(vcl::TObject* Sender);
+    int CloseLink();
+    int PollLoop();
+    int PollCycle();
+    bool PollStepDue(int when) const;
+    QString PollStatusText() const;
+    int ExecutePendingCommand();
+    // The mode switch with a link open: the running loop goes on, or a new one starts.
+    void ResumePollingAfterModeSwitch();
+    int ReadOutput(std::uint8_t stop);
+    int ReadVersion(std::uint8_t stop);
+    int ReadPowerMeterInfo(std::uint8_t stop);
+    // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Controls ------------------------------------------------------------------------
     // Header band.

@@ -45,6 +45,7 @@ TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
     BuildLeftPane();
     BuildPages();
     BuildGroupPanels();
+    SetUpMonitoring();
 
     RememberedPassword.clear();
     CountryListFile.names.fill(QString());
@@ -156,6 +157,12 @@ void TForm_Main::BuildHeaderBand()
     for (TLabel* l : {Label_SyncClock, Label2003, Label_InvProtocol, Label_GridSetLog, Label2004,
                       Label_SelectLanguage})
         l->SetAlignment(taCenter);
+    // Texts that follow the interface language (Tag 1).
+    for (TLabel* l : {Label2001, Label2002, Label_SyncClock, Label2003, Label_InvProtocol,
+                      Label_GridSetLog, Label2004})
+        l->SetTag(1);
+    Radio_SendSingle->SetTag(1);
+    Radio_CmdBroadcast->SetTag(1);
     for (TImage* i : {Image_SyncClock, Image_Firmware, Image_VantoSun, Image_SunVanto, Image_DataLog,
                       Image_DatalogOnce, Image_Country_USA, Image_Country_Genman, Image_Country_French})
         i->SetTag(1);
@@ -191,6 +198,8 @@ void TForm_Main::BuildLeftPane()
     PLACE(Edit_StartID, Edit, Panel_LeftDown, "1", 72, 6, 60);
     PLACE(Label2006, Label, Panel_LeftDown, "End ID", 8, 37, 60);
     PLACE(Edit_EndID, Edit, Panel_LeftDown, "32", 72, 34, 60);
+    Label2005->SetTag(1);
+    Label2006->SetTag(1);
     PLACE(Btn_ScanID, Button, Panel_LeftDown, "Scan ID", 8, 64, 124, 28);
     PLACE_AS(TreeView, Panel_LeftDown, 4, 98, 132, 500);
     auto* images = build::Component<TImageList>(this, "ImageList_Tree");

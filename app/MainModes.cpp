@@ -198,7 +198,7 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     ExeSelectInv(0);
     Link.CommandCode = 0;
     RememberedPassword.clear();
-    // While a link is open the poll loop starts again here (with the monitoring).
+    ResumePollingAfterModeSwitch();
 }
 
 // The display options of the mode settings that the window's own controls follow.
@@ -391,7 +391,10 @@ void TForm_Main::ExeSelectInv(int index)
         node->SetSelectedIndex(image);
     }
     Link.SlaveId = static_cast<std::uint8_t>(FoundIdList[1]);
-    // The link sets the slave's bit rate here once it is part of the window.
+    if (Link.LinkType == LinkRs485)
+        Link.SetBaudCode(FoundIdList[256]);
+    else if (Link.LinkType == LinkSub1g)
+        Link.SetBaudCode(3);
     for (int i = 0; i < ComponentCount(); ++i) {
         TComponent* c = Components(i);
         if (c->ClassName() != QLatin1String("TLabel"))

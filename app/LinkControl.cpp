@@ -1,0 +1,113 @@
+// Opening and closing the link from the header band, and the firmware button that takes the
+// open link over from the polling loop.
+#include "app/Main.h"
+#include "app/Monitoring.h"
+
+#include "vcl/Services.h"
+
+using namespace vcl;
+
+std::uint8_t DataLogActive = 0;
+
+void TForm_Main::SetUpMonitoring()
+{
+    Link.SetHost(&MainHost);
+    Link.Com.SetHost(&MainHost);
+    Readers.PowerMultiplier = &PowerMultiplier;
+    Readers.EnergyMultiplier = &EnergyMultiplier;
+    Readers.VoltageDivisor = &VoltageDivisor;
+    Readers.IdcDivisor = &IdcDivisor;
+    Readers.IacDivisor = &IacDivisor;
+    Readers.SignedValues = &SignedValues;
+    Readers.PhaseCount = &PhaseCount;
+    Readers.AcLayout = &AcLayout;
+    Readers.ShowFirmwareDates = &ShowFirmwareDates;
+    Readers.Form = this;
+    OutputLabels = groups::BuildOutputGroups(*this);
+    VersionLabels = groups::BuildVersionGroup(*this);
+    PowerMeterLabels = groups::BuildPowerMeterGroup(*this);
+
+    OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);
+    ClosePort->OnClick = Method(this, &TForm_Main::ClosePortClick);
+    if (!Image_Firmware->OnClick)
+        Image_Firmware->OnClick = Method(this, &TForm_Main::Image_FirmwareClick);
+}
+
+void TForm_Main::OpenPortClick(TObject*)
+{
+    if (Combo_SelectMode->ItemIndex() < 0) {
+        MessageBox(QStringLiteral("You have to select Monitor Mode first"));
+        return;
+    }
+    OpenPort->SetEnabled(false);
+    ClosePort->SetEnabled(true);
+    for (int panel = 0; panel <= 3; ++panel)
+        SetStatusText(panel, QString());
+
+    // A fresh session: a command posted while no link was open is dropped.
+    Link.CommandCode = 0;
+    Link.SlaveId = 0;
+    Link.ResetLinkCounters();
+
+    if (Radio_ComWifi->Checked()) {
+        Link.LinkType = LinkWifi;
+        Link.SlaveId = 255;
+        PollLoop();
+    }
+    if (Radio_ComRS485->Checked()) {
+        if (Link.OpenCom(Combo_COM->Text()) != 0) {
+            CloseLink();
+        } else {
+            Link.LinkType = LinkRs485;
+            ExeSelectInv(0);
+            PollLoop();
+        }
+    }
+    if (Radio_ComSub1g->Checked()) {
+        if (Link.OpenCom(Combo_COM->Text()) != 0) {
+            CloseLink();
+        } else {
+            Link.LinkType = LinkSub1g;
+            ExeSelectInv(0);
+            Link.SetBaudCode(3);
+            PollLoop();
+        }
+    }
+}
+
+void TForm_Main::ClosePortClick(TObject*)
+{
+    StopRequest = 1;
+}
+
+int TForm_Main::CloseLink()
+{
+    DataLogActive = 0;
+    Timer_Record->SetEnabled(false);
+    Timer_Datalog->SetEnabled(false);
+    OpenPort->SetEnabled(true);
+    ClosePort->SetEnabled(false);
+    if (Link.LinkType != LinkWifi) {
+        Link.Com.Close();
+        SetStatusText(4, QStringLiteral("COM Close"));
+    }
+    return 0;
+}
+
+void TForm_Main::Image_FirmwareClick(TObject*)
+{
+    if (OpenPort->Enabled()) {
+        MessageBox(QStringLiteral("Please Connect to Inverters first"));
+        return;
+    }
+    // The polling loop ends at its next check and leaves the link open for the upgrade.
+    FirmwarePageFlag = 1;
+    StopRequest = 1;
+    Timer_Record->SetEnabled(false);
+    Timer_Datalog->SetEnabled(false);
+    for (TTabSheet* sheet : TabSheets)
+        sheet->SetTabVisible(false);
+    Tab_Firmware->SetTabVisible(true);
+    PageControl->SetActivePage(Tab_Firmware);
+    Combo_SelectMode->SetItemIndex(-1);
+}

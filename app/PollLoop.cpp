@@ -1,0 +1,151 @@
+// The polling loop: every cycle runs the data-group readers in their fixed order, pumps the
+// window, pauses 10 ms and lets the pending command run.
+#include "app/Main.h"
+#include "app/Monitoring.h"
+
+#include "vcl/Services.h"
+
+using namespace vcl;
+
+namespace {
+
+// When a reader of the order runs.
+enum class When {
+    Always,
+    VersionCycle,   // the first cycle and every tenth after it
+    AcOutput,       // AC layout 0 or 1
+    AcPhaseFirst,   // AC layout 2 or 3
+    AcPhaseOthers,  // AC layout 2
+    PowerMeter,     // every cycle, addressed to the power meter's slave ID
+};
+
+struct PollEntry {
+    When when;
+    int (TForm_Main::*read)(std::uint8_t stop);
+};
+
+// The fixed order of the readers in a cycle. Groups join it at their place as they are built.
+const PollEntry kPollOrder[] = {
+    {When::VersionCycle, &TForm_Main::ReadVersion},
+    {When::AcOutput, &TForm_Main::ReadOutput},
+    {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
+};
+
+constexpr int kWifiKeepAliveRegister = 60515;
+constexpr int kWifiKeepAliveValue = 0x55AA;
+
+} // namespace
+
+int TForm_Main::ReadOutput(std::uint8_t stop)
+{
+    return groups::ReadOutput(Link, Readers, OutputLabels, stop);
+}
+
+int TForm_Main::ReadVersion(std::uint8_t stop)
+{
+    return groups::ReadVersion(Link, Readers, VersionLabels, stop);
+}
+
+int TForm_Main::ReadPowerMeterInfo(std::uint8_t stop)
+{
+    return groups::ReadPowerMeterInfo(Link, PowerMeterLabels, stop);
+}
+
+bool TForm_Main::PollStepDue(int when) const
+{
+    switch (static_cast<When>(when)) {
+    case When::Always:
+    case When::PowerMeter: return true;
+    case When::VersionCycle: return PollCycleCount % 10 == 0;
+    case When::AcOutput: return AcLayout == 0 || AcLayout == 1;
+    case When::AcPhaseFirst: return AcLayout == 2 || AcLayout == 3;
+    case When::AcPhaseOthers: return AcLayout == 2;
+    }
+    return false;
+}
+
+QString TForm_Main::PollStatusText() const
+{
+    QString text;
+    if (ReactiveSign == 0)
+        text += QStringLiteral("Ind+ ");
+    else if (ReactiveSign == 1)
+        text += QStringLiteral("Ind- ");
+    if (CosPhiStep == 0)
+        text += QStringLiteral("1%");
+    else if (CosPhiStep == 1)
+        text += QStringLiteral("0.1%");
+    text += QStringLiteral(" , ");
+    text += WriteLock == 1 ? QStringLiteral("Lock") : QStringLiteral("Unlock");
+    return text;
+}
+
+int TForm_Main::PollCycle()
+{
+    if (Link.LinkType == LinkWifi && Link.Request(kWifiKeepAliveRegister, kWifiKeepAliveValue, 6))
+        return 1;
+    for (const PollEntry& e : kPollOrder) {
+        if (!PollStepDue(static_cast<int>(e.when)))
+            continue;
+        if (e.when != When::PowerMeter) {
+            if ((this->*e.read)(StopRequest))
+                return 1;
+            continue;
+        }
+        // The meter answers under its own ID; the inverter's ID comes back afterwards, also
+        // when the read ends the loop. An inverter chosen meanwhile (a double-click during the
+        // meter's read) stays chosen.
+        const std::uint8_t inverter = Link.SlaveId;
+        const std::uint8_t meter = groups::PowerMeterId(PowerMeterLabels);
+        Link.SlaveId = meter;
+        const int result = (this->*e.read)(StopRequest);
+        if (Link.SlaveId == meter)
+            Link.SlaveId = inverter;
+        if (result)
+            return 1;
+    }
+    ProcessMessages();
+    Time().Sleep(10);
+    if (Link.CommandCode >= 1 && ExecutePendingCommand() == 1)
+        return 1;
+    if (StopRequest == 1)
+        return 1;
+    Link.CommandCode = 0;
+    SetStatusText(8, PollStatusText());
+    ++PollCycleCount;
+    return 0;
+}
+
+int TForm_Main::PollLoop()
+{
+    // One loop at a time: a second start (from a handler run inside this loop's waits) only
+    // makes the running loop read the version group next.
+    if (PollRunning) {
+        PollCycleCount = -1;
+        return 0;
+    }
+    PollRunning = true;
+    StopRequest = 0;
+    FirmwarePageFlag = 0;
+    PollCycleCount = 0;
+    while (PollCycle() == 0) {
+    }
+    PollRunning = false;
+    if (FirmwarePageFlag == 1)
+        return 0;
+    CloseLink();
+    return 1;
+}
+
+void TForm_Main::ResumePollingAfterModeSwitch()
+{
+    if (OpenPort->Enabled())
+        return;   // no link open
+    if (PollRunning) {
+        // The running loop carries on in the new mode; it reads the version in its next cycle
+        // (the cycle in progress still counts itself).
+        PollCycleCount = -1;
+        return;
+    }
+    PollLoop();
+}
