@@ -9,10 +9,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0)
-        return 0;
-    const bool oldBootLoader = data[0] & 1;
-    const QByteArray text(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1));
+    // The whole input is the file; its length's parity decides whether an inverter with a
+    // version-2 boot loader is present, so that the seed images load as they are.
+    const bool oldBootLoader = size & 1;
+    const QByteArray text(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     FuzzGrid grid;
     HexInfo info;
     ImageLoad load = LoadHexImage(text, info, oldBootLoader, grid);
