@@ -74,7 +74,7 @@ int LoadMonitorSet(const QString& path, ModeSettings& s)
         for (int r = 1; r <= 10; ++r)
             s.poll[d][r - 1].value = text(section, PollKey("Value", d, r));
     }
-    // Options first and then titles, as the settings are read; the order changes no result.
+    // Each key is read on its own; the order of reading changes no result.
     for (const OptionKey& o : kOptions) {
         const int n = StrToIntSafe(text(L1(o.section), L1(o.key)));
         if (o.intMember)
