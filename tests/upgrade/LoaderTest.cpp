@@ -210,3 +210,19 @@ TEST(Loader, MetaBlockOnlyAfterTheEndRecordIsNotFound)
     EXPECT_EQ(l.dialogs.messages, QStringList{QStringLiteral("No Meta Block")});
     EXPECT_TRUE(l.view.eventLog.isEmpty());
 }
+
+TEST(Loader, OnlyAPresentVersionTwoBootLoaderLimitsTheBlocks)
+{
+    struct Case {
+        int slot, address, version;
+        bool limits;
+    };
+    const Case cases[] = {{7, 7, 2, true}, {7, 7, 3, false}, {7, 0, 2, false}, {7, 8, 2, false},
+                          {253, 253, 2, true}, {254, 254, 2, false}};
+    for (const Case& c : cases) {
+        upgradeTool tool;
+        tool.InvAddress[static_cast<std::size_t>(c.slot)] = static_cast<std::uint8_t>(c.address);
+        tool.InvBootVersion[static_cast<std::size_t>(c.slot)] = c.version;
+        EXPECT_EQ(tool.OldBootLoaderPresent(), c.limits) << c.slot << " " << c.address << " " << c.version;
+    }
+}

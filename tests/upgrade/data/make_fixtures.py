@@ -227,6 +227,11 @@ def main():
     put_meta(d, 0x10C, meta(0x3000, 0x3400))
     srec([(0x2000, d)], 'empty_window.hex', '-Output_Block_Size=16')
     bad('empty_window.hex', 'Hex Block Error: no data between start and stop address')
+    # An image from address 0: its first row's address reads as the end of the image.
+    d = payload(0x400, 11)
+    put_meta(d, 0x10C, meta(0x0, 0x400))
+    srec([(0x0, d)], 'start_zero.hex', '-Output_Block_Size=16')
+    bad('start_zero.hex', 'Hex Block Error: nothing to program from address 00000000')
     with open(os.path.join(HERE, 'no_meta.bin'), 'wb') as f:
         f.write(payload(512, 10))
     bad('no_meta.bin', 'No Meta Block')
