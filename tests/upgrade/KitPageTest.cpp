@@ -8,6 +8,7 @@
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/StringGrid.h"
+#include "vcl/UserDriver.h"
 
 #include <QApplication>
 #include <QTableView>
@@ -157,6 +158,13 @@ TEST(KitPage, DroppedAndChosenFiles)
     EXPECT_TRUE(p.page->DropFiles({DataFile("linear32_crlf.hex")}));
     EXPECT_EQ(p.path->Text(), DataFile("linear32_crlf.hex"));
     EXPECT_TRUE(p.start->Enabled());
+
+    // Dropped on the window as a user drops them, the first file only.
+    p.form.OnDropFiles = [&](vcl::TObject*, const QStringList& files) { p.page->DropFiles(files); };
+    vcl::UserDriver user(&p.form);
+    user.Drop({DataFile("segment16.hex"), DataFile("linear16_lf.hex")});
+    EXPECT_EQ(p.path->Text(), DataFile("segment16.hex"));
+    EXPECT_EQ(p.grid->RowCount(), 130);
 
     p.dialogs.openAnswers << DataFile("image_1000.bin");
     p.page->Btn_LoadHEXClick();
