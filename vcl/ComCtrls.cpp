@@ -456,9 +456,7 @@ TStatusBar::TStatusBar(TComponent* Owner) : TWinControl(Owner, new QWidget)
     auto* layout = new QHBoxLayout(Handle());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addStretch(1);
-    // Panels go before the stretch.
-    layout->removeItem(layout->itemAt(0));
+    layout->setAlignment(Qt::AlignLeft);
     panels_ = std::make_unique<TStatusPanels>(Handle());
     SetBounds(0, 0, 200, 19);
     SetAlign(alBottom);

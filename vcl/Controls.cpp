@@ -119,7 +119,7 @@ void DialogUnits(const QFont& font, int& x, int& y)
 {
     const QFontMetrics fm(font);
     const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    x = (fm.horizontalAdvance(letters) / 26 + 1) / 2;
+    x = fm.horizontalAdvance(letters) / 52;
     y = fm.height();
 }
 
@@ -446,12 +446,29 @@ void TControl::Click()
         Guarded([&] { OnClick(this); });
 }
 
+namespace {
+// A mouse event that a widget did not take goes on to its parent widget as a copy with the same
+// time stamp. The control under the mouse had it first: its holder must not see it as its own.
+bool Propagated(QEvent* event)
+{
+    static QEvent::Type lastType = QEvent::None;
+    static quint64 lastStamp = 0;
+    static QPointF lastPos;
+    auto* me = static_cast<QMouseEvent*>(event);
+    const bool again = event->type() == lastType && me->timestamp() == lastStamp && me->globalPosition() == lastPos;
+    lastType = event->type();
+    lastStamp = me->timestamp();
+    lastPos = me->globalPosition();
+    return again;
+}
+} // namespace
+
 bool TControl::WidgetEvent(QObject*, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
-        if (!widget_ || !widget_->isEnabled())
+        if (!widget_ || !widget_->isEnabled() || Propagated(event))
             return false;
         auto* me = static_cast<QMouseEvent*>(event);
         const bool dbl = event->type() == QEvent::MouseButtonDblClick;
@@ -467,7 +484,7 @@ bool TControl::WidgetEvent(QObject*, QEvent* event)
         return false;
     }
     case QEvent::MouseButtonRelease: {
-        if (!widget_ || !widget_->isEnabled())
+        if (!widget_ || !widget_->isEnabled() || Propagated(event))
             return false;
         auto* me = static_cast<QMouseEvent*>(event);
         const QPoint p = widget_->mapFromGlobal(me->globalPosition().toPoint());

@@ -1,6 +1,7 @@
 #include "vcl/Forms.h"
 
 #include "vcl/KitPrivate.h"
+#include "vcl/Services.h"
 #include "vcl/StdCtrls.h"
 
 #include <QApplication>
@@ -367,7 +368,7 @@ void TApplication::Terminate()
 
 void TApplication::ProcessMessages()
 {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    vcl::ProcessMessages();
 }
 
 QString TApplication::Title() const

@@ -306,7 +306,8 @@ void TComboBox::SetStyle(TComboBoxStyle style)
     style_ = style;
     auto* box = static_cast<QComboBox*>(Handle());
     box->setEditable(style == csDropDown);
-    if (QLineEdit* edit = box->lineEdit()) {
+    if (QLineEdit* edit = box->lineEdit(); edit && edit != watchedEdit_) {
+        watchedEdit_ = edit;
         box->setCompleter(nullptr);
         WatchWidget(edit);
         QObject::connect(edit, &QLineEdit::textEdited, edit, [this](const QString& t) { UserEdited(t); });

@@ -180,6 +180,7 @@ private:
     int itemIndex_ = -1;
     QString text_;
     TComboBoxStyle style_ = csDropDown;
+    QObject* watchedEdit_ = nullptr;
     int dropDownCount_ = 8;
     bool syncing_ = false;
 };

@@ -74,6 +74,7 @@ TEST_F(FiringRules, ComboChangeFiresForTheUsersPickOnly)
 TEST_F(FiringRules, EditableComboFiresForTypingAndKeepsTheText)
 {
     auto* combo = Make<TComboBox>("Combo_PowerMeter_ID");
+    combo->SetStyle(csDropDown); // set again: still one OnChange per key
     combo->Items()->Add("1");
     combo->Items()->Add("2");
     combo->OnChange = [&](TObject*) { log << combo->Text(); };
@@ -251,6 +252,25 @@ TEST_F(FiringRules, ClicksReachOnlyVisibleEnabledControls)
     EXPECT_THROW(user.Click("OpenPort"), DriverError);
     EXPECT_THROW(user.Click("NoSuchControl"), DriverError);
     EXPECT_EQ(log, (QStringList{"OpenPort", "Label_Fold", "Image_SyncClock"}));
+}
+
+TEST_F(FiringRules, AClickBelongsToTheControlUnderTheMouseOnly)
+{
+    auto* panel = Make<TPanel>("Group_Status");
+    auto* label = Make<TLabel>("Label_Status", panel);
+    label->SetCaption("Status");
+    auto* check = Make<TCheckBox>("Check_Alarm", panel);
+    check->SetTop(20);
+    panel->OnClick = [&](TObject*) { log << "panel click"; };
+    panel->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { log << "panel down"; };
+    label->OnClick = [&](TObject*) { log << "label click"; };
+    check->OnClick = [&](TObject*) { log << "check click"; };
+    form->Show();
+    UserDriver user(form.get());
+    user.Click("Label_Status");
+    user.Click("Check_Alarm");
+    user.Click("Group_Status");
+    EXPECT_EQ(log, (QStringList{"label click", "check click", "panel down", "panel click"}));
 }
 
 TEST_F(FiringRules, DropCloseAndEscapedExceptions)

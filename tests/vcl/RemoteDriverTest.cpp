@@ -142,13 +142,16 @@ TEST_F(RemoteDriverTest, BadRequestsGetAnErrorAndDoNothing)
     EXPECT_EQ(changes, 0);
 }
 
-// The real program: started with SUNVANE_DRIVER, driven over the socket from this process.
+// The real program: started with SUNVANE_DRIVER (and a program folder and lock folder of its
+// own), driven over the socket from this process.
 class Program {
 public:
-    explicit Program(const QString& socketPath)
+    explicit Program(const QString& home, const QString& runtime)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SUNVANE_DRIVER", socketPath);
+        env.insert("SUNVANE_DRIVER", runtime + "/sunvane.drv");
+        env.insert("SUNVANE_HOME", home);
+        env.insert("SUNVANE_INSTANCE_DIR", runtime);
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
@@ -158,7 +161,7 @@ public:
         while (!out.contains("SUNVANE_DRIVER listening") && process.waitForReadyRead(10000))
             out += process.readAll();
         listening = out.contains("SUNVANE_DRIVER listening");
-        socket.connectToServer(socketPath);
+        socket.connectToServer(runtime + "/sunvane.drv");
         connected = socket.waitForConnected(5000);
     }
     ~Program()
@@ -193,22 +196,25 @@ public:
 
 TEST(RemoteDriverProgram, DrivesTheRealProgramOverItsSocket)
 {
-    QTemporaryDir dir;
-    Program program(dir.filePath("sunvane.drv"));
+    EnsureApp();
+    QTemporaryDir home, runtime;
+    Program program(home.path(), runtime.path());
     ASSERT_TRUE(program.listening);
     ASSERT_TRUE(program.connected);
 
     const QJsonObject main = program.Ask("get Form_Main");
     EXPECT_TRUE(main.value("ok").toBool());
     EXPECT_EQ(main.value("text").toString(), "Sunvane V5.4.2");
+    EXPECT_TRUE(main.value("visible").toBool());
 
-    // An action whose handler shows a message box: the box is recorded and does not block.
-    EXPECT_TRUE(program.Ask("enter Edit_Shell hello world").value("ok").toBool());
-    EXPECT_TRUE(program.AskUntil("get Label_Shell", "text", "hello world"));
-    EXPECT_EQ(program.Ask("get Label_Shell").value("color").toString(), "0xFF0000");
-    EXPECT_EQ(Texts(program.Ask("dialogs").value("items")), QStringList{"hello world"});
-    EXPECT_EQ(program.Ask("status 10").value("text").toString(), "");
-    EXPECT_FALSE(program.Ask("status 11").value("ok").toBool());
+    // A click whose handler shows a message box: the box is recorded and does not block.
+    EXPECT_TRUE(program.Ask("click OpenPort").value("ok").toBool());
+    EXPECT_TRUE(program.AskUntil("dialogs", "items", QJsonArray{"You have to select Monitor Mode first"}));
+    EXPECT_EQ(Texts(program.Ask("dialogs").value("items")), QStringList{});
+    EXPECT_TRUE(program.Ask("get OpenPort").value("enabled").toBool());
+
+    EXPECT_FALSE(program.Ask("click NoSuchControl").value("ok").toBool());
+    EXPECT_TRUE(program.Ask("status 0").value("ok").toBool());
 
     EXPECT_TRUE(program.Ask("close").value("ok").toBool());
     ASSERT_TRUE(program.process.waitForFinished(10000));
