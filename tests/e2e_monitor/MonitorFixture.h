@@ -1,0 +1,176 @@
+// The real main window (offscreen) on a temporary program folder, a simulated inverter on a
+// pseudo-terminal, scripted dialogs, and a clock whose pump lets a test act from inside the
+// polling loop, as the user's events arrive inside it.
+#pragma once
+
+#include "app/Main.h"
+#include "tools/invsim/Bus.h"
+#include "tools/invsim/Demo.h"
+#include "vcl/Services.h"
+#include "vcl/UserDriver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace monitortest {
+
+inline void EnsureApp()
+{
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("test_e2e_monitor"), nullptr};
+    if (!qApp)
+        new QApplication(argc, argv);
+}
+
+inline bool CopyTree(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else if (!QFile::copy(path, target))
+            return false;
+        else
+            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return true;
+}
+
+inline bool ReplaceInFile(const QString& path, const QByteArray& from, const QByteArray& to)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = f.readAll();
+    f.close();
+    if (!bytes.contains(from))
+        return false;
+    bytes.replace(from, to);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+// A program folder with the mode "Monitor": the grid-tied layouts (page 0 shows Version,
+// Output 1 to 3 and Total Power) read by the output reader (AC layout 0), and inverter ID 1
+// remembered as found at 9600 bit/s.
+inline bool MakeMonitorHome(const QString& home)
+{
+    return CopyTree(QStringLiteral(SUNVANE_SOURCE_DIR "/resources/program"), home) &&
+           CopyTree(home + "/GridTied", home + "/Monitor") &&
+           ReplaceInFile(home + "/Monitor/MonitorSet.RQX", "ShowAcMode=2", "ShowAcMode=0") &&
+           ReplaceInFile(home + "/profile/PreviousSet.RQX", "\nID1=0", "\nID1=1");
+}
+
+class ScriptedDialogs : public vcl::DialogService {
+public:
+    int MessageBox(const QString& text, const QString&, int) override
+    {
+        shown << text;
+        return vcl::IDOK;
+    }
+    QString InputBox(const QString&, const QString&, const QString&) override { return QStringLiteral("Cancel"); }
+    QString OpenFile(const QString&, const QString&, const QString&) override { return QString(); }
+    QStringList shown;
+};
+
+// Real time; every pump of the window also runs the test's hook.
+class HookedTime : public vcl::TimeService {
+public:
+    std::function<void()> hook;
+    void Pump() override
+    {
+        vcl::TimeService::Pump();
+        if (hook && !inHook_) {
+            inHook_ = true;
+            auto keep = hook;   // the hook may replace itself
+            keep();
+            inHook_ = false;
+        }
+    }
+private:
+    bool inHook_ = false;
+};
+
+class MonitorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApp();
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(MakeMonitorHome(home.path()));
+        qputenv("SUNVANE_HOME", home.path().toUtf8());
+        qputenv("SUNVANE_INSTANCE_DIR", lockDir.path().toUtf8());
+        vcl::SetDialogService(&dialogs);
+        vcl::SetTimeService(&time);
+        std::string error;
+        ASSERT_TRUE(bus.Start(&error)) << error;
+        bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        window = std::make_unique<TForm_Main>();
+        ASSERT_FALSE(window->InstanceRefused());
+        window->Show();
+        driver = std::make_unique<vcl::UserDriver>(window.get());
+    }
+    void TearDown() override
+    {
+        time.hook = nullptr;
+        window.reset();
+        bus.Stop();
+        vcl::SetTimeService(nullptr);
+        vcl::SetDialogService(nullptr);
+        qunsetenv("SUNVANE_HOME");
+        qunsetenv("SUNVANE_INSTANCE_DIR");
+    }
+    // Mode chosen, RS-485 with the simulator's port: ready for the open button.
+    void Prepare(const char* mode = "Monitor")
+    {
+        driver->PickText("Combo_SelectMode", QString::fromLatin1(mode));
+        driver->MouseDown("Radio_ComRS485");
+        driver->Type("Combo_COM", QString::fromStdString(bus.Path()));
+    }
+    // The link opened as the open button does it, without starting the loop (for single cycles).
+    void OpenWithoutLoop()
+    {
+        TForm_Main& w = *window;
+        ASSERT_EQ(w.Link.OpenCom(QString::fromStdString(bus.Path())), 0);
+        w.Link.LinkType = LinkRs485;
+        w.Link.ResetLinkCounters();
+        w.ExeSelectInv(0);
+        w.StopRequest = 0;
+        ASSERT_EQ(w.Link.SlaveId, 1);
+    }
+    // Requests of the frames received for a register (1-based) and function code.
+    int RequestsFor(int reg, int fc, int id = 1) const
+    {
+        int n = 0;
+        for (const auto& f : bus.Frames())
+            if (f.bytes.size() >= 4 && f.bytes[0] == id && f.bytes[1] == fc && (f.bytes[2] << 8 | f.bytes[3]) == reg - 1)
+                ++n;
+        return n;
+    }
+    void HideEveryGroup()
+    {
+        for (vcl::TPanel* p : window->GroupPanels)
+            p->SetVisible(false);
+    }
+    QString Text(const char* name) const { return driver->Text(QString::fromLatin1(name)); }
+
+    QTemporaryDir home;
+    QTemporaryDir lockDir;
+    ScriptedDialogs dialogs;
+    HookedTime time;
+    invsim::Bus bus;
+    std::unique_ptr<TForm_Main> window;
+    std::unique_ptr<vcl::UserDriver> driver;
+};
+
+} // namespace monitortest
