@@ -74,6 +74,7 @@ void TForm_Main::BuildGroupPanels()
             title->SetParent(panel);
             title->SetBounds(10, 6, width - 20, 20);
             title->Font()->SetStyle(fsBold);
+            title->SetTag(1); // titles follow the interface language
         }
         title->SetTransparent(true);
         title->SetCaption(QString::fromUtf8(spec.title));

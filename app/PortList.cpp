@@ -1,6 +1,5 @@
 #include "app/PortList.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,12 +8,24 @@
 
 namespace {
 
+// Natural order: names that differ only in their trailing number sort by its value.
 QStringList Sorted(QStringList names)
 {
-    QCollator collator;
-    collator.setNumericMode(true);
-    std::sort(names.begin(), names.end(),
-              [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    auto split = [](const QString& name) {
+        int i = static_cast<int>(name.size());
+        while (i > 0 && name[i - 1].isDigit())
+            --i;
+        return std::make_pair(name.left(i), name.mid(i));
+    };
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        const auto [pa, na] = split(a);
+        const auto [pb, nb] = split(b);
+        if (pa != pb)
+            return pa < pb;
+        if (na.size() != nb.size())
+            return na.size() < nb.size();
+        return na < nb;
+    });
     return names;
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QString>
+#include <ostream>
 
 inline void EnsureApplication()
 {
@@ -9,4 +11,10 @@ inline void EnsureApplication()
     static char* argv[] = {(char*)"test_app", nullptr};
     if (!qApp)
         new QApplication(argc, argv);
+}
+
+// Readable texts in test messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
 }

@@ -6,6 +6,7 @@
 #include "design/LayoutFile.h"
 #include "design/ModeState.h"
 
+#include <QFile>
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
@@ -13,23 +14,36 @@
 namespace {
 
 struct PageCase {
-    const char* mode;
+    std::string mode;
     int tab;            // visible tab index = page
     const char* code;   // access code typed at the prompt, or nullptr
     int layout;         // layout file number expected on the page
 };
 
-const PageCase kPages[] = {
-    {"GridTied", 0, nullptr, 0}, {"GridTied", 1, "4780", 1}, {"GridTied", 2, "4780", 2},
-    {"GridTied", 1, "2059", 3},  {"GridTied", 2, "2059", 4}, {"GridTied", 1, "7352", 5},
-    {"GridTied", 2, "7352", 6},
-    {"Storage", 0, nullptr, 0},  {"Storage", 1, "4780", 1},  {"Storage", 2, "4780", 2},
-    {"Storage", 1, "2059", 3},   {"Storage", 2, "2059", 4},  {"Storage", 1, "7352", 5},
-    {"Storage", 2, "7352", 6},
-    {"SuperHero", 0, nullptr, 0}, {"SuperHero", 1, nullptr, 1}, {"SuperHero", 2, nullptr, 2},
-    {"SuperHero", 3, nullptr, 3}, {"SuperHero", 4, nullptr, 4}, {"SuperHero", 5, nullptr, 5},
-    {"SuperHero", 6, nullptr, 6},
-};
+// Every page of every mode shipped beside the program: the main page and the three Config and
+// Ctrl pairs of an ordinary mode, the seven pages of the designer mode.
+std::vector<PageCase> ShippedPages()
+{
+    std::vector<PageCase> cases;
+    const QDir program(QStringLiteral(SUNVANE_SOURCE_DIR "/resources/program"));
+    for (const QString& mode : program.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (!QFile::exists(program.filePath(mode + "/MonitorSet.RQX")) || mode == design::kFactoryReloadName)
+            continue;
+        const std::string m = mode.toStdString();
+        if (mode == design::kSuperUserModeName) {
+            for (int page = 0; page < 7; ++page)
+                cases.push_back({m, page, nullptr, page});
+            continue;
+        }
+        cases.push_back({m, 0, nullptr, 0});
+        const char* codes[] = {"4780", "2059", "7352"};
+        for (int k = 0; k < 3; ++k) {
+            cases.push_back({m, 1, codes[k], 2 * k + 1});
+            cases.push_back({m, 2, codes[k], 2 * k + 2});
+        }
+    }
+    return cases;
+}
 
 class PagesTest : public WindowTest, public ::testing::WithParamInterface<PageCase> {};
 
@@ -39,7 +53,7 @@ TEST_P(PagesTest, LayoutStandsOnItsPage)
 {
     const PageCase& c = GetParam();
     TForm_Main& w = Open();
-    driver->PickText("Combo_SelectMode", QString::fromLatin1(c.mode));
+    driver->PickText("Combo_SelectMode", QString::fromStdString(c.mode));
     if (c.code)
         dialogs.answers.push_back(QString::fromLatin1(c.code));
     if (c.tab > 0)
@@ -51,7 +65,7 @@ TEST_P(PagesTest, LayoutStandsOnItsPage)
     design::PanelStates expected = design::InitialPanelStates();
     for (int i = 0; i < design::kGroupPanelCount; ++i)
         expected[static_cast<size_t>(i)].tag = w.GroupPanels[static_cast<size_t>(i)]->Tag();
-    const QString path = design::LayoutPath(Home(QString::fromLatin1(c.mode)), c.layout);
+    const QString path = design::LayoutPath(Home(QString::fromStdString(c.mode)), c.layout);
     ASSERT_EQ(design::LoadPageDesign(path, expected), 0);
 
     vcl::TScrollBox* box = w.PageBox(c.tab);
@@ -86,21 +100,21 @@ TEST_P(PagesTest, LayoutStandsOnItsPage)
     if (!dir.isEmpty()) {
         QDir().mkpath(QString::fromUtf8(dir));
         const QString file = QStringLiteral("%1/%2-page%3-layout%4.png")
-                                 .arg(QString::fromUtf8(dir), QString::fromLatin1(c.mode))
+                                 .arg(QString::fromUtf8(dir), QString::fromStdString(c.mode))
                                  .arg(c.tab)
                                  .arg(c.layout);
         EXPECT_TRUE(w.Handle()->grab().save(file));
         // The whole page, scrolled area included.
         const QString full = QStringLiteral("%1/%2-page%3-layout%4-full.png")
-                                 .arg(QString::fromUtf8(dir), QString::fromLatin1(c.mode))
+                                 .arg(QString::fromUtf8(dir), QString::fromStdString(c.mode))
                                  .arg(c.tab)
                                  .arg(c.layout);
         EXPECT_TRUE(box->ClientWidget()->grab().save(full));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShippedModes, PagesTest, ::testing::ValuesIn(kPages),
+INSTANTIATE_TEST_SUITE_P(ShippedModes, PagesTest, ::testing::ValuesIn(ShippedPages()),
                          [](const ::testing::TestParamInfo<PageCase>& info) {
-                             return std::string(info.param.mode) + "_Tab" + std::to_string(info.param.tab) +
+                             return info.param.mode + "_Tab" + std::to_string(info.param.tab) +
                                     "_Layout" + std::to_string(info.param.layout);
                          });
