@@ -154,7 +154,10 @@ def main():
     lin = payload(0x800, 1)
     put_meta(lin, 0x10C, m_lin)
     srec([(base, lin)], 'linear16_lf.hex', '-Output_Block_Size=16')
-    good('linear16_lf.hex', expect_hex(os.path.join(HERE, 'linear16_lf.hex'), m_lin))
+    e = expect_hex(os.path.join(HERE, 'linear16_lf.hex'), m_lin)
+    # without gaps, both modes send exactly the image's bytes
+    assert e['len10'] == e['len20'] == len(lin) and e['crc10'] == f'{crc16(lin):04X}'
+    good('linear16_lf.hex', e)
     good('linear16_lf.hex:v2', expect_hex(os.path.join(HERE, 'linear16_lf.hex'), m_lin, old_boot=True))
     srec([(base, lin)], 'linear32_crlf.hex', '-Output_Block_Size=32', '-Line_Termination=crlf')
     good('linear32_crlf.hex', expect_hex(os.path.join(HERE, 'linear32_crlf.hex'), m_lin))
@@ -165,7 +168,9 @@ def main():
     seg = payload(0x1000, 2)
     put_meta(seg, 0x7F9, m_seg)
     srec([(sbase, seg)], 'segment16.hex', '-Output_Block_Size=16', '-Address_Length=3')
-    good('segment16.hex', expect_hex(os.path.join(HERE, 'segment16.hex'), m_seg))
+    e = expect_hex(os.path.join(HERE, 'segment16.hex'), m_seg)
+    assert e['len10'] == len(seg) and e['crc10'] == f'{crc16(seg):04X}'
+    good('segment16.hex', e)
 
     # Gaps: the fill between two stretches is skipped in the (0x20) mode; a run of FF inside
     # data too; a stretch above the meta stop is not part of the image.
