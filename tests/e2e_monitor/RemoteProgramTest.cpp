@@ -1,0 +1,196 @@
+// The real program, driven through its remote user driver as a person would, monitoring the
+// simulated demonstration inverter on a pseudo-terminal: live values, a silent inverter and its
+// return, the close button, a vanished line, a port that does not exist, no mode chosen.
+#include "MonitorFixture.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+using namespace monitortest;
+
+// One program run with its own program folder, lock folder and driver socket.
+class ProgramRun {
+public:
+    ProgramRun(const QString& home, const QString& runtime)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("SUNVANE_HOME", home);
+        env.insert("SUNVANE_INSTANCE_DIR", runtime);
+        env.insert("SUNVANE_DRIVER", runtime + "/driver.sock");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        socketPath = runtime + "/driver.sock";
+    }
+    ~ProgramRun()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+    bool Start()
+    {
+        process.start(QStringLiteral(SUNVANE_BIN), {});
+        if (!process.waitForStarted(10000))
+            return false;
+        QByteArray err;
+        const bool listening = QTest::qWaitFor([&] {
+            process.waitForReadyRead(50);
+            err += process.readAllStandardError();
+            return err.contains("SUNVANE_DRIVER listening") || process.state() == QProcess::NotRunning;
+        }, 15000);
+        if (!listening || !err.contains("SUNVANE_DRIVER listening"))
+            return false;
+        socket.connectToServer(socketPath);
+        return socket.waitForConnected(5000);
+    }
+    QJsonObject Ask(const QString& request)
+    {
+        socket.write(request.toUtf8() + "\n");
+        socket.waitForBytesWritten(5000);
+        QByteArray line;
+        const bool answered = QTest::qWaitFor([&] {
+            if (socket.canReadLine() || socket.waitForReadyRead(50))
+                line += socket.readLine();
+            return line.endsWith('\n');
+        }, 10000);
+        if (!answered)
+            return QJsonObject{{"ok", false}, {"error", "no answer"}};
+        return QJsonDocument::fromJson(line).object();
+    }
+    bool Do(const QString& request) { return Ask(request)["ok"].toBool(); }
+    QString TextOf(const QString& name) { return Ask("get " + name)["text"].toString(); }
+    QString ColourOf(const QString& name) { return Ask("get " + name)["color"].toString(); }
+    QString Status(int n) { return Ask(QStringLiteral("status %1").arg(n))["text"].toString(); }
+    // Asks again and again until the condition holds (the program works meanwhile).
+    bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
+    {
+        return QTest::qWaitFor([&] { return condition(); }, timeoutMs);
+    }
+
+    QProcess process;
+    QLocalSocket socket;
+    QString socketPath;
+};
+
+class RemoteProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char* argv[] = {const_cast<char*>("test_e2e_monitor"), nullptr};
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv);
+        ASSERT_TRUE(home.isValid() && runtime.isValid());
+        ASSERT_TRUE(MakeMonitorHome(home.path()));
+        std::string error;
+        ASSERT_TRUE(bus.Start(&error)) << error;
+        bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        animator = std::make_unique<invsim::DemoAnimator>(bus, 1, 200);
+    }
+    void TearDown() override
+    {
+        animator.reset();
+        bus.Stop();
+    }
+    QTemporaryDir home;
+    QTemporaryDir runtime;
+    invsim::Bus bus;
+    std::unique_ptr<invsim::DemoAnimator> animator;
+};
+
+const QString kBlue = "0xFF0000";
+const QString kRed = "0x0000FF";
+
+TEST_F(RemoteProgram, MonitorsTheSimulatedInverterThroughItsFaults)
+{
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    const QString port = QString::fromStdString(bus.Path());
+
+    // Without a mode nothing opens.
+    ASSERT_TRUE(run.Do("text Combo_COM " + port));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return !run.Ask("dialogs")["items"].toArray().isEmpty(); }, 5000));
+    EXPECT_TRUE(run.Ask("get OpenPort")["enabled"].toBool());
+
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+    ASSERT_TRUE(run.Do("text Combo_COM " + port));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+
+    // Live values with the device's factors and units.
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456" && run.TextOf("Label_PacR") != "??"; }, 15000));
+    const std::pair<const char*, const char*> formats[] = {
+        {"Label_VacR_Grid", R"(^2\d\d\.\d\d V$)"}, {"Label_IacS", R"(^\d+\.\d A$)"}, {"Label_PacT", R"(^\d+0 W$)"},
+        {"Label_FacR", R"(^(49|50)\.\d\d Hz$)"}, {"Label_TotalOutputPower", R"(^\d+0W$)"},
+        {"Label_TotalOutputCurrent", R"(^\d+\.\dA$)"}, {"Label_DSP_Rev", "^V2.05$"}, {"Label_ModelName", "^SUNVANE-5K-3P$"},
+    };
+    for (const auto& [name, pattern] : formats) {
+        EXPECT_TRUE(QRegularExpression(pattern).match(run.TextOf(name)).hasMatch()) << name << ": " << run.TextOf(name).toStdString();
+        EXPECT_EQ(run.ColourOf(name), kBlue) << name;
+    }
+    EXPECT_EQ(run.Status(4), "COM Open");
+    EXPECT_EQ(run.Status(6), "Idc:10 ; P:10 ; E:10 ; Iac:10 ; V:100");
+    EXPECT_EQ(run.Status(7), "Type:0x2105");
+    EXPECT_GT(run.Status(3).toInt(), 0);
+    EXPECT_FALSE(run.Ask("get OpenPort")["enabled"].toBool());
+    EXPECT_TRUE(run.Ask("get ClosePort")["enabled"].toBool());
+    // The numbers move as the inverter's output does.
+    const QString first = run.TextOf("Label_TotalOutputPower");
+    EXPECT_TRUE(run.WaitFor([&] { return run.TextOf("Label_TotalOutputPower") != first; }, 10000));
+
+    // The inverter falls silent: after ten transactions every shown value is a red "??".
+    invsim::Fault silence;
+    silence.kind = invsim::FaultKind::Silence;
+    bus.AddFault(1, silence);
+    ASSERT_TRUE(run.WaitFor([&] { return run.ColourOf("Label_PacR") == kRed; }, 15000));
+    for (const char* name : {"Label_PacR", "Label_VacT_Grid", "Label_TotalOutputPower", "Label_VantoSN", "Label_DSP_Rev"}) {
+        EXPECT_EQ(run.TextOf(name), "??") << name;
+        EXPECT_EQ(run.ColourOf(name), kRed) << name;
+    }
+    EXPECT_EQ(run.Status(0), "");
+    // It answers again: the values come back in blue.
+    bus.ClearFaults(1);
+    ASSERT_TRUE(run.WaitFor([&] { return run.ColourOf("Label_PacR") == kBlue && run.TextOf("Label_PacR") != "??"; }, 15000));
+    EXPECT_TRUE(QRegularExpression(R"(^\d+0 W$)").match(run.TextOf("Label_PacS")).hasMatch());
+
+    // Close: the loop ends and the port closes.
+    ASSERT_TRUE(run.Do("click ClosePort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get OpenPort")["enabled"].toBool(); }, 10000));
+    EXPECT_FALSE(run.Ask("get ClosePort")["enabled"].toBool());
+    EXPECT_EQ(run.Status(4), "COM Close");
+    const auto framesAfterClose = bus.Frames().size();
+
+    // Open again, then the line vanishes: the link closes and the buttons are idle again.
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return bus.Frames().size() > framesAfterClose + 2; }, 10000));
+    animator.reset();
+    bus.Stop();
+    ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get OpenPort")["enabled"].toBool(); }, 15000));
+    EXPECT_FALSE(run.Ask("get ClosePort")["enabled"].toBool());
+    EXPECT_EQ(run.Status(4), "COM Close");
+
+    // A port that does not exist.
+    run.Ask("dialogs");
+    ASSERT_TRUE(run.Do("text Combo_COM " + home.path() + "/ttyNone"));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    QJsonArray shown;
+    ASSERT_TRUE(run.WaitFor([&] { shown = run.Ask("dialogs")["items"].toArray(); return !shown.isEmpty(); }, 5000));
+    EXPECT_EQ(shown[0].toString(), "COM Can't Open");
+    EXPECT_TRUE(run.WaitFor([&] { return run.Ask("get OpenPort")["enabled"].toBool(); }, 5000));
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+    EXPECT_EQ(run.process.exitCode(), 0);
+}
+
+} // namespace
