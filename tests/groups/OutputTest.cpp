@@ -113,27 +113,40 @@ TEST_F(GroupsOnPty, RejectedCoilKeepsTheLayoutAndTheBlockIsStillShown)
     EXPECT_EQ(Text("Label_VacR_Grid"), "399.0 V");
 }
 
+// A block whose reply is spoilt, cut short, an exception or of the wrong length for the count
+// asked leaves every label as it was.
 TEST_F(GroupsOnPty, RejectedBlockLeavesEveryLabel)
 {
     bus.SetCoil(1, 24649, false);
     SetOutputBlock(Block(100, {{{2300, 1, 2, 5000}, {2300, 1, 2, 5000}, {2300, 1, 2, 5000}}}));
     ASSERT_EQ(groups::ReadOutput(link, ctx, output, 0), 0);
     ASSERT_EQ(Text("Label_PacS"), "2 W");
-    invsim::Fault f;
-    f.kind = invsim::FaultKind::BadCrc;
-    f.times = 1;
     SetOutputBlock(Block(999, {{{9999, 9, 9, 9999}, {9999, 9, 9, 9999}, {9999, 9, 9, 9999}}}));
-    // The coil reply passes; the block's reply comes with a spoilt CRC.
-    invsim::Fault pass;
-    pass.kind = invsim::FaultKind::Delay;
-    pass.param = 0;
-    pass.times = 1;
-    bus.AddFault(1, pass);
-    bus.AddFault(1, f);
-    ASSERT_EQ(groups::ReadOutput(link, ctx, output, 0), 0);
-    EXPECT_EQ(Text("Label_PacS"), "2 W");
-    EXPECT_EQ(Text("Label_TotalOutputPower"), "100W");
-    EXPECT_EQ(link.CrcErrors, 1);
+    struct Case { const char* what; invsim::FaultKind kind; int param; };
+    const Case cases[] = {
+        {"bad CRC", invsim::FaultKind::BadCrc, -1},
+        {"two data bytes short", invsim::FaultKind::Short, 2},
+        {"exception", invsim::FaultKind::Exception, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The coil's reply passes; the block's reply carries the fault.
+        invsim::Fault pass;
+        pass.kind = invsim::FaultKind::Delay;
+        pass.param = 0;
+        pass.times = 1;
+        invsim::Fault f;
+        f.kind = c.kind;
+        f.param = c.param;
+        f.times = 1;
+        bus.AddFault(1, pass);
+        bus.AddFault(1, f);
+        ASSERT_EQ(groups::ReadOutput(link, ctx, output, 0), 0);
+        EXPECT_EQ(Text("Label_PacS"), "2 W");
+        EXPECT_EQ(Text("Label_VacR_Grid"), "230.0 V");
+        EXPECT_EQ(Text("Label_TotalOutputPower"), "100W");
+        EXPECT_EQ(link.ReplyLength > 0, true);
+    }
 }
 
 TEST_F(GroupsOnPty, FrameSkipsWithoutSending)
