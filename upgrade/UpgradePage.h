@@ -1,7 +1,18 @@
 // The load half of the upgrade page: choosing an image with the open dialog or by dropping it
 // on the window, loading it into the engine, and enabling the start button after a good load.
 // The main window wires its controls in through an UpgradeView and the link's state through
-// the hooks below.
+// the hooks below, for example:
+//
+//   view = KitUpgradeView(*Edit_HEXPath, *Grid_HEX, *Btn_UpgradeStart, *this,
+//                         upgradeLogPane /* List_UpgradeEvent */, eventLogPane /* List_Event */);
+//   page = UpgradePage(UpgradeEngine(), view);
+//   page.LinkOpen = [this] { return !OpenPort->Enabled(); };
+//   page.LinkType = [this] { return Link.LinkType; };
+//   page.RescanIds = [this] { Btn_ScanIDClick(Btn_ScanID); };
+//   Btn_LoadHEX->OnClick = [this](TObject*) { page.Btn_LoadHEXClick(); };
+//   OnDropFiles = [this](TObject*, const QStringList& files) { page.DropFiles(files); };
+//
+// Grid_HEX keeps the grid's default column width of 25 pixels, with one fixed row and column.
 #pragma once
 
 #include "upgrade/Upgrade.h"
