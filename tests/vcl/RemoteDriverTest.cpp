@@ -35,6 +35,8 @@ protected:
     {
         EnsureApp();
         ASSERT_TRUE(dir.isValid());
+        holder = std::make_unique<TForm>();
+        TForm& form = *holder;
         form.SetName("Form_Main");
         form.SetCaption("Sunvane V5.4.2");
         label = new TLabel(&form);
@@ -68,7 +70,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    TForm form;
+    std::unique_ptr<TForm> holder;
     TLabel* label = nullptr;
     TEdit* edit = nullptr;
     TComboBox* combo = nullptr;
@@ -78,7 +80,7 @@ protected:
 
 TEST_F(RemoteDriverTest, ActionsAreAnsweredFirstAndPerformedFromTheEventLoop)
 {
-    RemoteDriver driver(dir.filePath("drv"), &form);
+    RemoteDriver driver(dir.filePath("drv"), holder.get());
     ASSERT_TRUE(driver.Listening()) << driver.ErrorString().toStdString();
 
     EXPECT_TRUE(Json(driver.Handle("enter Edit_FixCos 0.95")).value("ok").toBool());
@@ -105,7 +107,7 @@ TEST_F(RemoteDriverTest, ActionsAreAnsweredFirstAndPerformedFromTheEventLoop)
 
 TEST_F(RemoteDriverTest, DialogsDoNotBlockAndAreRecorded)
 {
-    RemoteDriver driver(dir.filePath("drv"), &form);
+    RemoteDriver driver(dir.filePath("drv"), holder.get());
     driver.Handle("answer 4780");
     driver.Handle("click Btn_Ask");
     driver.Handle("click Btn_Ask"); // no answer queued: the prompt is cancelled
@@ -119,7 +121,7 @@ TEST_F(RemoteDriverTest, DialogsDoNotBlockAndAreRecorded)
 
 TEST_F(RemoteDriverTest, BadRequestsGetAnErrorAndDoNothing)
 {
-    RemoteDriver driver(dir.filePath("drv"), &form);
+    RemoteDriver driver(dir.filePath("drv"), holder.get());
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"click Nothing", "no control named Nothing"},
         {"frobnicate", "unknown request: frobnicate"},
