@@ -1,0 +1,148 @@
+// Poll cycles of the real main window (offscreen) against the simulated demonstration inverter
+// on a pty, with the Output 1 to 3, Total Power and Version groups shown. Prints, per kind of
+// cycle (with and without the version group), the median wall time against the floor of its
+// transactions' specified waits (30 ms before each write plus one 40 ms poll, plus the 10 ms
+// pause of the cycle), and the share of one core the program's thread uses while it polls.
+#include "app/Main.h"
+#include "tools/invsim/Bus.h"
+#include "tools/invsim/Demo.h"
+#include "vcl/Kit.h"
+#include "vcl/UserDriver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+double ThreadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+double NowMs()
+{
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool CopyTree(const QString& from, const QString& to)
+{
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else if (!QFile::copy(path, target))
+            return false;
+        else
+            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return true;
+}
+
+struct Kind {
+    std::vector<double> wall, floor, cpu;
+};
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int cycles = argc > 1 ? std::max(10, std::atoi(argv[1])) : 40;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home, lock;
+    // The shipped program folder of the source tree this benchmark was built from.
+    const QString shipped = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../resources/program";
+    if (!CopyTree(shipped, home.path())) {
+        std::fprintf(stderr, "bench: cannot lay out the program folder\n");
+        return 1;
+    }
+    qputenv("SUNVANE_HOME", home.path().toUtf8());
+    qputenv("SUNVANE_INSTANCE_DIR", lock.path().toUtf8());
+    QApplication app(argc, argv);
+
+    invsim::Bus bus;
+    std::string error;
+    if (!bus.Start(&error)) {
+        std::fprintf(stderr, "bench: %s\n", error.c_str());
+        return 1;
+    }
+    bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    invsim::DemoAnimator animator(bus, 1, 500);
+
+    TForm_Main window;
+    window.Show();
+    vcl::UserDriver driver(&window);
+    driver.PickText("Combo_SelectMode", "Storage");
+    // Only the groups measured here are shown.
+    for (vcl::TPanel* p : window.GroupPanels)
+        p->SetVisible(false);
+    for (const char* name : {"Group_Version", "Group_GetAC1", "Group_GetAC2", "Group_GetAC3", "Group_TotalPower"})
+        window.GroupPanel(QString::fromLatin1(name))->SetVisible(true);
+    if (window.Link.OpenCom(QString::fromStdString(bus.Path())) != 0)
+        return 1;
+    window.Link.LinkType = LinkRs485;
+    window.Link.ResetLinkCounters();
+    window.Link.SlaveId = 1;
+    window.Link.SetBaudCode(1);
+    window.AcLayout = 0;
+    window.StopRequest = 0;
+    window.PollCycleCount = 0;
+
+    constexpr double kPauseBeforeWrite = 30, kFirstPoll = 40, kCyclePause = 10;
+    Kind withVersion, plain;
+    double totalWall = 0, totalCpu = 0, totalFloor = 0;
+    for (int i = 0; i < cycles; ++i) {
+        const bool version = window.PollCycleCount % 10 == 0;
+        const int tx0 = window.Link.TxCounter;
+        const double t0 = NowMs(), c0 = ThreadCpuMs();
+        if (window.PollCycle() != 0) {
+            std::fprintf(stderr, "bench: the cycle ended the loop\n");
+            return 1;
+        }
+        const double wall = NowMs() - t0, cpu = ThreadCpuMs() - c0;
+        const int tx = window.Link.TxCounter - tx0;
+        const double floor = tx * (kPauseBeforeWrite + kFirstPoll) + kCyclePause;
+        Kind& k = version ? withVersion : plain;
+        k.wall.push_back(wall);
+        k.floor.push_back(floor);
+        k.cpu.push_back(cpu);
+        totalWall += wall;
+        totalCpu += cpu;
+        totalFloor += floor;
+    }
+    const bool clean = window.Link.NoReplyCount == 0 && window.Link.CrcErrors == 0;
+    std::printf("poll_cycle: %d cycles with Output 1-3, Total Power and Version shown (%s)\n", cycles,
+                clean ? "every reply accepted" : "replies missing");
+    for (const auto& [name, k] : {std::pair<const char*, const Kind&>{"with version ", withVersion},
+                                  std::pair<const char*, const Kind&>{"output only  ", plain}}) {
+        const double floor = Median(k.floor), wall = Median(k.wall);
+        std::printf("  %s x%-3zu median %.1f ms, floor %.0f ms, above floor %.2f %% (limit 5 %%), CPU %.2f ms per cycle\n",
+                    name, k.wall.size(), wall, floor, 100.0 * (wall - floor) / floor, Median(k.cpu));
+    }
+    std::printf("  all cycles: %.0f ms against a floor of %.0f ms (%.2f %% above); the program's thread used %.2f %% of one core\n",
+                totalWall, totalFloor, 100.0 * (totalWall - totalFloor) / totalFloor, 100.0 * totalCpu / totalWall);
+    window.Link.Com.Close();
+    bus.Stop();
+    return clean ? 0 : 1;
+}
