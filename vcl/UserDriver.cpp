@@ -33,9 +33,29 @@ void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button
     QApplication::sendEvent(w, &me);
 }
 
+// A press of the mouse moves the keyboard focus as the window system does for a user: to the
+// widget (or its nearest holder) that takes focus by click. Leaving a control this way runs its
+// OnExit; a speed button takes no focus, so pressing it leaves the focus where it is.
+void GiveFocus(QWidget* w)
+{
+    for (QWidget* f = w; f; f = f->parentWidget()) {
+        if (f->isEnabled() && (f->focusPolicy() & Qt::ClickFocus)) {
+            if (!f->window()->isActiveWindow()) {
+                f->window()->activateWindow();
+                QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            }
+            f->setFocus(Qt::MouseFocusReason);
+            return;
+        }
+        if (f->isWindow())
+            return;
+    }
+}
+
 // A press and a release of the left button, as a user's click.
 void MouseClick(QWidget* w, QPoint pos)
 {
+    GiveFocus(w);
     SendMouse(w, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
     SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
     g_stamp += 1000; // the next click is not the second half of a double-click
@@ -43,6 +63,7 @@ void MouseClick(QWidget* w, QPoint pos)
 
 void MouseDoubleClick(QWidget* w, QPoint pos)
 {
+    GiveFocus(w);
     SendMouse(w, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
     SendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
     SendMouse(w, QEvent::MouseButtonDblClick, pos, Qt::LeftButton, Qt::LeftButton);
@@ -249,7 +270,8 @@ void UserDriver::Type(const QString& name, const QString& text)
         edit = static_cast<QComboBox*>(combo->Handle())->lineEdit();
     else
         edit = static_cast<QLineEdit*>(c->Handle());
-    // The user selects what is there and types over it.
+    // The user clicks into the field, selects what is there and types over it.
+    GiveFocus(edit);
     edit->selectAll();
     if (text.isEmpty())
         SendKey(edit, Qt::Key_Delete, QString());

@@ -273,6 +273,25 @@ TEST_F(FiringRules, AClickBelongsToTheControlUnderTheMouseOnly)
     EXPECT_EQ(log, (QStringList{"label click", "check click", "panel down", "panel click"}));
 }
 
+TEST_F(FiringRules, LeavingAnEditRunsOnExitExceptForASpeedButton)
+{
+    auto* edit = Make<TEdit>("Edit_StartID");
+    edit->OnExit = [&](TObject*) { log << "exit " + edit->Text(); };
+    edit->OnEnter = [&](TObject*) { log << "enter"; };
+    auto* speed = Make<TSpeedButton>("OpenPort");
+    speed->SetLeft(200);
+    speed->OnClick = [&](TObject*) { log << "open"; };
+    auto* button = Make<TButton>("Btn_ScanID");
+    button->SetLeft(300);
+    button->OnClick = [&](TObject*) { log << "scan"; };
+    form->Show();
+    UserDriver user(form.get());
+    user.Type("Edit_StartID", "300");
+    user.Click("OpenPort");
+    user.Click("Btn_ScanID");
+    EXPECT_EQ(log, (QStringList{"enter", "open", "exit 300", "scan"}));
+}
+
 TEST_F(FiringRules, DropCloseAndEscapedExceptions)
 {
     QStringList dropped;
