@@ -1,0 +1,139 @@
+// String lists and the files of the kit's controls: encodings in, UTF-8 out, rich-text logs.
+#include "KitTestApp.h"
+#include "vcl/Kit.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vcl;
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+TEST(StringList, AddFindTextAndBounds)
+{
+    TStringList list;
+    list.Add("Custom");
+    list.Add("Germany LV");
+    EXPECT_EQ(list.IndexOf("germany lv"), 1);
+    EXPECT_EQ(list.IndexOf("France"), -1);
+    EXPECT_EQ(list.Text(), "Custom\r\nGermany LV\r\n");
+    list.SetText("a\r\nb\nc\rd");
+    EXPECT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.Strings(3), "d");
+    EXPECT_THROW(list.Strings(4), std::out_of_range);
+    EXPECT_THROW(list.Delete(-1), std::out_of_range);
+}
+
+TEST(StringList, LoadsEveryEncodingAndSavesUtf8WithoutBom)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list.txt");
+    struct Case { const char* what; QByteArray bytes; QStringList expected; };
+    const QString phase = QString::fromUtf8("\xE7\x9B\xB8"); // 相
+    QByteArray utf16le("\xFF\xFE", 2);
+    for (QChar c : QString("ID\t%1\r\nx").arg(phase)) {
+        utf16le.append(static_cast<char>(c.unicode() & 0xFF));
+        utf16le.append(static_cast<char>(c.unicode() >> 8));
+    }
+    const std::vector<Case> cases = {
+        {"UTF-16 LE with BOM", utf16le, {"ID\t" + phase, "x"}},
+        {"UTF-8 with BOM", QByteArray("\xEF\xBB\xBF") + QString("Cos").toUtf8() + phase.toUtf8(), {"Cos" + phase}},
+        {"UTF-8 and one Latin-1 line", QByteArray("Stra\xC3\x9F" "e\nK\xF6ln\n"), {QString::fromUtf8("Straße"), QString::fromUtf8("Köln")}},
+    };
+    for (const Case& c : cases) {
+        Write(path, c.bytes);
+        TStringList list;
+        ASSERT_TRUE(list.LoadFromFile(path)) << c.what;
+        EXPECT_EQ(list.List(), c.expected) << c.what;
+    }
+    TStringList out;
+    out.Add(QString::fromUtf8("25℃"));
+    ASSERT_TRUE(out.SaveToFile(path));
+    EXPECT_EQ(ReadAll(path), QByteArray("25\xE2\x84\x83\r\n"));
+
+    TStringList missing;
+    missing.Add("kept");
+    EXPECT_FALSE(missing.LoadFromFile(dir.filePath("none.txt")));
+    EXPECT_EQ(missing.Count(), 1);
+    EXPECT_FALSE(out.SaveToFile(dir.filePath("no/such/folder/x.txt")));
+}
+
+TEST(RichEdit, LinesKeepTheirColoursAndSaveAsRichText)
+{
+    EnsureApp();
+    TForm form;
+    TRichEdit log(&form);
+    log.Lines()->Add("Tx:8: 01 03 00 00 00 01 84 0A");
+    log.AddLine("Error - Receive", clRed);
+    log.Lines()->Add("two\r\nlines");
+    EXPECT_EQ(log.Lines()->Count(), 4);
+    EXPECT_EQ(log.Lines()->Strings(3), "lines");
+    EXPECT_EQ(log.Lines()->ColorOf(1), clRed);
+    EXPECT_EQ(log.SelAttributes()->Color(), clWindowText);
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(log.SaveToFile(dir.filePath("UpgradeLog.txt")));
+    const QByteArray rtf = ReadAll(dir.filePath("UpgradeLog.txt"));
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1"));
+    EXPECT_TRUE(rtf.contains("\\red255\\green0\\blue0;"));
+    EXPECT_TRUE(rtf.contains("\\cf2 Error - Receive\\par"));
+    EXPECT_FALSE(log.SaveToFile(dir.filePath("missing/x.txt")));
+
+    log.Lines()->Delete(0);
+    EXPECT_EQ(log.Lines()->Strings(0), "Error - Receive");
+    EXPECT_EQ(log.Lines()->ColorOf(0), clRed);
+    log.Clear();
+    EXPECT_EQ(log.Lines()->Count(), 0);
+}
+
+TEST(OpenDialog, GoesThroughTheDialogService)
+{
+    struct Files : DialogService {
+        QString filter, folder;
+        QString answer;
+        QString OpenFile(const QString&, const QString& f, const QString& d) override { filter = f; folder = d; return answer; }
+    } files;
+    SetDialogService(&files);
+    TOpenDialog open(nullptr);
+    open.SetFilter("*.csv|*.csv");
+    open.SetInitialDir("/tmp");
+    EXPECT_FALSE(open.Execute());
+    EXPECT_EQ(open.FileName(), "");
+    files.answer = "/tmp/upload.csv";
+    EXPECT_TRUE(open.Execute());
+    EXPECT_EQ(open.FileName(), "/tmp/upload.csv");
+    EXPECT_EQ(files.filter, "*.csv (*.csv)");
+    EXPECT_EQ(files.folder, "/tmp");
+    SetDialogService(nullptr);
+}
+
+TEST(ScrollBox, ItsAreaTakesEveryChild)
+{
+    EnsureApp();
+    TForm form;
+    auto* box = new TScrollBox(&form);
+    box->SetParent(&form);
+    box->SetBounds(0, 0, 300, 200);
+    auto* panel = new TGroupBox(&form);
+    panel->SetParent(box);
+    panel->SetBounds(10, 900, 300, 215);
+    EXPECT_GE(box->ClientWidget()->height(), 1115);
+    panel->SetTop(100);
+    EXPECT_LT(box->ClientWidget()->height(), 1115);
+}
+
+} // namespace
