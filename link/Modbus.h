@@ -91,6 +91,14 @@ public:
     // Builds the 8-byte RTU request in Com.TxBuffer (TxLength := 8).
     void BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc);
 
+    // ---- Slave-ID probe and scan (Probe.cpp) ----
+    // Clears the ID tables and probes ScanFirst..ScanLast (held to 1..254) on the current link:
+    // RS-485 at 9600, 19200 and 38400 bit/s, the radio link at its one rate. Returns 0.
+    int ScanIds();
+    // Probes one slave ID; records it with the rate code when it answered. 0 answered, 1 not.
+    int ProbeId(int id, int code);
+    // ---- end slave-ID probe and scan ----
+
 private:
     void ClearReply();
     void AppendCommLine(const QString& line);

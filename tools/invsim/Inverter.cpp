@@ -1,4 +1,5 @@
 #include "tools/invsim/Inverter.h"
+#include "tools/invsim/BootLoader.h"
 
 namespace invsim {
 
@@ -97,6 +98,10 @@ Bytes Inverter::Answer(const Bytes& request)
 {
     if (request.size() < 4)
         return {};
+    // ---- Boot loader: the product-ID request of the slave-ID scan ----
+    if (IsBootLoaderFrame(request))
+        return BootLoaderAnswer(id_, productId_, request);
+    // ---- end boot loader ----
     const std::uint8_t fc = request[1];
     if (request.size() != 8 || fc < 1 || fc > 6 || fc == 2)
         return Exception(fc, 0x01);   // illegal function

@@ -53,6 +53,11 @@ public:
     // (a stale window); nullopt restores the echo.
     void SetEchoOverride(std::optional<std::uint16_t> word0) { echoOverride_ = word0; }
 
+    // ---- Boot loader: the product ID its product-ID request answers (BootLoader.h) ----
+    std::uint32_t ProductId() const { return productId_; }
+    void SetProductId(std::uint32_t id) { productId_ = id; }
+    // ---- end boot loader ----
+
     // Applies one request (address byte, function code, ..., CRC checked by the caller) and
     // returns the reply frame with its CRC; an exception reply for what this inverter does not hold.
     Bytes Answer(const Bytes& request);
@@ -71,6 +76,7 @@ private:
     std::optional<std::uint16_t> echoOverride_;
     std::uint16_t page_ = 0;
     std::uint16_t eventPage_ = 0;
+    std::uint32_t productId_ = 52000100;   // boot loader's product ID (kDefaultProductId)
 };
 
 } // namespace invsim
