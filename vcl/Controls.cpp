@@ -246,6 +246,7 @@ TControl::TControl(TComponent* owner, QWidget* widget)
       font_([this] { ApplyFont(); })
 {
     widget_->installEventFilter(bridge_.get());
+    widget_->setMouseTracking(true);
     widget_->hide();
 }
 
@@ -267,6 +268,8 @@ TControl::~TControl()
 void TControl::WatchWidget(QObject* widget)
 {
     widget->installEventFilter(bridge_.get());
+    if (widget->isWidgetType())
+        static_cast<QWidget*>(widget)->setMouseTracking(true);
 }
 
 void TControl::SetParent(TWinControl* parent)
@@ -494,6 +497,16 @@ bool TControl::WidgetEvent(QObject*, QEvent* event)
             Guarded([&] { OnMouseUp(this, detail::ButtonFromQt(me->button()), detail::ShiftFromQt(me->modifiers(), me->buttons()), p.x(), p.y()); });
         if (wasPressed && me->button() == Qt::LeftButton && ClicksOnRelease() && widget_ && widget_->rect().contains(p))
             Click();
+        return false;
+    }
+    case QEvent::MouseMove: {
+        if (!widget_ || !widget_->isEnabled() || Propagated(event))
+            return false;
+        if (OnMouseMove) {
+            auto* me = static_cast<QMouseEvent*>(event);
+            const QPoint p = widget_->mapFromGlobal(me->globalPosition().toPoint());
+            Guarded([&] { OnMouseMove(this, detail::ShiftFromQt(me->modifiers(), me->buttons()), p.x(), p.y()); });
+        }
         return false;
     }
     case QEvent::Enter:

@@ -145,6 +145,8 @@ public:
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
+    // Mouse moves over the control, with or without a button held (X, Y in its own coordinates).
+    TMouseMoveEvent OnMouseMove;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
     TNotifyEvent OnResize;

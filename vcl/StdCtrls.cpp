@@ -544,6 +544,8 @@ TScrollBox::TScrollBox(TComponent* Owner) : TWinControl(Owner, new QScrollArea),
     auto* area = static_cast<QScrollArea*>(Handle());
     area->setWidgetResizable(false);
     area->setWidget(inner_);
+    WatchWidget(area->viewport());
+    WatchWidget(inner_);
     SetBounds(0, 0, 185, 41);
 }
 
@@ -631,6 +633,31 @@ void TCanvas::SetSize(int width, int height)
     if (changed_) changed_();
 }
 
+TColor TCanvas::Pixel(int x, int y) const
+{
+    if (!image_->valid(x, y))
+        return clNone;
+    const QColor c = image_->pixelColor(x, y);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color)
+{
+    if (!image_->valid(x, y))
+        return;
+    image_->setPixelColor(x, y, detail::ToQColor(color));
+    if (changed_) changed_();
+}
+
+void TCanvas::Draw(int x, int y, const QImage& picture)
+{
+    {
+        QPainter p(image_.get());
+        p.drawImage(x, y, picture);
+    }
+    if (changed_) changed_();
+}
+
 void TCanvas::LineTo(int x, int y)
 {
     {
@@ -703,12 +730,27 @@ TCanvas* TImage::Canvas()
 
 void TImage::ShowCanvas()
 {
-    static_cast<QLabel*>(Handle())->setPixmap(QPixmap::fromImage(canvas_->Image()));
+    // Many strokes (a picture painted pixel by pixel) cost one update of the screen.
+    if (showPending_)
+        return;
+    showPending_ = true;
+    QTimer::singleShot(0, Handle(), [this] {
+        showPending_ = false;
+        if (canvas_)
+            static_cast<QLabel*>(Handle())->setPixmap(QPixmap::fromImage(canvas_->Image()));
+    });
+}
+
+QImage TImage::Picture() const
+{
+    if (canvas_)
+        return canvas_->Image();
+    return static_cast<QLabel*>(Handle())->pixmap().toImage();
 }
 
 bool TImage::HasPicture() const
 {
-    return !static_cast<QLabel*>(Handle())->pixmap().isNull();
+    return canvas_ || !static_cast<QLabel*>(Handle())->pixmap().isNull();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -6,10 +6,11 @@
 #include "vcl/Controls.h"
 #include "vcl/StringList.h"
 
+#include <QImage>
+
 #include <memory>
 
 class QTimer;
-class QImage;
 
 namespace vcl {
 
@@ -285,6 +286,11 @@ public:
     void SetPenWidth(int w) { penWidth_ = w; }
     TColor BrushColor() const { return brushColor_; }
     void SetBrushColor(TColor c) { brushColor_ = c; }
+    // A pixel's colour (clNone outside the picture); setting outside does nothing.
+    TColor Pixel(int x, int y) const;
+    void SetPixel(int x, int y, TColor color);
+    // Draws another picture (e.g. TImage::Picture()) with its top-left corner at x, y.
+    void Draw(int x, int y, const QImage& picture);
     void MoveTo(int x, int y) { x_ = x; y_ = y; }
     void LineTo(int x, int y);
     void FillRect(int left, int top, int right, int bottom);
@@ -314,12 +320,14 @@ public:
     void SetCenter(bool on);
     // Drawing replaces the picture with the canvas, sized to the image.
     TCanvas* Canvas();
-    // Kit use: whether a picture or a drawing is shown.
+    // Whether a picture or a drawing is shown.
     bool HasPicture() const;
+    // The picture shown (the drawing when drawn on).
+    QImage Picture() const;
 private:
     void ShowCanvas();
     std::unique_ptr<TCanvas> canvas_;
-    bool stretch_ = false, center_ = false;
+    bool stretch_ = false, center_ = false, showPending_ = false;
 };
 
 // A timer: OnTimer every Interval milliseconds while Enabled, run from the event loop (also

@@ -35,6 +35,10 @@ public:
                 return QApplication::palette().color(QPalette::Button);
             return {};
         }
+        case Qt::DecorationRole: {
+            auto it = grid_->pictures_.find({col, row});
+            return it == grid_->pictures_.end() ? QVariant() : QVariant(it->second);
+        }
         case Qt::ForegroundRole: {
             TColor text, back;
             if (grid_->CellColor(col, row, text, back) && text != clDefault)
@@ -245,6 +249,21 @@ void TStringGrid::SetCellColor(int col, int row, TColor text, TColor background)
         line.resize(static_cast<size_t>(col) + 1, {clDefault, clDefault});
     line[static_cast<size_t>(col)] = {text, background};
     ScheduleRepaint();
+}
+
+bool TStringGrid::SetCellPicture(int col, int row, const QString& path)
+{
+    if (path.isEmpty()) {
+        pictures_.erase({col, row});
+        ScheduleRepaint();
+        return true;
+    }
+    QPixmap pm;
+    if (!pm.load(path))
+        return false;
+    pictures_[{col, row}] = pm;
+    ScheduleRepaint();
+    return true;
 }
 
 bool TStringGrid::CellColor(int col, int row, TColor& text, TColor& background) const

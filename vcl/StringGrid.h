@@ -10,6 +10,9 @@
 
 #include "vcl/Controls.h"
 
+#include <QPixmap>
+
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -52,6 +55,10 @@ public:
     // Cell colours for drawing (clDefault = the grid's own).
     void SetCellColor(int col, int row, TColor text, TColor background);
 
+    // A picture drawn at the left of a cell's text (a file or a Qt resource ":/..."); an empty
+    // path removes it. False when the picture cannot be read.
+    bool SetCellPicture(int col, int row, const QString& path);
+
     // Fires when the user selects a cell.
     std::function<void(TObject* Sender, int Col, int Row, bool& CanSelect)> OnSelectCell;
 
@@ -66,6 +73,7 @@ private:
     std::vector<std::vector<QString>> cells_; // [row][col]
     std::vector<std::vector<std::pair<TColor, TColor>>> colors_; // [row][col], sparse by size
     std::vector<int> colWidths_;
+    std::map<std::pair<int, int>, QPixmap> pictures_; // (col, row)
     int rowCount_ = 5, colCount_ = 5, fixedRows_ = 1, fixedCols_ = 1;
     int defaultColWidth_ = 64, defaultRowHeight_ = 24;
     int row_ = 1, col_ = 1;

@@ -112,6 +112,70 @@ void TStringList::SetText(const QString& text)
     Changed();
 }
 
+void TStringList::SetDelimitedText(const QString& whole)
+{
+    const qsizetype nul = whole.indexOf(QChar(0));
+    const QString text = nul < 0 ? whole : whole.left(nul);
+    const qsizetype n = text.size();
+    auto blank = [&](qsizetype i) { return !strict_ && i < n && text.at(i).unicode() >= 1 && text.at(i).unicode() <= 32; };
+    QStringList items;
+    qsizetype i = 0;
+    while (blank(i))
+        ++i;
+    while (i < n) {
+        QString field;
+        if (text.at(i) == quoteChar_) {
+            ++i;
+            while (i < n) {
+                if (text.at(i) == quoteChar_) {
+                    if (i + 1 < n && text.at(i + 1) == quoteChar_) {
+                        field += quoteChar_;
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field += text.at(i++);
+            }
+        } else {
+            while (i < n && text.at(i) != delimiter_ && (strict_ || text.at(i).unicode() > 32))
+                field += text.at(i++);
+        }
+        items << field;
+        while (blank(i))
+            ++i;
+        if (i < n && text.at(i) == delimiter_) {
+            if (i + 1 == n)
+                items << QString();
+            ++i;
+            while (blank(i))
+                ++i;
+        }
+    }
+    items_ = items;
+    Changed();
+}
+
+QString TStringList::DelimitedText() const
+{
+    QStringList out;
+    for (const QString& item : items_) {
+        bool quote = item.contains(delimiter_) || item.contains(quoteChar_);
+        if (!strict_)
+            for (const QChar c : item)
+                quote = quote || c.unicode() <= 32;
+        if (quote) {
+            QString q = item;
+            q.replace(quoteChar_, QString(2, quoteChar_));
+            out << quoteChar_ + q + quoteChar_;
+        } else {
+            out << item;
+        }
+    }
+    return out.join(delimiter_);
+}
+
 bool TStringList::LoadFromFile(const QString& path)
 {
     QFile file(path);

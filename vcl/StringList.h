@@ -36,6 +36,22 @@ public:
     // All items joined, each ending in "\r\n"; setting it splits at CR LF, LF or CR.
     QString Text() const;
     void SetText(const QString& text);
+    // Delimited text, as the class library splits it (Delimiter "," and QuoteChar '"' unless
+    // set otherwise). Not strict (the default): characters of codes 1 to 32 before a field are
+    // skipped; a field that starts with the quote runs to the next single quote (two quotes in a
+    // row stand for one; delimiters and blanks inside do not split; an unclosed quote takes the
+    // rest); any other field ends at the first character of code 0 to 32 or the delimiter, so a
+    // blank splits too; after a field, blanks are skipped, then a delimiter and the blanks after
+    // it; a delimiter that is the last character of the text adds one empty field. Strict: only
+    // the delimiter splits and blanks stay in the fields. The text ends at a NUL character.
+    QChar Delimiter() const { return delimiter_; }
+    void SetDelimiter(QChar c) { delimiter_ = c; }
+    QChar QuoteChar() const { return quoteChar_; }
+    void SetQuoteChar(QChar c) { quoteChar_ = c; }
+    bool StrictDelimiter() const { return strict_; }
+    void SetStrictDelimiter(bool on) { strict_ = on; }
+    QString DelimitedText() const;
+    void SetDelimitedText(const QString& text);
     // Items joined by ","; no quoting.
     QString CommaText() const { return items_.join(','); }
 
@@ -53,6 +69,9 @@ protected:
 
 private:
     QStringList items_;
+    QChar delimiter_ = ',';
+    QChar quoteChar_ = '"';
+    bool strict_ = false;
 };
 
 } // namespace vcl

@@ -389,6 +389,29 @@ void UserDriver::Close()
     main_->Close();
 }
 
+void UserDriver::MouseMove(const QString& name, int x, int y)
+{
+    QWidget* w = Reachable(name)->Handle();
+    SendMouse(w, QEvent::MouseMove, QPoint(x, y), Qt::NoButton, Qt::NoButton);
+}
+
+void UserDriver::Drag(const QString& name, int fromX, int fromY, int toX, int toY, int steps)
+{
+    QWidget* w = Reachable(name)->Handle();
+    // Positions are fixed on the screen at the start: the control may move with the mouse.
+    const QPoint origin = w->mapToGlobal(QPoint(0, 0));
+    auto at = [&](int x, int y) { return w->mapFromGlobal(origin + QPoint(x, y)); };
+    GiveFocus(w);
+    SendMouse(w, QEvent::MouseButtonPress, at(fromX, fromY), Qt::LeftButton, Qt::LeftButton);
+    steps = std::max(1, steps);
+    for (int i = 1; i <= steps; ++i) {
+        const int x = fromX + (toX - fromX) * i / steps, y = fromY + (toY - fromY) * i / steps;
+        SendMouse(w, QEvent::MouseMove, at(x, y), Qt::NoButton, Qt::LeftButton);
+    }
+    SendMouse(w, QEvent::MouseButtonRelease, at(toX, toY), Qt::LeftButton, Qt::NoButton);
+    g_stamp += 1000;
+}
+
 // ---------------------------------------------------------------------------------------------
 QString UserDriver::ClassOf(const QString& name) const
 {

@@ -32,6 +32,7 @@
 //   ChooseTab(name, visibleIndex)
 //   Drop(paths)     files dropped on the main form
 //   Close()         the user closes the main form
+//   MouseMove(name, x, y), Drag(name, from, to) the mouse over a control (C++ only)
 #pragma once
 
 #include "vcl/Types.h"
@@ -73,6 +74,11 @@ public:
     void ChooseTab(const QString& name, int visibleIndex);
     void Drop(const QStringList& paths);
     void Close();
+    // The mouse moves over a control to x, y (its own coordinates), no button held.
+    void MouseMove(const QString& name, int x, int y);
+    // A drag: the left button goes down at (fromX, fromY), the mouse moves to (toX, toY) in
+    // `steps` moves, the button comes up there. Coordinates are the control's own at the start.
+    void Drag(const QString& name, int fromX, int fromY, int toX, int toY, int steps = 1);
 
     // Checks that an action (by its remote verb: click, mousedown, enter, text, pick, pickt,
     // top, dblclick, tab) can be done on that control now; throws DriverError if not.

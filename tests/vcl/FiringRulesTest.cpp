@@ -292,6 +292,32 @@ TEST_F(FiringRules, LeavingAnEditRunsOnExitExceptForASpeedButton)
     EXPECT_EQ(log, (QStringList{"enter", "open", "exit 300", "scan"}));
 }
 
+TEST_F(FiringRules, DraggingATitleMovesItsPanel)
+{
+    auto* page = Make<TScrollBox>("Scroll_Page1");
+    page->SetBounds(0, 0, 600, 400);
+    auto* panel = Make<TGroupBox>("Group_Output", page);
+    panel->SetBounds(50, 50, 300, 120);
+    auto* title = Make<TLabel>("Label_Output", panel);
+    title->SetCaption("Output");
+    title->SetBounds(10, 2, 0, 13);
+    int downX = 0, downY = 0, pageMoves = 0;
+    title->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { downX = x; downY = y; };
+    title->OnMouseMove = [&](TObject*, TShiftState shift, int x, int y) {
+        if (shift & ssLeft)
+            panel->SetBounds(panel->Left() + x - downX, panel->Top() + y - downY, panel->Width(), panel->Height());
+    };
+    page->OnMouseMove = [&](TObject*, TShiftState, int, int) { ++pageMoves; };
+    form->Show();
+    UserDriver user(form.get());
+    user.Drag("Label_Output", 5, 5, 45, 65, 4);
+    EXPECT_EQ(panel->Left(), 90);
+    EXPECT_EQ(panel->Top(), 110);
+    EXPECT_EQ(pageMoves, 0); // the moves belonged to the title
+    user.MouseMove("Scroll_Page1", 300, 300);
+    EXPECT_EQ(pageMoves, 1);
+}
+
 TEST_F(FiringRules, DropCloseAndEscapedExceptions)
 {
     QStringList dropped;

@@ -72,6 +72,62 @@ TEST(StringList, LoadsEveryEncodingAndSavesUtf8WithoutBom)
     EXPECT_FALSE(out.SaveToFile(dir.filePath("no/such/folder/x.txt")));
 }
 
+TEST(StringList, DelimitedTextSplitsAsTheClassLibrary)
+{
+    struct Case { const char* text; QStringList fields; };
+    const std::vector<Case> cases = {
+        {"Vac high limit,33537,2300", {"Vac", "high", "limit", "33537", "2300"}},
+        {"\"Vac high limit\",33537,2300\r\n", {"Vac high limit", "33537", "2300"}},
+        {"  a , b,,c", {"a", "b", "", "c"}},
+        {"a,b,", {"a", "b", ""}},
+        {"a,b,\r\n", {"a", "b"}},
+        {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
+        {"\"open,quote", {"open,quote"}},
+        {"", {}},
+        {"\t\r\n", {}},
+        {",", {"", ""}},
+    };
+    for (const Case& c : cases) {
+        TStringList list;
+        list.SetDelimitedText(QString::fromUtf8(c.text));
+        EXPECT_EQ(list.List(), c.fields) << c.text;
+    }
+    TStringList strict;
+    strict.SetStrictDelimiter(true);
+    strict.SetDelimitedText("Vac high limit, 1");
+    EXPECT_EQ(strict.List(), (QStringList{"Vac high limit", " 1"}));
+
+    TStringList back;
+    back.Add("two words");
+    back.Add("plain");
+    back.Add("a\"b");
+    EXPECT_EQ(back.DelimitedText(), "\"two words\",plain,\"a\"\"b\"");
+    TStringList again;
+    again.SetDelimitedText(back.DelimitedText());
+    EXPECT_EQ(again.List(), back.List());
+}
+
+TEST(Canvas, PaintedPixelsReadBack)
+{
+    EnsureApp();
+    TForm form;
+    TImage image(&form);
+    image.SetBounds(0, 0, 47, 48);
+    TCanvas* canvas = image.Canvas();
+    for (int x = 0; x < 47; ++x)
+        for (int y = 0; y < 48; ++y)
+            canvas->SetPixel(x, y, (x + y) % 2 ? clRed : clBlue);
+    EXPECT_EQ(canvas->Pixel(0, 0), clBlue);
+    EXPECT_EQ(canvas->Pixel(1, 0), clRed);
+    EXPECT_EQ(canvas->Pixel(47, 0), clNone);
+    canvas->SetPenColor(clLime);
+    canvas->MoveTo(0, 10);
+    canvas->LineTo(46, 10);
+    EXPECT_EQ(canvas->Pixel(20, 10), clLime);
+    EXPECT_TRUE(image.HasPicture());
+    EXPECT_EQ(image.Picture().size(), QSize(47, 48));
+}
+
 TEST(RichEdit, LinesKeepTheirColoursAndSaveAsRichText)
 {
     EnsureApp();
