@@ -1,0 +1,178 @@
+// Settings handlers as tables. Every control of a group panel that changes a setting of the
+// inverter does the same few things: on its event it converts the user's input into one 16-bit
+// value, applies the setting's rules (the Ind/Cap sign, the cos φ step, a limit), posts one
+// command into the link's mailbox and paints the setting's value label red. The group's reader
+// paints the label blue again when it reads the setting back. A handler never touches the link.
+//
+// A family of group panels states its handlers as a table of Binding rows and binds them once
+// when the window is built:
+//
+//   using settings::Binding;
+//   static const Binding kReactive[] = {
+//       Binding("Edit_FixCos").Register(33617).FineStep(48795).Sign("List_FixCosSign").Paint("Label_FixCos"),
+//       Binding("Radio_RemoteON").Coil(24577).Constant(0xFF00),
+//   };
+//   settings::BindTable(kReactive, context);
+//
+// Events by control kind (Event::Auto): an edit acts on Enter (key 13) in OnKeyDown and on no
+// other key; a combo box on OnChange (the user's pick); a radio button or check box on
+// OnMouseDown, before the click changes it and whatever mouse button was pressed; a button,
+// speed button, picture or label on OnClick. Event::MouseDown makes a label a switch.
+#pragma once
+
+#include <QString>
+#include <climits>
+#include <functional>
+#include <initializer_list>
+#include <span>
+#include <stdexcept>
+#include <vector>
+
+class Modbus;
+
+namespace vcl {
+class TComponent;
+class TObject;
+} // namespace vcl
+
+namespace settings {
+
+constexpr int kWriteCoil = 5;       // CmdWriteCoil
+constexpr int kWriteRegister = 6;   // CmdWriteRegister
+
+// How the input becomes a number.
+enum class Conv {
+    Decimal,      // StrToFloatSafe of the text times `scale`, truncated toward zero
+    TolerantInt,  // StrToIntSafe of the text: empty or invalid gives 0
+    StrictInt,    // the class library's StrToInt: empty or invalid text raises ConvertError
+    ComboIndex,   // the item index; `codes[index]` when codes are given, else index * factor + offset
+    ComboText,    // the chosen item's text read as a number (StrToIntSafe)
+    Constant,     // `constant` (radio buttons, check boxes, buttons)
+    None,         // a special code that carries no value: CommandValue is left as it is
+};
+
+enum class Event { Auto, KeyDownEnter, Change, MouseDown, Click };
+
+// The exceptions to "every value is accepted; the inverter rejects what it does not take".
+enum class LimitKind {
+    None,
+    Clamp,              // a value beyond min..max is posted as the bound
+    Refuse,             // a value beyond min..max posts nothing, silently
+    RefuseWithMessage,  // a value beyond min..max shows `message` and posts nothing
+    TextLongerThan,     // posts only when the text has more than `length` characters
+};
+
+struct Limit {
+    LimitKind kind = LimitKind::None;
+    int min = INT_MIN;
+    int max = INT_MAX;
+    QString message;
+    int length = 0;
+    // Compare the 16-bit word (as a signed number) that would be posted, not the 32-bit value.
+    bool onWord = false;
+};
+
+// What a handler posts: the three mailbox fields.
+struct Post {
+    int code = 0;
+    int address = 0;
+    int value = 0;       // 32-bit before the cut; the mailbox takes its low 16 bits
+};
+
+struct Context;
+
+struct Binding {
+    Binding() = default;
+    explicit Binding(const QString& controlName) : control(controlName) {}
+
+    QString control;                  // the control's Name
+    QString source;                   // the control whose text or item is converted (default: control)
+    int code = kWriteRegister;        // command code; 5 coil, 6 register or a special code
+    int address = 0;                  // 1-based register or coil number (0: the field is left alone)
+    Conv conv = Conv::Decimal;
+    int scale = 1;                    // Decimal: 1, 10, 100 or 1000
+    int constant = 0;                 // Constant
+    int offset = 0;                   // ComboIndex
+    int factor = 1;                   // ComboIndex
+    std::vector<int> codes;           // ComboIndex: one code per item
+    QString signChooser;              // Ind/Cap one-row list box: the sign rule applies
+    int address2 = 0;                 // cos φ step rule: x100 into address, or x1000 into address2
+    Limit limit;
+    QString valueLabel;               // painted clRed after posting; empty: nothing painted
+    Event event = Event::Auto;
+    // The family's own last word on the post (a shift, a combination with a word the reader
+    // kept, a computed address). Runs after the rules; false posts nothing.
+    std::function<bool(const Context&, Post&)> adjust;
+
+    // A row reads as a sentence: Binding("Edit_FixCos").Register(33617).Decimal(100).Paint("Label_FixCos").
+    Binding Register(int reg) const { Binding b = *this; b.code = kWriteRegister; b.address = reg; return b; }
+    Binding Coil(int reg) const { Binding b = *this; b.code = kWriteCoil; b.address = reg; return b; }
+    Binding Code(int c) const { Binding b = *this; b.code = c; return b; }
+    Binding Decimal(int s) const { Binding b = *this; b.conv = Conv::Decimal; b.scale = s; return b; }
+    Binding Tolerant() const { Binding b = *this; b.conv = Conv::TolerantInt; return b; }
+    Binding Strict() const { Binding b = *this; b.conv = Conv::StrictInt; return b; }
+    Binding Index(int add = 0, int times = 1) const
+    {
+        Binding b = *this; b.conv = Conv::ComboIndex; b.offset = add; b.factor = times; return b;
+    }
+    Binding Codes(std::vector<int> table) const
+    {
+        Binding b = *this; b.conv = Conv::ComboIndex; b.codes = std::move(table); return b;
+    }
+    Binding ItemText() const { Binding b = *this; b.conv = Conv::ComboText; return b; }
+    Binding Constant(int v) const { Binding b = *this; b.conv = Conv::Constant; b.constant = v; return b; }
+    Binding NoValue() const { Binding b = *this; b.conv = Conv::None; return b; }
+    Binding From(const QString& control) const { Binding b = *this; b.source = control; return b; }
+    Binding Sign(const QString& chooser) const { Binding b = *this; b.signChooser = chooser; return b; }
+    Binding FineStep(int reg) const { Binding b = *this; b.address2 = reg; return b; }
+    Binding Clamp(int lo, int hi) const { return WithLimit(LimitKind::Clamp, lo, hi); }
+    Binding Refuse(int lo, int hi) const { return WithLimit(LimitKind::Refuse, lo, hi); }
+    Binding RefuseWithMessage(int lo, int hi, const QString& text) const
+    {
+        Binding b = WithLimit(LimitKind::RefuseWithMessage, lo, hi); b.limit.message = text; return b;
+    }
+    Binding TextLongerThan(int n) const { Binding b = *this; b.limit.kind = LimitKind::TextLongerThan; b.limit.length = n; return b; }
+    // The limit compares the 16-bit word that would be posted (as a signed number).
+    Binding OnWord() const { Binding b = *this; b.limit.onWord = true; return b; }
+    Binding Paint(const QString& label) const { Binding b = *this; b.valueLabel = label; return b; }
+    Binding On(Event e) const { Binding b = *this; b.event = e; return b; }
+    Binding Adjust(std::function<bool(const Context&, Post&)> f) const { Binding b = *this; b.adjust = std::move(f); return b; }
+
+private:
+    Binding WithLimit(LimitKind kind, int lo, int hi) const
+    {
+        Binding b = *this; b.limit.kind = kind; b.limit.min = lo; b.limit.max = hi; return b;
+    }
+};
+
+// What the handlers read and write besides their controls.
+struct Context {
+    Modbus* link = nullptr;            // the mailbox
+    vcl::TComponent* form = nullptr;   // where the controls are found by name
+    const int* reactiveSign = nullptr; // ReactiveSign: 0 or 1
+    const int* cosPhiStep = nullptr;   // CosPhiStep: 0 steps of 0.01, 1 steps of 0.001
+};
+
+// The class library's conversion error: "'abc' is not a valid integer value". It escapes the
+// handler before any mailbox field is written; the kit's event dispatch shows it in its error box.
+class ConvertError : public std::runtime_error {
+public:
+    explicit ConvertError(const QString& text);
+};
+
+enum class Outcome { Posted, Refused };
+
+// Runs the handler of one binding as its event would (conversion, rules, limit, post, paint).
+// Throws ConvertError for a strict integer entry that is no integer.
+Outcome Apply(const Binding& b, const Context& ctx);
+
+// The value a binding's control stands for, converted (before the sign rule and the limit).
+int Convert(const Binding& b, const Context& ctx);
+
+// Installs the binding's handler on its control. False when the form has no such control
+// (a family's panel that the window lacks binds nothing) or the event does not fit the control.
+bool Bind(const Binding& b, const Context& ctx);
+// Binds every row; returns how many were bound.
+int BindTable(std::span<const Binding> table, const Context& ctx);
+
+} // namespace settings
