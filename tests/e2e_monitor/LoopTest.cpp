@@ -255,3 +255,39 @@ TEST_F(MonitorWindow, ModeSwitchWhilePollingKeepsOneLoop)
 }
 
 } // namespace
+
+namespace {
+
+using namespace monitortest;
+
+TEST_F(MonitorWindow, StatusPanelEightShowsTheReactiveOptionsAndTheLock)
+{
+    Prepare();
+    OpenWithoutLoop();
+    HideEveryGroup();
+    struct Case { int sign, step; std::uint8_t lock; const char* text; };
+    const Case cases[] = {{0, 0, 0, "Ind+ 1% , Unlock"}, {1, 1, 1, "Ind- 0.1% , Lock"}, {2, 2, 0, " , Unlock"},
+                          {0, 1, 2, "Ind+ 0.1% , Unlock"}};
+    for (const Case& c : cases) {
+        window->ReactiveSign = c.sign;
+        window->CosPhiStep = c.step;
+        window->WriteLock = c.lock;
+        ASSERT_EQ(window->PollCycle(), 0);
+        EXPECT_EQ(driver->Status(8), c.text);
+    }
+}
+
+// On the Wi-Fi link every cycle begins with the module's keep-alive write, to slave 255.
+TEST_F(MonitorWindow, WifiCycleStartsWithTheKeepAlive)
+{
+    Prepare();
+    HideEveryGroup();
+    window->Link.LinkType = LinkWifi;
+    window->Link.SlaveId = 255;
+    window->StopRequest = 0;
+    ASSERT_EQ(window->PollCycle(), 0);
+    const std::vector<std::uint8_t> frame(window->Link.Com.TxBuffer, window->Link.Com.TxBuffer + 8);
+    EXPECT_EQ(frame, (std::vector<std::uint8_t>{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75}));
+}
+
+} // namespace
