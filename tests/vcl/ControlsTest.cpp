@@ -101,4 +101,23 @@ TEST_F(ControlsTest, AlignedChildrenShareTheirHolder)
     EXPECT_EQ(status->Top(), 700 - 19);
 }
 
+TEST_F(ControlsTest, FormSizeFollowsTheWindowAndItsOnResizeMayCorrectIt)
+{
+    TForm form;
+    form.OnResize = [&](TObject*) {
+        if (form.Width() < 800)
+            form.SetWidth(800);
+        if (form.Height() < 600)
+            form.SetHeight(600);
+    };
+    form.SetBounds(0, 0, 1000, 700);
+    form.Show();
+    QApplication::processEvents();
+    form.Handle()->resize(700, 500); // the user makes the window smaller
+    QApplication::processEvents();
+    EXPECT_EQ(form.Width(), 800);
+    EXPECT_EQ(form.Height(), 600);
+    EXPECT_EQ(form.Handle()->size(), QSize(800, 600));
+}
+
 } // namespace
