@@ -97,8 +97,9 @@ void TForm_Main::BuildDebugPanel(TPanel* panel)
     Btn_PrintLabel->OnClick = Method(this, &TForm_Main::Btn_PrintLabelClick);
 }
 
-// The title bars of the group panels: a soft vertical gradient, 30 rows, from (200, 250, 255)
-// down to (142, 192, 255), across the panel less one pixel.
+// The title bars of the group panels: a soft vertical shade, 30 rows, from (200, 250, 255)
+// down to (142, 192, 255), across the panel less one pixel. The shades are one picture, drawn
+// once, that each bar shows cut to its size.
 void TForm_Main::PaintTitleBars()
 {
     for (int i = 0; i < ComponentCount(); ++i) {
@@ -107,15 +108,9 @@ void TForm_Main::PaintTitleBars()
             continue;
         if (!dynamic_cast<TPanel*>(image->Parent()) || image->Parent()->Tag() <= 0)
             continue;
-        const int width = image->Parent()->Width() - 1;
-        image->SetBounds(0, 0, width, kTitleBarHeight);
-        TCanvas* canvas = image->Canvas();
-        canvas->SetSize(width, kTitleBarHeight);
-        for (int j = 0; j < kTitleBarHeight; ++j) {
-            canvas->SetPenColor(RGB(200 - 2 * j, 250 - 2 * j, 255));
-            canvas->MoveTo(0, j);
-            canvas->LineTo(width, j);
-        }
+        image->SetBounds(0, 0, image->Parent()->Width() - 1, kTitleBarHeight);
+        image->SetCenter(false);
+        image->LoadPicture(QStringLiteral(":/window/TitleBar.png"));
     }
 }
 
@@ -125,31 +120,21 @@ void TForm_Main::PaintHeaderBackgrounds()
 {
     for (TImage* image : {Image51, Image56, Image99}) {
         TWinControl* box = image->Parent();
-        const int w = box->Width() - 4;
-        const int h = box->Height() - 4;
-        image->SetBounds(2, 2, w, h);
-        TCanvas* canvas = image->Canvas();
-        canvas->SetSize(w, h);
-        for (int j = 0; j < h; ++j) {
-            canvas->SetPenColor(RGB((200 - j) & 0xFF, (250 - j) & 0xFF, 255));
-            canvas->MoveTo(0, j);
-            canvas->LineTo(w, j);
-        }
+        image->SetBounds(2, 2, box->Width() - 4, box->Height() - 4);
+        image->SetCenter(false);
+        image->LoadPicture(QStringLiteral(":/window/HeaderBox.png"));
         image->SendToBack();
     }
 }
 
-// The header band's own background, 3000 pixels wide so that any window width is covered.
+// The header band's own background, 3000 pixels wide so that any window width is covered:
+// one shade per row, all rows but the last two.
 void TForm_Main::PaintTopRight()
 {
-    const int h = Group_Top->Height();
-    Image_TopRight->SetBounds(0, 0, 3000, h);
-    TCanvas* canvas = Image_TopRight->Canvas();
-    canvas->SetSize(3000, std::max(h, 1));
-    for (int i = 0; i <= h - 3; ++i) {
-        canvas->SetPenColor(RGB((200 - i) & 0xFF, (250 - i) & 0xFF, 255));
-        canvas->MoveTo(0, i);
-        canvas->LineTo(3000, i);
+    Image_TopRight->SetBounds(0, 0, 3000, Group_Top->Height());
+    if (!Image_TopRight->HasPicture()) {
+        Image_TopRight->SetCenter(false);
+        Image_TopRight->LoadPicture(QStringLiteral(":/window/HeaderBand.png"));
     }
     Image_TopRight->SendToBack();
 }

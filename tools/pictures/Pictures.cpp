@@ -237,6 +237,19 @@ QPixmap ResultBackground(int w, int h)
     return pm;
 }
 
+QPixmap Shades(int w, int h, int step, int rows)
+{
+    QPixmap pm(w, h);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    for (int j = 0; j < rows && j < h; ++j) {
+        p.setPen(QColor((200 - step * j) & 0xFF, (250 - step * j) & 0xFF, 255));
+        p.drawLine(0, j, w, j);
+    }
+    p.end();
+    return pm;
+}
+
 QPixmap TreeRoot(int w, int h)
 {
     QPixmap pm(w, h);

@@ -22,6 +22,9 @@ QPixmap WaitFrame(int frame, int w, int h);
 // Tree node pictures: the root, an inverter, the current inverter.
 QPixmap TreeRoot(int w, int h);
 QPixmap TreeInverter(int w, int h, bool current);
+// Vertical shades one row at a time from (200, 250, 255) down: `step` less red and green per
+// row (taken as 8-bit values), `rows` rows painted, the rest left clear.
+QPixmap Shades(int w, int h, int step, int rows);
 // Soft background of the result window.
 QPixmap ResultBackground(int w, int h);
 

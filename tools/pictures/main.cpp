@@ -27,6 +27,11 @@ int main(int argc, char** argv)
     failed += save("TreeRoot", pictures::TreeRoot(16, 16));
     failed += save("TreeInverter", pictures::TreeInverter(16, 16, false));
     failed += save("TreeCurrent", pictures::TreeInverter(16, 16, true));
+    // Title bars of the group panels (30 rows, two shades a row), the header band's boxes
+    // (70 rows) and the band itself (3000 wide, all rows but the last two).
+    failed += save("TitleBar", pictures::Shades(640, 30, 2, 30));
+    failed += save("HeaderBox", pictures::Shades(520, 70, 1, 70));
+    failed += save("HeaderBand", pictures::Shades(3000, 75, 1, 73));
     failed += save("ResultBackground", pictures::ResultBackground(689, 221));
     return failed;
 }
