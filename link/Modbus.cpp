@@ -18,6 +18,7 @@ void Modbus::SetHost(LinkHost* host)
 {
     host_ = host;
     Com.SetHost(host);
+    Tcp.SetHost(host);
 }
 
 LinkHost& Modbus::Host() const
@@ -91,8 +92,10 @@ int Modbus::Request(int reg, int countOrValue, std::uint8_t fc)
             return 1;
         break;
     case LinkSub1g:
-        // The radio adapter carries the request as a text command; it is built here once the
-        // radio link exists. Until then nothing is sent.
+        // The radio adapter carries the request as a text command.
+        BuildRadioFrame(reg, countOrValue, fc);
+        if (Transact() != 0)
+            return 1;
         break;
     default:
         break;
@@ -131,10 +134,34 @@ int Modbus::Transact()
         }
         break;
     }
+    // ---- Wi-Fi module and radio adapter ----
     case LinkWifi:
-    case LinkSub1g:
-        // The exchanges of the Wi-Fi module and the radio adapter join here with those links.
+        if (TransactTcp() != 0)
+            return 1;
+        Host().Pump();
+        vcl::Time().Sleep(250);
+        // The exchange counted its own failures; only the silent streak is left to count.
+        CountResult(false);
         return 0;
+    case LinkSub1g: {
+        const auto good = [this] { return ReplyLength > 0 && ReplyOk == 1; };
+        if (FailStreak % 20 == 19)
+            RadioConfigure();
+        if (TransactRadio() != 0)
+            return 1;
+        if (good()) {
+            TuneRadio(RadioFreq);
+        } else {
+            // No answer: try the other of the working and the fallback frequency once.
+            TuneRadio(RadioFreqCurrent == RadioFreq ? RadioFreqDefault : RadioFreq);
+            if (TransactRadio() != 0)
+                return 1;
+            if (good() && RadioFreqCurrent == RadioFreqDefault)
+                TuneRadio(RadioFreq);
+        }
+        break;
+    }
+    // ---- end Wi-Fi module and radio adapter ----
     default:
         return 0;
     }
@@ -142,16 +169,17 @@ int Modbus::Transact()
     return 0;
 }
 
-void Modbus::CountResult()
+void Modbus::CountResult(bool countTotals)
 {
     if (ReplyLength == 0) {
-        ++NoReplyCount;
+        if (countTotals)
+            ++NoReplyCount;
         ++FailStreak;
     } else if (ReplyOk == 1) {
         if (FailStreak >= 10)
             Host().RecoverStale();
         FailStreak = 0;
-    } else {
+    } else if (countTotals) {
         ++CrcErrors;   // a bad reply neither lengthens nor ends the silent streak
     }
     if (FailStreak == 10) {
@@ -169,7 +197,8 @@ void Modbus::ClearReply()
 
 void Modbus::CheckReplyShape()
 {
-    if (ReplyOk != 1 || TxLength != 8)
+    // Radio frames are always Modbus requests (13 bytes, TxLength untouched).
+    if (ReplyOk != 1 || (TxLength != 8 && LinkType != LinkSub1g))
         return;
     const int count = Com.TxBuffer[4] << 8 | Com.TxBuffer[5];
     switch (Reply[1]) {

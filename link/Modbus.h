@@ -3,6 +3,7 @@
 // its verdict, counts failures, reopens a silent port and marks the window's values stale.
 #pragma once
 
+#include "link/Mysock.h"
 #include "link/Rs232.h"
 
 #include <QString>
@@ -47,7 +48,7 @@ public:
     std::int32_t CrcErrors = 0;                 // replies that failed the reply check
     std::int32_t NoReplyCount = 0;              // transactions that received nothing
     std::int32_t ConnectErrors = 0;             // TCP send failures
-    // (The Wi-Fi module's client joins here with the TCP link.)
+    KivClient Tcp;                              // the Wi-Fi module's client (its own link connection)
     std::int32_t LinkType = LinkNone;
     QString PortName;                           // device path of the serial link, for the reopen
     std::int32_t CalibrationPoints[18][6]{};
@@ -91,6 +92,29 @@ public:
     // Builds the 8-byte RTU request in Com.TxBuffer (TxLength := 8).
     void BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc);
 
+    // ---- Wi-Fi module and radio adapter (Mysock.cpp, Radio.cpp) ----
+    // One request and reply over the Wi-Fi module's TCP connection (made when there is none).
+    // 0, also for a failed send or receive (counted and logged); -1 when the socket cannot be
+    // built ("Error - Build Socket"), a link failure.
+    int TransactTcp();
+    // Builds the 13-byte radio frame in Com.TxBuffer (request, RadioFreq, 0xFF, CRC) and its
+    // "rf tx " command text in Com.TxText. TxLength keeps its value.
+    void BuildRadioFrame(int reg, int countOrValue, std::uint8_t fc);
+    // One request and reply through the radio adapter (about 1.25 s). 1 on a link failure.
+    int TransactRadio();
+    // Takes the reply out of the adapter's "radio_rx" line in Com.RxBuffer; RSSI and SNR go to
+    // status panels 9 and 10. Returns 0.
+    int ParseRadioReply();
+    // Tunes the adapter ("rf set_freq"); nothing is sent when it is already there. 0 tuned,
+    // 1 when the adapter did not answer "Ok" (RadioFreqCurrent unchanged).
+    int TuneRadio(std::int32_t frequency);
+    // RadioFreq from MHz x 10 (8620 to 9320); any other value gives the message
+    // "illegal freq, default setting" and 900.0 MHz. Returns 0.
+    int SetRadioFreq(int tenths);
+    // Tunes the adapter to RadioFreqDefault and sends its fixed settings. Returns 0.
+    int RadioConfigure();
+    // ---- end Wi-Fi module and radio adapter ----
+
     // ---- Slave-ID probe and scan (Probe.cpp) ----
     // Clears the ID tables and probes ScanFirst..ScanLast (held to 1..254) on the current link:
     // RS-485 at 9600, 19200 and 38400 bit/s, the radio link at its one rate. Returns 0.
@@ -104,7 +128,9 @@ private:
     void AppendCommLine(const QString& line);
     // Length rules of accepted replies: FC3/FC4 carry 2 x count data bytes, FC1 its byte count.
     void CheckReplyShape();
-    void CountResult();
+    // Counts the exchange; countTotals false when the transport counted NoReplyCount and
+    // CrcErrors itself (the Wi-Fi exchange, so that each failure counts once).
+    void CountResult(bool countTotals = true);
 
     LinkHost* host_ = nullptr;
     bool busy_ = false;             // a request is in progress

@@ -1,4 +1,5 @@
 // invsim: simulated inverters for trying and testing the program without hardware.
+// ("invsim tcp" and "invsim radio", the Wi-Fi module and the radio adapter: TcpRadioCli.cpp.)
 //
 //   invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]
 //                 [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...]
@@ -13,6 +14,8 @@
 // demonstration inverter (identity, versions, scale factors, AC values that drift over time).
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Demo.h"
+#include "tools/invsim/RadioAdapter.h"   // invsim radio
+#include "tools/invsim/TcpModule.h"      // invsim tcp
 
 #include <memory>
 
@@ -75,8 +78,14 @@ bool Assignment(const std::string& arg, long maxValue, int& id, int& reg, long& 
 
 int main(int argc, char** argv)
 {
+    // ---- the Wi-Fi module and the radio adapter (TcpRadioCli.cpp) ----
+    if (argc >= 2 && std::strcmp(argv[1], "tcp") == 0)
+        return invsim::TcpMain(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "radio") == 0)
+        return invsim::RadioMain(argc, argv);
+    // ---- end ----
     if (argc < 2 || std::strcmp(argv[1], "serial") != 0)
-        return Usage("the first argument must be \"serial\"");
+        return Usage("the first argument must be \"serial\", \"tcp\" or \"radio\"");
 
     invsim::Bus bus;
     bool anyId = false;

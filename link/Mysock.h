@@ -1,0 +1,83 @@
+// KivClient: the TCP client that reaches an inverter's Wi-Fi module (and the boot loader behind
+// it) on POSIX sockets. Connections are non-blocking; every wait is bounded and pumps the window
+// at its end. Slots 0..79 are the firmware engine's; the Wi-Fi link keeps its own connection in
+// a member apart (kLinkSlot), so that walking the slots never touches it by accident and
+// closing the link closes it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class LinkHost;
+
+class KivClient {
+public:
+    static constexpr int kSlotCount = 80;
+    static constexpr int kLinkSlot = kSlotCount;      // the Wi-Fi link's own connection
+    static constexpr int kRecvBufferSize = 1024;
+    static constexpr int kRecvMax = kRecvBufferSize - 1;   // a NUL always follows the bytes
+
+    KivClient();
+    ~KivClient();
+    KivClient(const KivClient&) = delete;
+    KivClient& operator=(const KivClient&) = delete;
+
+    std::uint8_t RecvBuffer[kRecvBufferSize]{};   // bytes of the last reception, then a NUL
+    std::int32_t RecvLength = 0;                  // bytes received by the last Receive
+    int SocketSlots[kSlotCount];                  // one connection per slot; -1 = none
+    int LinkSocket = -1;                          // the Wi-Fi link's connection; -1 = none
+
+    // Where the pumps go; the default host when unset.
+    void SetHost(LinkHost* host) { host_ = host; }
+
+    // Nothing to start on POSIX. Returns 0.
+    int Startup();
+    // Ends the socket library's use: every connection of this client is closed. Returns 0.
+    int Cleanup();
+
+    // Starts a connection in the slot to host:port without waiting for it (a socket still in the
+    // slot is closed first). The host is taken as the user gives it: an IPv4 address, or a name
+    // made only of the characters a host name may hold; any other text is refused before any
+    // look-up. 0 started; -1 when the address cannot be resolved or the socket cannot be set up
+    // (the slot is then empty). Pumps the window once.
+    int Connect(int slot, const std::string& host, const std::string& port);
+    // One send of n bytes on the slot's connection, then one pump. 0 sent; 1 failed (the
+    // connection is closed and the slot emptied).
+    int Send(int slot, const std::uint8_t* bytes, int n);
+    // Waits until the socket is readable, at most the given seconds plus one millisecond.
+    // 0 readable; 1 not in time (after one pump); -1 error.
+    int WaitReadable(int socket, int seconds);
+    // Waits for the slot's connection to become readable (at most the given seconds), pumps
+    // once, then reads once, at most 1023 bytes, into RecvBuffer (RecvLength). 0 received (a
+    // peer that closed the connection gives RecvLength 0 and empties the slot); 1 nothing came
+    // in time (the connection is closed and the slot emptied).
+    int Receive(int slot, int seconds);
+    // Appends what arrives on the slot's connection within ms milliseconds to RecvBuffer
+    // (RecvLength grows, at most to 1023). 0 when bytes came; 1 when none did.
+    int ReceiveMore(int slot, int ms);
+    // Discards whatever is waiting unread on the slot's connection (a late reply's tail).
+    void Drain(int slot);
+
+    bool Connected(int slot) const;
+    // Closes the slot's connection, if any, and empties the slot.
+    void CloseSlot(int slot);
+    // Closes the 80 slots (not the Wi-Fi link's connection).
+    void CloseSlots();
+
+private:
+    int* SocketOf(int slot);
+    const int* SocketOf(int slot) const;
+    void PumpOnce();
+    // poll() for reading with a time-out of ms on the kit's clock scale. 0 / 1 / -1.
+    int PollReadable(int socket, long long ms);
+
+    LinkHost* host_ = nullptr;
+};
+
+// The Wi-Fi module's address: SUNVANE_WIFI_ADDRESS ("host:port") when set, else the module's
+// default access point 10.10.100.254 port 5001. A value without ":port" takes port 5001.
+void WifiAddress(std::string& host, std::string& port);
+
+// Whether a text may be a host name or an IPv4 address: 1 to 253 characters, each a letter, a
+// digit, "-" or ".". Checked before any look-up, so a text that can never resolve asks no server.
+bool PlausibleHostName(const std::string& host);

@@ -1,0 +1,457 @@
+#include "tools/invsim/RadioAdapter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace invsim {
+
+namespace {
+
+std::int64_t NowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool Digits(const std::string& s, long long& v)
+{
+    if (s.empty() || s.size() > 10)
+        return false;
+    v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    return true;
+}
+
+int Hex(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string HexText(const Bytes& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s;
+    for (auto b : bytes) {
+        s += digits[b >> 4];
+        s += digits[b & 0x0F];
+    }
+    return s;
+}
+
+constexpr std::int64_t kMinHz = 862000000;
+constexpr std::int64_t kMaxHz = 932000000;
+
+} // namespace
+
+RadioAdapter::RadioAdapter() = default;
+
+RadioAdapter::~RadioAdapter()
+{
+    Stop();
+}
+
+bool RadioAdapter::Start(std::string* error)
+{
+    char name[256] = {};
+    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+        if (error)
+            *error = std::string("openpty: ") + std::strerror(errno);
+        return false;
+    }
+    path_ = name;
+    termios tio{};
+    tcgetattr(slave_, &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B38400);
+    cfsetospeed(&tio, B38400);
+    tcsetattr(slave_, TCSANOW, &tio);
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (error)
+            *error = std::string("pipe: ") + std::strerror(errno);
+        CloseFds();
+        return false;
+    }
+    stopping_ = false;
+    thread_ = std::thread([this] { Serve(); });
+    return true;
+}
+
+void RadioAdapter::CloseFds()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (master_ >= 0)
+        ::close(master_);
+    if (slave_ >= 0)
+        ::close(slave_);
+    master_ = slave_ = -1;
+}
+
+void RadioAdapter::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    if (wake_[1] >= 0) {
+        const char c = 1;
+        [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
+    }
+    if (thread_.joinable())
+        thread_.join();
+    CloseFds();
+    for (int& fd : wake_) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    cv_.notify_all();
+}
+
+void RadioAdapter::AddInverter(int id)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    stations_.insert_or_assign(id, Station{Inverter(id, 38400), kRadioDefaultHz, -61, 8, {}});
+}
+
+void RadioAdapter::With(int id, const std::function<void(Inverter&)>& f)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    f(StationOf(id).inverter);
+}
+
+RadioAdapter::Station& RadioAdapter::StationOf(int id)
+{
+    auto it = stations_.find(id);
+    if (it == stations_.end())
+        it = stations_.emplace(id, Station{Inverter(id, 38400), kRadioDefaultHz, -61, 8, {}}).first;
+    return it->second;
+}
+
+void RadioAdapter::SetListenHz(int id, std::int32_t hz)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    StationOf(id).listenHz = hz;
+}
+
+std::int32_t RadioAdapter::ListenHz(int id) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = stations_.find(id);
+    return it == stations_.end() ? 0 : it->second.listenHz;
+}
+
+void RadioAdapter::SetSignal(int id, int rssi, int snr)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    Station& st = StationOf(id);
+    st.rssi = rssi;
+    st.snr = snr;
+}
+
+void RadioAdapter::AddFault(int id, const Fault& fault)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    StationOf(id).faults.push_back(fault);
+}
+
+void RadioAdapter::SetReplyDelayMs(int ms)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    replyDelayMs_ = ms;
+}
+
+void RadioAdapter::SetTuneAnswers(bool ok)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    tuneOk_ = ok;
+}
+
+std::int32_t RadioAdapter::TunedHz() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return tunedHz_;
+}
+
+std::vector<RadioCommand> RadioAdapter::Commands() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return commands_;
+}
+
+std::vector<std::string> RadioAdapter::CommandTexts() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> texts;
+    for (const auto& c : commands_)
+        texts.push_back(c.text);
+    return texts;
+}
+
+void RadioAdapter::ClearCommands()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    commands_.clear();
+}
+
+bool RadioAdapter::WaitForCommands(std::size_t n, int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return commands_.size() >= n; });
+}
+
+void RadioAdapter::OnCommand(std::function<void(const RadioCommand&)> f)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    onCommand_ = std::move(f);
+}
+
+bool RadioAdapter::PauseMs(int ms)
+{
+    pollfd p{wake_[0], POLLIN, 0};
+    return ::poll(&p, 1, ms) == 0;
+}
+
+void RadioAdapter::Write(const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        int fd;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            fd = master_;
+        }
+        if (fd < 0)
+            return;
+        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
+        if (w > 0) {
+            done += static_cast<std::size_t>(w);
+            continue;
+        }
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0 && errno == EAGAIN) {
+            if (!PauseMs(5))
+                return;
+            continue;
+        }
+        return;
+    }
+}
+
+void RadioAdapter::Command(const std::string& text)
+{
+    RadioCommand rec{NowUs(), text};
+    std::function<void(const RadioCommand&)> onCommand;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        commands_.push_back(rec);
+        onCommand = onCommand_;
+    }
+    cv_.notify_all();
+    if (onCommand)
+        onCommand(rec);
+
+    std::string answer = "Ok\r\n";
+    bool hangup = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto arg = [&](const char* prefix, long long& v) {
+            const std::size_t n = std::strlen(prefix);
+            return text.compare(0, n, prefix) == 0 && Digits(text.substr(n), v);
+        };
+        long long v = 0;
+        if (text == "rf rx_con on") {
+            rxOn_ = true;
+            if (answerPending_)
+                answerDueUs_ = std::max<std::int64_t>(answerDueUs_, NowUs() + 1000LL * replyDelayMs_);
+        } else if (text == "rf rx_con off") {
+            rxOn_ = false;
+            answerPending_ = false;
+        } else if (arg("rf set_freq ", v)) {
+            if (!tuneOk_ || v < 800000000 || v > 1000000000)
+                answer = "Error: set_freq\r\n";
+            else
+                tunedHz_ = static_cast<std::int32_t>(v);
+        } else if (arg("rf set_sync ", v)) {
+            sync_ = static_cast<int>(v);
+        } else if (arg("rf set_sf ", v)) {
+            sf_ = static_cast<int>(v);
+        } else if (arg("rf set_bw ", v)) {
+            bw_ = static_cast<int>(v);
+        } else if (arg("rf set_pwr ", v)) {
+            pwr_ = static_cast<int>(v);
+        } else if (text.compare(0, 6, "rf tx ") == 0 && text.size() == 6 + 26) {
+            Bytes frame;
+            for (std::size_t i = 6; i < text.size(); i += 2) {
+                const int hi = Hex(text[i]), lo = Hex(text[i + 1]);
+                if (hi < 0 || lo < 0)
+                    break;
+                frame.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
+            }
+            if (frame.size() != 13 || frame[10] != 0xFF || !CrcOk(frame)) {
+                answer = "Error: tx frame\r\n";
+            } else {
+                auto it = stations_.find(frame[0]);
+                const bool onAir = sync_ == 51 && sf_ == 9 && bw_ == 250;
+                if (onAir && it != stations_.end() && it->second.listenHz == tunedHz_) {
+                    Station& st = it->second;
+                    Fault fault;
+                    bool faulty = false;
+                    if (!st.faults.empty()) {
+                        fault = st.faults.front();
+                        faulty = true;
+                        if (st.faults.front().times > 0 && --st.faults.front().times == 0)
+                            st.faults.erase(st.faults.begin());
+                    }
+                    if (!(faulty && fault.kind == FaultKind::Silence)) {
+                        Bytes request(frame.begin(), frame.begin() + 6);
+                        AppendCrc(request);
+                        Bytes reply;
+                        if (faulty && fault.kind == FaultKind::Exception) {
+                            reply = {frame[0], static_cast<std::uint8_t>(frame[1] | 0x80),
+                                     static_cast<std::uint8_t>(fault.param < 0 ? 4 : fault.param)};
+                            AppendCrc(reply);
+                        } else {
+                            reply = st.inverter.Answer(request);
+                        }
+                        // The inverter moves to the frequency the frame names.
+                        const std::int64_t next = static_cast<std::int64_t>(frame[6]) << 24 | frame[7] << 16 | frame[8] << 8 | frame[9];
+                        if (next >= kMinHz && next <= kMaxHz)
+                            st.listenHz = static_cast<std::int32_t>(next);
+                        int extraMs = 0;
+                        answerSplit_ = -1;
+                        if (faulty) {
+                            switch (fault.kind) {
+                            case FaultKind::BadCrc: reply.back() ^= 0xFF; break;
+                            case FaultKind::Short: {
+                                const std::size_t cut = static_cast<std::size_t>(fault.param < 0 ? 2 : fault.param);
+                                const std::size_t body = reply.size() - 2;
+                                reply.resize(body > cut + 1 ? body - cut : 1);
+                                AppendCrc(reply);
+                                break;
+                            }
+                            case FaultKind::OtherId:
+                                reply.resize(reply.size() - 2);
+                                reply[0] = static_cast<std::uint8_t>(fault.param);
+                                AppendCrc(reply);
+                                break;
+                            case FaultKind::Delay: extraMs = fault.param; break;
+                            case FaultKind::Split:
+                                answerSplit_ = fault.param < 0 ? 20 : fault.param;
+                                answerSplitPauseMs_ = fault.param2 < 0 ? 20 : fault.param2;
+                                break;
+                            case FaultKind::Hangup: hangup = true; break;
+                            default: break;
+                            }
+                        }
+                        answerLine_ = "radio_rx " + HexText(reply) + " " + std::to_string(st.rssi) + " " +
+                                      std::to_string(st.snr) + "\r\n";
+                        answerPending_ = !hangup;
+                        answerDueUs_ = NowUs() + 1000LL * (replyDelayMs_ + extraMs);
+                    }
+                }
+            }
+        } else {
+            answer = "Error: unknown command\r\n";
+        }
+    }
+    Write(answer);
+    if (hangup)
+        CloseFds();
+}
+
+void RadioAdapter::DeliverDue()
+{
+    std::string line;
+    int split = -1, pause = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!answerPending_ || !rxOn_ || NowUs() < answerDueUs_)
+            return;
+        answerPending_ = false;
+        line = answerLine_;
+        split = answerSplit_;
+        pause = answerSplitPauseMs_;
+    }
+    if (split >= 0 && static_cast<std::size_t>(split) < line.size()) {
+        Write(line.substr(0, static_cast<std::size_t>(split)));
+        if (!PauseMs(pause))
+            return;
+        Write(line.substr(static_cast<std::size_t>(split)));
+    } else {
+        Write(line);
+    }
+}
+
+void RadioAdapter::Serve()
+{
+    std::string pending;
+    char chunk[1024];
+    for (;;) {
+        int fd;
+        int timeout = -1;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stopping_)
+                return;
+            fd = master_;
+            if (answerPending_ && rxOn_)
+                timeout = static_cast<int>(std::max<std::int64_t>(0, (answerDueUs_ - NowUs() + 999) / 1000));
+        }
+        if (fd < 0)
+            return;   // the line was hung up on purpose
+        // Commands have no terminator: one ends at a short silence, or where the next begins.
+        if (!pending.empty() && (timeout < 0 || timeout > 3))
+            timeout = 3;
+        pollfd p[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        const int r = ::poll(p, 2, timeout);
+        if (r < 0 && errno != EINTR)
+            return;
+        if (p[1].revents)
+            return;
+        if (r == 0 && !pending.empty()) {
+            std::vector<std::string> pieces;
+            std::size_t start = 0;
+            for (;;) {
+                const std::size_t next = pending.find("rf ", start + 1);
+                pieces.push_back(pending.substr(start, next == std::string::npos ? std::string::npos : next - start));
+                if (next == std::string::npos)
+                    break;
+                start = next;
+            }
+            pending.clear();
+            for (const auto& piece : pieces)
+                Command(piece);
+        }
+        if (p[0].revents & POLLIN) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n > 0)
+                pending.append(chunk, static_cast<std::size_t>(n));
+        } else if (p[0].revents & (POLLHUP | POLLERR)) {
+            // Nobody has the line open for a moment: wait for it to come back.
+            if (!PauseMs(5))
+                return;
+        }
+        DeliverDue();
+    }
+}
+
+} // namespace invsim

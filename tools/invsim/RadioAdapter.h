@@ -1,0 +1,114 @@
+// A simulated sub-1 GHz radio adapter on a pseudo-terminal, with inverters on the air behind it.
+//
+// The adapter takes "rf ..." text commands written without a terminator and answers each with a
+// line ("Ok", or "Error ..."). "rf tx " with 26 hex digits sends a 13-byte radio frame (Modbus
+// request, frequency in Hz, 0xFF, CRC); an inverter hears it when the adapter is tuned to the
+// frequency the inverter listens on and the adapter has the inverters' settings (sync word 51,
+// spreading factor 9, bandwidth 250). The inverter answers on that frequency and then moves to
+// the frequency the frame names. While reception is on ("rf rx_con on") the answer comes out a
+// little later as "radio_rx <hex> <rssi> <snr>"; "rf rx_con off" drops an answer still on the air.
+// Every inverter starts listening on 900 MHz, the adapter starts tuned there.
+#pragma once
+
+#include "tools/invsim/Bus.h"
+#include "tools/invsim/Inverter.h"
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace invsim {
+
+constexpr std::int32_t kRadioDefaultHz = 900000000;
+
+struct RadioCommand {
+    std::int64_t timeUs = 0;   // steady clock, microseconds, when the command was complete
+    std::string text;          // as written, without anything added
+};
+
+class RadioAdapter {
+public:
+    RadioAdapter();
+    ~RadioAdapter();
+    RadioAdapter(const RadioAdapter&) = delete;
+    RadioAdapter& operator=(const RadioAdapter&) = delete;
+
+    bool Start(std::string* error = nullptr);
+    void Stop();
+    std::string Path() const { return path_; }
+
+    // Inverters on the air (slave IDs 1 to 247).
+    void AddInverter(int id);
+    void With(int id, const std::function<void(Inverter&)>& f);
+    void SetRegister(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetRegister(reg, v); }); }
+    void SetInput(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetInput(reg, v); }); }
+    void SetHolding(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetHolding(reg, v); }); }
+    // The frequency the inverter listens on (an inverter that restarted listens on 900 MHz).
+    void SetListenHz(int id, std::int32_t hz);
+    std::int32_t ListenHz(int id) const;
+    // Signal figures reported with the inverter's answers (the setters add a missing inverter).
+    void SetSignal(int id, int rssi, int snr);
+    // Faults of one inverter's answers (the bus's kinds; "hangup" closes the adapter's line).
+    void AddFault(int id, const Fault& fault);
+
+    // Milliseconds from "rf rx_con on" (or from the frame, when reception was already on) to
+    // the "radio_rx" line. Default 300.
+    void SetReplyDelayMs(int ms);
+    // Whether "rf set_freq" is answered "Ok" (true) or with an error line.
+    void SetTuneAnswers(bool ok);
+    std::int32_t TunedHz() const;
+
+    std::vector<RadioCommand> Commands() const;
+    std::vector<std::string> CommandTexts() const;
+    void ClearCommands();
+    bool WaitForCommands(std::size_t n, int timeoutMs) const;
+    void OnCommand(std::function<void(const RadioCommand&)> f);
+
+private:
+    struct Station {
+        Inverter inverter;
+        std::int32_t listenHz = kRadioDefaultHz;
+        int rssi = -61;
+        int snr = 8;
+        std::vector<Fault> faults;
+    };
+    Station& StationOf(int id);   // made when missing; under the lock
+    void Serve();
+    void Command(const std::string& text);
+    void Write(const std::string& text);
+    bool PauseMs(int ms);
+    void CloseFds();
+    void DeliverDue();
+
+    int master_ = -1;
+    int slave_ = -1;
+    int wake_[2] = {-1, -1};
+    std::string path_;
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable cv_;
+    std::map<int, Station> stations_;
+    std::vector<RadioCommand> commands_;
+    std::function<void(const RadioCommand&)> onCommand_;
+    std::int32_t tunedHz_ = kRadioDefaultHz;
+    int sync_ = 0, sf_ = 7, bw_ = 125, pwr_ = 10;   // as the adapter powers up
+    bool rxOn_ = false;
+    bool tuneOk_ = true;
+    int replyDelayMs_ = 300;
+    // An answer on the air: its line, when it may come out, how it comes out.
+    bool answerPending_ = false;
+    std::string answerLine_;
+    std::int64_t answerDueUs_ = 0;
+    int answerSplit_ = -1;        // split the line after this many characters; -1 whole
+    int answerSplitPauseMs_ = 20;
+    bool stopping_ = false;
+};
+
+// The "invsim radio" command: serves an adapter on a pty until a signal ends it.
+int RadioMain(int argc, char** argv);
+
+} // namespace invsim

@@ -1,0 +1,459 @@
+#include "tools/invsim/TcpModule.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace invsim {
+
+namespace {
+
+std::int64_t NowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::int64_t NowMs() { return NowUs() / 1000; }
+
+constexpr int kDefaultRefuseMs = 1000;
+
+} // namespace
+
+bool ParseModuleFault(const std::string& text, Fault& fault)
+{
+    if (text.rfind("refuse", 0) == 0) {
+        std::string rest = text.substr(6);
+        // "refuse", "refuse:MS", "refuse/TIMES", "refuse:MS/TIMES"
+        if (rest.empty() || rest[0] == '/')
+            rest = ":" + std::to_string(kDefaultRefuseMs) + rest;
+        else if (rest[0] != ':')
+            return false;
+        return ParseFault("hangup" + rest, fault);
+    }
+    return ParseFault(text, fault);
+}
+
+TcpModule::TcpModule(int id) : id_(id), inverter_(id)
+{
+    // The module takes the keep-alive write of every polling cycle.
+    inverter_.SetHolding(60515, 0);
+}
+
+TcpModule::~TcpModule()
+{
+    Stop();
+}
+
+bool TcpModule::OpenListener(std::string* error)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        if (error)
+            *error = std::string("socket: ") + std::strerror(errno);
+        return false;
+    }
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<std::uint16_t>(port_));
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0) {
+        if (error)
+            *error = "127.0.0.1:" + std::to_string(port_) + ": " + std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    listener_ = fd;
+    return true;
+}
+
+void TcpModule::CloseListener()
+{
+    if (listener_ >= 0)
+        ::close(listener_);
+    listener_ = -1;
+}
+
+void TcpModule::Wake()
+{
+    if (wake_[1] >= 0) {
+        const char c = 1;
+        [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
+    }
+}
+
+bool TcpModule::Start(int port, std::string* error)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    port_ = port;
+    if (!OpenListener(error))
+        return false;
+    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (error)
+            *error = std::string("pipe: ") + std::strerror(errno);
+        CloseListener();
+        return false;
+    }
+    stopping_ = false;
+    thread_ = std::thread([this] { Serve(); });
+    return true;
+}
+
+void TcpModule::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    Wake();
+    if (thread_.joinable())
+        thread_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    CloseListener();
+    for (auto& c : clients_)
+        ::close(c.fd);
+    clients_.clear();
+    open_ = 0;
+    for (int& fd : wake_) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+    cv_.notify_all();
+}
+
+void TcpModule::With(const std::function<void(Inverter&)>& f)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    f(inverter_);
+}
+
+std::optional<std::uint16_t> TcpModule::Holding(int reg)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return inverter_.Holding(reg);
+}
+
+void TcpModule::AddFault(const Fault& fault)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_.push_back(fault);
+}
+
+void TcpModule::ClearFaults()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    faults_.clear();
+}
+
+void TcpModule::Refuse(int ms)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        CloseListener();
+        listenAgainAtMs_ = ms < 0 ? -1 : NowMs() + ms;
+    }
+    Wake();
+}
+
+void TcpModule::Listen()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        listenAgainAtMs_ = -1;
+        if (listener_ < 0)
+            OpenListener(nullptr);
+    }
+    Wake();
+}
+
+std::vector<Frame> TcpModule::Frames() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return frames_;
+}
+
+void TcpModule::ClearFrames()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    frames_.clear();
+}
+
+bool TcpModule::WaitForFrames(std::size_t n, int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return frames_.size() >= n; });
+}
+
+void TcpModule::OnFrame(std::function<void(const Frame&)> f)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    onFrame_ = std::move(f);
+}
+
+int TcpModule::Accepted() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return accepted_;
+}
+
+int TcpModule::OpenConnections() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return open_;
+}
+
+bool TcpModule::WaitForOpenConnections(int n, int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return open_ == n; });
+}
+
+std::size_t TcpModule::BytesSent() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return bytesSent_;
+}
+
+bool TcpModule::WaitForBytesSent(std::size_t n, int timeoutMs) const
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return bytesSent_ >= n; });
+}
+
+bool TcpModule::PauseMs(int ms)
+{
+    pollfd p{wake_[0], POLLIN, 0};
+    if (::poll(&p, 1, ms) == 0)
+        return true;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !stopping_;   // a wake for another reason (a refusal) does not end the pause early
+}
+
+bool TcpModule::SendTo(int fd, const Bytes& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t w = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (w > 0) {
+            done += static_cast<std::size_t>(w);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                bytesSent_ += static_cast<std::size_t>(w);
+            }
+            cv_.notify_all();
+            continue;
+        }
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0 && errno == EAGAIN) {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 100);
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+// Answers one frame; the client is closed by the caller when its fd was set to -1 here.
+void TcpModule::Handle(Client& client, const Bytes& bytes)
+{
+    Frame rec{NowUs(), 0, bytes};
+    std::function<void(const Frame&)> onFrame;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        frames_.push_back(rec);
+        onFrame = onFrame_;
+    }
+    cv_.notify_all();
+    if (onFrame)
+        onFrame(rec);
+    if (bytes.size() < 4 || !CrcOk(bytes) || bytes[0] != id_)
+        return;
+
+    Bytes reply;
+    Fault fault;
+    bool faulty = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!faults_.empty()) {
+            fault = faults_.front();
+            faulty = true;
+            if (faults_.front().times > 0 && --faults_.front().times == 0)
+                faults_.erase(faults_.begin());
+        }
+        if (faulty && fault.kind == FaultKind::Exception) {
+            reply = {static_cast<std::uint8_t>(id_), static_cast<std::uint8_t>(bytes[1] | 0x80),
+                     static_cast<std::uint8_t>(fault.param < 0 ? 4 : fault.param)};
+            AppendCrc(reply);
+        } else if (!(faulty && (fault.kind == FaultKind::Silence || fault.kind == FaultKind::Hangup))) {
+            reply = inverter_.Answer(bytes);
+        }
+    }
+    if (!faulty) {
+        SendTo(client.fd, reply);
+        return;
+    }
+    switch (fault.kind) {
+    case FaultKind::Silence:
+        return;
+    case FaultKind::Hangup:
+        ::close(client.fd);
+        client.fd = -1;
+        if (fault.param >= 0) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            CloseListener();
+            listenAgainAtMs_ = NowMs() + fault.param;
+        }
+        return;
+    case FaultKind::BadCrc:
+        reply.back() ^= 0xFF;
+        break;
+    case FaultKind::Short: {
+        const std::size_t cut = static_cast<std::size_t>(fault.param < 0 ? 2 : fault.param);
+        const std::size_t body = reply.size() - 2;
+        reply.resize(body > cut + 1 ? body - cut : 1);
+        AppendCrc(reply);
+        break;
+    }
+    case FaultKind::OtherId:
+        reply.resize(reply.size() - 2);
+        reply[0] = static_cast<std::uint8_t>(fault.param);
+        AppendCrc(reply);
+        break;
+    case FaultKind::Delay:
+        if (!PauseMs(fault.param))
+            return;
+        break;
+    case FaultKind::Split: {
+        // Two TCP segments (no coalescing on the module's side) with a pause between them.
+        std::size_t first = fault.param < 0 ? reply.size() / 2 : static_cast<std::size_t>(fault.param);
+        if (first > reply.size())
+            first = reply.size();
+        SendTo(client.fd, Bytes(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(first)));
+        if (!PauseMs(fault.param2 < 0 ? 20 : fault.param2))
+            return;
+        SendTo(client.fd, Bytes(reply.begin() + static_cast<std::ptrdiff_t>(first), reply.end()));
+        return;
+    }
+    case FaultKind::Flood:
+        SendTo(client.fd, Bytes(static_cast<std::size_t>(fault.param < 0 ? 10000 : fault.param), 0x55));
+        return;
+    case FaultKind::Exception:
+        break;
+    }
+    SendTo(client.fd, reply);
+}
+
+void TcpModule::Serve()
+{
+    std::uint8_t chunk[4096];
+    for (;;) {
+        std::vector<pollfd> fds;
+        int listener;
+        int timeout = -1;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (stopping_)
+                return;
+            if (listener_ < 0 && listenAgainAtMs_ >= 0 && NowMs() >= listenAgainAtMs_) {
+                listenAgainAtMs_ = -1;
+                OpenListener(nullptr);
+            }
+            listener = listener_;
+            if (listener_ < 0 && listenAgainAtMs_ >= 0)
+                timeout = static_cast<int>(std::max<std::int64_t>(1, listenAgainAtMs_ - NowMs()));
+        }
+        fds.push_back({wake_[0], POLLIN, 0});
+        if (listener >= 0)
+            fds.push_back({listener, POLLIN, 0});
+        bool anyPending = false;
+        for (auto& c : clients_) {
+            fds.push_back({c.fd, POLLIN, 0});
+            anyPending = anyPending || !c.pending.empty();
+        }
+        // A frame ends at the first silence of a few milliseconds after its last byte.
+        if (anyPending && (timeout < 0 || timeout > 5))
+            timeout = 5;
+        const int r = ::poll(fds.data(), fds.size(), timeout);
+        if (r < 0 && errno != EINTR)
+            return;
+        if (fds[0].revents) {
+            char junk[64];
+            while (::read(wake_[0], junk, sizeof junk) > 0) {
+            }
+            continue;   // the state changed (stop, refusal): look again
+        }
+        if (r == 0) {
+            for (auto& c : clients_)
+                if (!c.pending.empty()) {
+                    Bytes frame;
+                    frame.swap(c.pending);
+                    Handle(c, frame);
+                }
+        }
+        std::size_t at = 1;
+        if (listener >= 0) {
+            if (fds[1].revents & POLLIN) {
+                const int fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+                if (fd >= 0) {
+                    const int one = 1;
+                    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+                    clients_.push_back({fd, {}});
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    ++accepted_;
+                    ++open_;
+                }
+            }
+            at = 2;
+        }
+        for (std::size_t i = 0; i + at < fds.size() && i < clients_.size(); ++i) {
+            Client& c = clients_[i];
+            if (c.fd < 0 || !(fds[i + at].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            const ssize_t n = ::recv(c.fd, chunk, sizeof chunk, 0);
+            if (n > 0) {
+                c.pending.insert(c.pending.end(), chunk, chunk + n);
+                // A complete request of 8 bytes is answered at once, without waiting for the gap.
+                while (c.fd >= 0 && c.pending.size() >= 8 && CrcOk(Bytes(c.pending.begin(), c.pending.begin() + 8))) {
+                    Bytes frame(c.pending.begin(), c.pending.begin() + 8);
+                    c.pending.erase(c.pending.begin(), c.pending.begin() + 8);
+                    Handle(c, frame);
+                }
+            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+                ::close(c.fd);
+                c.fd = -1;
+            }
+        }
+        bool closed = false;
+        for (auto it = clients_.begin(); it != clients_.end();) {
+            if (it->fd < 0) {
+                it = clients_.erase(it);
+                closed = true;
+            } else {
+                ++it;
+            }
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            open_ = static_cast<int>(clients_.size());
+        }
+        if (closed || r > 0)
+            cv_.notify_all();
+    }
+}
+
+} // namespace invsim

@@ -1,0 +1,103 @@
+// A simulated Wi-Fi module on a loopback TCP port: it takes Modbus RTU frames (no MBAP header)
+// on any number of connections and answers them from the inverter behind it (slave 255 unless
+// told otherwise), with the bus's faults per reply and two of its own: a dropped connection and
+// a refused one. It listens on 127.0.0.1 only.
+#pragma once
+
+#include "tools/invsim/Bus.h"
+#include "tools/invsim/Inverter.h"
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace invsim {
+
+// The bus's faults, and "refuse[:MS]": the module drops the connection on that request and
+// refuses connections for MS milliseconds (default 1000). "hangup:MS" is the same thing;
+// plain "hangup" only drops the connection.
+bool ParseModuleFault(const std::string& text, Fault& fault);
+
+class TcpModule {
+public:
+    explicit TcpModule(int id = 255);
+    ~TcpModule();
+    TcpModule(const TcpModule&) = delete;
+    TcpModule& operator=(const TcpModule&) = delete;
+
+    // Listens on 127.0.0.1:port (0 = a free port) and starts serving. False (and a reason) when
+    // the port cannot be had.
+    bool Start(int port = 0, std::string* error = nullptr);
+    // Stops serving and closes every connection and the listener.
+    void Stop();
+    int Port() const { return port_; }
+    int Id() const { return id_; }
+
+    // The inverter behind the module (1-based register numbers).
+    void With(const std::function<void(Inverter&)>& f);
+    void SetHolding(int reg, std::uint16_t v) { With([&](Inverter& i) { i.SetHolding(reg, v); }); }
+    void SetInput(int reg, std::uint16_t v) { With([&](Inverter& i) { i.SetInput(reg, v); }); }
+    void SetRegister(int reg, std::uint16_t v) { With([&](Inverter& i) { i.SetRegister(reg, v); }); }
+    void SetCoil(int reg, bool on) { With([&](Inverter& i) { i.SetCoil(reg, on); }); }
+    std::optional<std::uint16_t> Holding(int reg);
+
+    // Faults of the replies, applied in the order added (see ParseModuleFault).
+    void AddFault(const Fault& fault);
+    void ClearFaults();
+    // Refuses connections: the listener is closed for ms milliseconds (-1: until Listen()).
+    void Refuse(int ms = -1);
+    void Listen();
+
+    // Every frame received, in order (Frame::baud is 0).
+    std::vector<Frame> Frames() const;
+    void ClearFrames();
+    bool WaitForFrames(std::size_t n, int timeoutMs) const;
+    void OnFrame(std::function<void(const Frame&)> f);
+    // Connections accepted since the start, and those open now.
+    int Accepted() const;
+    int OpenConnections() const;
+    // Waits until exactly n connections are open; false on time-out.
+    bool WaitForOpenConnections(int n, int timeoutMs) const;
+    // Bytes sent to the connections since the start, and a wait for a count of them.
+    std::size_t BytesSent() const;
+    bool WaitForBytesSent(std::size_t n, int timeoutMs) const;
+
+private:
+    struct Client {
+        int fd = -1;
+        Bytes pending;
+    };
+    void Serve();
+    void Handle(Client& client, const Bytes& frame);
+    bool SendTo(int fd, const Bytes& bytes);
+    bool PauseMs(int ms);
+    bool OpenListener(std::string* error);
+    void CloseListener();
+    void Wake();
+
+    int id_;
+    int port_ = 0;
+    int listener_ = -1;
+    int wake_[2] = {-1, -1};
+    std::int64_t listenAgainAtMs_ = -1;   // a refusal's end on the steady clock; -1 none
+    std::thread thread_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable cv_;
+    Inverter inverter_;
+    std::vector<Fault> faults_;
+    std::vector<Frame> frames_;
+    std::vector<Client> clients_;
+    std::function<void(const Frame&)> onFrame_;
+    std::size_t bytesSent_ = 0;
+    int accepted_ = 0;
+    int open_ = 0;
+    bool stopping_ = false;
+};
+
+// The "invsim tcp" command: serves a module on 127.0.0.1:PORT until a signal ends it.
+int TcpMain(int argc, char** argv);
+
+} // namespace invsim
