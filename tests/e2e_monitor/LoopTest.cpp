@@ -23,8 +23,10 @@ TEST_F(MonitorWindow, OpenShowsTheInverterAndCloseEndsTheLoop)
             driver->Click("ClosePort");
         }
     };
+    DataLogActive = 1;
     driver->Click("OpenPort");   // runs the loop until the close
     time.hook = nullptr;
+    EXPECT_EQ(DataLogActive, 0);   // closing the link stops the continuous data log
     EXPECT_GE(cyclesSeen, 2);
     EXPECT_EQ(outputDuringLoop, "2800 W");
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
@@ -288,6 +290,33 @@ TEST_F(MonitorWindow, WifiCycleStartsWithTheKeepAlive)
     ASSERT_EQ(window->PollCycle(), 0);
     const std::vector<std::uint8_t> frame(window->Link.Com.TxBuffer, window->Link.Com.TxBuffer + 8);
     EXPECT_EQ(frame, (std::vector<std::uint8_t>{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75}));
+}
+
+} // namespace
+
+namespace {
+
+using namespace monitortest;
+
+// "Close" clicked while the output block's reply is awaited: the reply is still taken and
+// shown, the next reader returns at once, and the link closes.
+TEST_F(MonitorWindow, CloseDuringATransactionFinishesIt)
+{
+    Prepare();
+    TForm_Main& w = *window;
+    bus.SetInput(1, 49152 + 3, 4321);   // phase R power word
+    time.hook = [&] {
+        if (w.PollCycleCount == 1 && w.StopRequest == 0 && RequestsFor(49152, 4) == 2)
+            driver->Click("ClosePort");
+    };
+    driver->Click("OpenPort");
+    time.hook = nullptr;
+    EXPECT_EQ(Text("Label_PacR"), "43210 W");
+    EXPECT_EQ(RequestsFor(49152, 4), 2);
+    EXPECT_EQ(RequestsFor(802, 3), 1);   // only the first cycle's version read
+    EXPECT_EQ(w.PollCycleCount, 1);      // the stopped cycle is not counted
+    EXPECT_TRUE(w.OpenPort->Enabled());
+    EXPECT_FALSE(w.Link.Com.IsOpen());
 }
 
 } // namespace

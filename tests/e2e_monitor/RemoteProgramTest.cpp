@@ -3,6 +3,8 @@
 // return, the close button, a vanished line, a port that does not exist, no mode chosen.
 #include "MonitorFixture.h"
 
+#include "groups/Version.h"
+
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -191,6 +193,59 @@ TEST_F(RemoteProgram, MonitorsTheSimulatedInverterThroughItsFaults)
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(10000));
     EXPECT_EQ(run.process.exitCode(), 0);
+}
+
+// The user closes the window while it polls: the loop ends, the port closes, the program ends.
+TEST_F(RemoteProgram, ClosingTheWindowWhilePollingEndsTheProgram)
+{
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PacR") != "??"; }, 15000));
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(15000));
+    EXPECT_EQ(run.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.process.exitCode(), 0);
+}
+
+// The simulator program as a person starts it: its demonstration inverter answers the version
+// group and its output values move.
+TEST(InvsimDemo, ProgramPlaysTheDemonstrationInverter)
+{
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("test_e2e_monitor"), nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+    QProcess sim;
+    sim.start(QStringLiteral(INVSIM_BIN), {"serial", "--demo", "1"});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    QByteArray out;
+    ASSERT_TRUE(QTest::qWaitFor([&] { sim.waitForReadyRead(50); out += sim.readAllStandardOutput(); return out.contains('\n'); }, 5000));
+    const QString port = QString::fromUtf8(out.left(out.indexOf('\n')));
+
+    Modbus link;
+    ASSERT_EQ(link.OpenCom(port), 0);
+    link.SetBaudCode(1);
+    link.SlaveId = 1;
+    ASSERT_EQ(link.Request(40963, 33, 4), 0);
+    ASSERT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(groups::SerialText(&link.Reply[3 + 24], 14), "SV5K20A123456");
+    EXPECT_EQ(link.Reply[3 + 64] << 8 | link.Reply[4 + 64], invsim::demo::kScaleDescriptor);
+    ASSERT_EQ(link.Request(49152, 1, 4), 0);
+    ASSERT_EQ(link.ReplyOk, 1);
+    const int first = link.Reply[3] << 8 | link.Reply[4];
+    int later = first;
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        if (link.Request(49152, 1, 4) == 0 && link.ReplyOk == 1)
+            later = link.Reply[3] << 8 | link.Reply[4];
+        return later != first;
+    }, 10000));
+    link.Com.Close();
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitCode(), 0);
 }
 
 } // namespace
