@@ -44,14 +44,18 @@ void TForm_Main::OpenPortClick(TObject*)
     for (int panel = 0; panel <= 3; ++panel)
         SetStatusText(panel, QString());
 
-    // A fresh session: a command posted while no link was open is dropped.
+    // A fresh session: a command posted while no link was open is dropped, and no connection
+    // of an earlier session is left over (a left-over descriptor would only leak).
     Link.CommandCode = 0;
     Link.SlaveId = 0;
     Link.ResetLinkCounters();
+    Link.Tcp.CloseSlots();
+    Link.Tcp.CloseSlot(KivClient::kLinkSlot);
 
     if (Radio_ComWifi->Checked()) {
         Link.LinkType = LinkWifi;
         Link.SlaveId = 255;
+        Link.Tcp.Startup();
         PollLoop();
     }
     if (Radio_ComRS485->Checked()) {
@@ -70,6 +74,9 @@ void TForm_Main::OpenPortClick(TObject*)
             Link.LinkType = LinkSub1g;
             ExeSelectInv(0);
             Link.SetBaudCode(3);
+            Link.RadioConfigure();
+            // MHz in tenths: "928.9" gives 9289.
+            Link.SetRadioFreq(TruncToInt(StrToFloatSafe(Edit_RolaNextFreq->Text()) * 10));
             PollLoop();
         }
     }
@@ -87,7 +94,10 @@ int TForm_Main::CloseLink()
     Timer_Datalog->SetEnabled(false);
     OpenPort->SetEnabled(true);
     ClosePort->SetEnabled(false);
-    if (Link.LinkType != LinkWifi) {
+    if (Link.LinkType == LinkWifi) {
+        Link.Tcp.CloseSlots();
+        Link.Tcp.Cleanup();   // also closes the link's own connection
+    } else {
         Link.Com.Close();
         SetStatusText(4, QStringLiteral("COM Close"));
     }

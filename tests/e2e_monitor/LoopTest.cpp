@@ -111,7 +111,13 @@ TEST_F(MonitorWindow, PendingCommandMakesTheReadersSkipAndIsClearedAtTheEnd)
     window->Link.CommandCode = 6;
     window->Link.CommandAddress = 797;
     ASSERT_EQ(window->PollCycle(), 0);
-    EXPECT_TRUE(bus.Frames().empty());
+    // No reader sent anything; only the command's own write went out, at the cycle's end.
+    const auto frames = bus.Frames();
+    ASSERT_LE(frames.size(), 1u);
+    for (const auto& f : frames)
+        EXPECT_EQ(f.bytes[1], 6);
+    EXPECT_EQ(RequestsFor(802, 3), 0);
+    EXPECT_EQ(RequestsFor(49152, 4), 0);
     EXPECT_EQ(window->Link.CommandCode, 0);
 
     // A command posted in the middle of a cycle (here: while the version group is read) makes
