@@ -476,3 +476,34 @@ TEST_F(WindowTest, ResultWindowClosesWithEscLikeItsButton)
     message.ShowModal();
     EXPECT_FALSE(message.Visible());
 }
+
+// A designer settings file that cannot be written is reported with its path; the remembered
+// state is still saved and the window still closes.
+TEST_F(WindowTest, UnwritableDesignerSettingsDoNotStopTheShutDown)
+{
+    TForm_Main& w = Open();
+    driver->PickText("Combo_SelectMode", "SuperHero");
+    w.Edit_EndID->SetText("17");
+    QFile::setPermissions(Home("SuperHero/MonitorSet.RQX"), QFile::ReadOwner);
+    QFile::setPermissions(Home("SuperHero"), QFile::ReadOwner | QFile::ExeOwner);
+    driver->Close();
+    QFile::setPermissions(Home("SuperHero"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(w.Visible());
+    ASSERT_FALSE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(dialogs.shown.join("\n").contains("MonitorSet")) << dialogs.shown.join("; ").toStdString();
+    EXPECT_EQ(TIniFile(Home("profile/PreviousSet.RQX")).ReadString("Search", "EndID", ""), "17");
+}
+
+// Remembered values out of range count as nothing found, and a wrong language as English.
+TEST_F(WindowTest, RememberedValuesOutOfRangeAreIgnored)
+{
+    TIniFile ini(Home("profile/PreviousSet.RQX"));
+    ASSERT_TRUE(ini.WriteString("InvExist", "ID7", "5"));
+    ASSERT_TRUE(ini.WriteString("InvExist", "ID9", "-1"));
+    ASSERT_TRUE(ini.WriteString("InvExist", "ID12", "1"));
+    ASSERT_TRUE(ini.WriteString("Language", "Set", "5"));
+    TForm_Main& w = Open();
+    EXPECT_EQ(driver->TreeItems(), (QStringList{"Inverters", "ID:012"}));
+    EXPECT_EQ(w.LanguageIndex, 0);
+    EXPECT_EQ(w.Label_SelectLanguage->Caption(), "English");
+}
