@@ -128,13 +128,15 @@ int Modbus::TransactRadio()
 int Modbus::ParseRadioReply()
 {
     // The adapter ends its lines with CR LF: they separate tokens as blanks do, so that the
-    // last figure of a line reads as the number it is.
+    // last figure of a line reads as the number it is and not as 0.
     std::string text(reinterpret_cast<const char*>(Com.RxBuffer), static_cast<std::size_t>(Com.RxCount));
     for (char& c : text)
         if (c == '\r' || c == '\n' || c == '\t' || c == '\0')
             c = ' ';
     std::vector<WebReqStr> tokens;
     SplitText(text, ' ', tokens);
+    // A run of separators (a blank before a line end) separates once.
+    std::erase_if(tokens, [](const WebReqStr& t) { return t.Text.empty(); });
 
     std::size_t at = 0;
     while (at < tokens.size() && !ContainsText(tokens[at].Text, "radio_rx"))

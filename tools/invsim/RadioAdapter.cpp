@@ -128,7 +128,10 @@ void RadioAdapter::Stop()
 void RadioAdapter::AddInverter(int id)
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    stations_.insert_or_assign(id, Station{Inverter(id, 38400), kRadioDefaultHz, -61, 8, {}});
+    Station st{Inverter(id, 38400), kRadioDefaultHz, -61, 8, {}};
+    // The input register the program's radio scan reads.
+    st.inverter.SetInput(kRadioScanRegister, 0);
+    stations_.insert_or_assign(id, st);
 }
 
 void RadioAdapter::With(int id, const std::function<void(Inverter&)>& f)

@@ -24,6 +24,7 @@
 namespace invsim {
 
 constexpr std::int32_t kRadioDefaultHz = 900000000;
+constexpr int kRadioScanRegister = 40963;   // every inverter added holds this input register
 
 struct RadioCommand {
     std::int64_t timeUs = 0;   // steady clock, microseconds, when the command was complete
@@ -41,7 +42,7 @@ public:
     void Stop();
     std::string Path() const { return path_; }
 
-    // Inverters on the air (slave IDs 1 to 247).
+    // Inverters on the air (slave IDs 1 to 247), each holding input register 40963.
     void AddInverter(int id);
     void With(int id, const std::function<void(Inverter&)>& f);
     void SetRegister(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetRegister(reg, v); }); }

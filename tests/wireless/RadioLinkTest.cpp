@@ -1,0 +1,313 @@
+// The radio link against the simulated adapter on a pseudo-terminal: the command texts and
+// their order, the reply line, the frequency fallback and the scan.
+#include "WirelessSupport.h"
+
+namespace {
+
+using namespace wireless;
+using invsim::FaultKind;
+using Texts = std::vector<std::string>;
+
+std::string Hex(const Bytes& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s;
+    for (auto b : bytes) {
+        s += digits[b >> 4];
+        s += digits[b & 0x0F];
+    }
+    return s;
+}
+
+// "rf tx " and the 13-byte radio frame of a request, built apart from the program's code.
+std::string TxCommand(std::uint8_t id, std::uint8_t fc, int reg, int value, std::uint32_t hz)
+{
+    const int a = reg - 1;
+    Bytes f{id, fc, static_cast<std::uint8_t>(a >> 8), static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(hz >> 24), static_cast<std::uint8_t>(hz >> 16),
+            static_cast<std::uint8_t>(hz >> 8), static_cast<std::uint8_t>(hz), 0xFF};
+    invsim::AppendCrc(f);
+    return "rf tx " + Hex(f);
+}
+
+const Texts kConfiguration{"rf rx_con off", "rf set_sync 51", "rf set_sf 9", "rf set_bw 250", "rf set_pwr 15"};
+
+class RadioLink : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(adapter.Start(&error)) << error;
+        adapter.AddInverter(5);
+        // The answer comes out 100 ms after reception is switched on; the program reads 15 ms
+        // and 285 ms after that on this clock.
+        adapter.SetReplyDelayMs(100);
+        time = std::make_unique<CountingTime>(0.3);
+        vcl::SetTimeService(time.get());
+        link.SetHost(&host);
+    }
+    void TearDown() override
+    {
+        vcl::SetTimeService(nullptr);
+        link.Com.Close();
+        adapter.Stop();
+    }
+    // Opens the radio link as the window does: port, 38400 bit/s, counters, the first inverter,
+    // the adapter's configuration, then the working frequency from the edit (MHz x 10).
+    void Open(int tenths = 9289)
+    {
+        ASSERT_EQ(link.OpenCom(QString::fromStdString(adapter.Path())), 0);
+        link.LinkType = LinkSub1g;
+        link.SetBaudCode(3);
+        link.ResetLinkCounters();
+        link.SlaveId = 5;
+        link.RadioConfigure();
+        link.SetRadioFreq(tenths);
+    }
+    Texts Sent() const { return adapter.CommandTexts(); }
+
+    invsim::RadioAdapter adapter;
+    std::unique_ptr<CountingTime> time;
+    RecordingHost host;
+    Modbus link;
+};
+
+TEST_F(RadioLink, FrameOfAProbeRead)
+{
+    link.SlaveId = 5;
+    link.BuildRadioFrame(40963, 1, 4);
+    const Bytes head{0x05, 0x04, 0xA0, 0x02, 0x00, 0x01, 0x35, 0xA4, 0xE9, 0x00, 0xFF};
+    EXPECT_EQ(Bytes(link.Com.TxBuffer, link.Com.TxBuffer + 11), head);
+    EXPECT_EQ(Bytes(link.Com.TxBuffer, link.Com.TxBuffer + 13), WithCrc(head));
+    EXPECT_EQ(link.Com.TxText, TxCommand(5, 4, 40963, 1, 900000000));
+    EXPECT_EQ(link.Com.TxText.size(), 32u);
+
+    link.RadioFreq = 928900000;
+    link.SlaveId = 0xFE;
+    link.BuildRadioFrame(0xC000, 0xFF00, 5);
+    EXPECT_EQ(link.Com.TxText, TxCommand(0xFE, 5, 0xC000, 0xFF00, 928900000));
+}
+
+TEST_F(RadioLink, OpeningConfiguresAndARequestSendsItsCommandsInOrder)
+{
+    Open();
+    Texts expected{"rf set_freq 900000000"};
+    expected.insert(expected.end(), kConfiguration.begin(), kConfiguration.end());
+    EXPECT_EQ(Sent(), expected);
+    // The settings are logged although the debug panel is closed; nothing else is.
+    EXPECT_EQ(host.pane.lines, QStringList({"rf rx_con off", "rf set_sync 51", "rf set_sf 9", "rf set_bw 250", "rf set_pwr 15"}));
+    EXPECT_EQ(link.RadioFreqCurrent, 900000000);
+    EXPECT_EQ(link.RadioFreq, 928900000);
+    EXPECT_EQ(host.panels[1], "38400");
+
+    adapter.SetInput(5, 40963, 0x1234);
+    adapter.SetSignal(5, -72, 6);
+    adapter.ClearCommands();
+    time->steps = 0;
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    EXPECT_EQ(Sent(), (Texts{TxCommand(5, 4, 40963, 1, 928900000), "rf rx_con on", "rf rx_con off", "rf set_freq 928900000"}));
+    EXPECT_EQ(ReplyBytes(link), WithCrc({0x05, 0x04, 0x02, 0x12, 0x34}));
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(host.panels[9], "RSSI: -72");
+    EXPECT_EQ(host.panels[10], "SNR: 6");
+    EXPECT_EQ(host.panels[5], "NoRx/Error:0/0");
+    EXPECT_EQ(host.panels[3], "1");
+    EXPECT_EQ(time->steps, 20 + 5 + 5 + 90 + 5 + 10);   // about 1.25 s, and 100 ms for the tuning
+    EXPECT_EQ(link.RadioFreqCurrent, 928900000);
+    EXPECT_EQ(adapter.ListenHz(5), 928900000);   // the inverter moved to the frame's frequency
+
+    // On the working frequency now: no tuning, and the debug panel shows the traffic.
+    host.debugOpen = true;
+    adapter.ClearCommands();
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    EXPECT_EQ(Sent(), (Texts{TxCommand(5, 4, 40963, 1, 928900000), "rf rx_con on", "rf rx_con off"}));
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_TRUE(host.pane.lines.contains(QString::fromStdString("Tx:32:" + TxCommand(5, 4, 40963, 1, 928900000))));
+    QString replyLine = "Rx:7:";
+    for (auto b : WithCrc({5, 4, 2, 0x12, 0x34}))
+        replyLine += QStringLiteral(" %1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+    EXPECT_TRUE(host.pane.lines.contains(replyLine)) << replyLine.toStdString();
+}
+
+TEST_F(RadioLink, MissedReplyIsRetriedOnTheDefaultFrequencyAndTunedBack)
+{
+    Open();
+    adapter.SetInput(5, 40963, 7);
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    ASSERT_EQ(link.RadioFreqCurrent, 928900000);
+
+    // The inverter restarted and listens on 900 MHz again.
+    adapter.SetListenHz(5, 900000000);
+    adapter.ClearCommands();
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    const std::string tx = TxCommand(5, 4, 40963, 1, 928900000);
+    EXPECT_EQ(Sent(), (Texts{tx, "rf rx_con on", "rf rx_con off", "rf set_freq 900000000",
+                             tx, "rf rx_con on", "rf rx_con off", "rf set_freq 928900000"}));
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(link.TxCounter, 3);   // both exchanges count as sent
+    EXPECT_EQ(link.NoReplyCount, 0);
+    EXPECT_EQ(link.FailStreak, 0);
+    EXPECT_EQ(link.RadioFreqCurrent, 928900000);
+}
+
+TEST_F(RadioLink, AbsentInverterIsTriedOnBothFrequenciesAndCountsOnce)
+{
+    Open();
+    link.SlaveId = 9;
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    const std::string tx = TxCommand(9, 4, 40963, 1, 928900000);
+    // Still on the fallback frequency after the configuration: the other try is the working one.
+    EXPECT_EQ(Sent().back(), "rf rx_con off");
+    const Texts sent = Sent();
+    EXPECT_EQ(Texts(sent.end() - 7, sent.end()),
+              (Texts{tx, "rf rx_con on", "rf rx_con off", "rf set_freq 928900000", tx, "rf rx_con on", "rf rx_con off"}));
+    EXPECT_EQ(link.ReplyLength, 0);
+    EXPECT_EQ(link.NoReplyCount, 1);
+    EXPECT_EQ(link.FailStreak, 1);
+    EXPECT_EQ(link.CrcErrors, 0);
+}
+
+TEST_F(RadioLink, LongSilenceReconfiguresTheAdapterFirst)
+{
+    Open();
+    adapter.SetInput(5, 40963, 7);
+    link.FailStreak = 19;
+    adapter.ClearCommands();
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    Texts expected = kConfiguration;   // already on the fallback frequency: no tuning first
+    for (const char* t : {"rf rx_con on", "rf rx_con off", "rf set_freq 928900000"})
+        expected.push_back(t);
+    expected.insert(expected.begin() + 5, TxCommand(5, 4, 40963, 1, 928900000));
+    EXPECT_EQ(Sent(), expected);
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(link.FailStreak, 0);
+    EXPECT_EQ(host.recoverCalls, 1);
+}
+
+TEST_F(RadioLink, ReplyLinesAreTakenApart)
+{
+    link.LinkType = LinkSub1g;
+    link.SlaveId = 5;
+    link.BuildRadioFrame(40963, 1, 4);
+    const std::string good = Hex(WithCrc({0x05, 0x04, 0x02, 0x00, 0x2A}));
+    std::string badCrc = good;
+    badCrc.back() = badCrc.back() == '0' ? '1' : '0';
+    struct Case {
+        std::string text;
+        int length;        // ReplyLength after the parse
+        int ok;            // ReplyOk
+        QString rssi;      // panel 9 after the parse; empty: not written
+        QString snr;
+    };
+    const Case cases[] = {
+        {"Ok\r\nradio_rx " + good + " -70 7\r\n", 7, 1, "RSSI: -70", "SNR: 7"},
+        {"radio_rx " + good + " -101 -12", 7, 1, "RSSI: -101", "SNR: -12"},
+        {"radio_rx " + good, 7, 1, "", ""},
+        {"radio_rx " + good + " -88\r\n", 7, 1, "RSSI: -88", ""},
+        {"Ok\r\nradio_rx", 0, 0, "", ""},                        // nothing after the token
+        {"Ok\r\nradio_rx\r\n", 0, 0, "", ""},
+        {"radio_rx " + badCrc + " -70 7\r\n", 0, 0, "RSSI: -70", "SNR: 7"},
+        {"radio_rx " + good.substr(1) + " -70 7", 0, 0, "RSSI: -70", "SNR: 7"},   // odd length
+        {"radio_rx ZZ" + good.substr(2) + " -70 7", 0, 0, "RSSI: -70", "SNR: 7"},
+        {"radio_rx 0504 -70 7", 0, 0, "RSSI: -70", "SNR: 7"},  // too short to carry a CRC
+        // The CRC is right but a one-register read got two registers.
+        {"radio_rx " + Hex(WithCrc({0x05, 0x04, 0x04, 0, 1, 0, 2})) + " -70 7", 9, 0, "RSSI: -70", "SNR: 7"},
+        {"Ok\r\nOk\r\n", 0, 0, "", ""},
+        {"radio_rx " + good + " -1 2 radio_rx " + badCrc + " -3 4", 7, 1, "RSSI: -1", "SNR: 2"},   // the first one counts
+    };
+    for (const auto& c : cases) {
+        host.panels.clear();
+        link.ReplyOk = 0;
+        link.ReplyLength = 0;
+        std::memset(link.Com.RxBuffer, 0, sizeof link.Com.RxBuffer);
+        std::memcpy(link.Com.RxBuffer, c.text.data(), c.text.size());
+        link.Com.RxCount = static_cast<int>(c.text.size());
+        EXPECT_EQ(link.ParseRadioReply(), 0);
+        EXPECT_EQ(link.ReplyLength, c.length) << c.text;
+        EXPECT_EQ(link.ReplyOk, c.ok) << c.text;
+        EXPECT_EQ(host.panels.count(9) ? host.panels[9] : QString(), c.rssi) << c.text;
+        EXPECT_EQ(host.panels.count(10) ? host.panels[10] : QString(), c.snr) << c.text;
+    }
+}
+
+TEST_F(RadioLink, FrequencyOutsideTheBandFallsBackWithAMessage)
+{
+    struct Case { int tenths; std::int32_t hz; bool message; };
+    const Case cases[] = {{9289, 928900000, false}, {8620, 862000000, false}, {9320, 932000000, false},
+                          {8619, 900000000, true},  {9321, 900000000, true},  {0, 900000000, true},
+                          {-9289, 900000000, true}};
+    for (const auto& c : cases) {
+        host.messages.clear();
+        link.RadioFreq = 1;
+        EXPECT_EQ(link.SetRadioFreq(c.tenths), 0);
+        EXPECT_EQ(link.RadioFreq, c.hz) << c.tenths;
+        EXPECT_EQ(host.messages, c.message ? QStringList{"illegal freq, default setting"} : QStringList{}) << c.tenths;
+    }
+}
+
+TEST_F(RadioLink, TuningWithoutOkIsTriedAgainAndTuningInPlaceSendsNothing)
+{
+    Open();
+    adapter.SetTuneAnswers(false);
+    adapter.ClearCommands();
+    EXPECT_EQ(link.TuneRadio(928900000), 1);
+    EXPECT_EQ(link.RadioFreqCurrent, 900000000);
+    EXPECT_EQ(link.TuneRadio(928900000), 1);
+    EXPECT_EQ(Sent(), (Texts{"rf set_freq 928900000", "rf set_freq 928900000"}));
+    adapter.SetTuneAnswers(true);
+    EXPECT_EQ(link.TuneRadio(928900000), 0);
+    EXPECT_EQ(link.RadioFreqCurrent, 928900000);
+    EXPECT_EQ(link.TuneRadio(928900000), 0);
+    EXPECT_EQ(Sent().size(), 3u);
+}
+
+TEST_F(RadioLink, VanishedAdapterIsALinkFailure)
+{
+    Open();
+    adapter.SetInput(5, 40963, 7);
+    adapter.AddFault(5, F(FaultKind::Hangup, -1, 1));
+    EXPECT_EQ(link.Request(40963, 1, 4), 1);
+}
+
+TEST_F(RadioLink, SplitLineAndBadCrcOnTheAir)
+{
+    Open();
+    adapter.SetInput(5, 40963, 0x0102);
+    adapter.AddFault(5, F(FaultKind::Split, 12, 1, 20));
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(ReplyBytes(link), WithCrc({0x05, 0x04, 0x02, 0x01, 0x02}));
+
+    // A spoilt answer leaves no reply; the retry on the other frequency finds nobody there
+    // (the inverter moved on), so the request stays unanswered and counts as such.
+    adapter.AddFault(5, F(FaultKind::BadCrc, -1, 1));
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    EXPECT_EQ(link.ReplyLength, 0);
+    EXPECT_EQ(link.NoReplyCount, 1);
+    EXPECT_EQ(link.CrcErrors, 0);
+}
+
+TEST_F(RadioLink, ScanFindsTheInvertersOnTheAir)
+{
+    adapter.AddInverter(2);
+    adapter.AddInverter(4);
+    Open();
+    link.ScanFirst = 1;
+    link.ScanLast = 5;
+    link.ScanIds();
+    for (int id = 0; id <= 6; ++id) {
+        const bool there = id == 2 || id == 4 || id == 5;
+        EXPECT_EQ(link.IdFound[id], there ? id : 0) << id;
+        EXPECT_EQ(link.IdBaudCode[id], there ? 3 : 0) << id;
+    }
+    EXPECT_EQ(host.panels[0], "ID: 5");
+    EXPECT_EQ(host.panels[1], "38400");
+    // Every probe read input register 40963 (0xA003 on the air).
+    for (const auto& t : Sent()) {
+        if (t.rfind("rf tx ", 0) == 0) {
+            EXPECT_EQ(t.substr(8, 10), "04A0020001") << t;
+        }
+    }
+}
+
+} // namespace
