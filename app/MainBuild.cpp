@@ -2,6 +2,7 @@
 // non-visual components. The group panels are built in MainPanels.cpp.
 #include "app/Main.h"
 #include "app/MainBuild.h"
+#include "app/PortList.h"
 #include "app/SingleInstance.h"
 
 #include <type_traits>
@@ -46,6 +47,7 @@ TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
     BuildPages();
     BuildGroupPanels();
     SetUpMonitoring();
+    SetUpCommands();
 
     RememberedPassword.clear();
     CountryListFile.names.fill(QString());
@@ -93,7 +95,9 @@ void TForm_Main::BuildHeaderBand()
     PLACE(Radio_ComWifi, Radio, GroupBox14, "Wi-Fi", 10, 48, 72);
     PLACE(Radio_ComSub1g, Radio, GroupBox14, "Sub1G", 84, 48, 66);
     Radio_ComSub1g->SetVisible(false);
-    PLACE(Combo_COM, Combo, GroupBox14, {"Wi-Fi"}, csDropDown, 84, 22, 142);
+    PLACE(Combo_COM, Combo, GroupBox14, {}, csDropDown, 84, 22, 142);
+    for (const QString& port : SerialPortNames())
+        Combo_COM->Items()->Add(port);
     PLACE(Edit_RolaNextFreq, Edit, GroupBox14, "928.9", 154, 47, 72, 22);
     Edit_RolaNextFreq->SetVisible(false);
     Edit_RolaNextFreq->SetHint(QStringLiteral("Radio frequency (MHz)"));

@@ -338,6 +338,9 @@ TEST_F(WindowTest, LinkChoiceEnablesThePortList)
     EXPECT_TRUE(w.Combo_COM->Enabled());
     EXPECT_TRUE(w.Edit_RolaNextFreq->Visible());
     EXPECT_EQ(w.Edit_RolaNextFreq->Text(), "928.9");
+    // A port path typed by the user (a by-id name, a pseudo-terminal) stays.
+    driver->Type("Combo_COM", "/dev/pts/9");
+    EXPECT_EQ(w.Combo_COM->Text(), "/dev/pts/9");
 }
 
 // The language choice saves the language and starts the program again; the new process must
