@@ -121,7 +121,9 @@ TEST_F(RemoteProgram, MonitorsTheSimulatedInverterThroughItsFaults)
     // Without a mode nothing opens.
     ASSERT_TRUE(run.Do("text Combo_COM " + port));
     ASSERT_TRUE(run.Do("click OpenPort"));
-    ASSERT_TRUE(run.WaitFor([&] { return !run.Ask("dialogs")["items"].toArray().isEmpty(); }, 5000));
+    QJsonArray refused;
+    ASSERT_TRUE(run.WaitFor([&] { refused = run.Ask("dialogs")["items"].toArray(); return !refused.isEmpty(); }, 5000));
+    EXPECT_EQ(refused[0].toString(), "You have to select Monitor Mode first");
     EXPECT_TRUE(run.Ask("get OpenPort")["enabled"].toBool());
 
     ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
