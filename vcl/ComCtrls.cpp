@@ -90,6 +90,13 @@ TPageControl::TPageControl(TComponent* Owner) : TWinControl(Owner, new QTabWidge
     SetBounds(0, 0, 289, 193);
 }
 
+TPageControl::~TPageControl()
+{
+    // Sheets that outlive the page control forget it.
+    for (TTabSheet* page : pages_)
+        page->pageControl_ = nullptr;
+}
+
 void TPageControl::AddPage(TTabSheet* page)
 {
     pages_.push_back(page);

@@ -46,6 +46,7 @@ private:
 class TPageControl : public TWinControl {
 public:
     explicit TPageControl(TComponent* Owner);
+    ~TPageControl() override;
     QString ClassName() const override { return "TPageControl"; }
     int PageCount() const { return static_cast<int>(pages_.size()); }
     TTabSheet* Pages(int i) const;

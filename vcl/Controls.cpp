@@ -241,10 +241,26 @@ private:
     TControl* control_;
 };
 
+namespace {
+// The widget of a kit control; its inner widgets (scroll bars, an edit part) carry no mark.
+const char* const kControlMark = "vclControl";
+
+// Silences the signals of a control's widget and of its inner widgets (not of the widgets of
+// controls placed on it): once the control is being destroyed its handlers must not run.
+void Silence(QObject* object)
+{
+    object->blockSignals(true);
+    for (QObject* child : object->children())
+        if (!child->property(kControlMark).toBool())
+            Silence(child);
+}
+} // namespace
+
 TControl::TControl(TComponent* owner, QWidget* widget)
     : TComponent(owner), widget_(widget), bridge_(std::make_unique<ControlBridge>(this)),
       font_([this] { ApplyFont(); })
 {
+    widget_->setProperty(kControlMark, true);
     widget_->installEventFilter(bridge_.get());
     widget_->setMouseTracking(true);
     widget_->hide();
@@ -253,6 +269,8 @@ TControl::TControl(TComponent* owner, QWidget* widget)
 TControl::~TControl()
 {
     DestroyComponents();
+    if (widget_)
+        Silence(widget_);
     if (parent_) {
         auto& list = parent_->controls_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -533,6 +551,8 @@ TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, w
 TWinControl::~TWinControl()
 {
     DestroyComponents();
+    if (Handle())
+        Silence(Handle());
     // Children owned elsewhere outlive this holder: take their widgets out before ours goes.
     for (TControl* child : std::vector<TControl*>(controls_)) {
         child->parent_ = nullptr;

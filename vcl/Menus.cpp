@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vcl {
@@ -14,7 +15,11 @@ TMenuItem::TMenuItem(TComponent* Owner) : TComponent(Owner), action_(std::make_u
     });
 }
 
-TMenuItem::~TMenuItem() = default;
+TMenuItem::~TMenuItem()
+{
+    if (menu_)
+        menu_->items_.erase(std::remove(menu_->items_.begin(), menu_->items_.end(), this), menu_->items_.end());
+}
 
 void TMenuItem::SetCaption(const QString& caption)
 {
@@ -50,10 +55,17 @@ void TMenuItem::Click()
 
 TPopupMenu::TPopupMenu(TComponent* Owner) : TComponent(Owner), menu_(std::make_unique<QMenu>()) {}
 
-TPopupMenu::~TPopupMenu() = default;
+TPopupMenu::~TPopupMenu()
+{
+    for (TMenuItem* item : items_)
+        item->menu_ = nullptr;
+}
 
 void TPopupMenu::Add(TMenuItem* item)
 {
+    if (item->menu_)
+        return;
+    item->menu_ = this;
     items_.push_back(item);
     menu_->addAction(item->Action());
 }

@@ -30,7 +30,9 @@ public:
     // Kit use: the menu entry.
     QAction* Action() const { return action_.get(); }
 private:
+    friend class TPopupMenu;
     std::unique_ptr<QAction> action_;
+    TPopupMenu* menu_ = nullptr;
     QString caption_;
     bool checked_ = false, enabled_ = true, visible_ = true;
 };
@@ -48,6 +50,7 @@ public:
     void Popup(int x, int y);
     TNotifyEvent OnPopup;
 private:
+    friend class TMenuItem;
     std::unique_ptr<QMenu> menu_;
     std::vector<TMenuItem*> items_;
 };

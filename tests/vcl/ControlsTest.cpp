@@ -1,5 +1,6 @@
 #include "KitTestApp.h"
 #include "vcl/Kit.h"
+#include "vcl/UserDriver.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -118,6 +119,30 @@ TEST_F(ControlsTest, FormSizeFollowsTheWindowAndItsOnResizeMayCorrectIt)
     EXPECT_EQ(form.Width(), 800);
     EXPECT_EQ(form.Height(), 600);
     EXPECT_EQ(form.Handle()->size(), QSize(800, 600));
+}
+
+TEST_F(ControlsTest, PartsMayGoInAnyOrder)
+{
+    auto form = std::make_unique<TForm>();
+    auto* sheet = new TTabSheet(form.get()); // made before its page control: destroyed after it
+    auto* pages = new TPageControl(form.get());
+    pages->SetParent(form.get());
+    sheet->SetPageControl(pages);
+    auto* menu = new TPopupMenu(form.get());
+    auto* item = new TMenuItem(form.get());
+    item->SetName("Pop_Output");
+    item->SetTag(12);
+    menu->Add(item);
+    int clicked = 0;
+    item->OnClick = [&](TObject* sender) { clicked = static_cast<TMenuItem*>(sender)->Tag(); };
+    UserDriver(form.get()).Click("Pop_Output");
+    EXPECT_EQ(clicked, 12);
+    delete item;
+    EXPECT_EQ(menu->Count(), 0);
+    EXPECT_EQ(pages->PageCount(), 1);
+    delete pages;
+    EXPECT_EQ(sheet->PageControl(), nullptr);
+    form.reset(); // must not touch what is gone
 }
 
 } // namespace
