@@ -47,7 +47,6 @@ TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
     BuildPages();
     BuildGroupPanels();
     SetUpMonitoring();
-    SetUpCommands();
 
     RememberedPassword.clear();
     CountryListFile.names.fill(QString());
