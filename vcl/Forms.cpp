@@ -13,6 +13,9 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cxxabi.h>
+#include <typeinfo>
 #include <clocale>
 #include <stdexcept>
 
@@ -102,6 +105,17 @@ T* FindButton(TWinControl* holder, bool (TButton::*flag)() const)
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
+QString TForm::ClassName() const
+{
+    // The dynamic type's name without its namespaces.
+    int status = 0;
+    char* raw = abi::__cxa_demangle(typeid(*this).name(), nullptr, nullptr, &status);
+    QString name = status == 0 && raw ? QString::fromLatin1(raw) : QString("TForm");
+    std::free(raw);
+    const qsizetype colon = name.lastIndexOf("::");
+    return colon < 0 ? name : name.mid(colon + 2);
+}
+
 TForm::TForm(TComponent* Owner) : TWinControl(Owner, new QWidget(nullptr, Qt::Window))
 {
     AllForms().push_back(this);

@@ -20,7 +20,8 @@ class TForm : public TWinControl {
 public:
     explicit TForm(TComponent* Owner = nullptr);
     ~TForm() override;
-    QString ClassName() const override { return "TForm"; }
+    // The form's own class: "TForm", or the name of the class derived from it ("TForm_Main").
+    QString ClassName() const override;
 
     // Shows the window and returns at once.
     void Show() { SetVisible(true); }

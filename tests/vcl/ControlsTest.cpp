@@ -47,9 +47,15 @@ TEST_F(ControlsTest, PanelKeepsItsOwnHeightAndVisibleFlag)
     EXPECT_EQ(group->Tag(), 215);
 }
 
+namespace app_like {
+class TForm_Main : public TForm {};
+} // namespace app_like
+
 TEST_F(ControlsTest, ComponentListFindsByNameAndClass)
 {
+    EXPECT_EQ(app_like::TForm_Main().ClassName(), "TForm_Main");
     TForm form;
+    EXPECT_EQ(form.ClassName(), "TForm");
     auto* label = new TLabel(&form);
     label->SetName("Label_FixCos");
     auto* radio = new TRadioButton(&form);
