@@ -67,20 +67,20 @@ public:
 
     bool Start()
     {
+        // The program's output goes where the test's goes: a program it starts again (after
+        // a language choice) must not write into a pipe that closes with this process.
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(QStringLiteral(SUNVANE_BIN), {});
         if (!process.waitForStarted(10000))
             return false;
-        // The program says on stderr when its driver listens.
-        QByteArray err;
-        const bool listening = QTest::qWaitFor([&] {
-            process.waitForReadyRead(50);
-            err += process.readAllStandardError();
-            return err.contains("SUNVANE_DRIVER listening") || process.state() == QProcess::NotRunning;
-        }, 15000);
-        if (!listening || !err.contains("SUNVANE_DRIVER listening"))
-            return false;
-        socket.connectToServer(socketPath);
-        return socket.waitForConnected(5000);
+        // Ready once its driver accepts a connection.
+        return QTest::qWaitFor([&] {
+            if (process.state() == QProcess::NotRunning)
+                return true;
+            socket.abort();
+            socket.connectToServer(socketPath);
+            return socket.waitForConnected(100);
+        }, 15000) && socket.state() == QLocalSocket::ConnectedState;
     }
 
     QJsonObject Ask(const QString& request)
@@ -176,4 +176,40 @@ TEST_F(ProgramTest, SecondStartEndsAndLeavesTheFirstRunning)
     EXPECT_TRUE(first.Ask("close")["ok"].toBool());
     ASSERT_TRUE(first.process.waitForFinished(10000));
     EXPECT_EQ(first.process.exitCode(), 0);
+}
+
+// A language choice closes the program and starts it again; the new process is not turned
+// away by the old one's lock and comes up in the chosen language.
+TEST_F(ProgramTest, LanguageChoiceRestartsTheProgram)
+{
+    ProgramRun first(home.path(), runtime.path(), SocketPath());
+    ASSERT_TRUE(first.Start());
+    EXPECT_EQ(first.Ask("get Label_SelectLanguage")["text"].toString(), "English");
+    EXPECT_TRUE(first.Ask("click Image_Country_French")["ok"].toBool());
+    ASSERT_TRUE(first.process.waitForFinished(10000));
+    EXPECT_EQ(first.process.exitCode(), 0);
+
+    // The new process listens on the same driver path once it is up.
+    QLocalSocket socket;
+    QByteArray line;
+    const bool up = QTest::qWaitFor([&] {
+        if (socket.state() != QLocalSocket::ConnectedState) {
+            socket.abort();
+            socket.connectToServer(SocketPath());
+            if (!socket.waitForConnected(100))
+                return false;
+        }
+        socket.write("get Label_SelectLanguage\n");
+        if (!socket.waitForReadyRead(2000))
+            return false;
+        line = socket.readLine();
+        return true;
+    }, 20000);
+    ASSERT_TRUE(up) << "the program did not come back";
+    EXPECT_EQ(QJsonDocument::fromJson(line).object()["text"].toString(), "French");
+    socket.write("close\n");
+    socket.waitForReadyRead(2000);
+    socket.readLine();
+    // Wait until it has let go of its lock, so that the folder can go.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(SocketPath()); }, 10000));
 }
