@@ -11,7 +11,9 @@
 #include "vcl/IniFile.h"
 
 #include <QStringEncoder>
+#include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 using namespace vcl;
 
@@ -509,4 +511,15 @@ TEST_F(WindowTest, RememberedValuesOutOfRangeAreIgnored)
     EXPECT_EQ(driver->TreeItems(), (QStringList{"Inverters", "ID:012"}));
     EXPECT_EQ(w.LanguageIndex, 0);
     EXPECT_EQ(w.Label_SelectLanguage->Caption(), "English");
+}
+
+// A second start while the window is minimised brings it back.
+TEST_F(WindowTest, SecondStartRestoresTheMinimisedWindow)
+{
+    TForm_Main& w = Open();
+    w.Handle()->showMinimized();
+    ProcessMessages();
+    SingleInstance second(w.Caption());
+    EXPECT_FALSE(second.Acquire([] {}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Handle()->isMinimized(); }, 5000));
 }
