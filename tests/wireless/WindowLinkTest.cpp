@@ -1,0 +1,269 @@
+// The Wi-Fi and radio links through the real main window: the user picks the link and clicks
+// open; the polling loop runs against the simulated module or adapter until the test clicks
+// close from inside it, as a user's click arrives inside the loop.
+#include "WirelessSupport.h"
+#include "e2e_monitor/MonitorFixture.h"
+
+namespace {
+
+using namespace wireless;
+using monitortest::EnsureApp;
+using monitortest::MakeMonitorHome;
+using monitortest::ScriptedDialogs;
+using invsim::FaultKind;
+
+// The kit's clock faster by a factor; every pump also runs the test's hook.
+class HookedScaledTime : public vcl::ScaledTimeService {
+public:
+    explicit HookedScaledTime(double factor) : vcl::ScaledTimeService(factor) {}
+    std::function<void()> hook;
+    void Pump() override
+    {
+        vcl::ScaledTimeService::Pump();
+        if (hook && !inHook_) {
+            inHook_ = true;
+            auto keep = hook;
+            keep();
+            inHook_ = false;
+        }
+    }
+private:
+    bool inHook_ = false;
+};
+
+const Bytes kKeepAlive{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75};
+
+class WirelessWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApp();
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(MakeMonitorHome(home.path()));
+        qputenv("SUNVANE_HOME", home.path().toUtf8());
+        qputenv("SUNVANE_INSTANCE_DIR", lockDir.path().toUtf8());
+        vcl::SetDialogService(&dialogs);
+        UseClock(0.1);
+        window = std::make_unique<TForm_Main>();
+        ASSERT_FALSE(window->InstanceRefused());
+        window->Show();
+        driver = std::make_unique<vcl::UserDriver>(window.get());
+        driver->PickText("Combo_SelectMode", "Monitor");
+    }
+    void TearDown() override
+    {
+        time->hook = nullptr;
+        window.reset();
+        vcl::SetTimeService(nullptr);
+        vcl::SetDialogService(nullptr);
+        qunsetenv("SUNVANE_HOME");
+        qunsetenv("SUNVANE_INSTANCE_DIR");
+    }
+    void UseClock(double factor)
+    {
+        auto next = std::make_unique<HookedScaledTime>(factor);
+        vcl::SetTimeService(next.get());
+        time = std::move(next);
+    }
+    // Only these group panels shown, so that a cycle reads just them.
+    void ShowOnly(std::initializer_list<const char*> names)
+    {
+        for (vcl::TPanel* p : window->GroupPanels)
+            p->SetVisible(false);
+        for (const char* name : names)
+            window->GroupPanel(QString::fromLatin1(name))->SetVisible(true);
+    }
+    // Clicks open and, from inside the loop, close once `cycles` cycles are complete (the loop
+    // may also end by itself). Returns when the click handler returns.
+    void OpenAndPoll(int cycles)
+    {
+        TForm_Main& w = *window;
+        time->hook = [&w, this, cycles] {
+            if (w.PollCycleCount >= cycles && w.StopRequest == 0 && !w.OpenPort->Enabled())
+                driver->Click("ClosePort");
+        };
+        driver->Click("OpenPort");
+        time->hook = nullptr;
+    }
+    QStringList EventLog() const
+    {
+        QStringList lines;
+        for (int i = 0; i < window->List_Event->Lines()->Count(); ++i)
+            lines << window->List_Event->Lines()->Strings(i);
+        return lines;
+    }
+    int Count(const QString& line) const { return static_cast<int>(EventLog().count(line)); }
+
+    QTemporaryDir home;
+    QTemporaryDir lockDir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<HookedScaledTime> time;
+    std::unique_ptr<TForm_Main> window;
+    std::unique_ptr<vcl::UserDriver> driver;
+};
+
+class WifiWindow : public WirelessWindow {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(module.Start(0, &error)) << error;
+        module.With([](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        address = std::make_unique<WifiAddressScope>(Loopback(module.Port()));
+        WirelessWindow::SetUp();
+        driver->MouseDown("Radio_ComWifi");
+    }
+    void TearDown() override
+    {
+        WirelessWindow::TearDown();
+        module.Stop();
+    }
+    int KeepAlives() const
+    {
+        int n = 0;
+        for (const auto& f : module.Frames())
+            n += f.bytes == kKeepAlive;
+        return n;
+    }
+    invsim::TcpModule module;
+    std::unique_ptr<WifiAddressScope> address;
+};
+
+TEST_F(WifiWindow, PollsTheModuleShowsItsCountersAndStartsEachSessionWithoutAConnection)
+{
+    ShowOnly({"Group_GetAC1"});
+    OpenAndPoll(2);
+    TForm_Main& w = *window;
+    EXPECT_EQ(w.Link.SlaveId, 255);
+    EXPECT_EQ(driver->Text("Label_PacR"), "280 W");   // power x 1: the version group is not shown
+    const auto frames = module.Frames();
+    ASSERT_GE(frames.size(), 6u);
+    // Each cycle: the keep-alive write, then the output reader's coil and block.
+    for (std::size_t i = 0; i + 2 < frames.size(); i += 3) {
+        EXPECT_EQ(frames[i].bytes, kKeepAlive) << i;
+        EXPECT_EQ(frames[i + 1].bytes[1], 1) << i;
+        EXPECT_EQ(frames[i + 2].bytes[1], 4) << i;
+    }
+    EXPECT_EQ(driver->Status(5), "NoCon/NoRx/Error:-1/0/0");
+    EXPECT_EQ(driver->Status(3), QString::number(w.Link.TxCounter));
+    EXPECT_EQ(module.Accepted(), 1);
+    EXPECT_TRUE(module.WaitForOpenConnections(0, 5000));   // closing the link closed it
+    EXPECT_TRUE(w.OpenPort->Enabled());
+
+    // Opening again starts from no connection and counts afresh.
+    module.ClearFrames();
+    OpenAndPoll(1);
+    EXPECT_EQ(module.Accepted(), 2);
+    EXPECT_EQ(module.Frames().front().bytes, kKeepAlive);
+    EXPECT_EQ(driver->Status(5), "NoCon/NoRx/Error:-1/0/0");
+    EXPECT_TRUE(module.WaitForOpenConnections(0, 5000));
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
+}
+
+TEST_F(WifiWindow, SilentModuleGivesReceiveErrorsAndANewConnectionEachTime)
+{
+    UseClock(0.01);   // the 6 s wait becomes 60 ms
+    ShowOnly({});
+    module.AddFault(F(FaultKind::Silence, -1, 2));
+    OpenAndPoll(4);
+    EXPECT_GE(window->PollCycleCount, 4);   // polling went on
+    EXPECT_EQ(Count("Error - Receive"), 2);
+    EXPECT_EQ(module.Accepted(), 3);
+    EXPECT_EQ(driver->Status(5), "NoCon/NoRx/Error:-1/2/0");
+    EXPECT_GE(KeepAlives(), 4);
+}
+
+TEST_F(WifiWindow, RefusedConnectionGivesSendErrorsUntilTheModuleListens)
+{
+    ShowOnly({});
+    module.Refuse();
+    TForm_Main& w = *window;
+    time->hook = [&] {
+        if (w.PollCycleCount == 2 && w.Link.FailStreak == 2)
+            module.Listen();
+        if (w.PollCycleCount >= 4 && w.StopRequest == 0)
+            driver->Click("ClosePort");
+    };
+    driver->Click("OpenPort");
+    time->hook = nullptr;
+    EXPECT_EQ(Count("Error - Send"), 2);
+    EXPECT_EQ(w.Link.ConnectErrors, 1);
+    EXPECT_TRUE(driver->Status(5).startsWith("NoCon/NoRx/Error:1/2/0")) << driver->Status(5).toStdString();
+    EXPECT_EQ(w.Link.FailStreak, 0);
+    EXPECT_GE(KeepAlives(), 2);
+}
+
+TEST_F(WifiWindow, AddressThatCannotBeResolvedEndsPolling)
+{
+    WifiAddressScope bad("no such host!:5001");
+    OpenAndPoll(100);   // ends by itself
+    EXPECT_EQ(Count("Error - Build Socket"), 1);
+    EXPECT_EQ(window->PollCycleCount, 0);
+    EXPECT_TRUE(window->OpenPort->Enabled());
+    EXPECT_FALSE(window->ClosePort->Enabled());
+    EXPECT_EQ(module.Accepted(), 0);
+}
+
+class RadioWindow : public WirelessWindow {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(adapter.Start(&error)) << error;
+        adapter.AddInverter(1);   // the inverter remembered as found
+        adapter.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        adapter.SetSignal(1, -77, 9);
+        adapter.SetReplyDelayMs(100);
+        WirelessWindow::SetUp();
+        UseClock(0.3);
+        // The radio choice is offered in the super-user mode only.
+        window->Radio_ComSub1g->SetVisible(true);
+        driver->MouseDown("Radio_ComSub1g");
+        driver->Type("Combo_COM", QString::fromStdString(adapter.Path()));
+    }
+    void TearDown() override
+    {
+        WirelessWindow::TearDown();
+        adapter.Stop();
+    }
+    invsim::RadioAdapter adapter;
+};
+
+TEST_F(RadioWindow, OpeningConfiguresTheAdapterAndPollsOverTheAir)
+{
+    ASSERT_TRUE(driver->Visible("Edit_RolaNextFreq"));
+    EXPECT_EQ(driver->Text("Edit_RolaNextFreq"), "928.9");
+    ShowOnly({"Group_GetAC1"});
+    OpenAndPoll(1);
+    const auto sent = adapter.CommandTexts();
+    ASSERT_GE(sent.size(), 13u);
+    const std::vector<std::string> opening{"rf set_freq 900000000", "rf rx_con off", "rf set_sync 51", "rf set_sf 9",
+                                           "rf set_bw 250", "rf set_pwr 15"};
+    EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 6), opening);
+    EXPECT_EQ(sent[6].substr(0, 10), "rf tx 0101");   // the output reader's coil, slave 1
+    EXPECT_EQ(sent[6].substr(18, 8), "375DE3A0");     // 928.9 MHz from the edit
+    EXPECT_EQ(sent[7], "rf rx_con on");
+    EXPECT_EQ(sent[8], "rf rx_con off");
+    EXPECT_EQ(sent[9], "rf set_freq 928900000");
+    EXPECT_EQ(driver->Text("Label_PacR"), "280 W");
+    EXPECT_EQ(driver->Status(9), "RSSI: -77");
+    EXPECT_EQ(driver->Status(10), "SNR: 9");
+    EXPECT_EQ(driver->Status(5), "NoRx/Error:0/0");
+    EXPECT_EQ(driver->Status(4), "COM Close");
+    EXPECT_TRUE(EventLog().contains("rf set_pwr 15"));
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
+}
+
+TEST_F(RadioWindow, FrequencyOutsideTheBandIsReplacedByTheDefault)
+{
+    driver->Type("Edit_RolaNextFreq", "850.0");
+    ShowOnly({"Group_GetAC1"});
+    OpenAndPoll(1);
+    EXPECT_EQ(dialogs.shown, QStringList{"illegal freq, default setting"});
+    EXPECT_EQ(window->Link.RadioFreq, 900000000);
+    EXPECT_EQ(driver->Text("Label_PacR"), "280 W");
+    for (const auto& t : adapter.CommandTexts())
+        EXPECT_NE(t, "rf set_freq 928900000");
+}
+
+} // namespace
