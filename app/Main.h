@@ -12,7 +12,9 @@
 #include "design/GroupPanels.h"
 #include "design/ModeSettings.h"
 #include "app/Monitoring.h"
+#include "app/SettingBinding.h"
 #include "groups/Output.h"
+#include "groups/Polls.h"
 #include "groups/PowerMeter.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
@@ -114,6 +116,35 @@ public:
     int ReadVersion(std::uint8_t stop);
     int ReadPowerMeterInfo(std::uint8_t stop);
     // ---- end of monitoring ----------------------------------------------------------------
+
+    // ---- Commands: executor, settings, scan ------------------------------------------------
+    // (Executor.cpp: the pending-command executor; Scan.cpp: the scan range, the scan button,
+    // the tree and its double-click; Commands.cpp: setting up the settings tables and the polls.)
+    // What the settings handlers read and write: the mailbox, this window's controls, the
+    // sign and step conventions of the mode.
+    settings::Context Settings{&Link, this, &ReactiveSign, &CosPhiStep};
+    groups::PollGroups PollGroups{};
+    void SetUpCommands();
+    void Edit_StartIDExit(vcl::TObject* Sender);
+    void Edit_EndIDExit(vcl::TObject* Sender);
+    void Btn_ScanIDClick(vcl::TObject* Sender);
+    void RebuildTree();
+    void TreeViewDblClick(vcl::TObject* Sender);
+    void Btn_Poll1CleanAllClick(vcl::TObject* Sender);
+    void Btn_Poll2CleanAllClick(vcl::TObject* Sender);
+    void Btn_Poll3ClearAllClick(vcl::TObject* Sender);
+    void Btn_Poll4ClearAllClick(vcl::TObject* Sender);
+    int ReadPoll01(std::uint8_t stop);
+    int ReadPoll02(std::uint8_t stop);
+    int ReadPoll03(std::uint8_t stop);
+    int ReadPoll04(std::uint8_t stop);
+    // Makes entry k (1..count) of FoundIdList the current inverter, and back to a saved ID.
+    void SelectFoundEntry(int k);
+    void RestoreSelection(std::uint8_t savedId);
+    // The serial rate for an inverter's rate code on the current link (the radio adapter always
+    // runs at code 3; the Wi-Fi link has no serial rate).
+    void SetRateForLink(int code);
+    // ---- end of commands ------------------------------------------------------------------
 
     // ---- Controls ------------------------------------------------------------------------
     // Header band.

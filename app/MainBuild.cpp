@@ -47,6 +47,7 @@ TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
     BuildPages();
     BuildGroupPanels();
     SetUpMonitoring();
+    SetUpCommands();
 
     RememberedPassword.clear();
     CountryListFile.names.fill(QString());

@@ -29,6 +29,12 @@ const PollEntry kPollOrder[] = {
     {When::VersionCycle, &TForm_Main::ReadVersion},
     {When::AcOutput, &TForm_Main::ReadOutput},
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
+    // ---- the four register polls ----
+    {When::Always, &TForm_Main::ReadPoll01},
+    {When::Always, &TForm_Main::ReadPoll02},
+    {When::Always, &TForm_Main::ReadPoll03},
+    {When::Always, &TForm_Main::ReadPoll04},
+    // ---- end register polls ----
 };
 
 constexpr int kWifiKeepAliveRegister = 60515;

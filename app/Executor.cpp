@@ -1,0 +1,100 @@
+// The pending-command executor: the one command a settings control posted into the mailbox runs
+// between two polling cycles, when no reader uses the link. It knows the plain coil and register
+// writes (to the current inverter or to every inverter found), the scan and the write lock;
+// the fixed sequences join it by their codes.
+#include "app/Formwait.h"
+#include "app/Main.h"
+
+using namespace vcl;
+
+namespace {
+
+enum CommandCodes : int {
+    CmdWriteCoil = 5,
+    CmdWriteRegister = 6,
+    CmdBroadcastCoil = 25,
+    CmdBroadcastRegister = 26,
+    CmdWriteRegisterPair = 36,
+    CmdSyncClock = 400,
+    CmdScanIds = 600,
+    CmdWriteRegisterCurrentId = 6500,
+};
+
+constexpr int kCoilPauseMs = 500;
+
+} // namespace
+
+int TForm_Main::ExecutePendingCommand()
+{
+    Modbus& m = Link;
+    auto value = [&m] { return static_cast<int>(static_cast<std::uint16_t>(m.CommandValue)); };
+    const bool broadcast = Radio_CmdBroadcast->Checked();
+
+    // The scan and the clock synchronisation run even under the write lock.
+    if (m.CommandCode == CmdScanIds) {
+        if (Form_wait)
+            Form_wait->Show();
+        RebuildTree();
+        m.CommandCode = 0;
+        if (Form_wait)
+            Form_wait->Close();
+        return 0;
+    }
+    if (m.CommandCode == CmdSyncClock) {
+        // The clock synchronisation joins here with the command sequences.
+        m.CommandCode = 0;
+        return 0;
+    }
+    if (SuperUserMode == 0 && WriteLock == 1) {
+        MessageBox(QStringLiteral("Lock: Permission denied"));
+        return 0;
+    }
+
+    // The code is read afresh before each test: a write that turns into its broadcast form is
+    // carried on by the later test.
+    if (m.CommandCode == CmdWriteCoil) {
+        if (m.CommandValue == 1)
+            m.CommandValue = static_cast<std::int16_t>(0xFF00 - 0x10000);
+        if (broadcast) {
+            m.CommandCode = CmdBroadcastCoil;
+        } else {
+            m.Request(m.CommandAddress, value(), 5);
+            m.CommandCode = 0;
+        }
+        Time().Sleep(kCoilPauseMs);
+    }
+    if (m.CommandCode == CmdWriteRegister) {
+        if (broadcast) {
+            m.CommandCode = CmdBroadcastRegister;
+        } else {
+            m.Request(m.CommandAddress, value(), 6);
+            m.CommandCode = 0;
+        }
+    }
+    if (m.CommandCode == CmdWriteRegisterCurrentId && !broadcast) {
+        m.Request(m.CommandAddress, value(), 6);
+        m.CommandCode = 0;
+        Time().Sleep(kCoilPauseMs);
+    }
+    if (m.CommandCode == CmdBroadcastCoil || m.CommandCode == CmdBroadcastRegister) {
+        const std::uint8_t fc = m.CommandCode == CmdBroadcastCoil ? 5 : 6;
+        const std::uint8_t saved = m.SlaveId;
+        const int count = std::clamp(FoundIdList[0], 0, 254);
+        for (int k = 1; k <= count; ++k) {
+            SelectFoundEntry(k);
+            m.Request(m.CommandAddress, value(), fc);
+        }
+        RestoreSelection(saved);
+        m.CommandCode = 0;
+    }
+    if (m.CommandCode == CmdWriteRegisterPair) {
+        m.Request(m.CommandAddress, value(), 6);
+        m.Request(m.CommandAddress + 1, static_cast<std::uint16_t>(m.CommandValue2), 6);
+        m.CommandCode = 0;
+    }
+    // The fixed sequences (codes 10, 40, 41, 42, 166, 410, 411, 417, 418, 420, 421, 440, 595,
+    // 648, 800, 801, 1000 to 1007, 1931) join here in that order.
+
+    m.CommandCode = 0;
+    return 0;
+}
