@@ -87,25 +87,25 @@ void TForm_Main::BuildHeaderBand()
     PLACE(Image_TopRight, Image, Group_Top, nullptr, 0, 0, 3000, kHeaderHeight);
 
     // Link: RS-485, Wi-Fi or radio, the port, start and stop.
-    PLACE_AS(GroupBox14, Group_Top, 4, 0, 322, kHeaderBoxHeight);
-    PLACE(Image51, Image, GroupBox14, nullptr, 2, 2, 318, 70);
+    PLACE_AS(GroupBox14, Group_Top, 4, 0, 300, kHeaderBoxHeight);
+    PLACE(Image51, Image, GroupBox14, nullptr, 2, 2, 296, 70);
     Image51->SetTag(2);
     PLACE(Label2001, Label, GroupBox14, "Link", 10, 5, 60);
     PLACE(Radio_ComRS485, Radio, GroupBox14, "RS485", 10, 25, 72);
     PLACE(Radio_ComWifi, Radio, GroupBox14, "Wi-Fi", 10, 48, 72);
     PLACE(Radio_ComSub1g, Radio, GroupBox14, "Sub1G", 84, 48, 66);
     Radio_ComSub1g->SetVisible(false);
-    PLACE(Combo_COM, Combo, GroupBox14, {}, csDropDown, 84, 22, 142);
+    PLACE(Combo_COM, Combo, GroupBox14, {}, csDropDown, 84, 22, 130);
     for (const QString& port : SerialPortNames())
         Combo_COM->Items()->Add(port);
-    PLACE(Edit_RolaNextFreq, Edit, GroupBox14, "928.9", 154, 47, 72, 22);
+    PLACE(Edit_RolaNextFreq, Edit, GroupBox14, "928.9", 150, 47, 64, 22);
     Edit_RolaNextFreq->SetVisible(false);
     Edit_RolaNextFreq->SetHint(QStringLiteral("Radio frequency (MHz)"));
-    PLACE_AS(OpenPort, GroupBox14, 234, 16, 40, 44);
+    PLACE_AS(OpenPort, GroupBox14, 218, 16, 39, 44);
     OpenPort->SetCaption(QStringLiteral("Open"));
     OpenPort->SetHint(QStringLiteral("start communication"));
     OpenPort->SetShowHint(true);
-    PLACE_AS(ClosePort, GroupBox14, 278, 16, 40, 44);
+    PLACE_AS(ClosePort, GroupBox14, 258, 16, 39, 44);
     ClosePort->SetCaption(QStringLiteral("Close"));
     ClosePort->SetHint(QStringLiteral("stop communication"));
     ClosePort->SetShowHint(true);
@@ -113,54 +113,56 @@ void TForm_Main::BuildHeaderBand()
     Radio_ComRS485->SetChecked(true);
 
     // Monitor mode and sending to one inverter or to all found.
-    PLACE_AS(GroupBox18, Group_Top, 330, 0, 256, kHeaderBoxHeight);
-    PLACE(Image56, Image, GroupBox18, nullptr, 2, 2, 252, 70);
+    PLACE_AS(GroupBox18, Group_Top, 308, 0, 244, kHeaderBoxHeight);
+    PLACE(Image56, Image, GroupBox18, nullptr, 2, 2, 240, 70);
     Image56->SetTag(2);
     PLACE(Label2002, Label, GroupBox18, "Monitor Mode", 10, 5, 120);
-    PLACE(Combo_SelectMode, Combo, GroupBox18, {}, csDropDownList, 10, 28, 150);
+    PLACE(Combo_SelectMode, Combo, GroupBox18, {}, csDropDownList, 10, 28, 140);
     Combo_SelectMode->SetDropDownCount(12);
-    PLACE(Radio_SendSingle, Radio, GroupBox18, "Single", 170, 22, 80);
-    PLACE(Radio_CmdBroadcast, Radio, GroupBox18, "Broadcast", 170, 45, 82);
+    PLACE(Radio_SendSingle, Radio, GroupBox18, "Single", 158, 22, 82);
+    PLACE(Radio_CmdBroadcast, Radio, GroupBox18, "Broadcast", 158, 45, 84);
     Radio_SendSingle->SetChecked(true);
 
     // Tools: clock, firmware, protocol, grid settings, data log, language.
-    PLACE_AS(GroupBox40, Group_Top, 590, 0, 506, kHeaderBoxHeight);
-    PLACE(Image99, Image, GroupBox40, nullptr, 2, 2, 502, 70);
+    PLACE_AS(GroupBox40, Group_Top, 556, 0, 430, kHeaderBoxHeight);
+    PLACE(Image99, Image, GroupBox40, nullptr, 2, 2, 426, 70);
     Image99->SetTag(2);
-    PLACE(Image_SyncClock, Image, GroupBox40, "SyncClock.png", 10, 4, 47, 48);
-    PLACE(Label_SyncClock, Label, GroupBox40, "Sync Clock", 2, 54, 64, 16);
-    PLACE(Image_Firmware, Image, GroupBox40, "Firmware.png", 76, 4, 47, 48);
-    PLACE(Label2003, Label, GroupBox40, "Firmware", 68, 54, 64, 16);
-    PLACE(Image_VantoSun, Image, GroupBox40, "ProtocolToStandard.png", 142, 4, 47, 48);
+    PLACE(Image_SyncClock, Image, GroupBox40, "SyncClock.png", 8, 4, 47, 48);
+    PLACE(Label_SyncClock, Label, GroupBox40, "Sync Clock", 0, 54, 64, 16);
+    PLACE(Image_Firmware, Image, GroupBox40, "Firmware.png", 66, 4, 47, 48);
+    PLACE(Label2003, Label, GroupBox40, "Firmware", 58, 54, 64, 16);
+    PLACE(Image_VantoSun, Image, GroupBox40, "ProtocolToStandard.png", 124, 4, 47, 48);
     Image_VantoSun->SetHint(QStringLiteral("Protocol"));
-    PLACE(Image_SunVanto, Image, GroupBox40, "ProtocolToNative.png", 142, 4, 47, 48);
+    PLACE(Image_SunVanto, Image, GroupBox40, "ProtocolToNative.png", 124, 4, 47, 48);
     Image_SunVanto->SetHint(QStringLiteral("Protocol"));
     Image_SunVanto->SetVisible(false);
-    PLACE(Label_InvProtocol, Label, GroupBox40, "Protocol", 134, 54, 64, 16);
-    PLACE(Image_OpenGridSet, Image, GroupBox40, "OpenGridSet.png", 208, 4, 47, 48);
+    PLACE(Label_InvProtocol, Label, GroupBox40, "Protocol", 116, 54, 64, 16);
+    PLACE(Image_OpenGridSet, Image, GroupBox40, "OpenGridSet.png", 182, 4, 47, 48);
     Image_OpenGridSet->SetHint(QStringLiteral("Load File & Execute"));
     Image_OpenGridSet->SetShowHint(true);
-    PLACE(Image_SaveGridSet, Image, GroupBox40, "SaveGridSet.png", 258, 4, 47, 48);
+    PLACE(Image_SaveGridSet, Image, GroupBox40, "SaveGridSet.png", 230, 4, 47, 48);
     Image_SaveGridSet->SetHint(QStringLiteral("Save Setting"));
     Image_SaveGridSet->SetShowHint(true);
-    PLACE(Label_GridSetLog, Label, GroupBox40, "Grid Setting", 208, 54, 97, 16);
-    PLACE(Image_DataLog, Image, GroupBox40, "DataLog.png", 322, 4, 47, 48);
-    PLACE(Label2004, Label, GroupBox40, "Data Log", 314, 54, 64, 16);
-    PLACE(Image_DatalogOnce, Image, GroupBox40, "DataLog.png", 322, 4, 47, 48);
+    PLACE(Label_GridSetLog, Label, GroupBox40, "Grid Setting", 182, 54, 95, 16);
+    PLACE(Image_DataLog, Image, GroupBox40, "DataLog.png", 288, 4, 47, 48);
+    PLACE(Label2004, Label, GroupBox40, "Data Log", 280, 54, 64, 16);
+    PLACE(Image_DatalogOnce, Image, GroupBox40, "DataLog.png", 288, 4, 47, 48);
     Image_DatalogOnce->SetVisible(false);
-    PLACE(Image_Country_USA, Image, GroupBox40, "FlagEnglish.png", 392, 12, 30, 20);
+    PLACE(Image_Country_USA, Image, GroupBox40, "FlagEnglish.png", 346, 4, 30, 20);
     Image_Country_USA->SetHint(QStringLiteral("English"));
     Image_Country_USA->SetShowHint(true);
-    PLACE(Image_Country_Genman, Image, GroupBox40, "FlagGerman.png", 428, 12, 30, 20);
+    PLACE(Image_Country_Genman, Image, GroupBox40, "FlagGerman.png", 346, 26, 30, 20);
     Image_Country_Genman->SetHint(QStringLiteral("German"));
     Image_Country_Genman->SetShowHint(true);
-    PLACE(Image_Country_French, Image, GroupBox40, "FlagFrench.png", 464, 12, 30, 20);
+    PLACE(Image_Country_French, Image, GroupBox40, "FlagFrench.png", 346, 48, 30, 20);
     Image_Country_French->SetHint(QStringLiteral("French"));
     Image_Country_French->SetShowHint(true);
-    PLACE(Label_SelectLanguage, Label, GroupBox40, "English", 392, 40, 102, 16);
+    PLACE(Label_SelectLanguage, Label, GroupBox40, "English", 378, 28, 50, 16);
     for (TLabel* l : {Label_SyncClock, Label2003, Label_InvProtocol, Label_GridSetLog, Label2004,
-                      Label_SelectLanguage})
+                      Label_SelectLanguage}) {
         l->SetAlignment(taCenter);
+        l->Font()->SetSize(8);
+    }
     // Texts that follow the interface language (Tag 1).
     for (TLabel* l : {Label2001, Label2002, Label_SyncClock, Label2003, Label_InvProtocol,
                       Label_GridSetLog, Label2004})
