@@ -40,9 +40,13 @@ void GiveFocus(QWidget* w)
 {
     for (QWidget* f = w; f; f = f->parentWidget()) {
         if (f->isEnabled() && (f->focusPolicy() & Qt::ClickFocus)) {
+            // The user's click activates the window first (at once: no other event may run
+            // in the middle of the user's action).
             if (!f->window()->isActiveWindow()) {
-                f->window()->activateWindow();
-                QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                QT_WARNING_PUSH
+                QT_WARNING_DISABLE_DEPRECATED
+                QApplication::setActiveWindow(f->window());
+                QT_WARNING_POP
             }
             f->setFocus(Qt::MouseFocusReason);
             return;
