@@ -26,6 +26,23 @@
 //   the component and lists it in its Components; the Parent shows it.
 // - The three seams for tests: the dialog service and the time service (vcl/Services.h) and the
 //   user driver (vcl/UserDriver.h; vcl/RemoteDriver.h serves it over a local socket).
+//
+// Where things are
+// ----------------
+//   vcl/Types.h       TColor and the colour constants, key codes (VK_RETURN ...), event types
+//   vcl/Controls.h    TObject, TComponent (Owner, Name, Tag, Components), TFont, TControl,
+//                     TWinControl (focus and key events, aligned children)
+//   vcl/StdCtrls.h    TLabel, TEdit, TButton, TSpeedButton, TCheckBox, TRadioButton, TComboBox,
+//                     TListBox, TPanel, TGroupBox, TScrollBox, TProgressBar, TImage (+TCanvas),
+//                     TTimer, TOpenDialog
+//   vcl/ComCtrls.h    TPageControl/TTabSheet, TTreeView/TTreeNode, TImageList, TStatusBar,
+//                     TRichEdit
+//   vcl/StringGrid.h  TStringGrid (a store of cells, kept outside the row and column counts)
+//   vcl/Menus.h       TPopupMenu, TMenuItem
+//   vcl/Forms.h       TForm (ShowModal, OnClose, OnShortCut, OnDropFiles), TApplication
+//   vcl/StringList.h  TStringList (files, delimited text)
+//   vcl/Services.h    MessageBox, InputBox/InputQuery, ProcessMessages, time and dialog services
+//   vcl/IniFile.h     TIniFile and the strict number conversions
 #pragma once
 
 #include "vcl/ComCtrls.h"

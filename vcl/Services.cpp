@@ -58,7 +58,8 @@ void ProcessMessages() { g_time->Pump(); }
 int DialogService::MessageBox(const QString& text, const QString& caption, int flags)
 {
     QMessageBox box;
-    box.setWindowTitle(caption);
+    // Without a caption the box carries the application's title, as the class library's does.
+    box.setWindowTitle(caption.isEmpty() ? QCoreApplication::applicationName() : caption);
     box.setText(text);
     switch (flags & 0xF0) {
     case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;

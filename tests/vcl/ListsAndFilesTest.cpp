@@ -126,6 +126,15 @@ TEST(Canvas, PaintedPixelsReadBack)
     EXPECT_EQ(canvas->Pixel(20, 10), clLime);
     EXPECT_TRUE(image.HasPicture());
     EXPECT_EQ(image.Picture().size(), QSize(47, 48));
+
+    // The drawing as a picture file, loaded into another image.
+    QTemporaryDir dir;
+    ASSERT_TRUE(image.Picture().save(dir.filePath("frame.png")));
+    TImage loaded(&form);
+    EXPECT_FALSE(loaded.HasPicture());
+    EXPECT_FALSE(loaded.LoadPicture(dir.filePath("missing.png")));
+    EXPECT_TRUE(loaded.LoadPicture(dir.filePath("frame.png")));
+    EXPECT_EQ(loaded.Picture().pixelColor(1, 0), QColor(255, 0, 0));
 }
 
 TEST(RichEdit, LinesKeepTheirColoursAndSaveAsRichText)
