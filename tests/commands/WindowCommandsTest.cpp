@@ -540,3 +540,33 @@ TEST_F(CommandsWindow, SingleWritesAndTheirPauses)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CommandsWindow, CleanAllButtonsEmptyTheirOwnGroup)
+{
+    Prepare();
+    ShowPoll("Group_Poll03");
+    ShowPoll("Group_Poll04");
+    for (int r = 1; r <= 10; ++r) {
+        const QString suffix = groups::PollSuffix(2, r);
+        SetRow(suffix, 1, QString::number(r));
+        driver->Type("Edit_PollVal" + suffix, "9");
+        window->PollGroups[2].Rows[static_cast<size_t>(r - 1)].Read->SetCaption("-5");
+    }
+    SetRow("31", 2, "802");
+    driver->Click("Btn_Poll3ClearAll");
+    for (int r = 1; r <= 10; ++r) {
+        const QString suffix = groups::PollSuffix(2, r);
+        EXPECT_EQ(driver->Index("Combo_PollType" + suffix), -1) << r;
+        EXPECT_EQ(Text(("Edit_PollAddr" + suffix).toLatin1().constData()), "") << r;
+        EXPECT_EQ(Text(("Edit_PollVal" + suffix).toLatin1().constData()), "") << r;
+        EXPECT_EQ(Text(("Label_PollVal" + suffix).toLatin1().constData()), "-5") << r;
+    }
+    EXPECT_EQ(Text("Edit_PollAddr31"), "802");
+    EXPECT_EQ(driver->Index("Combo_PollType31"), 2);
+    driver->Click("Btn_Poll4ClearAll");
+    EXPECT_EQ(Text("Edit_PollAddr31"), "");
+}
+
+} // namespace
