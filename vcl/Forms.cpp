@@ -55,12 +55,18 @@ public:
         if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
             return false;
         auto* ke = static_cast<QKeyEvent*>(event);
-        // A key that goes up the parent chain passes here once per widget: act only once.
-        if (ke == last_ && ke->timestamp() == lastStamp_)
-            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        // A key that no widget takes goes up the parent chain and passes here once per widget:
+        // act only at the first.
+        const bool goingUp = ke == last_ && ke->timestamp() == lastStamp_ && ke->key() == lastKey_ && lastWidget_
+                             && widget->isAncestorOf(lastWidget_);
         last_ = ke;
         lastStamp_ = ke->timestamp();
-        QWidget* window = static_cast<QWidget*>(watched)->window();
+        lastKey_ = ke->key();
+        lastWidget_ = widget;
+        if (goingUp)
+            return false;
+        QWidget* window = widget->window();
         for (TForm* form : AllForms()) {
             if (form->Handle() == window && form->OnShortCut) {
                 bool handled = false;
@@ -75,6 +81,8 @@ public:
 private:
     const QKeyEvent* last_ = nullptr;
     quint64 lastStamp_ = 0;
+    int lastKey_ = 0;
+    QPointer<QWidget> lastWidget_;
 };
 
 void InstallShortCutFilter()

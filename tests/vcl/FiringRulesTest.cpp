@@ -349,6 +349,22 @@ TEST_F(FiringRules, DropCloseAndEscapedExceptions)
     EXPECT_EQ(closes, 2);
 }
 
+TEST_F(FiringRules, TheFormSeesShortCutsBeforeTheFocusedControl)
+{
+    auto* edit = Make<TEdit>("Edit_Range");
+    QStringList keys;
+    edit->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { keys << QString("edit %1").arg(key); };
+    form->OnShortCut = [&](WORD key, TShiftState, bool& handled) {
+        keys << QString("form %1").arg(key);
+        handled = key == VK_F11;
+    };
+    form->Show();
+    UserDriver user(form.get());
+    user.PressKey("Edit_Range", VK_F11);
+    user.PressKey("Edit_Range", VK_RETURN);
+    EXPECT_EQ(keys, (QStringList{"form 122", "form 13", "edit 13"}));
+}
+
 TEST_F(FiringRules, DefaultAndCancelButtonsAnswerEnterAndEsc)
 {
     auto* ok = Make<TButton>("Btn_OK");
