@@ -311,3 +311,63 @@ TEST_F(RadioLink, ScanFindsTheInvertersOnTheAir)
 }
 
 } // namespace
+
+namespace {
+
+using namespace wireless;
+
+// Whatever the adapter sends (line noise, cut lines, binary bytes, a buffer full), the parse
+// stays inside the reply buffer and accepts only a frame that carries its CRC.
+TEST(RadioReplyParse, ArbitraryAdapterOutputKeepsTheReplyConsistent)
+{
+    RecordingHost host;
+    Modbus link(&host);
+    link.LinkType = LinkSub1g;
+    link.SlaveId = 5;
+    link.BuildRadioFrame(40963, 1, 4);
+    std::string good;
+    for (auto b : WithCrc({0x05, 0x04, 0x02, 0x00, 0x2A})) {
+        good += "0123456789ABCDEF"[b >> 4];
+        good += "0123456789ABCDEF"[b & 15];
+    }
+    const std::vector<std::string> pieces{"radio_rx", good, "-70", "7", "Ok", "\r\n", " ", "  ", "radio_rx" + good,
+                                          "ZZ", "0", "FFFF", std::string(1, '\0'), "\xFF\xFE", "-", "radio_r", "x"};
+    std::uint32_t seed = 12345;
+    const auto next = [&seed] { seed = seed * 1103515245u + 12345u; return seed >> 8; };
+    int accepted = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        if (round % 10 == 9) {
+            // Raw bytes, up to a full receive buffer.
+            const std::size_t n = next() % (round % 100 == 99 ? Tcomm::kRxOversize : 600);
+            for (std::size_t i = 0; i < n; ++i)
+                text += static_cast<char>(next() & 0xFF);
+        } else {
+            const int count = 1 + static_cast<int>(next() % 8);
+            for (int i = 0; i < count; ++i) {
+                text += pieces[next() % pieces.size()];
+                if (next() % 3)
+                    text += ' ';
+            }
+        }
+        if (round % 50 == 0)   // a long hex payload
+            text = "radio_rx " + std::string(2 * (next() % 6000), 'A') + " 1 2";
+        text.resize(std::min<std::size_t>(text.size(), Tcomm::kRxOversize - 1));
+        link.ReplyOk = 0;
+        link.ReplyLength = 0;
+        std::memset(link.Com.RxBuffer, 0, sizeof link.Com.RxBuffer);
+        std::memcpy(link.Com.RxBuffer, text.data(), text.size());
+        link.Com.RxCount = static_cast<int>(text.size());
+        ASSERT_EQ(link.ParseRadioReply(), 0);
+        ASSERT_GE(link.ReplyLength, 0);
+        ASSERT_LE(link.ReplyLength, Modbus::kReplySize);
+        if (link.ReplyOk == 1) {
+            ++accepted;
+            ASSERT_GE(link.ReplyLength, 4);
+            ASSERT_EQ(link.CheckReplyCrc(), 1);
+        }
+    }
+    EXPECT_GT(accepted, 0);   // the good payload did come up
+}
+
+} // namespace
