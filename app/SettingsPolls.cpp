@@ -18,6 +18,8 @@ std::vector<Binding> PollRowBindings()
                                .Tolerant()
                                .Paint(QStringLiteral("Label_PollVal") + suffix)
                                .Adjust([typeName, addrName](const Context& ctx, Post& post) {
+                                   if (!ctx.form)
+                                       return false;
                                    auto* type = dynamic_cast<vcl::TComboBox*>(ctx.form->FindComponent(typeName));
                                    auto* addr = dynamic_cast<vcl::TControl*>(ctx.form->FindComponent(addrName));
                                    const int fc = FunctionCodeOfIndex(type ? type->ItemIndex() : -1);
