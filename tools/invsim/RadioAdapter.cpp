@@ -1,5 +1,7 @@
 #include "tools/invsim/RadioAdapter.h"
 
+#include "tools/invsim/TcpModule.h"   // SpoilReply
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -342,20 +344,8 @@ void RadioAdapter::Command(const std::string& text)
                         int extraMs = 0;
                         answerSplit_ = -1;
                         if (faulty) {
+                            SpoilReply(reply, fault);
                             switch (fault.kind) {
-                            case FaultKind::BadCrc: reply.back() ^= 0xFF; break;
-                            case FaultKind::Short: {
-                                const std::size_t cut = static_cast<std::size_t>(fault.param < 0 ? 2 : fault.param);
-                                const std::size_t body = reply.size() - 2;
-                                reply.resize(body > cut + 1 ? body - cut : 1);
-                                AppendCrc(reply);
-                                break;
-                            }
-                            case FaultKind::OtherId:
-                                reply.resize(reply.size() - 2);
-                                reply[0] = static_cast<std::uint8_t>(fault.param);
-                                AppendCrc(reply);
-                                break;
                             case FaultKind::Delay: extraMs = fault.param; break;
                             case FaultKind::Split:
                                 answerSplit_ = fault.param < 0 ? 20 : fault.param;

@@ -41,6 +41,32 @@ bool ParseModuleFault(const std::string& text, Fault& fault)
     return ParseFault(text, fault);
 }
 
+void SpoilReply(Bytes& reply, const Fault& fault)
+{
+    if (reply.size() < 3)
+        return;
+    switch (fault.kind) {
+    case FaultKind::BadCrc:
+        reply.back() ^= 0xFF;
+        break;
+    case FaultKind::Short: {
+        // param data bytes left out (default 2), the CRC right for what is sent
+        const std::size_t cut = static_cast<std::size_t>(fault.param < 0 ? 2 : fault.param);
+        const std::size_t body = reply.size() - 2;
+        reply.resize(body > cut + 1 ? body - cut : 1);
+        AppendCrc(reply);
+        break;
+    }
+    case FaultKind::OtherId:
+        reply.resize(reply.size() - 2);
+        reply[0] = static_cast<std::uint8_t>(fault.param);
+        AppendCrc(reply);
+        break;
+    default:
+        break;
+    }
+}
+
 TcpModule::TcpModule(int id) : id_(id), inverter_(id)
 {
     // The module takes the keep-alive write of every polling cycle.
@@ -320,19 +346,9 @@ void TcpModule::Handle(Client& client, const Bytes& bytes)
         }
         return;
     case FaultKind::BadCrc:
-        reply.back() ^= 0xFF;
-        break;
-    case FaultKind::Short: {
-        const std::size_t cut = static_cast<std::size_t>(fault.param < 0 ? 2 : fault.param);
-        const std::size_t body = reply.size() - 2;
-        reply.resize(body > cut + 1 ? body - cut : 1);
-        AppendCrc(reply);
-        break;
-    }
+    case FaultKind::Short:
     case FaultKind::OtherId:
-        reply.resize(reply.size() - 2);
-        reply[0] = static_cast<std::uint8_t>(fault.param);
-        AppendCrc(reply);
+        SpoilReply(reply, fault);
         break;
     case FaultKind::Delay:
         if (!PauseMs(fault.param))

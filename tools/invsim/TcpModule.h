@@ -21,6 +21,9 @@ namespace invsim {
 // plain "hangup" only drops the connection.
 bool ParseModuleFault(const std::string& text, Fault& fault);
 
+// Spoils a reply frame as a bad-CRC, short or other-ID fault asks (other faults leave it).
+void SpoilReply(Bytes& reply, const Fault& fault);
+
 class TcpModule {
 public:
     explicit TcpModule(int id = 255);

@@ -31,7 +31,8 @@ namespace {
 int Usage(const char* why)
 {
     std::fprintf(stderr, "invsim: %s\n"
-                 "usage: invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
+                 "usage: invsim serial --id ID[@RATE] [--id ...] [options of the serial bus]\n"
+                 "       invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
                  "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID] [--log]\n"
                  "       invsim radio --id ID [--id ...] [--set ID:REG=VALUE ...] [--holding ...] [--input ...]\n"
                  "       [--coil ...] [--fault ID:FAULT ...] [--listen ID:HZ] [--signal ID:RSSI:SNR]\n"
