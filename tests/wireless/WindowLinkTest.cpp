@@ -266,4 +266,38 @@ TEST_F(RadioWindow, FrequencyOutsideTheBandIsReplacedByTheDefault)
         EXPECT_NE(t, "rf set_freq 928900000");
 }
 
+TEST_F(RadioWindow, ScanButtonFindsTheInvertersOnTheAir)
+{
+    adapter.AddInverter(3);
+    ShowOnly({});
+    driver->Type("Edit_StartID", "1");
+    driver->Type("Edit_EndID", "4");
+    TForm_Main& w = *window;
+    bool clicked = false;
+    time->hook = [&] {
+        if (!clicked && w.PollCycleCount >= 1) {
+            clicked = true;
+            driver->Click("Btn_ScanID");
+        }
+        if (clicked && w.Link.CommandCode == 0 && w.PollCycleCount >= 3 && w.StopRequest == 0)
+            driver->Click("ClosePort");
+    };
+    driver->Click("OpenPort");
+    time->hook = nullptr;
+    for (int id = 1; id <= 4; ++id)
+        EXPECT_EQ(w.Link.IdFound[id], id == 1 || id == 3 ? id : 0) << id;
+    EXPECT_EQ(w.Link.IdBaudCode[3], 3);
+    const QStringList tree = driver->TreeItems();
+    EXPECT_EQ(tree.size(), 3) << tree.join(", ").toStdString();   // the root and the two found
+    // Every probe was the read of input register 40963 on the air.
+    int probes = 0;
+    for (const auto& t : adapter.CommandTexts())
+        if (t.rfind("rf tx ", 0) == 0) {
+            ++probes;
+            EXPECT_EQ(t.substr(8, 10), "04A0020001") << t;
+        }
+    EXPECT_GE(probes, 4);
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
+}
+
 } // namespace
