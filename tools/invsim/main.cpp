@@ -33,7 +33,9 @@ int Usage(const char* why)
     std::fprintf(stderr, "invsim: %s\n"
                  "usage: invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]\n"
                  "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
-                 "       [--fault ID:FAULT ...] [--log] [--demo ID ...]\n", why);
+                 "       [--fault ID:FAULT ...] [--log] [--demo ID ...]\n"
+                 "       invsim tcp PORT [...]    the Wi-Fi module (\"invsim tcp\" alone lists its options)\n"
+                 "       invsim radio --id ID [...]   the radio adapter (\"invsim radio\" alone lists its options)\n", why);
     return 2;
 }
 
