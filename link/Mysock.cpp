@@ -290,8 +290,9 @@ void KivClient::Drain(int slot)
             continue;
         if (n < 0 && errno == EINTR)
             continue;
-        if (n == 0)
-            CloseSlot(slot);   // closed by the module while idle: start afresh
+        // Closed or reset by the module while idle: start afresh rather than send into it.
+        if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            CloseSlot(slot);
         return;
     }
 }

@@ -246,6 +246,20 @@ TEST_F(TcpLink, DroppedConnectionIsMadeAgainOnTheNextRequest)
     EXPECT_EQ(link.ConnectErrors, -1);   // no send ever failed
 }
 
+TEST_F(TcpLink, ConnectionClosedBetweenRequestsIsMadeAgainBeforeSending)
+{
+    module.SetHolding(1, 9);
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    module.DropConnections();
+    ASSERT_TRUE(module.WaitForOpenConnections(0, 5000));
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_FALSE(Logged("Error - Send"));
+    EXPECT_EQ(link.ConnectErrors, -1);
+    EXPECT_EQ(link.NoReplyCount, 0);
+    EXPECT_EQ(module.Accepted(), 2);
+}
+
 TEST_F(TcpLink, TenSilentExchangesMarkTheValuesStaleOnce)
 {
     UseClock(0.005);

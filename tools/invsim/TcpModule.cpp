@@ -205,6 +205,15 @@ void TcpModule::Listen()
     Wake();
 }
 
+void TcpModule::DropConnections()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        dropAll_ = true;
+    }
+    Wake();
+}
+
 std::vector<Frame> TcpModule::Frames() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -390,6 +399,14 @@ void TcpModule::Serve()
                 OpenListener(nullptr);
             }
             listener = listener_;
+            if (dropAll_) {
+                dropAll_ = false;
+                for (auto& c : clients_)
+                    ::close(c.fd);
+                clients_.clear();
+                open_ = 0;
+                cv_.notify_all();
+            }
             if (listener_ < 0 && listenAgainAtMs_ >= 0)
                 timeout = static_cast<int>(std::max<std::int64_t>(1, listenAgainAtMs_ - NowMs()));
         }

@@ -53,6 +53,8 @@ public:
     // Refuses connections: the listener is closed for ms milliseconds (-1: until Listen()).
     void Refuse(int ms = -1);
     void Listen();
+    // Closes every open connection at once (the module restarting between two requests).
+    void DropConnections();
 
     // Every frame received, in order (Frame::baud is 0).
     std::vector<Frame> Frames() const;
@@ -97,6 +99,7 @@ private:
     std::size_t bytesSent_ = 0;
     int accepted_ = 0;
     int open_ = 0;
+    bool dropAll_ = false;
     bool stopping_ = false;
 };
 
