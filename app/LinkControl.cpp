@@ -120,4 +120,5 @@ void TForm_Main::Image_FirmwareClick(TObject*)
     Tab_Firmware->SetTabVisible(true);
     PageControl->SetActivePage(Tab_Firmware);
     Combo_SelectMode->SetItemIndex(-1);
+    LayOutUpgradePage();   // Upgrade page
 }

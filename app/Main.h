@@ -146,6 +146,25 @@ public:
     void SetRateForLink(int code);
     // ---- end of commands ------------------------------------------------------------------
 
+    // Upgrade page (UpgradePageUi.cpp): the controls of Tab_Firmware and the image load.
+    vcl::TPanel* Panel_Upgrade = nullptr;
+    vcl::TButton* Btn_LoadHEX = nullptr;
+    vcl::TEdit* Edit_HEXPath = nullptr;
+    vcl::TGroupBox* GroupBox17 = nullptr;   // the meta-block labels (L_METAVERSION ...)
+    vcl::TComboBox* Combo_Delay = nullptr;
+    vcl::TButton* Btn_UpgradeStart = nullptr;
+    vcl::TProgressBar* ProgressBar = nullptr;
+    vcl::TStringGrid* Grid_Dev = nullptr;
+    vcl::TRichEdit* List_UpgradeEvent = nullptr;
+    vcl::TStringGrid* Grid_HEX = nullptr;
+    void BuildUpgradePage();
+    // Grid and log places for the open link's type.
+    void LayOutUpgradePage();
+    // An image load is under way (its survey and message boxes let other clicks run).
+    bool UpgradeLoadBusy() const;
+    std::shared_ptr<struct UpgradePageParts> upgradeParts_;
+    // ---- end of upgrade page --------------------------------------------------------------
+
     // ---- Controls ------------------------------------------------------------------------
     // Header band.
     vcl::TGroupBox* Group_Top = nullptr;

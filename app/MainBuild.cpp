@@ -241,6 +241,7 @@ void TForm_Main::BuildPages()
     Tab_Firmware->SetName(QStringLiteral("Tab_Firmware"));
     Tab_Firmware->SetPageControl(PageControl);
     Tab_Firmware->SetCaption(QStringLiteral("Upgrade"));
+    BuildUpgradePage();   // Upgrade page
 
     PageControl->OnChange = Method(this, &TForm_Main::PageControlChange);
     PageControl->OnMouseDown = Method(this, &TForm_Main::PageControlMouseDown);

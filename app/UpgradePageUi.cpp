@@ -1,0 +1,163 @@
+// The upgrade page on the main window: its controls, the load button and the files dropped on
+// the window, wired into the load logic of the firmware engine (upgrade/UpgradePage.h).
+#include "app/Main.h"
+#include "app/MainBuild.h"
+#include "app/RichLogPane.h"
+
+#include "upgrade/Upgrade.h"
+#include "upgrade/UpgradeKitView.h"
+#include "upgrade/UpgradePage.h"
+
+#include <type_traits>
+
+using namespace vcl;
+
+namespace {
+
+// A log pane of the window reached through its member, which may be placed after the page.
+class FormLogPane : public LogPane {
+public:
+    explicit FormLogPane(TRichEdit* const& edit) : edit_(edit) {}
+    int LineCount() const override { return RichLogPane(edit_).LineCount(); }
+    void Clear() override { RichLogPane(edit_).Clear(); }
+    void AddLine(const QString& text, LogColour colour) override { RichLogPane(edit_).AddLine(text, colour); }
+    void ScrollToEnd() override { RichLogPane(edit_).ScrollToEnd(); }
+
+private:
+    TRichEdit* const& edit_;
+};
+
+} // namespace
+
+// The page's log panes, its view of the controls and the load logic, alive as long as the window.
+struct UpgradePageParts {
+    FormLogPane upgradeLog;
+    FormLogPane eventLog;
+    KitUpgradeView view;
+    UpgradePage page;
+
+    UpgradePageParts(TForm_Main& form)
+        : upgradeLog(form.List_UpgradeEvent), eventLog(form.List_Event),
+          view(*form.Edit_HEXPath, *form.Grid_HEX, *form.Btn_UpgradeStart, form, upgradeLog, eventLog),
+          page(UpgradeEngine(), view)
+    {
+    }
+    ~UpgradePageParts()
+    {
+        // The engine outlives the window: it must not keep drawing into controls that are gone.
+        if (UpgradeEngine().View == &view)
+            UpgradeEngine().View = nullptr;
+    }
+};
+
+namespace {
+
+// Left column of the page: path, meta block, start and progress, the inverter grid, the log.
+constexpr int kColumnWidth = 620;
+constexpr int kDevGridTop = 230;
+constexpr int kLogTopRs485 = 560;
+constexpr int kLogBottom = 730;
+
+struct MetaRow {
+    const char* title;
+    const char* control;
+};
+
+// Titles as the meta-block report names the values; Combo_Delay stands in the delay's place.
+constexpr MetaRow kMetaRows[] = {
+    {"MetaBlock Version", "L_METAVERSION"}, {"Product ID", "L_PRODUCTID"},
+    {"Processor", "L_PROCESSOR"},           {"Hardware Version", "L_HVERSION"},
+    {"Software Version", "L_SVERSION"},     {"Start Address", "L_STARTADDR"},
+    {"Stop Address", "L_STOPADDR"},         {"Erase Size", "L_ERASESIZE"},
+    {"Fill Value", "L_FILLVALUE"},          {"Checksum", "L_CHECKSUM"},
+    {"Baud Rate", "L_BAUDRATE"},            {"Program Size", "L_PROGRAMSIZE"},
+    {"Delay", "Combo_Delay"},
+};
+
+} // namespace
+
+void TForm_Main::BuildUpgradePage()
+{
+    PLACE(Panel_Upgrade, Panel, Tab_Firmware, alLeft, 0, 0, kColumnWidth, kLogBottom + 8);
+
+    PLACE(Btn_LoadHEX, Button, Panel_Upgrade, "Load", 8, 8, 90, 26);
+    Btn_LoadHEX->SetHint(QStringLiteral("Open Hex File"));
+    Btn_LoadHEX->SetShowHint(true);
+    PLACE(Edit_HEXPath, Edit, Panel_Upgrade, {}, 106, 9, kColumnWidth - 114);
+    Edit_HEXPath->SetReadOnly(true);
+
+    // The meta block in three columns of title and value.
+    PLACE_AS(GroupBox17, Panel_Upgrade, 8, 40, kColumnWidth - 16, 150);
+    GroupBox17->SetCaption(QStringLiteral("Meta Block"));
+    constexpr int kRowsPerColumn = 5;
+    constexpr int kColumnStep = 200;
+    int i = 0;
+    for (const MetaRow& row : kMetaRows) {
+        const int left = 10 + (i / kRowsPerColumn) * kColumnStep;
+        const int top = 22 + (i % kRowsPerColumn) * 24;
+        build::Label(this, GroupBox17, (QByteArray("Label_") + row.control).constData(),
+                     QString::fromLatin1(row.title), left, top + 3, 114);
+        if (QLatin1String(row.control) == QLatin1String("Combo_Delay")) {
+            PLACE(Combo_Delay, Combo, GroupBox17, {"100", "150", "200", "250", "300"}, csDropDown,
+                  left + 116, top, 70);
+        } else {
+            auto* value = build::Label(this, GroupBox17, row.control, QStringLiteral("??"), left + 116, top + 3, 82);
+            value->Font()->SetColor(clBlue);
+        }
+        ++i;
+    }
+
+    PLACE(Btn_UpgradeStart, Button, Panel_Upgrade, "Upgrade", 8, 196, 90, 28);
+    Btn_UpgradeStart->SetHint(QStringLiteral("Begin to Upgrade"));
+    Btn_UpgradeStart->SetShowHint(true);
+    Btn_UpgradeStart->SetEnabled(false);
+    PLACE_AS(ProgressBar, Panel_Upgrade, 106, 198, kColumnWidth - 114, 24);
+    ProgressBar->SetMin(0);
+    ProgressBar->SetMax(100);
+
+    // One row per inverter found on the bus, filled by the survey of a load.
+    PLACE_AS(Grid_Dev, Panel_Upgrade, 8, kDevGridTop, kColumnWidth - 16, kLogTopRs485 - kDevGridTop - 8);
+    Grid_Dev->SetColCount(11);
+    Grid_Dev->SetRowCount(2);
+    Grid_Dev->SetDefaultColWidth(50);
+    Grid_Dev->SetDefaultRowHeight(28);
+    Grid_Dev->Font()->SetColor(clBlue);
+    Grid_Dev->Font()->SetStyle(fsBold);
+
+    PLACE_AS(List_UpgradeEvent, Panel_Upgrade, 8, kLogTopRs485, kColumnWidth - 16, kLogBottom - kLogTopRs485);
+    List_UpgradeEvent->SetReadOnly(true);
+
+    // The image, one programming block per row, in the rest of the page.
+    PLACE_AS(Grid_HEX, Tab_Firmware, kColumnWidth, 0, 600, kLogBottom);
+    Grid_HEX->SetAlign(alClient);
+    Grid_HEX->SetDefaultColWidth(25);
+    Grid_HEX->SetFixedRows(1);
+    Grid_HEX->SetFixedCols(1);
+
+    upgradeParts_ = std::make_shared<UpgradePageParts>(*this);
+    UpgradePage& page = upgradeParts_->page;
+    page.LinkOpen = [this] { return !OpenPort->Enabled(); };
+    page.LinkType = [this] { return Link.LinkType; };
+    page.RescanIds = [this] { Btn_ScanIDClick(Btn_ScanID); };
+    Btn_LoadHEX->OnClick = [this](TObject*) { upgradeParts_->page.Btn_LoadHEXClick(); };
+    OnDropFiles = [this](TObject*, const QStringList& files) { upgradeParts_->page.DropFiles(files); };
+}
+
+void TForm_Main::LayOutUpgradePage()
+{
+    // On Wi-Fi there is no bus to survey: the log takes the inverter grid's place.
+    if (Link.LinkType == LinkRs485) {
+        Grid_Dev->SetVisible(true);
+        List_UpgradeEvent->SetBounds(List_UpgradeEvent->Left(), kLogTopRs485, List_UpgradeEvent->Width(),
+                                     kLogBottom - kLogTopRs485);
+    } else if (Link.LinkType == LinkWifi) {
+        Grid_Dev->SetVisible(false);
+        List_UpgradeEvent->SetBounds(List_UpgradeEvent->Left(), kDevGridTop, List_UpgradeEvent->Width(),
+                                     kLogBottom - kDevGridTop);
+    }
+}
+
+bool TForm_Main::UpgradeLoadBusy() const
+{
+    return upgradeParts_ && upgradeParts_->page.Busy();
+}
