@@ -162,8 +162,11 @@ public:
 
 enum class Outcome { Posted, Refused };
 
-// Runs the handler of one binding as its event would (conversion, rules, limit, post, paint).
-// Throws ConvertError for a strict integer entry that is no integer.
+// Runs the handler of one binding as its event would, in this order: the conversion (with the
+// cos φ step's scale), the limit (on the value as converted, before the sign), the Ind/Cap sign
+// rule, the register of the step, the family's adjustment, the post, the red value label. A
+// refusal writes nothing and paints nothing. Throws ConvertError for a strict integer entry
+// that is no integer.
 Outcome Apply(const Binding& b, const Context& ctx);
 
 // The value a binding's control stands for, converted (before the sign rule and the limit).
