@@ -201,12 +201,15 @@ int KivClient::Send(int slot, const std::uint8_t* bytes, int n)
     return ok ? 0 : 1;
 }
 
-int KivClient::PollReadable(int socket, long long ms)
+std::int64_t KivClient::DeadlineAfter(long long ms)
+{
+    return SteadyMs() + static_cast<std::int64_t>(static_cast<double>(ms) * ClockScale());
+}
+
+int KivClient::PollReadable(int socket, std::int64_t deadline)
 {
     if (socket < 0)
         return -1;
-    const double scale = ClockScale();
-    const std::int64_t deadline = SteadyMs() + static_cast<std::int64_t>(static_cast<double>(ms) * scale);
     for (;;) {
         const std::int64_t left = deadline - SteadyMs();
         pollfd p{socket, POLLIN, 0};
@@ -222,7 +225,7 @@ int KivClient::PollReadable(int socket, long long ms)
 
 int KivClient::WaitReadable(int socket, int seconds)
 {
-    const int r = PollReadable(socket, static_cast<long long>(seconds) * 1000 + 1);
+    const int r = PollReadable(socket, DeadlineAfter(static_cast<long long>(seconds) * 1000 + 1));
     if (r == 1)
         PumpOnce();
     return r;
@@ -257,12 +260,12 @@ int KivClient::Receive(int slot, int seconds)
     return 0;
 }
 
-int KivClient::ReceiveMore(int slot, int ms)
+int KivClient::ReceiveMore(int slot, std::int64_t deadline)
 {
     const int* s = SocketOf(slot);
     if (!s || *s < 0 || RecvLength >= kRecvMax)
         return 1;
-    if (PollReadable(*s, ms) != 0)
+    if (PollReadable(*s, deadline) != 0)
         return 1;
     ssize_t n;
     do
@@ -347,21 +350,16 @@ int Modbus::TransactTcp()
         ++NoReplyCount;
     } else {
         LogTx();
-        const std::int64_t start = SteadyMs();
+        const std::int64_t deadline = KivClient::DeadlineAfter(kReceiveSeconds * 1000 + 1);
         if (Tcp.Receive(slot, kReceiveSeconds) != 0) {
             AppendCommLine(QStringLiteral("Error - Receive"));
             ++NoReplyCount;
         } else {
             // A reply may come in several pieces: the rest is awaited within the same 6 s.
             if (TxLength == 8 && Tcp.RecvLength > 0) {
-                const long long budget = static_cast<long long>((kReceiveSeconds * 1000 + 1) * ClockScale());
                 for (;;) {
                     const int expected = ExpectedTcpReply(Com.TxBuffer, Tcp.RecvBuffer, Tcp.RecvLength);
-                    if (expected != 0 && Tcp.RecvLength >= expected)
-                        break;
-                    const long long left = budget - (SteadyMs() - start);
-                    const double scale = ClockScale();
-                    if (left <= 0 || Tcp.ReceiveMore(slot, static_cast<int>(left / (scale > 0 ? scale : 1.0))) != 0)
+                    if ((expected != 0 && Tcp.RecvLength >= expected) || Tcp.ReceiveMore(slot, deadline) != 0)
                         break;
                 }
             }

@@ -52,9 +52,11 @@ public:
     // peer that closed the connection gives RecvLength 0 and empties the slot); 1 nothing came
     // in time (the connection is closed and the slot emptied).
     int Receive(int slot, int seconds);
-    // Appends what arrives on the slot's connection within ms milliseconds to RecvBuffer
-    // (RecvLength grows, at most to 1023). 0 when bytes came; 1 when none did.
-    int ReceiveMore(int slot, int ms);
+    // Appends what arrives on the slot's connection before the deadline (DeadlineAfter) to
+    // RecvBuffer (RecvLength grows, at most to 1023). 0 when bytes came; 1 when none did.
+    int ReceiveMore(int slot, std::int64_t deadline);
+    // The moment ms milliseconds from now, on the kit's clock scale (tests run it faster).
+    static std::int64_t DeadlineAfter(long long ms);
     // Discards whatever is waiting unread on the slot's connection (a late reply's tail).
     void Drain(int slot);
 
@@ -68,8 +70,8 @@ private:
     int* SocketOf(int slot);
     const int* SocketOf(int slot) const;
     void PumpOnce();
-    // poll() for reading with a time-out of ms on the kit's clock scale. 0 / 1 / -1.
-    int PollReadable(int socket, long long ms);
+    // poll() for reading until the deadline. 0 readable / 1 not in time / -1 error.
+    int PollReadable(int socket, std::int64_t deadline);
 
     LinkHost* host_ = nullptr;
 };
