@@ -3,6 +3,7 @@
 // on the window.
 #include "e2e_monitor/MonitorFixture.h"
 
+#include "tools/invsim/TcpModule.h"
 #include "upgrade/Upgrade.h"
 
 #include <QWidget>
@@ -207,4 +208,36 @@ TEST_F(UpgradePageTest, NoSecondLoadWhileOneIsUnderWay)
     EXPECT_EQ(nested.shown, (QStringList{"No Meta Block", "Error - Load Hex File"}));
     EXPECT_FALSE(driver->Enabled("Btn_UpgradeStart"));
     EXPECT_TRUE(Cell(1, 1).isEmpty());
+}
+
+// On the Wi-Fi link there is no bus to survey: the log takes the inverter grid's place, and a
+// HEX image loads without a scan.
+TEST_F(UpgradePageTest, WifiPageHasNoInverterGrid)
+{
+    invsim::TcpModule module;
+    std::string error;
+    ASSERT_TRUE(module.Start(0, &error)) << error;
+    module.With([](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    qputenv("SUNVANE_WIFI_ADDRESS", QByteArray("127.0.0.1:") + QByteArray::number(module.Port()));
+    TForm_Main& w = *window;
+    driver->PickText("Combo_SelectMode", "Monitor");
+    driver->MouseDown("Radio_ComWifi");
+    time.hook = [&] {
+        if (w.PollCycleCount >= 1 && w.FirmwarePageFlag == 0)
+            driver->Click("Image_Firmware");
+    };
+    driver->Click("OpenPort");
+    time.hook = nullptr;
+    qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
+    ASSERT_EQ(w.PageControl->ActivePage(), w.Tab_Firmware);
+    EXPECT_FALSE(driver->Visible("Grid_Dev"));
+    EXPECT_EQ(w.List_UpgradeEvent->Top(), 230);
+
+    const auto framesBefore = module.Frames().size();
+    LoadThroughDialog("linear32_crlf.hex");
+    EXPECT_TRUE(load.shown.isEmpty()) << load.shown.join(" | ").toStdString();
+    EXPECT_EQ(module.Frames().size(), framesBefore);
+    EXPECT_EQ(Cell(1, 32), "000203C0");
+    EXPECT_TRUE(driver->Enabled("Btn_UpgradeStart"));
+    module.Stop();
 }
