@@ -130,6 +130,11 @@ void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, 
 
 void TForm_Main::Combo_SelectModeChange(TObject*)
 {
+    // Upgrade page: no mode switch while an image load runs; the list shows no mode again.
+    if (UpgradeLoadBusy()) {
+        Combo_SelectMode->SetItemIndex(-1);
+        return;
+    }
     Timer_Datalog->SetEnabled(false);
     Timer_Record->SetEnabled(false);
 

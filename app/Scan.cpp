@@ -50,8 +50,11 @@ void TForm_Main::Edit_EndIDExit(TObject*)
     }
 }
 
-void TForm_Main::Btn_ScanIDClick(TObject*)
+void TForm_Main::Btn_ScanIDClick(TObject* Sender)
 {
+    // Upgrade page: while an image load runs, only its own rescan (sent by the load button).
+    if (UpgradeLoadBusy() && Sender != Btn_LoadHEX)
+        return;
     if (Link.LinkType == LinkWifi)
         return;
     // The range as the edits hold it now: leaving an edit is not needed to scan, so the button

@@ -138,7 +138,7 @@ void TForm_Main::BuildUpgradePage()
     UpgradePage& page = upgradeParts_->page;
     page.LinkOpen = [this] { return !OpenPort->Enabled(); };
     page.LinkType = [this] { return Link.LinkType; };
-    page.RescanIds = [this] { Btn_ScanIDClick(Btn_ScanID); };
+    page.RescanIds = [this] { Btn_ScanIDClick(Btn_LoadHEX); };
     Btn_LoadHEX->OnClick = [this](TObject*) { upgradeParts_->page.Btn_LoadHEXClick(); };
     OnDropFiles = [this](TObject*, const QStringList& files) { upgradeParts_->page.DropFiles(files); };
 }

@@ -241,3 +241,43 @@ TEST_F(UpgradePageTest, WifiPageHasNoInverterGrid)
     EXPECT_TRUE(driver->Enabled("Btn_UpgradeStart"));
     module.Stop();
 }
+
+// While the load button's rescan runs (it pumps the window's events), the scan button and the
+// mode list are refused: neither a second scan nor polling starts in the middle of the load.
+TEST_F(UpgradePageTest, ScanAndModeSwitchWaitForTheLoad)
+{
+    TForm_Main& w = *window;
+    OpenUpgradePage();
+    auto probes = [&] {
+        int n = 0;
+        for (const auto& f : bus.Frames())
+            if (f.bytes.size() == 8 && f.bytes[1] == 0x00 && f.bytes[2] == 0xFF && f.bytes[3] == 0xFF)
+                ++n;
+        return n;
+    };
+    const int probesBefore = probes();
+    bool tried = false;
+    time.hook = [&] {
+        if (!tried && w.UpgradeLoadBusy()) {
+            tried = true;
+            driver->Click("Btn_ScanID");
+            driver->PickText("Combo_SelectMode", "Monitor");
+        } else if (w.PollRunning && w.StopRequest == 0) {
+            driver->Click("ClosePort");   // a loop that got in: end it so that the test can fail
+        }
+    };
+    LoadThroughDialog("linear16_lf.hex");
+    time.hook = nullptr;
+    ASSERT_TRUE(tried);
+    EXPECT_EQ(probes() - probesBefore, 3);   // ID 1 once at each of the three rates
+    EXPECT_EQ(w.Combo_SelectMode->ItemIndex(), -1);
+    EXPECT_EQ(w.FirmwarePageFlag, 1);
+    EXPECT_FALSE(w.PollRunning);
+    EXPECT_EQ(w.PageControl->ActivePage(), w.Tab_Firmware);
+    EXPECT_TRUE(driver->Enabled("Btn_UpgradeStart"));
+    EXPECT_TRUE(load.shown.isEmpty()) << load.shown.join(" | ").toStdString();
+
+    // Afterwards both work again: the scan at once, the mode back to polling.
+    driver->Click("Btn_ScanID");
+    EXPECT_EQ(probes() - probesBefore, 6);
+}
