@@ -147,7 +147,7 @@ public:
     // ---- end of commands ------------------------------------------------------------------
 
     // Upgrade page (UpgradePageUi.cpp): the controls of Tab_Firmware and the image load.
-    vcl::TPanel* Panel_Upgrade = nullptr;
+    vcl::TScrollBox* Scroll_Upgrade = nullptr;   // the left column; scrolls in a small window
     vcl::TButton* Btn_LoadHEX = nullptr;
     vcl::TEdit* Edit_HEXPath = nullptr;
     vcl::TGroupBox* GroupBox17 = nullptr;   // the meta-block labels (L_METAVERSION ...)

@@ -54,9 +54,10 @@ namespace {
 
 // Left column of the page: path, meta block, start and progress, the inverter grid, the log.
 constexpr int kColumnWidth = 620;
+constexpr int kScrollBarRoom = 24;
 constexpr int kDevGridTop = 230;
 constexpr int kLogTopRs485 = 560;
-constexpr int kLogBottom = 730;
+constexpr int kLogBottom = 706;
 
 struct MetaRow {
     const char* title;
@@ -78,16 +79,17 @@ constexpr MetaRow kMetaRows[] = {
 
 void TForm_Main::BuildUpgradePage()
 {
-    PLACE(Panel_Upgrade, Panel, Tab_Firmware, alLeft, 0, 0, kColumnWidth, kLogBottom + 8);
+    PLACE_AS(Scroll_Upgrade, Tab_Firmware, 0, 0, kColumnWidth + kScrollBarRoom, kLogBottom + 8);
+    Scroll_Upgrade->SetAlign(alLeft);
 
-    PLACE(Btn_LoadHEX, Button, Panel_Upgrade, "Load", 8, 8, 90, 26);
+    PLACE(Btn_LoadHEX, Button, Scroll_Upgrade, "Load", 8, 8, 90, 26);
     Btn_LoadHEX->SetHint(QStringLiteral("Open Hex File"));
     Btn_LoadHEX->SetShowHint(true);
-    PLACE(Edit_HEXPath, Edit, Panel_Upgrade, {}, 106, 9, kColumnWidth - 114);
+    PLACE(Edit_HEXPath, Edit, Scroll_Upgrade, {}, 106, 9, kColumnWidth - 114);
     Edit_HEXPath->SetReadOnly(true);
 
     // The meta block in three columns of title and value.
-    PLACE_AS(GroupBox17, Panel_Upgrade, 8, 40, kColumnWidth - 16, 150);
+    PLACE_AS(GroupBox17, Scroll_Upgrade, 8, 40, kColumnWidth - 16, 150);
     GroupBox17->SetCaption(QStringLiteral("Meta Block"));
     constexpr int kRowsPerColumn = 5;
     constexpr int kColumnStep = 200;
@@ -107,16 +109,16 @@ void TForm_Main::BuildUpgradePage()
         ++i;
     }
 
-    PLACE(Btn_UpgradeStart, Button, Panel_Upgrade, "Upgrade", 8, 196, 90, 28);
+    PLACE(Btn_UpgradeStart, Button, Scroll_Upgrade, "Upgrade", 8, 196, 90, 28);
     Btn_UpgradeStart->SetHint(QStringLiteral("Begin to Upgrade"));
     Btn_UpgradeStart->SetShowHint(true);
     Btn_UpgradeStart->SetEnabled(false);
-    PLACE_AS(ProgressBar, Panel_Upgrade, 106, 198, kColumnWidth - 114, 24);
+    PLACE_AS(ProgressBar, Scroll_Upgrade, 106, 198, kColumnWidth - 114, 24);
     ProgressBar->SetMin(0);
     ProgressBar->SetMax(100);
 
     // One row per inverter found on the bus, filled by the survey of a load.
-    PLACE_AS(Grid_Dev, Panel_Upgrade, 8, kDevGridTop, kColumnWidth - 16, kLogTopRs485 - kDevGridTop - 8);
+    PLACE_AS(Grid_Dev, Scroll_Upgrade, 8, kDevGridTop, kColumnWidth - 16, kLogTopRs485 - kDevGridTop - 8);
     Grid_Dev->SetColCount(11);
     Grid_Dev->SetRowCount(2);
     Grid_Dev->SetDefaultColWidth(50);
@@ -124,11 +126,11 @@ void TForm_Main::BuildUpgradePage()
     Grid_Dev->Font()->SetColor(clBlue);
     Grid_Dev->Font()->SetStyle(fsBold);
 
-    PLACE_AS(List_UpgradeEvent, Panel_Upgrade, 8, kLogTopRs485, kColumnWidth - 16, kLogBottom - kLogTopRs485);
+    PLACE_AS(List_UpgradeEvent, Scroll_Upgrade, 8, kLogTopRs485, kColumnWidth - 16, kLogBottom - kLogTopRs485);
     List_UpgradeEvent->SetReadOnly(true);
 
     // The image, one programming block per row, in the rest of the page.
-    PLACE_AS(Grid_HEX, Tab_Firmware, kColumnWidth, 0, 600, kLogBottom);
+    PLACE_AS(Grid_HEX, Tab_Firmware, kColumnWidth + kScrollBarRoom, 0, 600, kLogBottom);
     Grid_HEX->SetAlign(alClient);
     Grid_HEX->SetDefaultColWidth(25);
     Grid_HEX->SetFixedRows(1);
