@@ -131,6 +131,12 @@ TEST_F(UpgradePageTest, LoadButtonFillsTheBlockGridAndTheMetaBlock)
     EXPECT_EQ(info.Crc20, 0);
     EXPECT_TRUE(w.List_UpgradeEvent->Lines()->Text().contains("CheckSUM Error: FC50"));
 
+    // A BIN image without a meta block has its own box.
+    load.shown.clear();
+    LoadThroughDialog("no_meta.bin");
+    EXPECT_EQ(load.shown, (QStringList{"No Meta Block", "Error - Load BIN File"}));
+    EXPECT_FALSE(driver->Enabled("Btn_UpgradeStart"));
+
     // A good BIN image, then a cancelled dialog: the start goes off again.
     load.shown.clear();
     LoadThroughDialog("image_1000.bin");
