@@ -4,6 +4,8 @@
 #include "vcl/StdCtrls.h"
 #include "vcl/StringGrid.h"
 
+#include <QWidget>
+
 #include <algorithm>
 
 QString KitHexGrid::Cell(int col, int row) const
@@ -24,7 +26,17 @@ int KitHexGrid::RowCount() const { return grid_.RowCount(); }
 int KitHexGrid::ColCount() const { return grid_.ColCount(); }
 void KitHexGrid::SetRowCount(int rows) { grid_.SetRowCount(rows); }
 void KitHexGrid::SetColCount(int cols) { grid_.SetColCount(cols); }
-void KitHexGrid::SetColWidth(int col, int width) { grid_.SetColWidths(col, width); }
+// The address column always fits its eight hexadecimal digits in the grid's own font (a
+// nominal width cuts them off with a larger font); the other columns take the width asked for.
+void KitHexGrid::SetColWidth(int col, int width)
+{
+    if (col == kAddressColumn && grid_.Handle()) {
+        constexpr int kCellPadding = 12; // the view's cell margins on both sides
+        const int text = grid_.Handle()->fontMetrics().horizontalAdvance(QStringLiteral("00000000"));
+        width = std::max(width, text + kCellPadding);
+    }
+    grid_.SetColWidths(col, width);
+}
 
 void KitHexGrid::ClearCells()
 {

@@ -28,6 +28,7 @@ public:
     void ClearCells() override;
 
 private:
+    static constexpr int kAddressColumn = 1;
     vcl::TStringGrid& grid_;
     int rowsWritten_ = 0;
     int colsWritten_ = 0;
