@@ -1,20 +1,7 @@
-// Small helpers shared by the window tests.
+// Small helpers shared by the window tests: the application and readable texts in test
+// messages (both from the shared test support).
 #pragma once
 
-#include <QApplication>
-#include <QString>
-#include <ostream>
+#include "support/QtApp.h"
 
-inline void EnsureApplication()
-{
-    static int argc = 1;
-    static char* argv[] = {(char*)"test_app", nullptr};
-    if (!qApp)
-        new QApplication(argc, argv);
-}
-
-// Readable texts in test messages.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+using testsupport::EnsureApplication;

@@ -6,56 +6,17 @@
 #include "vcl/UserDriver.h"
 
 #include "AppTestSupport.h"
+#include "support/Dialogs.h"
+#include "support/ProgramFolder.h"
 
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
-#include <deque>
+#include <map>
 #include <gtest/gtest.h>
 #include <memory>
 
-// Message boxes are recorded; prompts take the next queued answer ("Cancel" when none).
-class ScriptedDialogs : public vcl::DialogService {
-public:
-    int MessageBox(const QString& text, const QString&, int) override
-    {
-        shown << text;
-        return vcl::IDOK;
-    }
-    QString InputBox(const QString& caption, const QString&, const QString& value) override
-    {
-        prompts << caption + QStringLiteral("|") + value;
-        if (answers.empty())
-            return QStringLiteral("Cancel");
-        QString a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    QString OpenFile(const QString&, const QString&, const QString&) override { return QString(); }
-
-    QStringList shown;
-    QStringList prompts;
-    std::deque<QString> answers;
-};
-
-inline bool CopyTree(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir()) {
-            QDir().mkpath(target);
-        } else if (!QFile::copy(path, target)) {
-            return false;
-        } else {
-            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
-    }
-    return true;
-}
+using testsupport::ScriptedDialogs;
 
 // All files below a folder with their bytes, to see what a run wrote.
 inline std::map<QString, QByteArray> Snapshot(const QString& root)
@@ -77,7 +38,7 @@ protected:
     {
         EnsureApplication();
         ASSERT_TRUE(home.isValid());
-        ASSERT_TRUE(CopyTree(QStringLiteral(SUNVANE_SOURCE_DIR "/resources/program"), home.path()));
+        ASSERT_TRUE(testsupport::CopyProgramFolder(home.path()));
         qputenv("SUNVANE_HOME", home.path().toUtf8());
         qputenv("SUNVANE_INSTANCE_DIR", lockDir.path().toUtf8());
         vcl::SetDialogService(&dialogs);

@@ -2,89 +2,20 @@
 // 9600 and 38400 bit/s, the tree, and the double-click that moves polling to the second one.
 #include "tests/e2e_monitor/MonitorFixture.h"
 
-#include <QCoreApplication>
+#include "support/QtApp.h"
+#include "support/RemoteProgram.h"
+
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLocalSocket>
-#include <QProcess>
-#include <QTest>
 
 namespace {
 
 using namespace monitortest;
 
-class Program {
-public:
-    Program(const QString& home, const QString& runtime) : socketPath(runtime + "/driver.sock")
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SUNVANE_HOME", home);
-        env.insert("SUNVANE_INSTANCE_DIR", runtime);
-        env.insert("SUNVANE_DRIVER", socketPath);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-    }
-    ~Program()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-    bool Start()
-    {
-        process.start(QStringLiteral(SUNVANE_BIN), {});
-        if (!process.waitForStarted(10000))
-            return false;
-        QByteArray err;
-        const bool ended = QTest::qWaitFor([&] {
-            process.waitForReadyRead(50);
-            err += process.readAllStandardError();
-            return err.contains("SUNVANE_DRIVER listening") || process.state() == QProcess::NotRunning;
-        }, 15000);
-        if (!ended || !err.contains("SUNVANE_DRIVER listening"))
-            return false;
-        socket.connectToServer(socketPath);
-        return socket.waitForConnected(5000);
-    }
-    QJsonObject Ask(const QString& request)
-    {
-        socket.write(request.toUtf8() + "\n");
-        socket.waitForBytesWritten(5000);
-        QByteArray line;
-        const bool answered = QTest::qWaitFor([&] {
-            if (socket.canReadLine() || socket.waitForReadyRead(50))
-                line += socket.readLine();
-            return line.endsWith('\n');
-        }, 10000);
-        if (!answered)
-            return QJsonObject{{"ok", false}, {"error", "no answer"}};
-        return QJsonDocument::fromJson(line).object();
-    }
-    bool Do(const QString& request) { return Ask(request)["ok"].toBool(); }
-    QString Text(const QString& name) { return Ask("get " + name)["text"].toString(); }
-    QString Status(int n) { return Ask(QStringLiteral("status %1").arg(n))["text"].toString(); }
-    QStringList Tree()
-    {
-        QStringList items;
-        for (const auto& v : Ask("tree")["items"].toArray())
-            items << v.toString();
-        return items;
-    }
-    bool WaitFor(const std::function<bool()>& condition, int timeoutMs) { return QTest::qWaitFor(condition, timeoutMs); }
-
-    QProcess process;
-    QLocalSocket socket;
-    QString socketPath;
-};
+using Program = testsupport::RemoteProgram;
 
 TEST(RemoteScan, ScanTreeAndDoubleClickThroughTheRemoteDriver)
 {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("test_commands"), nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    testsupport::EnsureCoreApplication();
     QTemporaryDir home, runtime;
     ASSERT_TRUE(home.isValid() && runtime.isValid());
     ASSERT_TRUE(MakeMonitorHome(home.path()));
@@ -105,7 +36,7 @@ TEST(RemoteScan, ScanTreeAndDoubleClickThroughTheRemoteDriver)
     ASSERT_TRUE(run.Do("text Edit_StartID 3"));
     ASSERT_TRUE(run.Do("text Edit_EndID 12"));
     ASSERT_TRUE(run.Do("click OpenPort"));
-    ASSERT_TRUE(run.WaitFor([&] { return run.Text("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
 
     ASSERT_TRUE(run.Do("click Btn_ScanID"));
     bool sawProbe = false;
@@ -126,7 +57,7 @@ TEST(RemoteScan, ScanTreeAndDoubleClickThroughTheRemoteDriver)
                 return true;
         return false;
     }, 15000));
-    ASSERT_TRUE(run.WaitFor([&] { return run.Text("Label_PacR") == "2800 W"; }, 15000));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PacR") == "2800 W"; }, 15000));
 
     ASSERT_TRUE(run.Do("click ClosePort"));
     ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get OpenPort")["enabled"].toBool(); }, 10000));

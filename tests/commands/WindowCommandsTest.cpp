@@ -13,28 +13,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A faster clock (the link's waits and the blocking pauses shortened) whose every pump also runs
 // the test's hook, as the user's events arrive inside the polling loop. Pauses are recorded.
-class FastHookedTime : public vcl::ScaledTimeService {
+class FastHookedTime : public testsupport::HookedScaledTime {
 public:
-    FastHookedTime() : ScaledTimeService(0.4) {}
-    std::function<void()> hook;
+    FastHookedTime() : testsupport::HookedScaledTime(0.4) {}
     std::vector<int> sleeps;
     void Sleep(int ms) override
     {
         sleeps.push_back(ms);
-        ScaledTimeService::Sleep(ms);
+        testsupport::HookedScaledTime::Sleep(ms);
     }
-    void Pump() override
-    {
-        vcl::TimeService::Pump();
-        if (hook && !inHook_) {
-            inHook_ = true;
-            auto keep = hook;
-            keep();
-            inHook_ = false;
-        }
-    }
-private:
-    bool inHook_ = false;
 };
 
 // A write (function 5 or 6) received: id, line rate, register, value.

@@ -4,102 +4,38 @@
 #pragma once
 
 #include "app/Main.h"
+#include "support/Dialogs.h"
+#include "support/HookedTime.h"
+#include "support/ProgramFolder.h"
+#include "support/QtApp.h"
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Demo.h"
 #include "vcl/Services.h"
 #include "vcl/UserDriver.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
 #include <QTemporaryDir>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace monitortest {
 
-inline void EnsureApp()
-{
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("test_e2e_monitor"), nullptr};
-    if (!qApp)
-        new QApplication(argc, argv);
-}
+using testsupport::CopyTree;
+using testsupport::ReplaceInFile;
+using testsupport::ScriptedDialogs;
+using testsupport::HookedTime;
 
-inline bool CopyTree(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else if (!QFile::copy(path, target))
-            return false;
-        else
-            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    }
-    return true;
-}
-
-inline bool ReplaceInFile(const QString& path, const QByteArray& from, const QByteArray& to)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    QByteArray bytes = f.readAll();
-    f.close();
-    if (!bytes.contains(from))
-        return false;
-    bytes.replace(from, to);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(bytes) == bytes.size();
-}
+inline void EnsureApp() { testsupport::EnsureApplication(); }
 
 // A program folder with the mode "Monitor": the grid-tied layouts (page 0 shows Version,
 // Output 1 to 3 and Total Power) read by the output reader (AC layout 0), and inverter ID 1
 // remembered as found at 9600 bit/s.
 inline bool MakeMonitorHome(const QString& home)
 {
-    return CopyTree(QStringLiteral(SUNVANE_SOURCE_DIR "/resources/program"), home) &&
+    return testsupport::CopyProgramFolder(home) &&
            CopyTree(home + "/GridTied", home + "/Monitor") &&
            ReplaceInFile(home + "/Monitor/MonitorSet.RQX", "ShowAcMode=2", "ShowAcMode=0") &&
            ReplaceInFile(home + "/profile/PreviousSet.RQX", "\nID1=0", "\nID1=1");
 }
-
-class ScriptedDialogs : public vcl::DialogService {
-public:
-    int MessageBox(const QString& text, const QString&, int) override
-    {
-        shown << text;
-        return vcl::IDOK;
-    }
-    QString InputBox(const QString&, const QString&, const QString&) override { return QStringLiteral("Cancel"); }
-    QString OpenFile(const QString&, const QString&, const QString&) override { return QString(); }
-    QStringList shown;
-};
-
-// Real time; every pump of the window also runs the test's hook.
-class HookedTime : public vcl::TimeService {
-public:
-    std::function<void()> hook;
-    void Pump() override
-    {
-        vcl::TimeService::Pump();
-        if (hook && !inHook_) {
-            inHook_ = true;
-            auto keep = hook;   // the hook may replace itself
-            keep();
-            inHook_ = false;
-        }
-    }
-private:
-    bool inHook_ = false;
-};
 
 class MonitorWindow : public ::testing::Test {
 protected:

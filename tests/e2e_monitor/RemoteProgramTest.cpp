@@ -4,12 +4,10 @@
 #include "MonitorFixture.h"
 
 #include "groups/Version.h"
+#include "support/QtApp.h"
+#include "support/RemoteProgram.h"
 
-#include <QCoreApplication>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -18,79 +16,13 @@ namespace {
 
 using namespace monitortest;
 
-// One program run with its own program folder, lock folder and driver socket.
-class ProgramRun {
-public:
-    ProgramRun(const QString& home, const QString& runtime)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SUNVANE_HOME", home);
-        env.insert("SUNVANE_INSTANCE_DIR", runtime);
-        env.insert("SUNVANE_DRIVER", runtime + "/driver.sock");
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        socketPath = runtime + "/driver.sock";
-    }
-    ~ProgramRun()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-    bool Start()
-    {
-        process.start(QStringLiteral(SUNVANE_BIN), {});
-        if (!process.waitForStarted(10000))
-            return false;
-        QByteArray err;
-        const bool listening = QTest::qWaitFor([&] {
-            process.waitForReadyRead(50);
-            err += process.readAllStandardError();
-            return err.contains("SUNVANE_DRIVER listening") || process.state() == QProcess::NotRunning;
-        }, 15000);
-        if (!listening || !err.contains("SUNVANE_DRIVER listening"))
-            return false;
-        socket.connectToServer(socketPath);
-        return socket.waitForConnected(5000);
-    }
-    QJsonObject Ask(const QString& request)
-    {
-        socket.write(request.toUtf8() + "\n");
-        socket.waitForBytesWritten(5000);
-        QByteArray line;
-        const bool answered = QTest::qWaitFor([&] {
-            if (socket.canReadLine() || socket.waitForReadyRead(50))
-                line += socket.readLine();
-            return line.endsWith('\n');
-        }, 10000);
-        if (!answered)
-            return QJsonObject{{"ok", false}, {"error", "no answer"}};
-        return QJsonDocument::fromJson(line).object();
-    }
-    bool Do(const QString& request) { return Ask(request)["ok"].toBool(); }
-    QString TextOf(const QString& name) { return Ask("get " + name)["text"].toString(); }
-    QString ColourOf(const QString& name) { return Ask("get " + name)["color"].toString(); }
-    QString Status(int n) { return Ask(QStringLiteral("status %1").arg(n))["text"].toString(); }
-    // Asks again and again until the condition holds (the program works meanwhile).
-    bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
-    {
-        return QTest::qWaitFor([&] { return condition(); }, timeoutMs);
-    }
-
-    QProcess process;
-    QLocalSocket socket;
-    QString socketPath;
-};
+using ProgramRun = testsupport::RemoteProgram;
 
 class RemoteProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static int argc = 1;
-        static char* argv[] = {const_cast<char*>("test_e2e_monitor"), nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        testsupport::EnsureCoreApplication();
         ASSERT_TRUE(home.isValid() && runtime.isValid());
         ASSERT_TRUE(MakeMonitorHome(home.path()));
         std::string error;
@@ -216,10 +148,7 @@ TEST_F(RemoteProgram, ClosingTheWindowWhilePollingEndsTheProgram)
 // group and its output values move.
 TEST(InvsimDemo, ProgramPlaysTheDemonstrationInverter)
 {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("test_e2e_monitor"), nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    testsupport::EnsureCoreApplication();
     QProcess sim;
     sim.start(QStringLiteral(INVSIM_BIN), {"serial", "--demo", "1"});
     ASSERT_TRUE(sim.waitForStarted(5000));

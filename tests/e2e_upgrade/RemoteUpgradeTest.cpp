@@ -2,13 +2,10 @@
 // firmware button, an image dropped on the window, then a broken one through the load button.
 #include "e2e_monitor/MonitorFixture.h"
 
-#include <QCoreApplication>
+#include "support/QtApp.h"
+#include "support/RemoteProgram.h"
+
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLocalSocket>
-#include <QProcess>
-#include <QTest>
 
 namespace {
 
@@ -16,77 +13,13 @@ using namespace monitortest;
 
 const QString kData = QStringLiteral(SUNVANE_SOURCE_DIR "/tests/upgrade/data/");
 
-class Program {
-public:
-    Program(const QString& home, const QString& runtime) : socketPath_(runtime + "/driver.sock")
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SUNVANE_HOME", home);
-        env.insert("SUNVANE_INSTANCE_DIR", runtime);
-        env.insert("SUNVANE_DRIVER", socketPath_);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-    }
-    ~Program()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-    bool Start()
-    {
-        process.start(QStringLiteral(SUNVANE_BIN), {});
-        if (!process.waitForStarted(10000))
-            return false;
-        QByteArray err;
-        (void)QTest::qWaitFor([&] {
-            process.waitForReadyRead(50);
-            err += process.readAllStandardError();
-            return err.contains("SUNVANE_DRIVER listening") || process.state() == QProcess::NotRunning;
-        }, 15000);
-        if (!err.contains("SUNVANE_DRIVER listening"))
-            return false;
-        socket_.connectToServer(socketPath_);
-        return socket_.waitForConnected(5000);
-    }
-    QJsonObject Ask(const QString& request)
-    {
-        socket_.write(request.toUtf8() + "\n");
-        socket_.waitForBytesWritten(5000);
-        QByteArray line;
-        const bool answered = QTest::qWaitFor([&] {
-            if (socket_.canReadLine() || socket_.waitForReadyRead(50))
-                line += socket_.readLine();
-            return line.endsWith('\n');
-        }, 10000);
-        if (!answered)
-            return QJsonObject{{"ok", false}, {"error", "no answer"}};
-        return QJsonDocument::fromJson(line).object();
-    }
-    bool Do(const QString& request) { return Ask(request)["ok"].toBool(); }
-    QString TextOf(const QString& name) { return Ask("get " + name)["text"].toString(); }
-    bool EnabledOf(const QString& name) { return Ask("get " + name)["enabled"].toBool(); }
-    bool WaitFor(const std::function<bool()>& condition, int timeoutMs)
-    {
-        return QTest::qWaitFor([&] { return condition(); }, timeoutMs);
-    }
-
-    QProcess process;
-
-private:
-    QString socketPath_;
-    QLocalSocket socket_;
-};
+using Program = testsupport::RemoteProgram;
 
 } // namespace
 
 TEST(RemoteUpgrade, DroppedImageLoadsOnTheUpgradePage)
 {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("test_e2e_upgrade"), nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    testsupport::EnsureCoreApplication();
     QTemporaryDir home, runtime;
     ASSERT_TRUE(home.isValid() && runtime.isValid());
     ASSERT_TRUE(MakeMonitorHome(home.path()));

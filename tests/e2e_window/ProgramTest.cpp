@@ -3,112 +3,27 @@
 // the program ends at once and leaves the first one running.
 #include "design/LayoutFile.h"
 #include "design/ModeState.h"
+#include "support/ProgramFolder.h"
+#include "support/QtApp.h"
+#include "support/RemoteProgram.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
-#include <QLocalSocket>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
-void EnsureCoreApplication()
-{
-    static int argc = 1;
-    static char* argv[] = {(char*)"test_e2e_window", nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
-
-bool CopyTree(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else if (!QFile::copy(path, target))
-            return false;
-        else
-            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    }
-    return true;
-}
-
-// One program run with its own program folder, lock folder and driver socket.
-class ProgramRun {
-public:
-    explicit ProgramRun(const QString& home, const QString& lockDir, const QString& socket)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("SUNVANE_HOME", home);
-        env.insert("SUNVANE_INSTANCE_DIR", lockDir);
-        env.insert("SUNVANE_DRIVER", socket);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        socketPath = socket;
-    }
-    ~ProgramRun()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-
-    bool Start()
-    {
-        // The program's output goes where the test's goes: a program it starts again (after
-        // a language choice) must not write into a pipe that closes with this process.
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QStringLiteral(SUNVANE_BIN), {});
-        if (!process.waitForStarted(10000))
-            return false;
-        // Ready once its driver accepts a connection.
-        return QTest::qWaitFor([&] {
-            if (process.state() == QProcess::NotRunning)
-                return true;
-            socket.abort();
-            socket.connectToServer(socketPath);
-            return socket.waitForConnected(100);
-        }, 15000) && socket.state() == QLocalSocket::ConnectedState;
-    }
-
-    QJsonObject Ask(const QString& request)
-    {
-        socket.write(request.toUtf8() + "\n");
-        socket.waitForBytesWritten(5000);
-        QByteArray line;
-        const bool answered = QTest::qWaitFor([&] {
-            if (socket.canReadLine() || socket.waitForReadyRead(50))
-                line += socket.readLine();
-            return line.endsWith('\n');
-        }, 10000);
-        if (!answered)
-            return QJsonObject{{"ok", false}, {"error", "no answer"}};
-        return QJsonDocument::fromJson(line).object();
-    }
-
-    QProcess process;
-    QLocalSocket socket;
-    QString socketPath;
-};
+using ProgramRun = testsupport::RemoteProgram;
 
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureCoreApplication();
-        ASSERT_TRUE(CopyTree(QStringLiteral(SUNVANE_SOURCE_DIR "/resources/program"), home.path()));
+        testsupport::EnsureCoreApplication();
+        ASSERT_TRUE(testsupport::CopyProgramFolder(home.path()));
     }
     QString SocketPath() const { return runtime.path() + "/driver.sock"; }
 
@@ -121,7 +36,7 @@ protected:
 TEST_F(ProgramTest, ConfigPageOpenedWithACodeShowsItsLayout)
 {
     ProgramRun run(home.path(), runtime.path(), SocketPath());
-    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.StartForwarded());
 
     EXPECT_EQ(run.Ask("get Form_Main")["text"].toString(), "Sunvane V5.4.2");
     EXPECT_TRUE(run.Ask("pickt Combo_SelectMode GridTied")["ok"].toBool());
@@ -161,7 +76,7 @@ TEST_F(ProgramTest, ConfigPageOpenedWithACodeShowsItsLayout)
 TEST_F(ProgramTest, SecondStartEndsAndLeavesTheFirstRunning)
 {
     ProgramRun first(home.path(), runtime.path(), SocketPath());
-    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(first.StartForwarded());
 
     // Same program folder: the second start finds the first and ends without a window.
     ProgramRun second(home.path(), runtime.path(), runtime.path() + "/second.sock");
@@ -183,7 +98,7 @@ TEST_F(ProgramTest, SecondStartEndsAndLeavesTheFirstRunning)
 TEST_F(ProgramTest, LanguageChoiceRestartsTheProgram)
 {
     ProgramRun first(home.path(), runtime.path(), SocketPath());
-    ASSERT_TRUE(first.Start());
+    ASSERT_TRUE(first.StartForwarded());
     EXPECT_EQ(first.Ask("get Label_SelectLanguage")["text"].toString(), "English");
     EXPECT_TRUE(first.Ask("click Image_Country_French")["ok"].toBool());
     ASSERT_TRUE(first.process.waitForFinished(10000));

@@ -12,24 +12,7 @@ using monitortest::MakeMonitorHome;
 using monitortest::ScriptedDialogs;
 using invsim::FaultKind;
 
-// The kit's clock faster by a factor; every pump also runs the test's hook.
-class HookedScaledTime : public vcl::ScaledTimeService {
-public:
-    explicit HookedScaledTime(double factor) : vcl::ScaledTimeService(factor) {}
-    std::function<void()> hook;
-    void Pump() override
-    {
-        vcl::ScaledTimeService::Pump();
-        if (hook && !inHook_) {
-            inHook_ = true;
-            auto keep = hook;
-            keep();
-            inHook_ = false;
-        }
-    }
-private:
-    bool inHook_ = false;
-};
+using testsupport::HookedScaledTime;
 
 const Bytes kKeepAlive{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75};
 
