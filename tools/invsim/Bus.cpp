@@ -34,57 +34,7 @@ int BaudOfSpeed(speed_t s)
     }
 }
 
-bool ParseInt(const std::string& s, int& v)
-{
-    if (s.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long n = std::strtol(s.c_str(), &end, 0);
-    if (errno || *end || n < 0 || n > 1000000)
-        return false;
-    v = static_cast<int>(n);
-    return true;
-}
-
 } // namespace
-
-bool ParseFault(const std::string& textIn, Fault& fault)
-{
-    std::string text = textIn;
-    fault = Fault{};
-    // "/N" at the end counts the replies the fault applies to ("crc/3", "delay:50/2").
-    const auto slash = text.find('/');
-    if (slash != std::string::npos) {
-        if (!ParseInt(text.substr(slash + 1), fault.times) || fault.times == 0)
-            return false;
-        text = text.substr(0, slash);
-    }
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const auto colon = text.find(':', start);
-        parts.push_back(text.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
-        if (colon == std::string::npos)
-            break;
-        start = colon + 1;
-    }
-    static const std::map<std::string, FaultKind> kinds{
-        {"silence", FaultKind::Silence}, {"crc", FaultKind::BadCrc}, {"short", FaultKind::Short},
-        {"split", FaultKind::Split}, {"delay", FaultKind::Delay}, {"otherid", FaultKind::OtherId},
-        {"flood", FaultKind::Flood}, {"exception", FaultKind::Exception}, {"hangup", FaultKind::Hangup}};
-    auto it = kinds.find(parts[0]);
-    if (it == kinds.end() || parts.size() > 3)
-        return false;
-    fault.kind = it->second;
-    if (parts.size() > 1 && !ParseInt(parts[1], fault.param))
-        return false;
-    if (parts.size() > 2 && !ParseInt(parts[2], fault.param2))
-        return false;
-    if ((fault.kind == FaultKind::Delay || fault.kind == FaultKind::OtherId) && fault.param < 0)
-        return false;
-    return true;
-}
 
 Bus::Bus() = default;
 
@@ -302,8 +252,7 @@ void Bus::Handle(const Bytes& bytes)
 
     const int id = bytes[0];
     Bytes reply;
-    Fault fault;
-    bool faulty = false;
+    std::optional<Fault> fault;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (id == 0) {
@@ -317,69 +266,14 @@ void Bus::Handle(const Bytes& bytes)
         auto it = inverters_.find(id);
         if (it == inverters_.end() || it->second.Baud() != rec.baud)
             return;   // not here, or not at the rate this inverter listens on
-        auto& list = faults_[id];
-        if (!list.empty()) {
-            fault = list.front();
-            faulty = true;
-            if (list.front().times > 0 && --list.front().times == 0)
-                list.erase(list.begin());
-        }
-        if (faulty && fault.kind == FaultKind::Silence)
-            return;
-        if (faulty && fault.kind == FaultKind::Exception) {
-            reply = {static_cast<std::uint8_t>(id), static_cast<std::uint8_t>(bytes[1] | 0x80),
-                     static_cast<std::uint8_t>(fault.param < 0 ? 4 : fault.param)};
-            AppendCrc(reply);
-        } else if (!(faulty && fault.kind == FaultKind::Hangup)) {
-            reply = it->second.Answer(bytes);
-        }
+        fault = TakeFault(faults_[id]);
+        reply = AnswerUnderFault(it->second, bytes, fault);
     }
-    if (!faulty) {
-        Send(reply);
-        return;
-    }
-    switch (fault.kind) {
-    case FaultKind::Silence:
-        return;
-    case FaultKind::Hangup:
+    if (fault && fault->kind == FaultKind::Hangup) {
         CloseFds();
         return;
-    case FaultKind::BadCrc:
-        reply.back() ^= 0xFF;
-        break;
-    case FaultKind::Short: {
-        const std::size_t cut = static_cast<std::size_t>(fault.param < 0 ? 2 : fault.param);
-        const std::size_t body = reply.size() - 2;
-        reply.resize(body > cut + 1 ? body - cut : 1);
-        AppendCrc(reply);
-        break;
     }
-    case FaultKind::OtherId:
-        reply.resize(reply.size() - 2);
-        reply[0] = static_cast<std::uint8_t>(fault.param);
-        AppendCrc(reply);
-        break;
-    case FaultKind::Delay:
-        if (!PauseMs(fault.param))
-            return;
-        break;
-    case FaultKind::Split: {
-        std::size_t first = fault.param < 0 ? reply.size() / 2 : static_cast<std::size_t>(fault.param);
-        if (first > reply.size())
-            first = reply.size();
-        Send(Bytes(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(first)));
-        if (!PauseMs(fault.param2 < 0 ? 20 : fault.param2))
-            return;
-        Send(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(first), reply.end()));
-        return;
-    }
-    case FaultKind::Flood:
-        Send(Bytes(static_cast<std::size_t>(fault.param < 0 ? 10000 : fault.param), 0x55));
-        return;
-    case FaultKind::Exception:
-        break;
-    }
-    Send(reply);
+    DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return PauseMs(ms); });
 }
 
 void Bus::Serve()

@@ -2,6 +2,7 @@
 // a thread. Tests use it in-process; the invsim program wraps it for other processes.
 #pragma once
 
+#include "tools/invsim/Faults.h"
 #include "tools/invsim/Inverter.h"
 
 #include <condition_variable>
@@ -14,29 +15,6 @@
 #include <vector>
 
 namespace invsim {
-
-enum class FaultKind {
-    Silence,    // no reply (the request is not heard)
-    BadCrc,     // the reply with its last CRC byte spoilt
-    Short,      // param data bytes (default 2) left out, CRC correct for what is sent
-    Split,      // the first param bytes (default half), a pause of param2 ms (default 20), the rest
-    Delay,      // the reply after param ms
-    OtherId,    // the reply from slave ID param (CRC correct)
-    Flood,      // param bytes (default 10000) of noise in place of the reply
-    Exception,  // exception reply with code param (default 4)
-    Hangup,     // the simulator closes its end of the line on this request
-};
-
-struct Fault {
-    FaultKind kind = FaultKind::Silence;
-    int param = -1;     // -1: the kind's default
-    int param2 = -1;
-    int times = -1;     // replies it applies to; -1 = every reply from now on
-};
-
-// Parses "silence", "crc", "short[:N]", "split[:N[:MS]]", "delay:MS", "otherid:ID", "flood[:N]",
-// "exception[:CODE]", "hangup", each optionally followed by "/TIMES" ("crc/3"); false when bad.
-bool ParseFault(const std::string& text, Fault& fault);
 
 struct Frame {
     std::int64_t timeUs = 0;   // steady clock, microseconds, when the frame was complete

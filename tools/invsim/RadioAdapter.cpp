@@ -1,7 +1,5 @@
 #include "tools/invsim/RadioAdapter.h"
 
-#include "tools/invsim/TcpModule.h"   // SpoilReply
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -318,42 +316,25 @@ void RadioAdapter::Command(const std::string& text)
                 const bool onAir = sync_ == 51 && sf_ == 9 && bw_ == 250;
                 if (onAir && it != stations_.end() && it->second.listenHz == tunedHz_) {
                     Station& st = it->second;
-                    Fault fault;
-                    bool faulty = false;
-                    if (!st.faults.empty()) {
-                        fault = st.faults.front();
-                        faulty = true;
-                        if (st.faults.front().times > 0 && --st.faults.front().times == 0)
-                            st.faults.erase(st.faults.begin());
-                    }
-                    if (!(faulty && fault.kind == FaultKind::Silence)) {
+                    const std::optional<Fault> fault = TakeFault(st.faults);
+                    if (!(fault && fault->kind == FaultKind::Silence)) {
                         Bytes request(frame.begin(), frame.begin() + 6);
                         AppendCrc(request);
-                        Bytes reply;
-                        if (faulty && fault.kind == FaultKind::Exception) {
-                            reply = {frame[0], static_cast<std::uint8_t>(frame[1] | 0x80),
-                                     static_cast<std::uint8_t>(fault.param < 0 ? 4 : fault.param)};
-                            AppendCrc(reply);
-                        } else {
-                            reply = st.inverter.Answer(request);
-                        }
+                        // A hang-up is the adapter's line going down after the frame went out
+                        // on the air: the inverter still hears and answers it.
+                        hangup = fault && fault->kind == FaultKind::Hangup;
+                        const Bytes reply = AnswerUnderFault(st.inverter, request, hangup ? std::nullopt : fault);
                         // The inverter moves to the frequency the frame names.
                         const std::int64_t next = static_cast<std::int64_t>(frame[6]) << 24 | frame[7] << 16 | frame[8] << 8 | frame[9];
                         if (next >= kMinHz && next <= kMaxHz)
                             st.listenHz = static_cast<std::int32_t>(next);
                         int extraMs = 0;
                         answerSplit_ = -1;
-                        if (faulty) {
-                            SpoilReply(reply, fault);
-                            switch (fault.kind) {
-                            case FaultKind::Delay: extraMs = fault.param; break;
-                            case FaultKind::Split:
-                                answerSplit_ = fault.param < 0 ? 20 : fault.param;
-                                answerSplitPauseMs_ = fault.param2 < 0 ? 20 : fault.param2;
-                                break;
-                            case FaultKind::Hangup: hangup = true; break;
-                            default: break;
-                            }
+                        if (fault && fault->kind == FaultKind::Delay)
+                            extraMs = fault->param;
+                        if (fault && fault->kind == FaultKind::Split) {
+                            answerSplit_ = fault->param < 0 ? 20 : fault->param;
+                            answerSplitPauseMs_ = fault->param2 < 0 ? 20 : fault->param2;
                         }
                         answerLine_ = "radio_rx " + HexText(reply) + " " + std::to_string(st.rssi) + " " +
                                       std::to_string(st.snr) + "\r\n";

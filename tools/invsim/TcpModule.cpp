@@ -23,49 +23,7 @@ std::int64_t NowUs()
 
 std::int64_t NowMs() { return NowUs() / 1000; }
 
-constexpr int kDefaultRefuseMs = 1000;
-
 } // namespace
-
-bool ParseModuleFault(const std::string& text, Fault& fault)
-{
-    if (text.rfind("refuse", 0) == 0) {
-        std::string rest = text.substr(6);
-        // "refuse", "refuse:MS", "refuse/TIMES", "refuse:MS/TIMES"
-        if (rest.empty() || rest[0] == '/')
-            rest = ":" + std::to_string(kDefaultRefuseMs) + rest;
-        else if (rest[0] != ':')
-            return false;
-        return ParseFault("hangup" + rest, fault);
-    }
-    return ParseFault(text, fault);
-}
-
-void SpoilReply(Bytes& reply, const Fault& fault)
-{
-    if (reply.size() < 3)
-        return;
-    switch (fault.kind) {
-    case FaultKind::BadCrc:
-        reply.back() ^= 0xFF;
-        break;
-    case FaultKind::Short: {
-        // param data bytes left out (default 2), the CRC right for what is sent
-        const std::size_t cut = static_cast<std::size_t>(fault.param < 0 ? 2 : fault.param);
-        const std::size_t body = reply.size() - 2;
-        reply.resize(body > cut + 1 ? body - cut : 1);
-        AppendCrc(reply);
-        break;
-    }
-    case FaultKind::OtherId:
-        reply.resize(reply.size() - 2);
-        reply[0] = static_cast<std::uint8_t>(fault.param);
-        AppendCrc(reply);
-        break;
-    default:
-        break;
-    }
-}
 
 TcpModule::TcpModule(int id) : id_(id), inverter_(id)
 {
@@ -320,67 +278,24 @@ void TcpModule::Handle(Client& client, const Bytes& bytes)
         return;
 
     Bytes reply;
-    Fault fault;
-    bool faulty = false;
+    std::optional<Fault> fault;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!faults_.empty()) {
-            fault = faults_.front();
-            faulty = true;
-            if (faults_.front().times > 0 && --faults_.front().times == 0)
-                faults_.erase(faults_.begin());
-        }
-        if (faulty && fault.kind == FaultKind::Exception) {
-            reply = {static_cast<std::uint8_t>(id_), static_cast<std::uint8_t>(bytes[1] | 0x80),
-                     static_cast<std::uint8_t>(fault.param < 0 ? 4 : fault.param)};
-            AppendCrc(reply);
-        } else if (!(faulty && (fault.kind == FaultKind::Silence || fault.kind == FaultKind::Hangup))) {
-            reply = inverter_.Answer(bytes);
-        }
+        fault = TakeFault(faults_);
+        reply = AnswerUnderFault(inverter_, bytes, fault);
     }
-    if (!faulty) {
-        SendTo(client.fd, reply);
-        return;
-    }
-    switch (fault.kind) {
-    case FaultKind::Silence:
-        return;
-    case FaultKind::Hangup:
+    if (fault && fault->kind == FaultKind::Hangup) {
         ::close(client.fd);
         client.fd = -1;
-        if (fault.param >= 0) {
+        if (fault->param >= 0) {
             std::lock_guard<std::mutex> lock(mutex_);
             CloseListener();
-            listenAgainAtMs_ = NowMs() + fault.param;
+            listenAgainAtMs_ = NowMs() + fault->param;
         }
         return;
-    case FaultKind::BadCrc:
-    case FaultKind::Short:
-    case FaultKind::OtherId:
-        SpoilReply(reply, fault);
-        break;
-    case FaultKind::Delay:
-        if (!PauseMs(fault.param))
-            return;
-        break;
-    case FaultKind::Split: {
-        // Two TCP segments (no coalescing on the module's side) with a pause between them.
-        std::size_t first = fault.param < 0 ? reply.size() / 2 : static_cast<std::size_t>(fault.param);
-        if (first > reply.size())
-            first = reply.size();
-        SendTo(client.fd, Bytes(reply.begin(), reply.begin() + static_cast<std::ptrdiff_t>(first)));
-        if (!PauseMs(fault.param2 < 0 ? 20 : fault.param2))
-            return;
-        SendTo(client.fd, Bytes(reply.begin() + static_cast<std::ptrdiff_t>(first), reply.end()));
-        return;
     }
-    case FaultKind::Flood:
-        SendTo(client.fd, Bytes(static_cast<std::size_t>(fault.param < 0 ? 10000 : fault.param), 0x55));
-        return;
-    case FaultKind::Exception:
-        break;
-    }
-    SendTo(client.fd, reply);
+    // A split reply goes out as two TCP segments (no coalescing on the module's side).
+    DeliverReply(reply, fault, [&](const Bytes& b) { SendTo(client.fd, b); }, [this](int ms) { return PauseMs(ms); });
 }
 
 void TcpModule::Serve()

@@ -16,14 +16,6 @@
 
 namespace invsim {
 
-// The bus's faults, and "refuse[:MS]": the module drops the connection on that request and
-// refuses connections for MS milliseconds (default 1000). "hangup:MS" is the same thing;
-// plain "hangup" only drops the connection.
-bool ParseModuleFault(const std::string& text, Fault& fault);
-
-// Spoils a reply frame as a bad-CRC, short or other-ID fault asks (other faults leave it).
-void SpoilReply(Bytes& reply, const Fault& fault);
-
 class TcpModule {
 public:
     explicit TcpModule(int id = 255);
