@@ -12,8 +12,10 @@ namespace {
 QString RuntimeFolder()
 {
     const QString own = qEnvironmentVariable("SUNVANE_INSTANCE_DIR");
-    if (!own.isEmpty())
+    if (!own.isEmpty()) {
+        QDir().mkpath(own); // a lock that cannot be made would read as "already running"
         return own;
+    }
     QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty() || !QDir(dir).exists())
         dir = QStringLiteral("/tmp");
