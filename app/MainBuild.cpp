@@ -19,7 +19,8 @@ constexpr int kLeftPaneWidth = 140;
 
 // Widths of the 11 status panels: slave ID, bit rate, progress, transmit count, port state,
 // link counters, two spare, reactive sign and lock, data-log count or RSSI, SNR.
-constexpr int kStatusWidths[11] = {70, 60, 150, 90, 90, 200, 60, 60, 140, 110, 90};
+// Wide enough for the longest text each panel shows (panel 6: five scale factors).
+constexpr int kStatusWidths[11] = {70, 60, 120, 60, 80, 170, 250, 90, 120, 80, 70};
 
 } // namespace
 
