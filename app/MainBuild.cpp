@@ -17,9 +17,9 @@ constexpr int kHeaderHeight = 75;
 constexpr int kHeaderBoxHeight = 74;
 constexpr int kLeftPaneWidth = 140;
 
-// Widths of the 11 status panels: slave ID, bit rate, progress, transmit count, port state,
-// link counters, two spare, reactive sign and lock, data-log count or RSSI, SNR.
-// Wide enough for the longest text each panel shows (panel 6: five scale factors).
+// Widths of the 11 status panels, each wide enough for its longest text: slave ID, bit rate,
+// progress, transmit count, port state, link counters, scale factors, device type, reactive
+// sign and lock, data-log count or RSSI, SNR.
 constexpr int kStatusWidths[11] = {70, 60, 120, 60, 80, 170, 250, 90, 120, 80, 70};
 
 } // namespace
