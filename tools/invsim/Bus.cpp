@@ -70,6 +70,7 @@ bool Bus::Start(std::string* error)
         return false;
     }
     stopping_ = false;
+    traffic_.SetStopped(false);
     thread_ = std::thread([this] { Serve(); });
     return true;
 }
@@ -90,6 +91,7 @@ void Bus::Stop()
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
+    traffic_.SetStopped(true);
     if (wake_[1] >= 0) {
         const char c = 1;
         [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
@@ -102,7 +104,6 @@ void Bus::Stop()
             ::close(fd);
         fd = -1;
     }
-    frameCv_.notify_all();
 }
 
 int Bus::LineBaud() const
@@ -158,44 +159,6 @@ void Bus::ClearFaults(int id)
     faults_.erase(id);
 }
 
-std::vector<Frame> Bus::Frames() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return frames_;
-}
-
-void Bus::ClearFrames()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    frames_.clear();
-}
-
-bool Bus::WaitForFrames(std::size_t n, int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    return frameCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return frames_.size() >= n || stopping_; }) && frames_.size() >= n;
-}
-
-void Bus::OnFrame(std::function<void(const Frame&)> f)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    onFrame_ = std::move(f);
-}
-
-std::size_t Bus::BytesSent() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return bytesSent_;
-}
-
-bool Bus::WaitForBytesSent(std::size_t n, int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    return frameCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return bytesSent_ >= n || stopping_; }) && bytesSent_ >= n;
-}
-
 bool Bus::PauseMs(int ms)
 {
     pollfd p{wake_[0], POLLIN, 0};
@@ -216,11 +179,7 @@ void Bus::Send(const Bytes& bytes)
         const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (w > 0) {
             done += static_cast<std::size_t>(w);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                bytesSent_ += static_cast<std::size_t>(w);
-            }
-            frameCv_.notify_all();
+            traffic_.AddSent(static_cast<std::size_t>(w));
             continue;
         }
         if (w < 0 && errno == EINTR)
@@ -237,16 +196,8 @@ void Bus::Send(const Bytes& bytes)
 
 void Bus::Handle(const Bytes& bytes)
 {
-    Frame rec{NowUs(), LineBaud(), bytes};
-    std::function<void(const Frame&)> onFrame;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        frames_.push_back(rec);
-        onFrame = onFrame_;
-    }
-    frameCv_.notify_all();
-    if (onFrame)
-        onFrame(rec);
+    const Frame rec{NowUs(), LineBaud(), bytes};
+    traffic_.Add(rec);
     if (!CrcOk(bytes) || bytes.size() < 4)
         return;
 

@@ -4,8 +4,8 @@
 
 #include "tools/invsim/Faults.h"
 #include "tools/invsim/Inverter.h"
+#include "tools/invsim/Traffic.h"
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -54,16 +54,16 @@ public:
     void ClearFaults(int id);
 
     // Every frame received, in order, whether or not anyone answered it.
-    std::vector<Frame> Frames() const;
-    void ClearFrames();
+    std::vector<Frame> Frames() const { return traffic_.Records(); }
+    void ClearFrames() { traffic_.Clear(); }
     // Waits until at least n frames were received; false on time-out.
-    bool WaitForFrames(std::size_t n, int timeoutMs) const;
+    bool WaitForFrames(std::size_t n, int timeoutMs) const { return traffic_.WaitForRecords(n, timeoutMs); }
     // Called on the serving thread for each frame received (the program's --log).
-    void OnFrame(std::function<void(const Frame&)> f);
+    void OnFrame(std::function<void(const Frame&)> f) { traffic_.OnRecord(std::move(f)); }
     // Bytes written to the line since the start (replies and faults).
-    std::size_t BytesSent() const;
+    std::size_t BytesSent() const { return traffic_.Sent(); }
     // Waits until at least n bytes were written to the line; false on time-out.
-    bool WaitForBytesSent(std::size_t n, int timeoutMs) const;
+    bool WaitForBytesSent(std::size_t n, int timeoutMs) const { return traffic_.WaitForSent(n, timeoutMs); }
 
 private:
     void Serve();
@@ -78,12 +78,9 @@ private:
     std::string path_;
     std::thread thread_;
     mutable std::mutex mutex_;
-    mutable std::condition_variable frameCv_;
     std::map<int, Inverter> inverters_;
     std::map<int, std::vector<Fault>> faults_;
-    std::vector<Frame> frames_;
-    std::function<void(const Frame&)> onFrame_;
-    std::size_t bytesSent_ = 0;
+    Traffic<Frame> traffic_;
     bool stopping_ = false;
 };
 

@@ -90,6 +90,7 @@ bool RadioAdapter::Start(std::string* error)
         return false;
     }
     stopping_ = false;
+    traffic_.SetStopped(false);
     thread_ = std::thread([this] { Serve(); });
     return true;
 }
@@ -110,6 +111,7 @@ void RadioAdapter::Stop()
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
+    traffic_.SetStopped(true);
     if (wake_[1] >= 0) {
         const char c = 1;
         [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
@@ -122,7 +124,6 @@ void RadioAdapter::Stop()
             ::close(fd);
         fd = -1;
     }
-    cv_.notify_all();
 }
 
 void RadioAdapter::AddInverter(int id)
@@ -193,37 +194,12 @@ std::int32_t RadioAdapter::TunedHz() const
     return tunedHz_;
 }
 
-std::vector<RadioCommand> RadioAdapter::Commands() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return commands_;
-}
-
 std::vector<std::string> RadioAdapter::CommandTexts() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
     std::vector<std::string> texts;
-    for (const auto& c : commands_)
+    for (const auto& c : traffic_.Records())
         texts.push_back(c.text);
     return texts;
-}
-
-void RadioAdapter::ClearCommands()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    commands_.clear();
-}
-
-bool RadioAdapter::WaitForCommands(std::size_t n, int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return commands_.size() >= n; });
-}
-
-void RadioAdapter::OnCommand(std::function<void(const RadioCommand&)> f)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    onCommand_ = std::move(f);
 }
 
 bool RadioAdapter::PauseMs(int ms)
@@ -261,16 +237,7 @@ void RadioAdapter::Write(const std::string& text)
 
 void RadioAdapter::Command(const std::string& text)
 {
-    RadioCommand rec{NowUs(), text};
-    std::function<void(const RadioCommand&)> onCommand;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        commands_.push_back(rec);
-        onCommand = onCommand_;
-    }
-    cv_.notify_all();
-    if (onCommand)
-        onCommand(rec);
+    traffic_.Add(RadioCommand{NowUs(), text});
 
     std::string answer = "Ok\r\n";
     bool hangup = false;

@@ -12,8 +12,8 @@
 
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Inverter.h"
+#include "tools/invsim/Traffic.h"
 
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -63,11 +63,11 @@ public:
     void SetTuneAnswers(bool ok);
     std::int32_t TunedHz() const;
 
-    std::vector<RadioCommand> Commands() const;
+    std::vector<RadioCommand> Commands() const { return traffic_.Records(); }
     std::vector<std::string> CommandTexts() const;
-    void ClearCommands();
-    bool WaitForCommands(std::size_t n, int timeoutMs) const;
-    void OnCommand(std::function<void(const RadioCommand&)> f);
+    void ClearCommands() { traffic_.Clear(); }
+    bool WaitForCommands(std::size_t n, int timeoutMs) const { return traffic_.WaitForRecords(n, timeoutMs); }
+    void OnCommand(std::function<void(const RadioCommand&)> f) { traffic_.OnRecord(std::move(f)); }
 
 private:
     struct Station {
@@ -91,10 +91,8 @@ private:
     std::string path_;
     std::thread thread_;
     mutable std::mutex mutex_;
-    mutable std::condition_variable cv_;
     std::map<int, Station> stations_;
-    std::vector<RadioCommand> commands_;
-    std::function<void(const RadioCommand&)> onCommand_;
+    Traffic<RadioCommand> traffic_;
     std::int32_t tunedHz_ = kRadioDefaultHz;
     int sync_ = 0, sf_ = 7, bw_ = 125, pwr_ = 10;   // as the adapter powers up
     bool rxOn_ = false;

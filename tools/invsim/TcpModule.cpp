@@ -91,6 +91,7 @@ bool TcpModule::Start(int port, std::string* error)
         return false;
     }
     stopping_ = false;
+    traffic_.SetStopped(false);
     thread_ = std::thread([this] { Serve(); });
     return true;
 }
@@ -101,6 +102,7 @@ void TcpModule::Stop()
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
+    traffic_.SetStopped(true);
     Wake();
     if (thread_.joinable())
         thread_.join();
@@ -172,30 +174,6 @@ void TcpModule::DropConnections()
     Wake();
 }
 
-std::vector<Frame> TcpModule::Frames() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return frames_;
-}
-
-void TcpModule::ClearFrames()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    frames_.clear();
-}
-
-bool TcpModule::WaitForFrames(std::size_t n, int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return frames_.size() >= n; });
-}
-
-void TcpModule::OnFrame(std::function<void(const Frame&)> f)
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    onFrame_ = std::move(f);
-}
-
 int TcpModule::Accepted() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -214,18 +192,6 @@ bool TcpModule::WaitForOpenConnections(int n, int timeoutMs) const
     return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return open_ == n; });
 }
 
-std::size_t TcpModule::BytesSent() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return bytesSent_;
-}
-
-bool TcpModule::WaitForBytesSent(std::size_t n, int timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return bytesSent_ >= n; });
-}
-
 bool TcpModule::PauseMs(int ms)
 {
     pollfd p{wake_[0], POLLIN, 0};
@@ -242,11 +208,7 @@ bool TcpModule::SendTo(int fd, const Bytes& bytes)
         const ssize_t w = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
         if (w > 0) {
             done += static_cast<std::size_t>(w);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                bytesSent_ += static_cast<std::size_t>(w);
-            }
-            cv_.notify_all();
+            traffic_.AddSent(static_cast<std::size_t>(w));
             continue;
         }
         if (w < 0 && errno == EINTR)
@@ -264,16 +226,7 @@ bool TcpModule::SendTo(int fd, const Bytes& bytes)
 // Answers one frame; the client is closed by the caller when its fd was set to -1 here.
 void TcpModule::Handle(Client& client, const Bytes& bytes)
 {
-    Frame rec{NowUs(), 0, bytes};
-    std::function<void(const Frame&)> onFrame;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        frames_.push_back(rec);
-        onFrame = onFrame_;
-    }
-    cv_.notify_all();
-    if (onFrame)
-        onFrame(rec);
+    traffic_.Add(Frame{NowUs(), 0, bytes});
     if (bytes.size() < 4 || !CrcOk(bytes) || bytes[0] != id_)
         return;
 

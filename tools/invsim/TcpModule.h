@@ -6,6 +6,7 @@
 
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Inverter.h"
+#include "tools/invsim/Traffic.h"
 
 #include <condition_variable>
 #include <functional>
@@ -49,18 +50,18 @@ public:
     void DropConnections();
 
     // Every frame received, in order (Frame::baud is 0).
-    std::vector<Frame> Frames() const;
-    void ClearFrames();
-    bool WaitForFrames(std::size_t n, int timeoutMs) const;
-    void OnFrame(std::function<void(const Frame&)> f);
+    std::vector<Frame> Frames() const { return traffic_.Records(); }
+    void ClearFrames() { traffic_.Clear(); }
+    bool WaitForFrames(std::size_t n, int timeoutMs) const { return traffic_.WaitForRecords(n, timeoutMs); }
+    void OnFrame(std::function<void(const Frame&)> f) { traffic_.OnRecord(std::move(f)); }
     // Connections accepted since the start, and those open now.
     int Accepted() const;
     int OpenConnections() const;
     // Waits until exactly n connections are open; false on time-out.
     bool WaitForOpenConnections(int n, int timeoutMs) const;
     // Bytes sent to the connections since the start, and a wait for a count of them.
-    std::size_t BytesSent() const;
-    bool WaitForBytesSent(std::size_t n, int timeoutMs) const;
+    std::size_t BytesSent() const { return traffic_.Sent(); }
+    bool WaitForBytesSent(std::size_t n, int timeoutMs) const { return traffic_.WaitForSent(n, timeoutMs); }
 
 private:
     struct Client {
@@ -85,10 +86,8 @@ private:
     mutable std::condition_variable cv_;
     Inverter inverter_;
     std::vector<Fault> faults_;
-    std::vector<Frame> frames_;
+    Traffic<Frame> traffic_;
     std::vector<Client> clients_;
-    std::function<void(const Frame&)> onFrame_;
-    std::size_t bytesSent_ = 0;
     int accepted_ = 0;
     int open_ = 0;
     bool dropAll_ = false;
