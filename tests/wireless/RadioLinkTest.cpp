@@ -8,17 +8,6 @@ using namespace wireless;
 using invsim::FaultKind;
 using Texts = std::vector<std::string>;
 
-std::string Hex(const Bytes& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s;
-    for (auto b : bytes) {
-        s += digits[b >> 4];
-        s += digits[b & 0x0F];
-    }
-    return s;
-}
-
 // "rf tx " and the 13-byte radio frame of a request, built apart from the program's code.
 std::string TxCommand(std::uint8_t id, std::uint8_t fc, int reg, int value, std::uint32_t hz)
 {
@@ -27,7 +16,7 @@ std::string TxCommand(std::uint8_t id, std::uint8_t fc, int reg, int value, std:
             static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(hz >> 24), static_cast<std::uint8_t>(hz >> 16),
             static_cast<std::uint8_t>(hz >> 8), static_cast<std::uint8_t>(hz), 0xFF};
     invsim::AppendCrc(f);
-    return "rf tx " + Hex(f);
+    return "rf tx " + invsim::HexText(f);
 }
 
 const Texts kConfiguration{"rf rx_con off", "rf set_sync 51", "rf set_sf 9", "rf set_bw 250", "rf set_pwr 15"};
@@ -189,7 +178,7 @@ TEST_F(RadioLink, ReplyLinesAreTakenApart)
     link.LinkType = LinkSub1g;
     link.SlaveId = 5;
     link.BuildRadioFrame(40963, 1, 4);
-    const std::string good = Hex(WithCrc({0x05, 0x04, 0x02, 0x00, 0x2A}));
+    const std::string good = invsim::HexText(WithCrc({0x05, 0x04, 0x02, 0x00, 0x2A}));
     std::string badCrc = good;
     badCrc.back() = badCrc.back() == '0' ? '1' : '0';
     struct Case {
@@ -211,7 +200,7 @@ TEST_F(RadioLink, ReplyLinesAreTakenApart)
         {"radio_rx ZZ" + good.substr(2) + " -70 7", 0, 0, "RSSI: -70", "SNR: 7"},
         {"radio_rx 0504 -70 7", 0, 0, "RSSI: -70", "SNR: 7"},  // too short to carry a CRC
         // The CRC is right but a one-register read got two registers.
-        {"radio_rx " + Hex(WithCrc({0x05, 0x04, 0x04, 0, 1, 0, 2})) + " -70 7", 9, 0, "RSSI: -70", "SNR: 7"},
+        {"radio_rx " + invsim::HexText(WithCrc({0x05, 0x04, 0x04, 0, 1, 0, 2})) + " -70 7", 9, 0, "RSSI: -70", "SNR: 7"},
         {"Ok\r\nOk\r\n", 0, 0, "", ""},
         {"radio_rx " + good + " -1 2 radio_rx " + badCrc + " -3 4", 7, 1, "RSSI: -1", "SNR: 2"},   // the first one counts
     };

@@ -29,6 +29,19 @@ bool CrcOk(const Bytes& frame)
     return frame[frame.size() - 2] == (crc & 0xFF) && frame[frame.size() - 1] == (crc >> 8);
 }
 
+std::string HexText(const Bytes& bytes, const char* between)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string s;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0)
+            s += between;
+        s += digits[bytes[i] >> 4];
+        s += digits[bytes[i] & 0x0F];
+    }
+    return s;
+}
+
 std::optional<bool> Inverter::Coil(int reg) const
 {
     auto it = coils_.find(reg);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace invsim {
@@ -18,6 +19,8 @@ std::uint16_t Crc16(const std::uint8_t* bytes, std::size_t n);
 void AppendCrc(Bytes& frame);
 // True when the last two bytes are the CRC of the others.
 bool CrcOk(const Bytes& frame);
+// The bytes as upper-case hex digits, two a byte, with `between` between bytes ("0103", "01 03").
+std::string HexText(const Bytes& bytes, const char* between = "");
 
 // Registers that are always there: the page selects and the windows they page.
 constexpr int kPageSelect = 800;          // holding: page of the measurement window

@@ -42,17 +42,6 @@ int Hex(char c)
     return -1;
 }
 
-std::string HexText(const Bytes& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s;
-    for (auto b : bytes) {
-        s += digits[b >> 4];
-        s += digits[b & 0x0F];
-    }
-    return s;
-}
-
 constexpr std::int64_t kMinHz = 862000000;
 constexpr std::int64_t kMaxHz = 932000000;
 
