@@ -13,131 +13,16 @@
 //     serves a radio adapter on a pty (its path on the first line) with inverters behind it.
 //
 // Both serve until SIGINT, SIGTERM or SIGHUP.
-#include "tools/invsim/Demo.h"
+#include "tools/invsim/Cli.h"
 #include "tools/invsim/RadioAdapter.h"
 #include "tools/invsim/TcpModule.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace invsim {
 
-namespace {
-
-int Usage(const char* why)
-{
-    std::fprintf(stderr, "invsim: %s\n"
-                 "usage: invsim serial --id ID[@RATE] [--id ...] [options of the serial bus]\n"
-                 "       invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
-                 "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID] [--log]\n"
-                 "       invsim radio --id ID [--id ...] [--set ID:REG=VALUE ...] [--holding ...] [--input ...]\n"
-                 "       [--coil ...] [--fault ID:FAULT ...] [--listen ID:HZ] [--signal ID:RSSI:SNR]\n"
-                 "       [--reply-delay MS] [--no-tune] [--demo ID] [--log]\n", why);
-    return 2;
-}
-
-bool Number(const std::string& s, long lo, long hi, long& v)
-{
-    if (s.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    v = std::strtol(s.c_str(), &end, 0);
-    return !errno && !*end && v >= lo && v <= hi;
-}
-
-bool IdAndRest(const std::string& arg, int& id, std::string& rest)
-{
-    const auto colon = arg.find(':');
-    long v = 0;
-    if (colon == std::string::npos || !Number(arg.substr(0, colon), 1, 255, v))
-        return false;
-    id = static_cast<int>(v);
-    rest = arg.substr(colon + 1);
-    return true;
-}
-
-bool Assignment(const std::string& arg, long maxValue, int& id, int& reg, long& value)
-{
-    std::string rest;
-    if (!IdAndRest(arg, id, rest))
-        return false;
-    const auto eq = rest.find('=');
-    long r = 0;
-    if (eq == std::string::npos || !Number(rest.substr(0, eq), 1, 65536, r) ||
-        !Number(rest.substr(eq + 1), 0, maxValue, value))
-        return false;
-    reg = static_cast<int>(r);
-    return true;
-}
-
-// The register options both commands share; with(id, f) reaches inverter id. 1 handled,
-// 0 not a register option, -1 bad.
-template <typename With>
-int RegisterOption(const std::string& opt, const std::string& arg, With with)
-{
-    int id = 0, reg = 0;
-    long value = 0;
-    if (opt == "--set" || opt == "--holding" || opt == "--input") {
-        if (!Assignment(arg, 0xFFFF, id, reg, value))
-            return -1;
-        const auto v = static_cast<std::uint16_t>(value);
-        return with(id, [&](Inverter& inv) {
-            if (opt != "--input")
-                inv.SetHolding(reg, v);
-            if (opt != "--holding")
-                inv.SetInput(reg, v);
-        }) ? 1 : -1;
-    }
-    if (opt == "--coil") {
-        if (!Assignment(arg, 1, id, reg, value))
-            return -1;
-        return with(id, [&](Inverter& inv) { inv.SetCoil(reg, value == 1); }) ? 1 : -1;
-    }
-    if (opt == "--demo") {
-        long v = 0;
-        if (!Number(arg, 1, 255, v))
-            return -1;
-        return with(static_cast<int>(v), [](Inverter& inv) { LoadDemoInverter(inv); }) ? 1 : -1;
-    }
-    return 0;
-}
-
-void PrintFrame(const char* what, std::int64_t timeUs, const std::string& body)
-{
-    std::printf("%s %lld.%06lld %s\n", what, static_cast<long long>(timeUs / 1000000),
-                static_cast<long long>(timeUs % 1000000), body.c_str());
-    std::fflush(stdout);
-}
-
-int WaitForSignal()
-{
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigaddset(&stop, SIGHUP);
-    int sig = 0;
-    sigwait(&stop, &sig);
-    return 0;
-}
-
-void BlockStopSignals()
-{
-    // Signals are taken by sigwait, never by a serving thread.
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigaddset(&stop, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
-}
-
-} // namespace
+using namespace cli;
 
 int TcpMain(int argc, char** argv)
 {
@@ -148,10 +33,10 @@ int TcpMain(int argc, char** argv)
     long moduleId = 255;
     for (int i = 3; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--id") == 0 && !Number(argv[i + 1], 1, 255, moduleId))
-            return Usage((std::string("bad --id ") + argv[i + 1]).c_str());
+            return Usage(std::string("bad --id ") + argv[i + 1]);
     TcpModule module(static_cast<int>(moduleId));
     bool log = false;
-    const auto with = [&](int id, const std::function<void(Inverter&)>& f) {
+    const WithInverter with = [&](int id, const std::function<void(Inverter&)>& f) {
         if (id != moduleId)
             return false;
         module.With(f);
@@ -164,49 +49,35 @@ int TcpMain(int argc, char** argv)
             continue;
         }
         if (i + 1 >= argc)
-            return Usage(("missing value after " + opt).c_str());
+            return Usage("missing value after " + opt);
         const std::string arg = argv[++i];
         if (opt == "--id")
             continue;
-        const int handled = RegisterOption(opt, arg, with);
+        const int handled = RegisterOption(opt, arg, 255, with);
         if (handled < 0)
-            return Usage(("bad " + opt + " " + arg + " (the module's ID is " + std::to_string(moduleId) + ")").c_str());
+            return Usage("bad " + opt + " " + arg + " (the module's ID is " + std::to_string(moduleId) + ")");
         if (handled > 0)
             continue;
         if (opt == "--fault") {
             int id = 0;
             std::string rest;
             Fault fault;
-            if (!IdAndRest(arg, id, rest) || id != moduleId || !ParseModuleFault(rest, fault))
-                return Usage(("bad --fault " + arg).c_str());
+            if (!IdAndRest(arg, 255, id, rest) || id != moduleId || !ParseModuleFault(rest, fault))
+                return Usage("bad --fault " + arg);
             module.AddFault(fault);
             continue;
         }
-        return Usage(("unknown option " + opt).c_str());
+        return Usage("unknown option " + opt);
     }
 
     BlockStopSignals();
-    if (log) {
-        module.OnFrame([](const Frame& f) {
-            std::string body;
-            char hex[4];
-            for (auto b : f.bytes) {
-                std::snprintf(hex, sizeof hex, " %02X", b);
-                body += hex;
-            }
-            PrintFrame("rx", f.timeUs, body.empty() ? body : body.substr(1));
-        });
-    }
+    if (log)
+        module.OnFrame([](const Frame& f) { PrintLogLine("rx", f.timeUs, HexText(f.bytes, " ")); });
     std::string error;
-    if (!module.Start(static_cast<int>(port), &error)) {
-        std::fprintf(stderr, "invsim: %s\n", error.c_str());
-        return 1;
-    }
-    std::printf("127.0.0.1:%d\n", module.Port());
-    std::fflush(stdout);
-    WaitForSignal();
+    const bool started = module.Start(static_cast<int>(port), &error);
+    const int code = AnnounceAndWait(started, error, "127.0.0.1:" + std::to_string(module.Port()));
     module.Stop();
-    return 0;
+    return code;
 }
 
 int RadioMain(int argc, char** argv)
@@ -214,7 +85,7 @@ int RadioMain(int argc, char** argv)
     RadioAdapter adapter;
     bool anyId = false;
     bool log = false;
-    const auto with = [&](int id, const std::function<void(Inverter&)>& f) {
+    const WithInverter with = [&](int id, const std::function<void(Inverter&)>& f) {
         if (id > 247)
             return false;
         adapter.With(id, f);
@@ -231,45 +102,45 @@ int RadioMain(int argc, char** argv)
             continue;
         }
         if (i + 1 >= argc)
-            return Usage(("missing value after " + opt).c_str());
+            return Usage("missing value after " + opt);
         const std::string arg = argv[++i];
         long v = 0;
         int id = 0;
         std::string rest;
-        const int handled = RegisterOption(opt, arg, with);
+        const int handled = RegisterOption(opt, arg, 255, with);
         if (handled < 0)
-            return Usage(("bad " + opt + " " + arg).c_str());
+            return Usage("bad " + opt + " " + arg);
         if (handled > 0) {
             anyId = anyId || opt == "--demo";
             continue;
         }
         if (opt == "--id") {
             if (!Number(arg, 1, 247, v))
-                return Usage(("bad --id " + arg).c_str());
+                return Usage("bad --id " + arg);
             adapter.AddInverter(static_cast<int>(v));
             anyId = true;
         } else if (opt == "--fault") {
             Fault fault;
-            if (!IdAndRest(arg, id, rest) || !ParseFault(rest, fault))
-                return Usage(("bad --fault " + arg).c_str());
+            if (!IdAndRest(arg, 255, id, rest) || !ParseFault(rest, fault))
+                return Usage("bad --fault " + arg);
             adapter.AddFault(id, fault);
         } else if (opt == "--listen") {
-            if (!IdAndRest(arg, id, rest) || !Number(rest, 1, 2000000000, v))
-                return Usage(("bad --listen " + arg).c_str());
+            if (!IdAndRest(arg, 255, id, rest) || !Number(rest, 1, 2000000000, v))
+                return Usage("bad --listen " + arg);
             adapter.SetListenHz(id, static_cast<std::int32_t>(v));
         } else if (opt == "--signal") {
             long rssi = 0, snr = 0;
             const auto colon = arg.find(':', arg.find(':') + 1);
-            if (!IdAndRest(arg.substr(0, colon), id, rest) || colon == std::string::npos ||
+            if (!IdAndRest(arg.substr(0, colon), 255, id, rest) || colon == std::string::npos ||
                 !Number(rest, -200, 50, rssi) || !Number(arg.substr(colon + 1), -50, 50, snr))
-                return Usage(("bad --signal " + arg).c_str());
+                return Usage("bad --signal " + arg);
             adapter.SetSignal(id, static_cast<int>(rssi), static_cast<int>(snr));
         } else if (opt == "--reply-delay") {
             if (!Number(arg, 0, 60000, v))
-                return Usage(("bad --reply-delay " + arg).c_str());
+                return Usage("bad --reply-delay " + arg);
             adapter.SetReplyDelayMs(static_cast<int>(v));
         } else {
-            return Usage(("unknown option " + opt).c_str());
+            return Usage("unknown option " + opt);
         }
     }
     if (!anyId)
@@ -277,17 +148,12 @@ int RadioMain(int argc, char** argv)
 
     BlockStopSignals();
     if (log)
-        adapter.OnCommand([](const RadioCommand& c) { PrintFrame("cmd", c.timeUs, c.text); });
+        adapter.OnCommand([](const RadioCommand& c) { PrintLogLine("cmd", c.timeUs, c.text); });
     std::string error;
-    if (!adapter.Start(&error)) {
-        std::fprintf(stderr, "invsim: %s\n", error.c_str());
-        return 1;
-    }
-    std::printf("%s\n", adapter.Path().c_str());
-    std::fflush(stdout);
-    WaitForSignal();
+    const bool started = adapter.Start(&error);
+    const int code = AnnounceAndWait(started, error, adapter.Path());
     adapter.Stop();
-    return 0;
+    return code;
 }
 
 } // namespace invsim

@@ -13,70 +13,17 @@
 // optionally followed by /TIMES. --log prints each frame received. --demo makes inverter ID a
 // demonstration inverter (identity, versions, scale factors, AC values that drift over time).
 #include "tools/invsim/Bus.h"
+#include "tools/invsim/Cli.h"
 #include "tools/invsim/Demo.h"
 #include "tools/invsim/RadioAdapter.h"   // invsim radio
 #include "tools/invsim/TcpModule.h"      // invsim tcp
 
-#include <memory>
-
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace {
-
-int Usage(const char* why)
-{
-    std::fprintf(stderr, "invsim: %s\n"
-                 "usage: invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]\n"
-                 "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
-                 "       [--fault ID:FAULT ...] [--log] [--demo ID ...]\n"
-                 "       invsim tcp PORT [...]    the Wi-Fi module (\"invsim tcp\" alone lists its options)\n"
-                 "       invsim radio --id ID [...]   the radio adapter (\"invsim radio\" alone lists its options)\n", why);
-    return 2;
-}
-
-bool Number(const std::string& s, long lo, long hi, long& v)
-{
-    if (s.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    v = std::strtol(s.c_str(), &end, 0);
-    return !errno && !*end && v >= lo && v <= hi;
-}
-
-// "ID:REST" with ID 1..247.
-bool IdAndRest(const std::string& arg, int& id, std::string& rest)
-{
-    const auto colon = arg.find(':');
-    long v = 0;
-    if (colon == std::string::npos || !Number(arg.substr(0, colon), 1, 247, v))
-        return false;
-    id = static_cast<int>(v);
-    rest = arg.substr(colon + 1);
-    return true;
-}
-
-// "ID:REG=VALUE".
-bool Assignment(const std::string& arg, long maxValue, int& id, int& reg, long& value)
-{
-    std::string rest;
-    if (!IdAndRest(arg, id, rest))
-        return false;
-    const auto eq = rest.find('=');
-    long r = 0;
-    if (eq == std::string::npos || !Number(rest.substr(0, eq), 1, 65536, r) ||
-        !Number(rest.substr(eq + 1), 0, maxValue, value))
-        return false;
-    reg = static_cast<int>(r);
-    return true;
-}
-
-} // namespace
+using namespace invsim::cli;
 
 int main(int argc, char** argv)
 {
@@ -89,10 +36,17 @@ int main(int argc, char** argv)
     if (argc < 2 || std::strcmp(argv[1], "serial") != 0)
         return Usage("the first argument must be \"serial\", \"tcp\" or \"radio\"");
 
+    constexpr long kMaxId = 247;
     invsim::Bus bus;
     bool anyId = false;
     bool log = false;
     std::vector<int> demoIds;   // demonstration inverters (animated once serving)
+    int lastId = 0;             // the inverter the last register option reached
+    const WithInverter with = [&](int id, const std::function<void(invsim::Inverter&)>& f) {
+        lastId = id;
+        bus.With(id, f);
+        return true;
+    };
     for (int i = 2; i < argc; ++i) {
         const std::string opt = argv[i];
         if (opt == "--log") {
@@ -100,103 +54,74 @@ int main(int argc, char** argv)
             continue;
         }
         if (i + 1 >= argc)
-            return Usage(("missing value after " + opt).c_str());
+            return Usage("missing value after " + opt);
         const std::string arg = argv[++i];
-        int id = 0, reg = 0;
+        int id = 0;
         long value = 0;
         std::string rest;
+        const int handled = RegisterOption(opt, arg, kMaxId, with);
+        if (handled < 0)
+            return Usage("bad " + opt + " " + arg);
+        if (handled > 0) {
+            if (opt == "--demo") {
+                demoIds.push_back(lastId);
+                anyId = true;
+            }
+            continue;
+        }
         if (opt == "--id") {
             const auto at = arg.find('@');
             long v = 0, rate = 9600;
-            if (!Number(arg.substr(0, at), 1, 247, v) ||
+            if (!Number(arg.substr(0, at), 1, kMaxId, v) ||
                 (at != std::string::npos && !Number(arg.substr(at + 1), 0, 38400, rate)) ||
                 (rate != 4800 && rate != 9600 && rate != 19200 && rate != 38400))
-                return Usage(("bad --id " + arg).c_str());
+                return Usage("bad --id " + arg);
             bus.AddInverter(static_cast<int>(v), static_cast<int>(rate));
             anyId = true;
-        } else if (opt == "--set" || opt == "--holding" || opt == "--input") {
-            if (!Assignment(arg, 0xFFFF, id, reg, value))
-                return Usage(("bad " + opt + " " + arg).c_str());
-            const auto v = static_cast<std::uint16_t>(value);
-            if (opt == "--set")
-                bus.SetRegister(id, reg, v);
-            else if (opt == "--holding")
-                bus.SetHolding(id, reg, v);
-            else
-                bus.SetInput(id, reg, v);
-        } else if (opt == "--coil") {
-            if (!Assignment(arg, 1, id, reg, value))
-                return Usage(("bad --coil " + arg).c_str());
-            bus.SetCoil(id, reg, value == 1);
         } else if (opt == "--page") {
             const auto eq = arg.find('=');
             long page = 0;
-            if (!IdAndRest(arg.substr(0, eq), id, rest) || eq == std::string::npos || !Number(rest, 0, 255, page))
-                return Usage(("bad --page " + arg).c_str());
+            if (!IdAndRest(arg.substr(0, eq), kMaxId, id, rest) || eq == std::string::npos || !Number(rest, 0, 255, page))
+                return Usage("bad --page " + arg);
             std::vector<std::uint16_t> words{0};
             std::string list = arg.substr(eq + 1);
             std::size_t start = 0;
             while (start <= list.size()) {
                 const auto comma = list.find(',', start);
                 if (!Number(list.substr(start, comma - start), 0, 0xFFFF, value))
-                    return Usage(("bad --page " + arg).c_str());
+                    return Usage("bad --page " + arg);
                 words.push_back(static_cast<std::uint16_t>(value));
                 if (comma == std::string::npos)
                     break;
                 start = comma + 1;
             }
             bus.With(id, [&](invsim::Inverter& inv) { inv.SetMeasurementPage(static_cast<int>(page), words); });
-        } else if (opt == "--demo") {
-            long v = 0;
-            if (!Number(arg, 1, 247, v))
-                return Usage(("bad --demo " + arg).c_str());
-            bus.With(static_cast<int>(v), [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
-            demoIds.push_back(static_cast<int>(v));
-            anyId = true;
         } else if (opt == "--fault") {
             invsim::Fault fault;
-            if (!IdAndRest(arg, id, rest) || !invsim::ParseFault(rest, fault))
-                return Usage(("bad --fault " + arg).c_str());
+            if (!IdAndRest(arg, kMaxId, id, rest) || !invsim::ParseFault(rest, fault))
+                return Usage("bad --fault " + arg);
             bus.AddFault(id, fault);
         } else {
-            return Usage(("unknown option " + opt).c_str());
+            return Usage("unknown option " + opt);
         }
     }
     if (!anyId)
         return Usage("at least one --id is needed");
 
-    // Signals are taken by sigwait below, never by the serving thread.
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigaddset(&stop, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
-
+    BlockStopSignals();
     if (log) {
         bus.OnFrame([](const invsim::Frame& f) {
-            std::printf("rx %lld.%06lld %d", static_cast<long long>(f.timeUs / 1000000),
-                        static_cast<long long>(f.timeUs % 1000000), f.baud);
-            for (auto b : f.bytes)
-                std::printf(" %02X", b);
-            std::printf("\n");
-            std::fflush(stdout);
+            PrintLogLine("rx", f.timeUs, std::to_string(f.baud) + " " + invsim::HexText(f.bytes, " "));
         });
     }
     std::string error;
-    if (!bus.Start(&error)) {
-        std::fprintf(stderr, "invsim: %s\n", error.c_str());
-        return 1;
-    }
+    const bool started = bus.Start(&error);
     std::vector<std::unique_ptr<invsim::DemoAnimator>> demos;
-    for (int id : demoIds)
-        demos.push_back(std::make_unique<invsim::DemoAnimator>(bus, id));
-    std::printf("%s\n", bus.Path().c_str());
-    std::fflush(stdout);
-
-    int sig = 0;
-    sigwait(&stop, &sig);
+    if (started)
+        for (int id : demoIds)
+            demos.push_back(std::make_unique<invsim::DemoAnimator>(bus, id));
+    const int code = AnnounceAndWait(started, error, bus.Path());
     demos.clear();
     bus.Stop();
-    return 0;
+    return code;
 }

@@ -1,0 +1,133 @@
+#include "tools/invsim/Cli.h"
+
+#include "tools/invsim/Demo.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+namespace invsim::cli {
+
+int Usage(const std::string& why)
+{
+    std::fprintf(stderr, "invsim: %s\n"
+                 "usage: invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]\n"
+                 "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
+                 "       [--fault ID:FAULT ...] [--log] [--demo ID ...]\n"
+                 "       invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
+                 "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID] [--log]\n"
+                 "       invsim radio --id ID [--id ...] [--set ID:REG=VALUE ...] [--holding ...] [--input ...]\n"
+                 "       [--coil ...] [--fault ID:FAULT ...] [--listen ID:HZ] [--signal ID:RSSI:SNR]\n"
+                 "       [--reply-delay MS] [--no-tune] [--demo ID] [--log]\n", why.c_str());
+    return 2;
+}
+
+bool Number(const std::string& s, long lo, long hi, long& v)
+{
+    if (s.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    v = std::strtol(s.c_str(), &end, 0);
+    return !errno && !*end && v >= lo && v <= hi;
+}
+
+bool IdAndRest(const std::string& arg, long maxId, int& id, std::string& rest)
+{
+    const auto colon = arg.find(':');
+    long v = 0;
+    if (colon == std::string::npos || !Number(arg.substr(0, colon), 1, maxId, v))
+        return false;
+    id = static_cast<int>(v);
+    rest = arg.substr(colon + 1);
+    return true;
+}
+
+bool Assignment(const std::string& arg, long maxId, long maxValue, int& id, int& reg, long& value)
+{
+    std::string rest;
+    if (!IdAndRest(arg, maxId, id, rest))
+        return false;
+    const auto eq = rest.find('=');
+    long r = 0;
+    if (eq == std::string::npos || !Number(rest.substr(0, eq), 1, 65536, r) ||
+        !Number(rest.substr(eq + 1), 0, maxValue, value))
+        return false;
+    reg = static_cast<int>(r);
+    return true;
+}
+
+int RegisterOption(const std::string& opt, const std::string& arg, long maxId, const WithInverter& with)
+{
+    int id = 0, reg = 0;
+    long value = 0;
+    if (opt == "--set" || opt == "--holding" || opt == "--input") {
+        if (!Assignment(arg, maxId, 0xFFFF, id, reg, value))
+            return -1;
+        const auto v = static_cast<std::uint16_t>(value);
+        // --set answers function codes 3 and 4 alike.
+        return with(id, [&](Inverter& inv) {
+            if (opt != "--input")
+                inv.SetHolding(reg, v);
+            if (opt != "--holding")
+                inv.SetInput(reg, v);
+        }) ? 1 : -1;
+    }
+    if (opt == "--coil") {
+        if (!Assignment(arg, maxId, 1, id, reg, value))
+            return -1;
+        return with(id, [&](Inverter& inv) { inv.SetCoil(reg, value == 1); }) ? 1 : -1;
+    }
+    if (opt == "--demo") {
+        long v = 0;
+        if (!Number(arg, 1, maxId, v))
+            return -1;
+        return with(static_cast<int>(v), [](Inverter& inv) { LoadDemoInverter(inv); }) ? 1 : -1;
+    }
+    return 0;
+}
+
+void PrintLogLine(const char* what, std::int64_t timeUs, const std::string& body)
+{
+    std::printf("%s %lld.%06lld %s\n", what, static_cast<long long>(timeUs / 1000000),
+                static_cast<long long>(timeUs % 1000000), body.c_str());
+    std::fflush(stdout);
+}
+
+namespace {
+
+sigset_t StopSignals()
+{
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGINT);
+    sigaddset(&stop, SIGTERM);
+    sigaddset(&stop, SIGHUP);
+    return stop;
+}
+
+} // namespace
+
+void BlockStopSignals()
+{
+    // Signals are taken by sigwait, never by a serving thread.
+    const sigset_t stop = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+}
+
+int AnnounceAndWait(bool started, const std::string& error, const std::string& firstLine)
+{
+    if (!started) {
+        std::fprintf(stderr, "invsim: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%s\n", firstLine.c_str());
+    std::fflush(stdout);
+    const sigset_t stop = StopSignals();
+    int sig = 0;
+    sigwait(&stop, &sig);
+    return 0;
+}
+
+} // namespace invsim::cli
