@@ -9,17 +9,6 @@ using namespace vcl;
 
 namespace {
 
-enum CommandCodes : int {
-    CmdWriteCoil = 5,
-    CmdWriteRegister = 6,
-    CmdBroadcastCoil = 25,
-    CmdBroadcastRegister = 26,
-    CmdWriteRegisterPair = 36,
-    CmdSyncClock = 400,
-    CmdScanIds = 600,
-    CmdWriteRegisterCurrentId = 6500,
-};
-
 constexpr int kCoilPauseMs = 500;
 
 } // namespace

@@ -33,7 +33,19 @@
 
 class SingleInstance;
 
-class TForm_Main : public vcl::TForm {
+// Codes of the command mailbox (Link.CommandCode) that the executor runs itself.
+enum CommandCodes : int {
+    CmdWriteCoil = 5,
+    CmdWriteRegister = 6,
+    CmdBroadcastCoil = 25,
+    CmdBroadcastRegister = 26,
+    CmdWriteRegisterPair = 36,
+    CmdSyncClock = 400,
+    CmdScanIds = 600,
+    CmdWriteRegisterCurrentId = 6500,
+};
+
+class TForm_Main : public vcl::TForm, public design::ModeOptions {
 public:
     explicit TForm_Main(vcl::TComponent* Owner = nullptr);
     ~TForm_Main() override;
@@ -56,7 +68,6 @@ public:
     std::uint8_t SuperUserMode = 0;
     int CurrentPageIndex = 0;
     QString RememberedPassword;
-    std::uint8_t WriteLock = 0;
     QString CurrentModeFolder; // the folder of the mode chosen last (not re-read from the list)
 
     // Scale factors of the current inverter.
@@ -67,22 +78,8 @@ public:
     int IacDivisor = 0;
     std::uint8_t SignedValues = 0;
 
-    // Options of the mode settings file.
-    int ReclosureRate = 0;
-    int ReactiveSign = 0;
-    int CosPhiStep = 0;
-    int StateTextTable = 0;
-    std::uint8_t ConstVoltShow = 0;
-    int JapanUserSettingMode = 0;
-    int VacProtectSet = 0;
-    std::uint8_t ActiveSlopeShow = 0;
-    std::uint8_t LanguageSelectShow = 0;
-    int AcLayout = 0;
-    int ShowAcTitle = 0;
-    int ShowGsFacMode = 0;
-    int ShowQofUMode = 0;
-    int ReactivePowerMode = 0;
-    int ShowFirmwareDates = 0;
+    // The options of the mode settings file (ReclosureRate ... ShowFirmwareDates, WriteLock)
+    // are the members of the base design::ModeOptions.
     // The settings file as last read: poll rows and temperature titles whose controls are not
     // on the window keep these values when the designer mode saves the file.
     design::ModeSettings ModeFile;

@@ -162,22 +162,7 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
         vcl::MessageBox(design::kMsgNoSettingFile1);
     else {
         design::ApplyPollsAndTitles(*this, ModeFile);
-        ReclosureRate = ModeFile.ReclosureRate;
-        ReactiveSign = ModeFile.ReactiveSign;
-        CosPhiStep = ModeFile.CosPhiStep;
-        StateTextTable = ModeFile.StateTextTable;
-        ConstVoltShow = ModeFile.ConstVoltShow;
-        JapanUserSettingMode = ModeFile.JapanUserSettingMode;
-        VacProtectSet = ModeFile.VacProtectSet;
-        ActiveSlopeShow = ModeFile.ActiveSlopeShow;
-        LanguageSelectShow = ModeFile.LanguageSelectShow;
-        WriteLock = ModeFile.WriteLock;
-        AcLayout = ModeFile.AcLayout;
-        ShowAcTitle = ModeFile.ShowAcTitle;
-        ShowGsFacMode = ModeFile.ShowGsFacMode;
-        ShowQofUMode = ModeFile.ShowQofUMode;
-        ReactivePowerMode = ModeFile.ReactivePowerMode;
-        ShowFirmwareDates = ModeFile.ShowFirmwareDates;
+        static_cast<design::ModeOptions&>(*this) = ModeFile;
     }
     ApplyModeOptions();
 
@@ -249,22 +234,7 @@ void TForm_Main::CollectModeSettings(design::ModeSettings& s) const
 {
     s = ModeFile;
     design::CollectPollsAndTitles(*this, s);
-    s.ReclosureRate = ReclosureRate;
-    s.ReactiveSign = ReactiveSign;
-    s.CosPhiStep = CosPhiStep;
-    s.StateTextTable = StateTextTable;
-    s.ConstVoltShow = ConstVoltShow;
-    s.JapanUserSettingMode = JapanUserSettingMode;
-    s.VacProtectSet = VacProtectSet;
-    s.ActiveSlopeShow = ActiveSlopeShow;
-    s.LanguageSelectShow = LanguageSelectShow;
-    s.WriteLock = WriteLock;
-    s.AcLayout = AcLayout;
-    s.ShowAcTitle = ShowAcTitle;
-    s.ShowGsFacMode = ShowGsFacMode;
-    s.ShowQofUMode = ShowQofUMode;
-    s.ReactivePowerMode = ReactivePowerMode;
-    s.ShowFirmwareDates = ShowFirmwareDates;
+    static_cast<design::ModeOptions&>(s) = *this;
 }
 
 void TForm_Main::SetTabsForMode()

@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kFirstId = 1;
 constexpr int kLastId = 254;
-constexpr int kCmdScanIds = 600;
 
 const QString kIdRange = QStringLiteral("ID Range 1~254");
 const QString kEndBelowStart = QStringLiteral("Error: End ID < Start ID");
@@ -85,7 +84,7 @@ void TForm_Main::Btn_ScanIDClick(TObject* Sender)
         return;
     }
     if (takeRange())
-        Link.CommandCode = kCmdScanIds;
+        Link.CommandCode = CmdScanIds;
 }
 
 void TForm_Main::RebuildTree()

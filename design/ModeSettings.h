@@ -17,12 +17,10 @@ struct PollRow {
     QString value;  // text of Edit_PollVal<d><r>
 };
 
-struct ModeSettings {
-    // poll[d][r-1]: table digit d = 0..3 (sections Poll01..Poll04), row r = 1..10.
-    std::array<std::array<PollRow, 10>, 4> poll;
-    // Captions of Label_TemperTitle11..14 then Label_TemperTitle21..24.
-    std::array<QString, 8> temperatureTitles;
-
+// The option members of the main window as the settings file holds them. The window carries
+// them as its own members (it derives from this struct), so that a load and a save copy them
+// in one assignment.
+struct ModeOptions {
     int ReclosureRate = 10;
     int ReactiveSign = 0;
     int CosPhiStep = 0;
@@ -39,6 +37,13 @@ struct ModeSettings {
     int ShowQofUMode = 0;
     int ReactivePowerMode = 0;
     int ShowFirmwareDates = 0;
+};
+
+struct ModeSettings : ModeOptions {
+    // poll[d][r-1]: table digit d = 0..3 (sections Poll01..Poll04), row r = 1..10.
+    std::array<std::array<PollRow, 10>, 4> poll;
+    // Captions of Label_TemperTitle11..14 then Label_TemperTitle21..24.
+    std::array<QString, 8> temperatureTitles;
 };
 
 // Poll-row key of table digit d (0..3) and row r (1..10): word + d + r, e.g. "Addr010", "Type31".
