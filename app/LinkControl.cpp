@@ -13,16 +13,7 @@ void TForm_Main::SetUpMonitoring()
 {
     Link.SetHost(&MainHost);
     Link.Com.SetHost(&MainHost);
-    Readers.PowerMultiplier = &PowerMultiplier;
-    Readers.EnergyMultiplier = &EnergyMultiplier;
-    Readers.VoltageDivisor = &VoltageDivisor;
-    Readers.IdcDivisor = &IdcDivisor;
-    Readers.IacDivisor = &IacDivisor;
-    Readers.SignedValues = &SignedValues;
-    Readers.PhaseCount = &PhaseCount;
-    Readers.AcLayout = &AcLayout;
-    Readers.ShowFirmwareDates = &ShowFirmwareDates;
-    Readers.Form = this;
+    Readers = groups::ContextOn(*this, this);
     OutputLabels = groups::BuildOutputGroups(*this);
     VersionLabels = groups::BuildVersionGroup(*this);
     PowerMeterLabels = groups::BuildPowerMeterGroup(*this);

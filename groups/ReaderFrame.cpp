@@ -4,22 +4,6 @@
 
 namespace groups {
 
-ReaderContext ReaderState::Context(vcl::TComponent* form)
-{
-    ReaderContext c;
-    c.PowerMultiplier = &PowerMultiplier;
-    c.EnergyMultiplier = &EnergyMultiplier;
-    c.VoltageDivisor = &VoltageDivisor;
-    c.IdcDivisor = &IdcDivisor;
-    c.IacDivisor = &IacDivisor;
-    c.SignedValues = &SignedValues;
-    c.PhaseCount = &PhaseCount;
-    c.AcLayout = &AcLayout;
-    c.ShowFirmwareDates = &ShowFirmwareDates;
-    c.Form = form;
-    return c;
-}
-
 int FrameStart(Modbus& link, std::uint8_t stop, std::initializer_list<const vcl::TControl*> panels,
                const QString& progress)
 {

@@ -39,6 +39,24 @@ struct ReaderContext {
     vcl::TComponent* Form = nullptr;
 };
 
+// A context on the members of the same names of `s` (the window, or a ReaderState).
+template <class State>
+ReaderContext ContextOn(State& s, vcl::TComponent* form)
+{
+    ReaderContext c;
+    c.PowerMultiplier = &s.PowerMultiplier;
+    c.EnergyMultiplier = &s.EnergyMultiplier;
+    c.VoltageDivisor = &s.VoltageDivisor;
+    c.IdcDivisor = &s.IdcDivisor;
+    c.IacDivisor = &s.IacDivisor;
+    c.SignedValues = &s.SignedValues;
+    c.PhaseCount = &s.PhaseCount;
+    c.AcLayout = &s.AcLayout;
+    c.ShowFirmwareDates = &s.ShowFirmwareDates;
+    c.Form = form;
+    return c;
+}
+
 // Plain storage for a context, with the window's start-up defaults (power x1, energy x10,
 // voltage /10, DC and AC current /100).
 struct ReaderState {
@@ -51,7 +69,7 @@ struct ReaderState {
     int PhaseCount = 0;
     int AcLayout = 0;
     int ShowFirmwareDates = 0;
-    ReaderContext Context(vcl::TComponent* form = nullptr);
+    ReaderContext Context(vcl::TComponent* form = nullptr) { return ContextOn(*this, form); }
 };
 
 // Steps 1 to 4 of the frame. Returns -1 when the reader goes on to its requests, else the
