@@ -35,7 +35,7 @@ void Modbus::ResetLinkCounters()
     ConnectErrors = -1;
 }
 
-void Modbus::BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc)
+void Modbus::PutRequestHead(int reg, int countOrValue, std::uint8_t fc)
 {
     // Registers are numbered from 1; the wire carries the number minus one.
     const std::uint16_t address = static_cast<std::uint16_t>(reg - 1);
@@ -47,6 +47,12 @@ void Modbus::BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc)
     f[3] = static_cast<std::uint8_t>(address & 0xFF);
     f[4] = static_cast<std::uint8_t>(value >> 8);
     f[5] = static_cast<std::uint8_t>(value & 0xFF);
+}
+
+void Modbus::BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc)
+{
+    PutRequestHead(reg, countOrValue, fc);
+    std::uint8_t* f = Com.TxBuffer;
     const std::uint16_t crc = Crc16Modbus(f, 6);
     f[6] = static_cast<std::uint8_t>(crc & 0xFF);
     f[7] = static_cast<std::uint8_t>(crc >> 8);

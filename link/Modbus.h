@@ -124,6 +124,9 @@ public:
     // ---- end slave-ID probe and scan ----
 
 private:
+    // The six bytes every request starts with, into Com.TxBuffer: slave ID, function code,
+    // register number minus one and count (or value), both big-endian.
+    void PutRequestHead(int reg, int countOrValue, std::uint8_t fc);
     void ClearReply();
     void AppendCommLine(const QString& line);
     // Length rules of accepted replies: FC3/FC4 carry 2 x count data bytes, FC1 its byte count.

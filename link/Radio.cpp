@@ -58,16 +58,9 @@ bool HexPayload(const std::string& text, std::vector<std::uint8_t>& bytes)
 
 void Modbus::BuildRadioFrame(int reg, int countOrValue, std::uint8_t fc)
 {
-    const std::uint16_t address = static_cast<std::uint16_t>(reg - 1);
-    const std::uint16_t value = static_cast<std::uint16_t>(countOrValue);
+    PutRequestHead(reg, countOrValue, fc);
     const std::uint32_t freq = static_cast<std::uint32_t>(RadioFreq);
     std::uint8_t* f = Com.TxBuffer;
-    f[0] = SlaveId;
-    f[1] = fc;
-    f[2] = static_cast<std::uint8_t>(address >> 8);
-    f[3] = static_cast<std::uint8_t>(address & 0xFF);
-    f[4] = static_cast<std::uint8_t>(value >> 8);
-    f[5] = static_cast<std::uint8_t>(value & 0xFF);
     f[6] = static_cast<std::uint8_t>(freq >> 24);
     f[7] = static_cast<std::uint8_t>(freq >> 16);
     f[8] = static_cast<std::uint8_t>(freq >> 8);
