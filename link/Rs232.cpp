@@ -226,26 +226,28 @@ int Tcomm::TakeWaiting(int count)
     return 1;
 }
 
-int Tcomm::ReadAvailable()
+int Tcomm::StartRead(int& count)
 {
     RxCount = 0;
+    count = 0;
     if (ComHandle < 0)
         return 1;
     std::memset(RxBuffer, 0, sizeof RxBuffer);
+    return QueryQueue(count);
+}
+
+int Tcomm::ReadAvailable()
+{
     int count = 0;
-    if (QueryQueue(count) != 0)
+    if (StartRead(count) != 0)
         return 1;
     return TakeWaiting(count);
 }
 
 int Tcomm::ReadExpected(int expected)
 {
-    RxCount = 0;
-    if (ComHandle < 0)
-        return 1;
-    std::memset(RxBuffer, 0, sizeof RxBuffer);
     int count = 0;
-    if (QueryQueue(count) != 0)
+    if (StartRead(count) != 0)
         return 1;
     const int polls = expected < 10 ? 4 : (expected <= 20 ? 6 : 10);
     int fiveBytePolls = 0;

@@ -59,6 +59,9 @@ private:
     LinkHost& Host();
     // Moves what the driver holds into the staging area; count := bytes waiting. 0 / 1.
     int QueryQueue(int& count);
+    // The start of both reads: RxCount := 0, RxBuffer cleared, the queue queried. 0 / 1 (port
+    // closed or failed).
+    int StartRead(int& count);
     // Takes the count bytes waiting into RxBuffer. 0 / 1 (oversize).
     int TakeWaiting(int count);
     void Purge();
