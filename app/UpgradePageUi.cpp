@@ -6,9 +6,8 @@
 
 #include "upgrade/Upgrade.h"
 #include "upgrade/UpgradeKitView.h"
+#include "upgrade/MetaBlock.h"
 #include "upgrade/UpgradePage.h"
-
-#include <type_traits>
 
 using namespace vcl;
 
@@ -59,22 +58,6 @@ constexpr int kDevGridTop = 230;
 constexpr int kLogTopRs485 = 560;
 constexpr int kLogBottom = 706;
 
-struct MetaRow {
-    const char* title;
-    const char* control;
-};
-
-// Titles as the meta-block report names the values; Combo_Delay stands in the delay's place.
-constexpr MetaRow kMetaRows[] = {
-    {"MetaBlock Version", "L_METAVERSION"}, {"Product ID", "L_PRODUCTID"},
-    {"Processor", "L_PROCESSOR"},           {"Hardware Version", "L_HVERSION"},
-    {"Software Version", "L_SVERSION"},     {"Start Address", "L_STARTADDR"},
-    {"Stop Address", "L_STOPADDR"},         {"Erase Size", "L_ERASESIZE"},
-    {"Fill Value", "L_FILLVALUE"},          {"Checksum", "L_CHECKSUM"},
-    {"Baud Rate", "L_BAUDRATE"},            {"Program Size", "L_PROGRAMSIZE"},
-    {"Delay", "Combo_Delay"},
-};
-
 } // namespace
 
 void TForm_Main::BuildUpgradePage()
@@ -94,16 +77,16 @@ void TForm_Main::BuildUpgradePage()
     constexpr int kRowsPerColumn = 5;
     constexpr int kColumnStep = 200;
     int i = 0;
-    for (const MetaRow& row : kMetaRows) {
+    for (const MetaField& row : kMetaFields) {
         const int left = 10 + (i / kRowsPerColumn) * kColumnStep;
         const int top = 22 + (i % kRowsPerColumn) * 24;
-        build::Label(this, GroupBox17, (QByteArray("Label_") + row.control).constData(),
-                     QString::fromLatin1(row.title), left, top + 3, 114);
-        if (QLatin1String(row.control) == QLatin1String("Combo_Delay")) {
+        build::Label(this, GroupBox17, (QByteArray("Label_") + row.Control).constData(),
+                     QString::fromLatin1(row.Title), left, top + 3, 114);
+        if (QLatin1String(row.Control) == QLatin1String("Combo_Delay")) {
             PLACE(Combo_Delay, Combo, GroupBox17, {"100", "150", "200", "250", "300"}, csDropDown,
                   left + 116, top, 70);
         } else {
-            auto* value = build::Label(this, GroupBox17, row.control, QStringLiteral("??"), left + 116, top + 3, 82);
+            auto* value = build::Label(this, GroupBox17, row.Control, QStringLiteral("??"), left + 116, top + 3, 82);
             value->Font()->SetColor(clBlue);
         }
         ++i;

@@ -1,6 +1,7 @@
 #include "upgrade/MetaBlock.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -46,44 +47,28 @@ MetaReport DecodeMetaBlock(const std::uint8_t* meta)
     h.MetaVersionMajor = meta[1];
     h.MetaVersionMinor = meta[0];
 
-    const QString delay = QString::number(h.DelayBase);
-    r.Labels = {
-        {QStringLiteral("L_METAVERSION"), VersionText(h.MetaVersionMajor, h.MetaVersionMinor)},
-        {QStringLiteral("L_PRODUCTID"), QString::number(FwStrToInt(h.ProductIdText))},
-        {QStringLiteral("L_PROCESSOR"), QString::number(h.Processor)},
-        {QStringLiteral("L_HVERSION"), VersionText(h.HwMajor, h.HwMinor)},
-        {QStringLiteral("L_SVERSION"), VersionText(h.SwMajor, h.SwMinor)},
-        {QStringLiteral("L_STARTADDR"), h.StartAddressText},
-        {QStringLiteral("L_STOPADDR"), h.StopAddressText},
-        {QStringLiteral("L_ERASESIZE"), QString::number(h.EraseSize)},
-        {QStringLiteral("L_FILLVALUE"), h.FillValueText},
-        {QStringLiteral("L_CHECKSUM"), h.ChecksumText},
-        {QStringLiteral("L_BAUDRATE"), QString::number(h.MetaBaudRate)},
-        {QStringLiteral("L_PROGRAMSIZE"), QString::number(h.BlockSize)},
-        {QStringLiteral("Combo_Delay"), delay},
+    // The values in the order of kMetaFields; each gives a label's text and a report line.
+    const QString texts[] = {
+        VersionText(h.MetaVersionMajor, h.MetaVersionMinor),
+        QString::number(FwStrToInt(h.ProductIdText)),
+        QString::number(h.Processor),
+        VersionText(h.HwMajor, h.HwMinor),
+        VersionText(h.SwMajor, h.SwMinor),
+        h.StartAddressText,
+        h.StopAddressText,
+        QString::number(h.EraseSize),
+        h.FillValueText,
+        h.ChecksumText,
+        QString::number(h.MetaBaudRate),
+        QString::number(h.BlockSize),
+        QString::number(h.DelayBase),
     };
-    auto text = [&](const char* control) {
-        for (const auto& l : r.Labels)
-            if (l.Control == QLatin1String(control))
-                return l.Text;
-        return QString();
-    };
-    r.Lines = {
-        QStringLiteral("||----------------------------------Load Hex File-------------------------------||"),
-        QStringLiteral("MetaBlock Version: ") + text("L_METAVERSION"),
-        QStringLiteral("Product ID: ") + text("L_PRODUCTID"),
-        QStringLiteral("Processor: ") + text("L_PROCESSOR"),
-        QStringLiteral("Hardware Version: ") + text("L_HVERSION"),
-        QStringLiteral("Software Version: ") + text("L_SVERSION"),
-        QStringLiteral("Start Address: ") + text("L_STARTADDR"),
-        QStringLiteral("Stop Address: ") + text("L_STOPADDR"),
-        QStringLiteral("Erase Size: ") + text("L_ERASESIZE"),
-        QStringLiteral("Fill Value: ") + text("L_FILLVALUE"),
-        QStringLiteral("Checksum: ") + text("L_CHECKSUM"),
-        QStringLiteral("Baud Rate: ") + text("L_BAUDRATE"),
-        QStringLiteral("Program Size: ") + text("L_PROGRAMSIZE"),
-        QStringLiteral("Delay: ") + delay,
-    };
+    static_assert(std::size(texts) == std::size(kMetaFields));
+    r.Lines << QStringLiteral("||----------------------------------Load Hex File-------------------------------||");
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        r.Labels.push_back({QLatin1String(kMetaFields[i].Control), texts[i]});
+        r.Lines << QLatin1String(kMetaFields[i].Title) + QStringLiteral(": ") + texts[i];
+    }
     return r;
 }
 

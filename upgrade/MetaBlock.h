@@ -15,6 +15,22 @@ struct MetaLabelText {
     QString Text;
 };
 
+// The meta-block values in the order of their labels and report lines: the control that shows
+// a value (Combo_Delay for the delay) and the value's title.
+struct MetaField {
+    const char* Control;
+    const char* Title;
+};
+inline constexpr MetaField kMetaFields[] = {
+    {"L_METAVERSION", "MetaBlock Version"}, {"L_PRODUCTID", "Product ID"},
+    {"L_PROCESSOR", "Processor"},           {"L_HVERSION", "Hardware Version"},
+    {"L_SVERSION", "Software Version"},     {"L_STARTADDR", "Start Address"},
+    {"L_STOPADDR", "Stop Address"},         {"L_ERASESIZE", "Erase Size"},
+    {"L_FILLVALUE", "Fill Value"},          {"L_CHECKSUM", "Checksum"},
+    {"L_BAUDRATE", "Baud Rate"},            {"L_PROGRAMSIZE", "Program Size"},
+    {"Combo_Delay", "Delay"},
+};
+
 // A decoded meta block as data: the values, the label texts in the order they are given and
 // the report lines in the order they are written.
 struct MetaReport {
