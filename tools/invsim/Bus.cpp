@@ -2,11 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace invsim {
@@ -17,21 +13,6 @@ std::int64_t NowUs()
 {
     using namespace std::chrono;
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-int BaudOfSpeed(speed_t s)
-{
-    switch (s) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 0;
-    }
 }
 
 } // namespace
@@ -45,44 +26,17 @@ Bus::~Bus()
 
 bool Bus::Start(std::string* error)
 {
-    char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-        if (error)
-            *error = std::string("openpty: ") + std::strerror(errno);
+    // The line is 9600 baud from the start; the program then chooses the rate.
+    if (!pty_.Open(B9600, error))
         return false;
-    }
-    path_ = name;
-    // The line stays raw (no echo, no character mapping) from the start; the program then
-    // chooses the rate. Holding the slave open keeps the pty alive while the program reopens it.
-    termios tio{};
-    tcgetattr(slave_, &tio);
-    cfmakeraw(&tio);
-    cfsetispeed(&tio, B9600);
-    cfsetospeed(&tio, B9600);
-    tcsetattr(slave_, TCSANOW, &tio);
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    fcntl(master_, F_SETFD, FD_CLOEXEC);
-    fcntl(slave_, F_SETFD, FD_CLOEXEC);
-    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        if (error)
-            *error = std::string("pipe: ") + std::strerror(errno);
-        CloseFds();
+    if (!wake_.Open(error)) {
+        pty_.Close();
         return false;
     }
     stopping_ = false;
     traffic_.SetStopped(false);
     thread_ = std::thread([this] { Serve(); });
     return true;
-}
-
-void Bus::CloseFds()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
-    master_ = slave_ = -1;
 }
 
 void Bus::Stop()
@@ -92,30 +46,16 @@ void Bus::Stop()
         stopping_ = true;
     }
     traffic_.SetStopped(true);
-    if (wake_[1] >= 0) {
-        const char c = 1;
-        [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
-    }
+    wake_.Wake();
     if (thread_.joinable())
         thread_.join();
-    CloseFds();
-    for (int& fd : wake_) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
+    pty_.Close();
+    wake_.Close();
 }
 
 int Bus::LineBaud() const
 {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (master_ < 0)
-        return 0;
-    termios tio{};
-    // On the master side this reads the settings the program made on its end.
-    if (tcgetattr(master_, &tio) != 0)
-        return 0;
-    return BaudOfSpeed(cfgetospeed(&tio));
+    return pty_.Baud();
 }
 
 void Bus::AddInverter(int id, int baud)
@@ -159,39 +99,9 @@ void Bus::ClearFaults(int id)
     faults_.erase(id);
 }
 
-bool Bus::PauseMs(int ms)
-{
-    pollfd p{wake_[0], POLLIN, 0};
-    return ::poll(&p, 1, ms) == 0;
-}
-
 void Bus::Send(const Bytes& bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        int fd;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            fd = master_;
-        }
-        if (fd < 0)
-            return;
-        const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w > 0) {
-            done += static_cast<std::size_t>(w);
-            traffic_.AddSent(static_cast<std::size_t>(w));
-            continue;
-        }
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w < 0 && errno == EAGAIN) {
-            pollfd p[2] = {{fd, POLLOUT, 0}, {wake_[0], POLLIN, 0}};
-            if (::poll(p, 2, 100) > 0 && p[1].revents)
-                return;
-            continue;
-        }
-        return;
-    }
+    pty_.Write(bytes.data(), bytes.size(), wake_, [this](std::size_t n) { traffic_.AddSent(n); });
 }
 
 void Bus::Handle(const Bytes& bytes)
@@ -221,7 +131,7 @@ void Bus::Handle(const Bytes& bytes)
         reply = AnswerUnderFault(it->second, bytes, fault);
     }
     if (fault && fault->kind == FaultKind::Hangup) {
-        CloseFds();
+        pty_.Close();
         return;
     }
     DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return PauseMs(ms); });
@@ -232,16 +142,15 @@ void Bus::Serve()
     Bytes pending;
     std::uint8_t chunk[4096];
     for (;;) {
-        int fd;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (stopping_)
                 return;
-            fd = master_;
         }
+        const int fd = pty_.Master();
         if (fd < 0)
             return;   // the line was hung up on purpose
-        pollfd p[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        pollfd p[2] = {{fd, POLLIN, 0}, {wake_.ReadFd(), POLLIN, 0}};
         // A frame ends at the first silence of a few milliseconds after its last byte.
         const int r = ::poll(p, 2, pending.empty() ? -1 : 5);
         if (r < 0 && errno != EINTR)

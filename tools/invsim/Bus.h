@@ -4,6 +4,7 @@
 
 #include "tools/invsim/Faults.h"
 #include "tools/invsim/Inverter.h"
+#include "tools/invsim/Lines.h"
 #include "tools/invsim/Traffic.h"
 
 #include <cstdint>
@@ -34,7 +35,7 @@ public:
     // Stops serving and closes the pty: the program's end sees the line vanish.
     void Stop();
     // Path of the pty's device, for the program to open.
-    std::string Path() const { return path_; }
+    std::string Path() const { return pty_.Path(); }
     // Line rate the program set on the pty (0 when unknown).
     int LineBaud() const;
 
@@ -69,13 +70,10 @@ private:
     void Serve();
     void Handle(const Bytes& frame);
     void Send(const Bytes& bytes);
-    bool PauseMs(int ms);   // false when stopping
-    void CloseFds();
+    bool PauseMs(int ms) { return wake_.Pause(ms); }   // false when stopping
 
-    int master_ = -1;
-    int slave_ = -1;
-    int wake_[2] = {-1, -1};
-    std::string path_;
+    Pty pty_;
+    WakePipe wake_;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::map<int, Inverter> inverters_;

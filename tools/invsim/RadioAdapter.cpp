@@ -3,12 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace invsim {
@@ -56,42 +52,16 @@ RadioAdapter::~RadioAdapter()
 
 bool RadioAdapter::Start(std::string* error)
 {
-    char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
-        if (error)
-            *error = std::string("openpty: ") + std::strerror(errno);
+    if (!pty_.Open(B38400, error))
         return false;
-    }
-    path_ = name;
-    termios tio{};
-    tcgetattr(slave_, &tio);
-    cfmakeraw(&tio);
-    cfsetispeed(&tio, B38400);
-    cfsetospeed(&tio, B38400);
-    tcsetattr(slave_, TCSANOW, &tio);
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    fcntl(master_, F_SETFD, FD_CLOEXEC);
-    fcntl(slave_, F_SETFD, FD_CLOEXEC);
-    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        if (error)
-            *error = std::string("pipe: ") + std::strerror(errno);
-        CloseFds();
+    if (!wake_.Open(error)) {
+        pty_.Close();
         return false;
     }
     stopping_ = false;
     traffic_.SetStopped(false);
     thread_ = std::thread([this] { Serve(); });
     return true;
-}
-
-void RadioAdapter::CloseFds()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (master_ >= 0)
-        ::close(master_);
-    if (slave_ >= 0)
-        ::close(slave_);
-    master_ = slave_ = -1;
 }
 
 void RadioAdapter::Stop()
@@ -101,18 +71,11 @@ void RadioAdapter::Stop()
         stopping_ = true;
     }
     traffic_.SetStopped(true);
-    if (wake_[1] >= 0) {
-        const char c = 1;
-        [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
-    }
+    wake_.Wake();
     if (thread_.joinable())
         thread_.join();
-    CloseFds();
-    for (int& fd : wake_) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
+    pty_.Close();
+    wake_.Close();
 }
 
 void RadioAdapter::AddInverter(int id)
@@ -191,37 +154,9 @@ std::vector<std::string> RadioAdapter::CommandTexts() const
     return texts;
 }
 
-bool RadioAdapter::PauseMs(int ms)
-{
-    pollfd p{wake_[0], POLLIN, 0};
-    return ::poll(&p, 1, ms) == 0;
-}
-
 void RadioAdapter::Write(const std::string& text)
 {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        int fd;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            fd = master_;
-        }
-        if (fd < 0)
-            return;
-        const ssize_t w = ::write(fd, text.data() + done, text.size() - done);
-        if (w > 0) {
-            done += static_cast<std::size_t>(w);
-            continue;
-        }
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w < 0 && errno == EAGAIN) {
-            if (!PauseMs(5))
-                return;
-            continue;
-        }
-        return;
-    }
+    pty_.Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), wake_);
 }
 
 void RadioAdapter::Command(const std::string& text)
@@ -305,7 +240,7 @@ void RadioAdapter::Command(const std::string& text)
     }
     Write(answer);
     if (hangup)
-        CloseFds();
+        pty_.Close();
 }
 
 void RadioAdapter::DeliverDue()
@@ -336,22 +271,21 @@ void RadioAdapter::Serve()
     std::string pending;
     char chunk[1024];
     for (;;) {
-        int fd;
         int timeout = -1;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             if (stopping_)
                 return;
-            fd = master_;
             if (answerPending_ && rxOn_)
                 timeout = static_cast<int>(std::max<std::int64_t>(0, (answerDueUs_ - NowUs() + 999) / 1000));
         }
+        const int fd = pty_.Master();
         if (fd < 0)
             return;   // the line was hung up on purpose
         // Commands have no terminator: one ends at a short silence, or where the next begins.
         if (!pending.empty() && (timeout < 0 || timeout > 3))
             timeout = 3;
-        pollfd p[2] = {{fd, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        pollfd p[2] = {{fd, POLLIN, 0}, {wake_.ReadFd(), POLLIN, 0}};
         const int r = ::poll(p, 2, timeout);
         if (r < 0 && errno != EINTR)
             return;

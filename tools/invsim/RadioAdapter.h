@@ -12,6 +12,7 @@
 
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Inverter.h"
+#include "tools/invsim/Lines.h"
 #include "tools/invsim/Traffic.h"
 
 #include <functional>
@@ -40,7 +41,7 @@ public:
 
     bool Start(std::string* error = nullptr);
     void Stop();
-    std::string Path() const { return path_; }
+    std::string Path() const { return pty_.Path(); }
 
     // Inverters on the air (slave IDs 1 to 247), each holding input register 40963.
     void AddInverter(int id);
@@ -81,14 +82,11 @@ private:
     void Serve();
     void Command(const std::string& text);
     void Write(const std::string& text);
-    bool PauseMs(int ms);
-    void CloseFds();
+    bool PauseMs(int ms) { return wake_.Pause(ms); }   // false when stopping
     void DeliverDue();
 
-    int master_ = -1;
-    int slave_ = -1;
-    int wake_[2] = {-1, -1};
-    std::string path_;
+    Pty pty_;
+    WakePipe wake_;
     std::thread thread_;
     mutable std::mutex mutex_;
     std::map<int, Station> stations_;

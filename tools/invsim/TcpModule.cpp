@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -70,23 +69,13 @@ void TcpModule::CloseListener()
     listener_ = -1;
 }
 
-void TcpModule::Wake()
-{
-    if (wake_[1] >= 0) {
-        const char c = 1;
-        [[maybe_unused]] auto n = ::write(wake_[1], &c, 1);
-    }
-}
-
 bool TcpModule::Start(int port, std::string* error)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     port_ = port;
     if (!OpenListener(error))
         return false;
-    if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
-        if (error)
-            *error = std::string("pipe: ") + std::strerror(errno);
+    if (!wake_.Open(error)) {
         CloseListener();
         return false;
     }
@@ -112,11 +101,7 @@ void TcpModule::Stop()
         ::close(c.fd);
     clients_.clear();
     open_ = 0;
-    for (int& fd : wake_) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
+    wake_.Close();
     cv_.notify_all();
 }
 
@@ -194,8 +179,7 @@ bool TcpModule::WaitForOpenConnections(int n, int timeoutMs) const
 
 bool TcpModule::PauseMs(int ms)
 {
-    pollfd p{wake_[0], POLLIN, 0};
-    if (::poll(&p, 1, ms) == 0)
+    if (wake_.Pause(ms))
         return true;
     std::lock_guard<std::mutex> lock(mutex_);
     return !stopping_;   // a wake for another reason (a refusal) does not end the pause early
@@ -278,7 +262,7 @@ void TcpModule::Serve()
             if (listener_ < 0 && listenAgainAtMs_ >= 0)
                 timeout = static_cast<int>(std::max<std::int64_t>(1, listenAgainAtMs_ - NowMs()));
         }
-        fds.push_back({wake_[0], POLLIN, 0});
+        fds.push_back({wake_.ReadFd(), POLLIN, 0});
         if (listener >= 0)
             fds.push_back({listener, POLLIN, 0});
         bool anyPending = false;
@@ -293,9 +277,7 @@ void TcpModule::Serve()
         if (r < 0 && errno != EINTR)
             return;
         if (fds[0].revents) {
-            char junk[64];
-            while (::read(wake_[0], junk, sizeof junk) > 0) {
-            }
+            wake_.Drain();
             continue;   // the state changed (stop, refusal): look again
         }
         if (r == 0) {

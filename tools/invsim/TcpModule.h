@@ -6,6 +6,7 @@
 
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Inverter.h"
+#include "tools/invsim/Lines.h"
 #include "tools/invsim/Traffic.h"
 
 #include <condition_variable>
@@ -74,12 +75,12 @@ private:
     bool PauseMs(int ms);
     bool OpenListener(std::string* error);
     void CloseListener();
-    void Wake();
+    void Wake() { wake_.Wake(); }
 
     int id_;
     int port_ = 0;
     int listener_ = -1;
-    int wake_[2] = {-1, -1};
+    WakePipe wake_;
     std::int64_t listenAgainAtMs_ = -1;   // a refusal's end on the steady clock; -1 none
     std::thread thread_;
     mutable std::mutex mutex_;
