@@ -2,35 +2,18 @@
 // Prints the median wall time per transaction against its floor (the 30 ms pause before the
 // write plus one 40 ms poll) and the CPU time the link spends per transaction.
 #include "link/Modbus.h"
+#include "support/Clocks.h"
 #include "tools/invsim/Bus.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 namespace {
 
-double ThreadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double ProcessCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
+using testsupport::NowMs;
+using testsupport::ProcessCpuMs;
+using testsupport::ThreadCpuMs;
 
 } // namespace
 

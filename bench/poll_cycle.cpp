@@ -4,64 +4,28 @@
 // transactions' specified waits (30 ms before each write plus one 40 ms poll, plus the 10 ms
 // pause of the cycle), and the share of one core the program's thread uses while it polls.
 #include "app/Main.h"
+#include "support/Clocks.h"
+#include "support/ProgramFolder.h"
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Demo.h"
 #include "vcl/Kit.h"
 #include "vcl/UserDriver.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 namespace {
 
-double ThreadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
-bool CopyTree(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else if (!QFile::copy(path, target))
-            return false;
-        else
-            QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    }
-    return true;
-}
+using testsupport::Median;
+using testsupport::NowMs;
+using testsupport::ThreadCpuMs;
 
 struct Kind {
     std::vector<double> wall, floor, cpu;
 };
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 } // namespace
 
@@ -72,8 +36,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home, lock;
     // The shipped program folder of the source tree this benchmark was built from.
-    const QString shipped = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../resources/program";
-    if (!CopyTree(shipped, home.path())) {
+    if (!testsupport::CopyProgramFolder(home.path())) {
         std::fprintf(stderr, "bench: cannot lay out the program folder\n");
         return 1;
     }

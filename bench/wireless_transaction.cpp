@@ -4,31 +4,20 @@
 // 1.25 s of waits of one exchange) and the CPU the link spends per transaction.
 //   bench_wireless_transaction [WIFI_RUNS [RADIO_RUNS]]
 #include "link/Modbus.h"
+#include "support/Clocks.h"
 #include "tools/invsim/RadioAdapter.h"
 #include "tools/invsim/TcpModule.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <vector>
 
 namespace {
 
-double ThreadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-double NowMs()
-{
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
+using testsupport::NowMs;
+using testsupport::ThreadCpuMs;
 
 struct Figures {
     std::vector<double> wall, cpu;
