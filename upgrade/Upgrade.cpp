@@ -86,19 +86,25 @@ void upgradeTool::Show(const ImageLoad& load)
         View->UpgradeLog(line);
 }
 
+bool upgradeTool::ReadViewFile(std::int64_t limit, const char* kind, QByteArray& bytes)
+{
+    bool tooLarge = false;
+    if (ReadWholeFile(View->HexPath(), limit, bytes, tooLarge))
+        return true;
+    ForgetLengths();
+    if (tooLarge)
+        View->UpgradeLog(QLatin1String(kind) + QStringLiteral(" File Error: larger than ") + QString::number(limit)
+                         + QStringLiteral(" bytes"));
+    return false;
+}
+
 int upgradeTool::LoadHexFile()
 {
     if (!View)
         return 1;
     QByteArray text;
-    bool tooLarge = false;
-    if (!ReadWholeFile(View->HexPath(), MaxHexFileBytes, text, tooLarge)) {
-        ForgetLengths();
-        if (tooLarge)
-            View->UpgradeLog(QStringLiteral("Hex File Error: larger than ") + QString::number(MaxHexFileBytes)
-                             + QStringLiteral(" bytes"));
+    if (!ReadViewFile(MaxHexFileBytes, "Hex", text))
         return 1;
-    }
     const ImageLoad load = LoadHexImage(text, FileInfo, OldBootLoaderPresent(), View->HexGrid());
     Show(load);
     return load.Result;
@@ -109,14 +115,8 @@ int upgradeTool::LoadBinFile()
     if (!View)
         return 1;
     QByteArray bytes;
-    bool tooLarge = false;
-    if (!ReadWholeFile(View->HexPath(), MaxImageBytes, bytes, tooLarge)) {
-        ForgetLengths();
-        if (tooLarge)
-            View->UpgradeLog(QStringLiteral("Bin File Error: larger than ") + QString::number(MaxImageBytes)
-                             + QStringLiteral(" bytes"));
+    if (!ReadViewFile(MaxImageBytes, "Bin", bytes))
         return 1;
-    }
     const ImageLoad load = LoadBinImage(bytes, FileInfo, View->HexGrid());
     Show(load);
     return load.Result;

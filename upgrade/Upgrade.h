@@ -58,6 +58,9 @@ private:
     // Shows what a load found: labels, report, message box, log lines.
     void Show(const ImageLoad& load);
     void ForgetLengths();
+    // Reads the file named by the path edit, at most `limit` bytes. False when it cannot be
+    // read; the lengths are forgotten and a file too large is logged as "<kind> File Error".
+    bool ReadViewFile(std::int64_t limit, const char* kind, QByteArray& bytes);
 };
 
 // The one engine of the program, alive for the whole run.
