@@ -29,28 +29,19 @@ bool Bus::Start(std::string* error)
     // The line is 9600 baud from the start; the program then chooses the rate.
     if (!pty_.Open(B9600, error))
         return false;
-    if (!wake_.Open(error)) {
+    traffic_.SetStopped(false);
+    if (!serving_.Start([this] { Serve(); }, error)) {
         pty_.Close();
         return false;
     }
-    stopping_ = false;
-    traffic_.SetStopped(false);
-    thread_ = std::thread([this] { Serve(); });
     return true;
 }
 
 void Bus::Stop()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
     traffic_.SetStopped(true);
-    wake_.Wake();
-    if (thread_.joinable())
-        thread_.join();
+    serving_.Stop();
     pty_.Close();
-    wake_.Close();
 }
 
 int Bus::LineBaud() const
@@ -101,7 +92,7 @@ void Bus::ClearFaults(int id)
 
 void Bus::Send(const Bytes& bytes)
 {
-    pty_.Write(bytes.data(), bytes.size(), wake_, [this](std::size_t n) { traffic_.AddSent(n); });
+    pty_.Write(bytes.data(), bytes.size(), serving_.WakeFd(), [this](std::size_t n) { traffic_.AddSent(n); });
 }
 
 void Bus::Handle(const Bytes& bytes)
@@ -142,15 +133,12 @@ void Bus::Serve()
     Bytes pending;
     std::uint8_t chunk[4096];
     for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (stopping_)
-                return;
-        }
+        if (serving_.Stopping())
+            return;
         const int fd = pty_.Master();
         if (fd < 0)
             return;   // the line was hung up on purpose
-        pollfd p[2] = {{fd, POLLIN, 0}, {wake_.ReadFd(), POLLIN, 0}};
+        pollfd p[2] = {{fd, POLLIN, 0}, {serving_.WakeFd(), POLLIN, 0}};
         // A frame ends at the first silence of a few milliseconds after its last byte.
         const int r = ::poll(p, 2, pending.empty() ? -1 : 5);
         if (r < 0 && errno != EINTR)

@@ -12,7 +12,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace invsim {
@@ -70,16 +69,14 @@ private:
     void Serve();
     void Handle(const Bytes& frame);
     void Send(const Bytes& bytes);
-    bool PauseMs(int ms) { return wake_.Pause(ms); }   // false when stopping
+    bool PauseMs(int ms) { return serving_.Pause(ms); }   // false when stopping
 
     Pty pty_;
-    WakePipe wake_;
-    std::thread thread_;
+    ServingThread serving_;
     mutable std::mutex mutex_;
     std::map<int, Inverter> inverters_;
     std::map<int, std::vector<Fault>> faults_;
     Traffic<Frame> traffic_;
-    bool stopping_ = false;
 };
 
 } // namespace invsim

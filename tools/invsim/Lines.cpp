@@ -28,17 +28,24 @@ int BaudOfSpeed(speed_t s)
 
 } // namespace
 
-bool WakePipe::Open(std::string* error)
+bool ServingThread::Start(std::function<void()> serve, std::string* error)
 {
-    if (pipe2(fds_, O_CLOEXEC | O_NONBLOCK) == 0)
-        return true;
-    if (error)
-        *error = std::string("pipe: ") + std::strerror(errno);
-    return false;
+    if (pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (error)
+            *error = std::string("pipe: ") + std::strerror(errno);
+        return false;
+    }
+    stopping_ = false;
+    thread_ = std::thread(std::move(serve));
+    return true;
 }
 
-void WakePipe::Close()
+void ServingThread::Stop()
 {
+    stopping_ = true;
+    Wake();
+    if (thread_.joinable())
+        thread_.join();
     for (int& fd : fds_) {
         if (fd >= 0)
             ::close(fd);
@@ -46,7 +53,7 @@ void WakePipe::Close()
     }
 }
 
-void WakePipe::Wake()
+void ServingThread::Wake()
 {
     if (fds_[1] >= 0) {
         const char c = 1;
@@ -54,14 +61,14 @@ void WakePipe::Wake()
     }
 }
 
-void WakePipe::Drain()
+void ServingThread::Drain()
 {
     char junk[64];
     while (::read(fds_[0], junk, sizeof junk) > 0) {
     }
 }
 
-bool WakePipe::Pause(int ms) const
+bool ServingThread::Pause(int ms) const
 {
     pollfd p{fds_[0], POLLIN, 0};
     return ::poll(&p, 1, ms) == 0;
@@ -117,7 +124,7 @@ int Pty::Baud() const
     return BaudOfSpeed(cfgetospeed(&tio));
 }
 
-void Pty::Write(const std::uint8_t* bytes, std::size_t n, const WakePipe& wake,
+void Pty::Write(const std::uint8_t* bytes, std::size_t n, int wakeFd,
                 const std::function<void(std::size_t)>& written)
 {
     std::size_t done = 0;
@@ -136,7 +143,7 @@ void Pty::Write(const std::uint8_t* bytes, std::size_t n, const WakePipe& wake,
             continue;
         if (w < 0 && errno == EAGAIN) {
             // The program reads slowly: wait for room, unless the device stops.
-            pollfd p[2] = {{fd, POLLOUT, 0}, {wake.ReadFd(), POLLIN, 0}};
+            pollfd p[2] = {{fd, POLLOUT, 0}, {wakeFd, POLLIN, 0}};
             if (::poll(p, 2, 100) > 0 && p[1].revents)
                 return;
             continue;

@@ -1,36 +1,45 @@
-// The simulator's ends of its lines: the pipe that wakes a device's serving thread, and a
-// pseudo-terminal whose other end the program opens as its serial port.
+// The simulator's ends of its lines: a device's serving thread with the pipe that wakes it, and
+// a pseudo-terminal whose other end the program opens as its serial port.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <termios.h>
+#include <thread>
 
 namespace invsim {
 
-// Makes a serving thread's poll return: when the device stops, or its state changed.
-class WakePipe {
+// A device's serving thread, its stop flag and the pipe that wakes it: Stop (or Wake, when the
+// device's state changed) makes the thread's poll on WakeFd() return.
+class ServingThread {
 public:
-    WakePipe() = default;
-    ~WakePipe() { Close(); }
-    WakePipe(const WakePipe&) = delete;
-    WakePipe& operator=(const WakePipe&) = delete;
+    ServingThread() = default;
+    ~ServingThread() { Stop(); }
+    ServingThread(const ServingThread&) = delete;
+    ServingThread& operator=(const ServingThread&) = delete;
 
-    bool Open(std::string* error);
-    void Close();
+    // Opens the wake pipe and runs serve on a new thread. False (and a reason) when the pipe
+    // cannot be made.
+    bool Start(std::function<void()> serve, std::string* error);
+    // Tells the thread to stop, wakes it, waits for its end and closes the pipe.
+    void Stop();
+    bool Stopping() const { return stopping_; }
     void Wake();
     // Reads the wakes that came, so that the next poll waits again.
     void Drain();
-    // The end a serving thread polls for POLLIN.
-    int ReadFd() const { return fds_[0]; }
+    // The end the thread polls for POLLIN.
+    int WakeFd() const { return fds_[0]; }
     // Waits ms milliseconds; false when woken first.
     bool Pause(int ms) const;
 
 private:
     int fds_[2] = {-1, -1};
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
 };
 
 // The simulator's end (master) of a pseudo-terminal. The other end is held open as well, so
@@ -53,9 +62,9 @@ public:
     int Master() const;
     // Line rate the program set on its end (0 when unknown or closed).
     int Baud() const;
-    // Writes all the bytes unless the line closes or the wake pipe wakes; written(n) counts
-    // each piece that went out.
-    void Write(const std::uint8_t* bytes, std::size_t n, const WakePipe& wake,
+    // Writes all the bytes unless the line closes or wakeFd wakes (the device stops); written(n)
+    // counts each piece that went out.
+    void Write(const std::uint8_t* bytes, std::size_t n, int wakeFd,
                const std::function<void(std::size_t)>& written = {});
 
 private:

@@ -54,28 +54,19 @@ bool RadioAdapter::Start(std::string* error)
 {
     if (!pty_.Open(B38400, error))
         return false;
-    if (!wake_.Open(error)) {
+    traffic_.SetStopped(false);
+    if (!serving_.Start([this] { Serve(); }, error)) {
         pty_.Close();
         return false;
     }
-    stopping_ = false;
-    traffic_.SetStopped(false);
-    thread_ = std::thread([this] { Serve(); });
     return true;
 }
 
 void RadioAdapter::Stop()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
     traffic_.SetStopped(true);
-    wake_.Wake();
-    if (thread_.joinable())
-        thread_.join();
+    serving_.Stop();
     pty_.Close();
-    wake_.Close();
 }
 
 void RadioAdapter::AddInverter(int id)
@@ -156,7 +147,7 @@ std::vector<std::string> RadioAdapter::CommandTexts() const
 
 void RadioAdapter::Write(const std::string& text)
 {
-    pty_.Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), wake_);
+    pty_.Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), serving_.WakeFd());
 }
 
 void RadioAdapter::Command(const std::string& text)
@@ -274,7 +265,7 @@ void RadioAdapter::Serve()
         int timeout = -1;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (stopping_)
+            if (serving_.Stopping())
                 return;
             if (answerPending_ && rxOn_)
                 timeout = static_cast<int>(std::max<std::int64_t>(0, (answerDueUs_ - NowUs() + 999) / 1000));
@@ -285,7 +276,7 @@ void RadioAdapter::Serve()
         // Commands have no terminator: one ends at a short silence, or where the next begins.
         if (!pending.empty() && (timeout < 0 || timeout > 3))
             timeout = 3;
-        pollfd p[2] = {{fd, POLLIN, 0}, {wake_.ReadFd(), POLLIN, 0}};
+        pollfd p[2] = {{fd, POLLIN, 0}, {serving_.WakeFd(), POLLIN, 0}};
         const int r = ::poll(p, 2, timeout);
         if (r < 0 && errno != EINTR)
             return;

@@ -19,7 +19,6 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace invsim {
@@ -82,12 +81,11 @@ private:
     void Serve();
     void Command(const std::string& text);
     void Write(const std::string& text);
-    bool PauseMs(int ms) { return wake_.Pause(ms); }   // false when stopping
+    bool PauseMs(int ms) { return serving_.Pause(ms); }   // false when stopping
     void DeliverDue();
 
     Pty pty_;
-    WakePipe wake_;
-    std::thread thread_;
+    ServingThread serving_;
     mutable std::mutex mutex_;
     std::map<int, Station> stations_;
     Traffic<RadioCommand> traffic_;
@@ -102,7 +100,6 @@ private:
     std::int64_t answerDueUs_ = 0;
     int answerSplit_ = -1;        // split the line after this many characters; -1 whole
     int answerSplitPauseMs_ = 20;
-    bool stopping_ = false;
 };
 
 // The "invsim radio" command: serves an adapter on a pty until a signal ends it.

@@ -75,33 +75,24 @@ bool TcpModule::Start(int port, std::string* error)
     port_ = port;
     if (!OpenListener(error))
         return false;
-    if (!wake_.Open(error)) {
+    traffic_.SetStopped(false);
+    if (!serving_.Start([this] { Serve(); }, error)) {
         CloseListener();
         return false;
     }
-    stopping_ = false;
-    traffic_.SetStopped(false);
-    thread_ = std::thread([this] { Serve(); });
     return true;
 }
 
 void TcpModule::Stop()
 {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
     traffic_.SetStopped(true);
-    Wake();
-    if (thread_.joinable())
-        thread_.join();
+    serving_.Stop();
     std::lock_guard<std::mutex> lock(mutex_);
     CloseListener();
     for (auto& c : clients_)
         ::close(c.fd);
     clients_.clear();
     open_ = 0;
-    wake_.Close();
     cv_.notify_all();
 }
 
@@ -179,10 +170,9 @@ bool TcpModule::WaitForOpenConnections(int n, int timeoutMs) const
 
 bool TcpModule::PauseMs(int ms)
 {
-    if (wake_.Pause(ms))
+    if (serving_.Pause(ms))
         return true;
-    std::lock_guard<std::mutex> lock(mutex_);
-    return !stopping_;   // a wake for another reason (a refusal) does not end the pause early
+    return !serving_.Stopping();   // a wake for another reason (a refusal) does not end the pause early
 }
 
 bool TcpModule::SendTo(int fd, const Bytes& bytes)
@@ -244,7 +234,7 @@ void TcpModule::Serve()
         int timeout = -1;
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            if (stopping_)
+            if (serving_.Stopping())
                 return;
             if (listener_ < 0 && listenAgainAtMs_ >= 0 && NowMs() >= listenAgainAtMs_) {
                 listenAgainAtMs_ = -1;
@@ -262,7 +252,7 @@ void TcpModule::Serve()
             if (listener_ < 0 && listenAgainAtMs_ >= 0)
                 timeout = static_cast<int>(std::max<std::int64_t>(1, listenAgainAtMs_ - NowMs()));
         }
-        fds.push_back({wake_.ReadFd(), POLLIN, 0});
+        fds.push_back({serving_.WakeFd(), POLLIN, 0});
         if (listener >= 0)
             fds.push_back({listener, POLLIN, 0});
         bool anyPending = false;
@@ -277,7 +267,7 @@ void TcpModule::Serve()
         if (r < 0 && errno != EINTR)
             return;
         if (fds[0].revents) {
-            wake_.Drain();
+            serving_.Drain();
             continue;   // the state changed (stop, refusal): look again
         }
         if (r == 0) {

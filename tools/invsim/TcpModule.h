@@ -13,7 +13,6 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace invsim {
@@ -75,14 +74,13 @@ private:
     bool PauseMs(int ms);
     bool OpenListener(std::string* error);
     void CloseListener();
-    void Wake() { wake_.Wake(); }
+    void Wake() { serving_.Wake(); }
 
     int id_;
     int port_ = 0;
     int listener_ = -1;
-    WakePipe wake_;
     std::int64_t listenAgainAtMs_ = -1;   // a refusal's end on the steady clock; -1 none
-    std::thread thread_;
+    ServingThread serving_;
     mutable std::mutex mutex_;
     mutable std::condition_variable cv_;
     Inverter inverter_;
@@ -92,7 +90,6 @@ private:
     int accepted_ = 0;
     int open_ = 0;
     bool dropAll_ = false;
-    bool stopping_ = false;
 };
 
 // The "invsim tcp" command: serves a module on 127.0.0.1:PORT until a signal ends it.
