@@ -281,9 +281,10 @@ public:
     design::PanelStates CollectPanelStates() const;
     void ApplyPanelHeightsAndPlaces(const design::PanelStates& states);
 
-    // Restarts the program (after a language choice): releases the single-instance lock first,
-    // so that the new process is not turned away by this one.
-    void RestartProgram();
+    // The language choice: closes the window with the chosen language index and restarts the
+    // program; the single-instance lock is released first, so that the new process is not
+    // turned away by this one.
+    void RestartInLanguage(int index);
 
 private:
     // Window construction (MainBuild.cpp, MainPanels.cpp).

@@ -154,29 +154,15 @@ void TForm_Main::AppendEventLine(const QString& text)
 
 // ---- Language ------------------------------------------------------------------------------
 
-void TForm_Main::Image_Country_USAClick(TObject*)
-{
-    LanguageIndex = 0;
-    Close();
-    RestartProgram();
-}
+void TForm_Main::Image_Country_USAClick(TObject*) { RestartInLanguage(0); }
+void TForm_Main::Image_Country_GenmanClick(TObject*) { RestartInLanguage(1); }
+void TForm_Main::Image_Country_FrenchClick(TObject*) { RestartInLanguage(2); }
 
-void TForm_Main::Image_Country_GenmanClick(TObject*)
+void TForm_Main::RestartInLanguage(int index)
 {
-    LanguageIndex = 1;
+    // Closing the window saves the language choice with the remembered state.
+    LanguageIndex = index;
     Close();
-    RestartProgram();
-}
-
-void TForm_Main::Image_Country_FrenchClick(TObject*)
-{
-    LanguageIndex = 2;
-    Close();
-    RestartProgram();
-}
-
-void TForm_Main::RestartProgram()
-{
     // The new process must find the lock free, or it would raise this closing window and end.
     if (instance_)
         instance_->Release();
