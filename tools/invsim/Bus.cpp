@@ -17,31 +17,13 @@ std::int64_t NowUs()
 
 } // namespace
 
-Bus::Bus() = default;
+Bus::Bus() : PtyDevice(B9600)   // the program then chooses the rate
+{
+}
 
 Bus::~Bus()
 {
     Stop();
-}
-
-bool Bus::Start(std::string* error)
-{
-    // The line is 9600 baud from the start; the program then chooses the rate.
-    if (!pty_.Open(B9600, error))
-        return false;
-    traffic_.SetStopped(false);
-    if (!serving_.Start([this] { Serve(); }, error)) {
-        pty_.Close();
-        return false;
-    }
-    return true;
-}
-
-void Bus::Stop()
-{
-    traffic_.SetStopped(true);
-    serving_.Stop();
-    pty_.Close();
 }
 
 int Bus::LineBaud() const
@@ -88,11 +70,6 @@ void Bus::ClearFaults(int id)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     faults_.erase(id);
-}
-
-void Bus::Send(const Bytes& bytes)
-{
-    pty_.Write(bytes.data(), bytes.size(), serving_.WakeFd(), [this](std::size_t n) { traffic_.AddSent(n); });
 }
 
 void Bus::Handle(const Bytes& bytes)

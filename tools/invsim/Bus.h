@@ -4,8 +4,7 @@
 
 #include "tools/invsim/Faults.h"
 #include "tools/invsim/Inverter.h"
-#include "tools/invsim/Lines.h"
-#include "tools/invsim/Traffic.h"
+#include "tools/invsim/PtyDevice.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,19 +21,12 @@ struct Frame {
     Bytes bytes;
 };
 
-class Bus {
+// Start, Stop and Path: PtyDevice.
+class Bus : public PtyDevice<Frame> {
 public:
     Bus();
     ~Bus();
-    Bus(const Bus&) = delete;
-    Bus& operator=(const Bus&) = delete;
 
-    // Opens the pty and starts serving. False (and a reason) when the pty cannot be made.
-    bool Start(std::string* error = nullptr);
-    // Stops serving and closes the pty: the program's end sees the line vanish.
-    void Stop();
-    // Path of the pty's device, for the program to open.
-    std::string Path() const { return pty_.Path(); }
     // Line rate the program set on the pty (0 when unknown).
     int LineBaud() const;
 
@@ -66,17 +58,13 @@ public:
     bool WaitForBytesSent(std::size_t n, int timeoutMs) const { return traffic_.WaitForSent(n, timeoutMs); }
 
 private:
-    void Serve();
+    void Serve() override;
     void Handle(const Bytes& frame);
-    void Send(const Bytes& bytes);
-    bool PauseMs(int ms) { return serving_.Pause(ms); }   // false when stopping
+    void Send(const Bytes& bytes) { PutOnLine(bytes.data(), bytes.size()); }
 
-    Pty pty_;
-    ServingThread serving_;
     mutable std::mutex mutex_;
     std::map<int, Inverter> inverters_;
     std::map<int, std::vector<Fault>> faults_;
-    Traffic<Frame> traffic_;
 };
 
 } // namespace invsim

@@ -43,30 +43,13 @@ constexpr std::int64_t kMaxHz = 932000000;
 
 } // namespace
 
-RadioAdapter::RadioAdapter() = default;
+RadioAdapter::RadioAdapter() : PtyDevice(B38400)
+{
+}
 
 RadioAdapter::~RadioAdapter()
 {
     Stop();
-}
-
-bool RadioAdapter::Start(std::string* error)
-{
-    if (!pty_.Open(B38400, error))
-        return false;
-    traffic_.SetStopped(false);
-    if (!serving_.Start([this] { Serve(); }, error)) {
-        pty_.Close();
-        return false;
-    }
-    return true;
-}
-
-void RadioAdapter::Stop()
-{
-    traffic_.SetStopped(true);
-    serving_.Stop();
-    pty_.Close();
 }
 
 void RadioAdapter::AddInverter(int id)
@@ -143,11 +126,6 @@ std::vector<std::string> RadioAdapter::CommandTexts() const
     for (const auto& c : traffic_.Records())
         texts.push_back(c.text);
     return texts;
-}
-
-void RadioAdapter::Write(const std::string& text)
-{
-    pty_.Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), serving_.WakeFd());
 }
 
 void RadioAdapter::Command(const std::string& text)

@@ -12,8 +12,7 @@
 
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Inverter.h"
-#include "tools/invsim/Lines.h"
-#include "tools/invsim/Traffic.h"
+#include "tools/invsim/PtyDevice.h"
 
 #include <functional>
 #include <map>
@@ -31,16 +30,11 @@ struct RadioCommand {
     std::string text;          // as written, without anything added
 };
 
-class RadioAdapter {
+// Start, Stop and Path: PtyDevice.
+class RadioAdapter : public PtyDevice<RadioCommand> {
 public:
     RadioAdapter();
     ~RadioAdapter();
-    RadioAdapter(const RadioAdapter&) = delete;
-    RadioAdapter& operator=(const RadioAdapter&) = delete;
-
-    bool Start(std::string* error = nullptr);
-    void Stop();
-    std::string Path() const { return pty_.Path(); }
 
     // Inverters on the air (slave IDs 1 to 247), each holding input register 40963.
     void AddInverter(int id);
@@ -78,17 +72,13 @@ private:
         std::vector<Fault> faults;
     };
     Station& StationOf(int id);   // made when missing; under the lock
-    void Serve();
+    void Serve() override;
     void Command(const std::string& text);
-    void Write(const std::string& text);
-    bool PauseMs(int ms) { return serving_.Pause(ms); }   // false when stopping
+    void Write(const std::string& text) { PutOnLine(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()); }
     void DeliverDue();
 
-    Pty pty_;
-    ServingThread serving_;
     mutable std::mutex mutex_;
     std::map<int, Station> stations_;
-    Traffic<RadioCommand> traffic_;
     std::int32_t tunedHz_ = kRadioDefaultHz;
     int sync_ = 0, sf_ = 7, bw_ = 125, pwr_ = 10;   // as the adapter powers up
     bool rxOn_ = false;
