@@ -32,27 +32,22 @@ void ForEachLabel(vcl::TComponent& form, F f)
     }
 }
 
+// Every label of colour `from` becomes a "??" of colour `to`.
+void RecolourLabels(vcl::TComponent& form, vcl::TColor from, vcl::TColor to)
+{
+    ForEachLabel(form, [from, to](vcl::TLabel& l) {
+        if (l.Font()->Color() == from) {
+            l.SetCaption(QStringLiteral("??"));
+            l.Font()->SetColor(to);
+        }
+    });
+}
+
 } // namespace
 
-void MarkBlueLabelsStale(vcl::TComponent& form)
-{
-    ForEachLabel(form, [](vcl::TLabel& l) {
-        if (l.Font()->Color() == vcl::clBlue) {
-            l.SetCaption(QStringLiteral("??"));
-            l.Font()->SetColor(vcl::clRed);
-        }
-    });
-}
+void MarkBlueLabelsStale(vcl::TComponent& form) { RecolourLabels(form, vcl::clBlue, vcl::clRed); }
 
-void RecoverRedLabels(vcl::TComponent& form)
-{
-    ForEachLabel(form, [](vcl::TLabel& l) {
-        if (l.Font()->Color() == vcl::clRed) {
-            l.SetCaption(QStringLiteral("??"));
-            l.Font()->SetColor(vcl::clBlue);
-        }
-    });
-}
+void RecoverRedLabels(vcl::TComponent& form) { RecolourLabels(form, vcl::clRed, vcl::clBlue); }
 
 void ClearBlueLabels(vcl::TComponent& form)
 {
