@@ -302,7 +302,6 @@ private:
     void ApplyModeOptions();
     void CollectModeSettings(design::ModeSettings& s) const;
     void SetTabsForMode();
-    void AppendEventLine(const QString& text);
 
     std::unique_ptr<SingleInstance> instance_;
     bool instanceRefused_ = false;

@@ -146,12 +146,6 @@ void TForm_Main::Btn_PrintLabelClick(TObject*)
     }
 }
 
-void TForm_Main::AppendEventLine(const QString& text)
-{
-    RichLogPane pane(List_Event);
-    AppendLogLine(pane, text);
-}
-
 // ---- Language ------------------------------------------------------------------------------
 
 void TForm_Main::Image_Country_USAClick(TObject*) { RestartInLanguage(0); }
