@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "support/QtApp.h"
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -156,9 +156,7 @@ TEST(FindGridRow, ExactMatchFromRowOne)
 
 TEST(FindGridRow, KitGrid)
 {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("t"), nullptr};
-    if (!qApp) new QApplication(argc, argv);
+    testsupport::EnsureApplication();
     vcl::TForm form;
     auto* grid = new vcl::TStringGrid(&form);
     grid->SetColCount(4);

@@ -2,7 +2,7 @@
 
 #include "design/Guide.h"
 
-#include <QApplication>
+#include "support/QtApp.h"
 
 namespace {
 
@@ -13,10 +13,7 @@ protected:
     void SetUp() override
     {
         DesignTest::SetUp();
-        static int argc = 1;
-        static char* argv[] = {(char*)"t", nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
+        testsupport::EnsureApplication();
     }
 };
 

@@ -8,7 +8,7 @@
 #include "vcl/Forms.h"
 #include "vcl/StdCtrls.h"
 
-#include <QApplication>
+#include "support/QtApp.h"
 #include <memory>
 
 namespace {
@@ -21,10 +21,7 @@ protected:
     void SetUp() override
     {
         DesignTest::SetUp();
-        static int argc = 1;
-        static char* argv[] = {(char*)"t", nullptr};
-        if (!qApp)
-            new QApplication(argc, argv);
+        testsupport::EnsureApplication();
         form = std::make_unique<vcl::TForm>();
         form->SetName("Form_Main");
         for (int n = 1; n <= 7; ++n) {

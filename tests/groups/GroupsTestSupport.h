@@ -11,7 +11,7 @@
 #include "tools/invsim/Demo.h"
 #include "vcl/Kit.h"
 
-#include <QApplication>
+#include "support/QtApp.h"
 #include <map>
 #include <memory>
 #include <gtest/gtest.h>
@@ -20,10 +20,7 @@ namespace groupstest {
 
 inline void EnsureApp()
 {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("test_groups"), nullptr};
-    if (!qApp)
-        new QApplication(argc, argv);
+    testsupport::EnsureApplication();
 }
 
 struct FormHost : LinkHost {

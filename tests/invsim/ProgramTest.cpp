@@ -1,5 +1,6 @@
 // The invsim program as other tools use it, and checked by a Modbus master nobody here wrote.
-#include <QCoreApplication>
+#include "support/QtApp.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -8,10 +9,7 @@ namespace {
 
 void EnsureApp()
 {
-    static int argc = 1;
-    static char* argv[] = {(char*)"t", nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
+    testsupport::EnsureCoreApplication();
 }
 
 struct Simulator {

@@ -2,6 +2,7 @@
 // what the loaders show, and a dialog service that records message boxes.
 #pragma once
 
+#include "support/QtApp.h"
 #include "upgrade/Upgrade.h"
 #include "vcl/Services.h"
 
@@ -16,7 +17,6 @@
 #include <ostream>
 
 // Readable failure messages for texts.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '{' << l.join(" | ").toStdString() << '}'; }
 
 namespace fwtest {

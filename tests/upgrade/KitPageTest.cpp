@@ -10,7 +10,7 @@
 #include "vcl/StringGrid.h"
 #include "vcl/UserDriver.h"
 
-#include <QApplication>
+#include "support/QtApp.h"
 #include <QTableView>
 
 #include <gtest/gtest.h>
@@ -21,10 +21,7 @@ namespace {
 
 void EnsureApp()
 {
-    static int argc = 1;
-    static char* argv[] = {const_cast<char*>("test_upgrade"), nullptr};
-    if (!qApp)
-        new QApplication(argc, argv);
+    testsupport::EnsureApplication();
 }
 
 class RichPane : public LogPane {
