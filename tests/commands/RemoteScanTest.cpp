@@ -12,17 +12,10 @@ namespace {
 using namespace monitortest;
 
 using Program = testsupport::RemoteProgram;
+using RemoteScan = RemoteMonitor;
 
-TEST(RemoteScan, ScanTreeAndDoubleClickThroughTheRemoteDriver)
+TEST_F(RemoteScan, ScanTreeAndDoubleClickThroughTheRemoteDriver)
 {
-    testsupport::EnsureCoreApplication();
-    QTemporaryDir home, runtime;
-    ASSERT_TRUE(home.isValid() && runtime.isValid());
-    ASSERT_TRUE(MakeMonitorHome(home.path()));
-    invsim::Bus bus;
-    std::string error;
-    ASSERT_TRUE(bus.Start(&error)) << error;
-    bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
     bus.AddInverter(3, 9600);
     bus.AddInverter(12, 38400);
     for (int id : {3, 12})

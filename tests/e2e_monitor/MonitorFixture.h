@@ -109,4 +109,25 @@ protected:
     std::unique_ptr<vcl::UserDriver> driver;
 };
 
+// The real program (started and driven from outside, see testsupport::RemoteProgram) on a
+// program folder with the mode "Monitor" (home; runtime for its lock and driver socket), and
+// the demonstration inverter as ID 1 on a simulated bus.
+class RemoteMonitor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::EnsureCoreApplication();
+        ASSERT_TRUE(home.isValid() && runtime.isValid());
+        ASSERT_TRUE(MakeMonitorHome(home.path()));
+        std::string error;
+        ASSERT_TRUE(bus.Start(&error)) << error;
+        bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    }
+    void TearDown() override { bus.Stop(); }
+
+    QTemporaryDir home;
+    QTemporaryDir runtime;
+    invsim::Bus bus;
+};
+
 } // namespace monitortest

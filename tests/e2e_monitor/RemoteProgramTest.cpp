@@ -18,26 +18,20 @@ using namespace monitortest;
 
 using ProgramRun = testsupport::RemoteProgram;
 
-class RemoteProgram : public ::testing::Test {
+class RemoteProgram : public RemoteMonitor {
 protected:
     void SetUp() override
     {
-        testsupport::EnsureCoreApplication();
-        ASSERT_TRUE(home.isValid() && runtime.isValid());
-        ASSERT_TRUE(MakeMonitorHome(home.path()));
-        std::string error;
-        ASSERT_TRUE(bus.Start(&error)) << error;
-        bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        RemoteMonitor::SetUp();
+        if (HasFatalFailure())
+            return;
         animator = std::make_unique<invsim::DemoAnimator>(bus, 1, 200);
     }
     void TearDown() override
     {
         animator.reset();
-        bus.Stop();
+        RemoteMonitor::TearDown();
     }
-    QTemporaryDir home;
-    QTemporaryDir runtime;
-    invsim::Bus bus;
     std::unique_ptr<invsim::DemoAnimator> animator;
 };
 

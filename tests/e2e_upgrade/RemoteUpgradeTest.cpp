@@ -14,19 +14,12 @@ using namespace monitortest;
 const QString kData = QStringLiteral(SUNVANE_SOURCE_DIR "/tests/upgrade/data/");
 
 using Program = testsupport::RemoteProgram;
+using RemoteUpgrade = RemoteMonitor;
 
 } // namespace
 
-TEST(RemoteUpgrade, DroppedImageLoadsOnTheUpgradePage)
+TEST_F(RemoteUpgrade, DroppedImageLoadsOnTheUpgradePage)
 {
-    testsupport::EnsureCoreApplication();
-    QTemporaryDir home, runtime;
-    ASSERT_TRUE(home.isValid() && runtime.isValid());
-    ASSERT_TRUE(MakeMonitorHome(home.path()));
-    invsim::Bus bus;
-    std::string error;
-    ASSERT_TRUE(bus.Start(&error)) << error;
-    bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
 
     Program run(home.path(), runtime.path());
     ASSERT_TRUE(run.Start());
