@@ -137,6 +137,8 @@ public:
     int ReadPoll04(std::uint8_t stop);
     // Makes entry k (1..count) of FoundIdList the current inverter, and back to a saved ID.
     void SelectFoundEntry(int k);
+    // A node of the inverter tree in one picture: 1 found, 2 the current inverter.
+    static void SetNodeImages(vcl::TTreeNode* node, int image);
     void RestoreSelection(std::uint8_t savedId);
     // The serial rate for an inverter's rate code on the current link (the radio adapter always
     // runs at code 3; the Wi-Fi link has no serial rate).

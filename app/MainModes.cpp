@@ -261,15 +261,11 @@ void TForm_Main::PageControlChange(TObject* Sender)
     if (CurrentPageIndex == design::LayoutTabCount(SuperUserMode == 1))
         return; // the upgrade tab after the layout tabs
 
-    if (SuperUserMode == 0 && CurrentPageIndex > 0 && !design::IsAccessCode(RememberedPassword)) {
-        RememberedPassword.clear();
-        RememberedPassword = vcl::InputBox(design::kPasswordCaption, QString(), design::kPasswordInitial);
-        if (!design::IsAccessCode(RememberedPassword)) {
-            vcl::MessageBox(design::kMsgPasswordError);
-            PageControl->SetTabIndex(0);
-            PageControlChange(Sender);
-            return;
-        }
+    // A service page asks for the access code (once per mode); a wrong one goes back to page 0.
+    if (CurrentPageIndex > 0 && CheckServicePassword() == 0) {
+        PageControl->SetTabIndex(0);
+        PageControlChange(Sender);
+        return;
     }
 
     const int layout = design::LayoutNumberForTab(CurrentPageIndex, SuperUserMode == 1, RememberedPassword);
@@ -342,12 +338,8 @@ void TForm_Main::BuildIdTree()
     while (IdTreeRoot->Count() > 0)
         IdTreeRoot->Item(IdTreeRoot->Count() - 1)->Delete();
     const int count = std::clamp(FoundIdList[0], 0, 254);
-    for (int i = 1; i <= count; ++i) {
-        TTreeNode* node = TreeView->Items()->AddChild(IdTreeRoot, QStringLiteral("ID:%1").arg(FoundIdList[i], 3, 10, QLatin1Char('0')));
-        node->SetImageIndex(1);
-        node->SetStateIndex(1);
-        node->SetSelectedIndex(1);
-    }
+    for (int i = 1; i <= count; ++i)
+        SetNodeImages(TreeView->Items()->AddChild(IdTreeRoot, QStringLiteral("ID:%1").arg(FoundIdList[i], 3, 10, QLatin1Char('0'))), 1);
     ExeSelectInv(0);
     IdTreeRoot->Expand(false);
     CountryListInit();
@@ -358,28 +350,11 @@ void TForm_Main::ExeSelectInv(int index)
 {
     if (index < 0 || index >= FoundIdList[0] || !IdTreeRoot)
         return;
-    for (int i = 0; i < IdTreeRoot->Count(); ++i) {
-        TTreeNode* node = IdTreeRoot->Item(i);
-        const int image = i == index ? 2 : 1;
-        node->SetImageIndex(image);
-        node->SetStateIndex(image);
-        node->SetSelectedIndex(image);
-    }
-    Link.SlaveId = static_cast<std::uint8_t>(FoundIdList[1]);
-    if (Link.LinkType == LinkRs485)
-        Link.SetBaudCode(FoundIdList[256]);
-    else if (Link.LinkType == LinkSub1g)
-        Link.SetBaudCode(3);
-    for (int i = 0; i < ComponentCount(); ++i) {
-        TComponent* c = Components(i);
-        if (c->ClassName() != QLatin1String("TLabel"))
-            continue;
-        auto* label = static_cast<TLabel*>(c);
-        if (label->Font()->Color() == clRed) {
-            label->SetCaption(QStringLiteral("??"));
-            label->Font()->SetColor(clBlue);
-        }
-    }
+    for (int i = 0; i < IdTreeRoot->Count(); ++i)
+        SetNodeImages(IdTreeRoot->Item(i), i == index ? 2 : 1);
+    // The first inverter found is addressed, whichever node was marked.
+    SelectFoundEntry(1);
+    groups::RecoverRedLabels(*this);
 }
 
 void TForm_Main::CountryListInit()

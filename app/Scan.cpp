@@ -15,14 +15,14 @@ const QString kEndBelowStart = QStringLiteral("Error: End ID < Start ID");
 
 bool InRange(int id) { return id >= kFirstId && id <= kLastId; }
 
-void SetNodeImages(TTreeNode* node, int image)
+} // namespace
+
+void TForm_Main::SetNodeImages(TTreeNode* node, int image)
 {
     node->SetImageIndex(image);
     node->SetStateIndex(image);
     node->SetSelectedIndex(image);
 }
-
-} // namespace
 
 void TForm_Main::Edit_StartIDExit(TObject*)
 {
