@@ -33,18 +33,6 @@
 
 class SingleInstance;
 
-// Codes of the command mailbox (Link.CommandCode) that the executor runs itself.
-enum CommandCodes : int {
-    CmdWriteCoil = 5,
-    CmdWriteRegister = 6,
-    CmdBroadcastCoil = 25,
-    CmdBroadcastRegister = 26,
-    CmdWriteRegisterPair = 36,
-    CmdSyncClock = 400,
-    CmdScanIds = 600,
-    CmdWriteRegisterCurrentId = 6500,
-};
-
 class TForm_Main : public vcl::TForm, public design::ModeOptions {
 public:
     explicit TForm_Main(vcl::TComponent* Owner = nullptr);

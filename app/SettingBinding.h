@@ -35,10 +35,22 @@ class TComponent;
 class TObject;
 } // namespace vcl
 
+// Codes of the command mailbox (Modbus::CommandCode) that the pending-command executor runs.
+enum CommandCodes : int {
+    CmdWriteCoil = 5,
+    CmdWriteRegister = 6,
+    CmdBroadcastCoil = 25,
+    CmdBroadcastRegister = 26,
+    CmdWriteRegisterPair = 36,
+    CmdSyncClock = 400,
+    CmdScanIds = 600,
+    CmdWriteRegisterCurrentId = 6500,
+};
+
 namespace settings {
 
-constexpr int kWriteCoil = 5;       // CmdWriteCoil
-constexpr int kWriteRegister = 6;   // CmdWriteRegister
+constexpr int kWriteCoil = CmdWriteCoil;
+constexpr int kWriteRegister = CmdWriteRegister;
 
 // How the input becomes a number.
 enum class Conv {
