@@ -4,8 +4,6 @@
 #include "vcl/StdCtrls.h"
 #include "vcl/StringGrid.h"
 
-#include <QWidget>
-
 #include <algorithm>
 
 QString KitHexGrid::Cell(int col, int row) const
@@ -30,10 +28,9 @@ void KitHexGrid::SetColCount(int cols) { grid_.SetColCount(cols); }
 // nominal width cuts them off with a larger font); the other columns take the width asked for.
 void KitHexGrid::SetColWidth(int col, int width)
 {
-    if (col == kAddressColumn && grid_.Handle()) {
+    if (col == kAddressColumn) {
         constexpr int kCellPadding = 12; // the view's cell margins on both sides
-        const int text = grid_.Handle()->fontMetrics().horizontalAdvance(QStringLiteral("00000000"));
-        width = std::max(width, text + kCellPadding);
+        width = std::max(width, grid_.TextWidth(QStringLiteral("00000000")) + kCellPadding);
     }
     grid_.SetColWidths(col, width);
 }

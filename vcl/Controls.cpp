@@ -435,6 +435,11 @@ void TControl::ApplyFont()
         ApplyCaption(); // a label that sizes itself to its text measures again
 }
 
+int TControl::TextWidth(const QString& text) const
+{
+    return widget_ ? QFontMetrics(widget_->font()).horizontalAdvance(text) : 0;
+}
+
 void TControl::BringToFront()
 {
     if (widget_) widget_->raise();

@@ -129,6 +129,9 @@ public:
     TColor Color() const { return color_; }
     void SetColor(TColor color);
 
+    // The width in pixels of a text drawn in the control's font (0 without a widget).
+    int TextWidth(const QString& text) const;
+
     TPopupMenu* PopupMenu() const { return popup_; }
     void SetPopupMenu(TPopupMenu* menu) { popup_ = menu; }
 
