@@ -1,4 +1,5 @@
 // The invsim program as other tools use it, and checked by a Modbus master nobody here wrote.
+#include "support/PeerProcess.h"
 #include "support/QtApp.h"
 
 #include <QFileInfo>
@@ -12,27 +13,15 @@ void EnsureApp()
     testsupport::EnsureCoreApplication();
 }
 
-struct Simulator {
-    QProcess process;
+// The simulator on a pseudo-terminal; its first line is the terminal's path.
+struct Simulator : testsupport::PeerProcess {
     QString path;
     bool Start(const QStringList& args)
     {
-        process.start(INVSIM_BIN, QStringList{"serial"} + args);
-        if (!process.waitForStarted(5000))
+        if (!PeerProcess::Start(QStringLiteral(INVSIM_BIN), QStringList{"serial"} + args, 5000, 5000))
             return false;
-        while (!process.canReadLine())
-            if (!process.waitForReadyRead(5000))
-                return false;
-        path = QString::fromUtf8(process.readLine()).trimmed();
+        path = first;
         return true;
-    }
-    ~Simulator()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(5000))
-                process.kill();
-        }
     }
 };
 

@@ -1,6 +1,7 @@
 // The Wi-Fi and radio links against peers in other processes: pymodbus's own server with its
 // RTU framer (a peer nobody here wrote) and the invsim program's tcp and radio commands.
 #include "WirelessSupport.h"
+#include "support/PeerProcess.h"
 
 #include <QProcess>
 
@@ -8,36 +9,7 @@ namespace {
 
 using namespace wireless;
 
-// A process whose first line of output names where it serves; stopped with the test.
-class Peer {
-public:
-    bool Start(const QString& program, const QStringList& args)
-    {
-        process.setProgram(program);
-        process.setArguments(args);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start();
-        if (!process.waitForStarted(10000))
-            return false;
-        while (!process.canReadLine())
-            if (!process.waitForReadyRead(20000))
-                return false;
-        first = QString::fromUtf8(process.readLine()).trimmed();
-        return !first.isEmpty();
-    }
-    ~Peer()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(5000)) {
-                process.kill();
-                process.waitForFinished(5000);
-            }
-        }
-    }
-    QProcess process;
-    QString first;
-};
+using Peer = testsupport::PeerProcess;
 
 bool HasPymodbus()
 {
