@@ -58,6 +58,23 @@ bool Assignment(const std::string& arg, long maxId, long maxValue, int& id, int&
     return true;
 }
 
+int ForEachOption(int argc, char** argv, int first, const std::vector<std::string>& flags,
+                  const std::function<int(const std::string& opt, const std::string& value)>& option)
+{
+    for (int i = first; i < argc; ++i) {
+        const std::string opt = argv[i];
+        bool flag = false;
+        for (const auto& f : flags)
+            flag = flag || opt == f;
+        if (!flag && i + 1 >= argc)
+            return Usage("missing value after " + opt);
+        const int code = option(opt, flag ? std::string() : std::string(argv[++i]));
+        if (code != 0)
+            return code;
+    }
+    return 0;
+}
+
 int RegisterOption(const std::string& opt, const std::string& arg, long maxId, const WithInverter& with)
 {
     int id = 0, reg = 0;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace invsim::cli {
 
@@ -20,6 +21,12 @@ bool Number(const std::string& s, long lo, long hi, long& v);
 bool IdAndRest(const std::string& arg, long maxId, int& id, std::string& rest);
 // "ID:REG=VALUE" with ID from 1 to maxId, REG from 1 to 65536 and VALUE from 0 to maxValue.
 bool Assignment(const std::string& arg, long maxId, long maxValue, int& id, int& reg, long& value);
+
+// Walks the options from argv[first] on. The flags named take no value, every other option takes
+// the next argument. option(opt, value) takes one (value empty for a flag) and returns 0, or an
+// exit code that ends the walk; a missing value ends it with the usage (2).
+int ForEachOption(int argc, char** argv, int first, const std::vector<std::string>& flags,
+                  const std::function<int(const std::string& opt, const std::string& value)>& option);
 
 // Reaches inverter id of the device; false when the device has no such inverter.
 using WithInverter = std::function<bool(int id, const std::function<void(Inverter&)>& f)>;

@@ -42,22 +42,18 @@ int TcpMain(int argc, char** argv)
         module.With(f);
         return true;
     };
-    for (int i = 3; i < argc; ++i) {
-        const std::string opt = argv[i];
+    const int bad = ForEachOption(argc, argv, 3, {"--log"}, [&](const std::string& opt, const std::string& arg) {
         if (opt == "--log") {
             log = true;
-            continue;
+            return 0;
         }
-        if (i + 1 >= argc)
-            return Usage("missing value after " + opt);
-        const std::string arg = argv[++i];
         if (opt == "--id")
-            continue;
+            return 0;
         const int handled = RegisterOption(opt, arg, 255, with);
         if (handled < 0)
             return Usage("bad " + opt + " " + arg + " (the module's ID is " + std::to_string(moduleId) + ")");
         if (handled > 0)
-            continue;
+            return 0;
         if (opt == "--fault") {
             int id = 0;
             std::string rest;
@@ -65,10 +61,12 @@ int TcpMain(int argc, char** argv)
             if (!IdAndRest(arg, 255, id, rest) || id != moduleId || !ParseModuleFault(rest, fault))
                 return Usage("bad --fault " + arg);
             module.AddFault(fault);
-            continue;
+            return 0;
         }
         return Usage("unknown option " + opt);
-    }
+    });
+    if (bad != 0)
+        return bad;
 
     BlockStopSignals();
     if (log)
@@ -91,19 +89,15 @@ int RadioMain(int argc, char** argv)
         adapter.With(id, f);
         return true;
     };
-    for (int i = 2; i < argc; ++i) {
-        const std::string opt = argv[i];
+    const int bad = ForEachOption(argc, argv, 2, {"--log", "--no-tune"}, [&](const std::string& opt, const std::string& arg) {
         if (opt == "--log") {
             log = true;
-            continue;
+            return 0;
         }
         if (opt == "--no-tune") {
             adapter.SetTuneAnswers(false);
-            continue;
+            return 0;
         }
-        if (i + 1 >= argc)
-            return Usage("missing value after " + opt);
-        const std::string arg = argv[++i];
         long v = 0;
         int id = 0;
         std::string rest;
@@ -112,7 +106,7 @@ int RadioMain(int argc, char** argv)
             return Usage("bad " + opt + " " + arg);
         if (handled > 0) {
             anyId = anyId || opt == "--demo";
-            continue;
+            return 0;
         }
         if (opt == "--id") {
             if (!Number(arg, 1, 247, v))
@@ -142,7 +136,10 @@ int RadioMain(int argc, char** argv)
         } else {
             return Usage("unknown option " + opt);
         }
-    }
+        return 0;
+    });
+    if (bad != 0)
+        return bad;
     if (!anyId)
         return Usage("at least one --id is needed");
 

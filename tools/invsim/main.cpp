@@ -47,15 +47,11 @@ int main(int argc, char** argv)
         bus.With(id, f);
         return true;
     };
-    for (int i = 2; i < argc; ++i) {
-        const std::string opt = argv[i];
+    const int bad = ForEachOption(argc, argv, 2, {"--log"}, [&](const std::string& opt, const std::string& arg) {
         if (opt == "--log") {
             log = true;
-            continue;
+            return 0;
         }
-        if (i + 1 >= argc)
-            return Usage("missing value after " + opt);
-        const std::string arg = argv[++i];
         int id = 0;
         long value = 0;
         std::string rest;
@@ -67,7 +63,7 @@ int main(int argc, char** argv)
                 demoIds.push_back(lastId);
                 anyId = true;
             }
-            continue;
+            return 0;
         }
         if (opt == "--id") {
             const auto at = arg.find('@');
@@ -104,7 +100,10 @@ int main(int argc, char** argv)
         } else {
             return Usage("unknown option " + opt);
         }
-    }
+        return 0;
+    });
+    if (bad != 0)
+        return bad;
     if (!anyId)
         return Usage("at least one --id is needed");
 
