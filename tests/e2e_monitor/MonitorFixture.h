@@ -37,7 +37,9 @@ inline bool MakeMonitorHome(const QString& home)
            ReplaceInFile(home + "/profile/PreviousSet.RQX", "\nID1=0", "\nID1=1");
 }
 
-class MonitorWindow : public ::testing::Test {
+// The main window (offscreen) on a program folder with the mode "Monitor" and the scripted
+// dialogs. A subclass installs its clock and whatever the window talks to, then OpenWindow().
+class MonitorHomeWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -47,10 +49,10 @@ protected:
         qputenv("SUNVANE_HOME", home.path().toUtf8());
         qputenv("SUNVANE_INSTANCE_DIR", lockDir.path().toUtf8());
         vcl::SetDialogService(&dialogs);
-        vcl::SetTimeService(&time);
-        std::string error;
-        ASSERT_TRUE(bus.Start(&error)) << error;
-        bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    }
+    // Creates and shows the window (its start-up runs) and a user driver for it.
+    void OpenWindow()
+    {
         window = std::make_unique<TForm_Main>();
         ASSERT_FALSE(window->InstanceRefused());
         window->Show();
@@ -58,13 +60,41 @@ protected:
     }
     void TearDown() override
     {
-        time.hook = nullptr;
         window.reset();
-        bus.Stop();
         vcl::SetTimeService(nullptr);
         vcl::SetDialogService(nullptr);
         qunsetenv("SUNVANE_HOME");
         qunsetenv("SUNVANE_INSTANCE_DIR");
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir lockDir;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<TForm_Main> window;
+    std::unique_ptr<vcl::UserDriver> driver;
+};
+
+// The window on the "Monitor" folder with the demonstration inverter as ID 1 on a simulated bus
+// and the real-time hooked clock.
+class MonitorWindow : public MonitorHomeWindow {
+protected:
+    void SetUp() override
+    {
+        MonitorHomeWindow::SetUp();
+        if (HasFatalFailure())
+            return;
+        vcl::SetTimeService(&time);
+        std::string error;
+        ASSERT_TRUE(bus.Start(&error)) << error;
+        bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        OpenWindow();
+    }
+    void TearDown() override
+    {
+        time.hook = nullptr;
+        window.reset();
+        bus.Stop();
+        MonitorHomeWindow::TearDown();
     }
     // Mode chosen, RS-485 with the simulator's port: ready for the open button.
     void Prepare(const char* mode = "Monitor")
@@ -100,13 +130,8 @@ protected:
     }
     QString Text(const char* name) const { return driver->Text(QString::fromLatin1(name)); }
 
-    QTemporaryDir home;
-    QTemporaryDir lockDir;
-    ScriptedDialogs dialogs;
     HookedTime time;
     invsim::Bus bus;
-    std::unique_ptr<TForm_Main> window;
-    std::unique_ptr<vcl::UserDriver> driver;
 };
 
 // The real program (started and driven from outside, see testsupport::RemoteProgram) on a

@@ -7,40 +7,30 @@
 namespace {
 
 using namespace wireless;
-using monitortest::EnsureApp;
-using monitortest::MakeMonitorHome;
-using monitortest::ScriptedDialogs;
 using invsim::FaultKind;
 
 using testsupport::HookedScaledTime;
 
 const Bytes kKeepAlive{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75};
 
-class WirelessWindow : public ::testing::Test {
+class WirelessWindow : public monitortest::MonitorHomeWindow {
 protected:
     void SetUp() override
     {
-        EnsureApp();
-        ASSERT_TRUE(home.isValid());
-        ASSERT_TRUE(MakeMonitorHome(home.path()));
-        qputenv("SUNVANE_HOME", home.path().toUtf8());
-        qputenv("SUNVANE_INSTANCE_DIR", lockDir.path().toUtf8());
-        vcl::SetDialogService(&dialogs);
+        MonitorHomeWindow::SetUp();
+        if (HasFatalFailure())
+            return;
         UseClock(0.1);
-        window = std::make_unique<TForm_Main>();
-        ASSERT_FALSE(window->InstanceRefused());
-        window->Show();
-        driver = std::make_unique<vcl::UserDriver>(window.get());
+        OpenWindow();
+        if (HasFatalFailure())
+            return;
         driver->PickText("Combo_SelectMode", "Monitor");
     }
     void TearDown() override
     {
-        time->hook = nullptr;
-        window.reset();
-        vcl::SetTimeService(nullptr);
-        vcl::SetDialogService(nullptr);
-        qunsetenv("SUNVANE_HOME");
-        qunsetenv("SUNVANE_INSTANCE_DIR");
+        if (time)
+            time->hook = nullptr;
+        MonitorHomeWindow::TearDown();
     }
     void UseClock(double factor)
     {
@@ -77,12 +67,7 @@ protected:
     }
     int Count(const QString& line) const { return static_cast<int>(EventLog().count(line)); }
 
-    QTemporaryDir home;
-    QTemporaryDir lockDir;
-    ScriptedDialogs dialogs;
     std::unique_ptr<HookedScaledTime> time;
-    std::unique_ptr<TForm_Main> window;
-    std::unique_ptr<vcl::UserDriver> driver;
 };
 
 class WifiWindow : public WirelessWindow {
