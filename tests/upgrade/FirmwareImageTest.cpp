@@ -133,10 +133,9 @@ TEST(MarkerSearch, HexRules)
 
     // Both markers in the same (long) record.
     HexRecordList one = Records({{0, std::vector<std::uint8_t>(8, 0)}, {8, {}}});
-    std::vector<std::uint8_t> both(BootKey1.begin(), BootKey1.end());
-    both.insert(both.end(), BootKey2.begin(), BootKey2.end());
-    one[1].Length = static_cast<int>(both.size());
-    std::copy(both.begin(), both.end(), one[1].Data.begin());
+    auto end = std::copy(BootKey1.begin(), BootKey1.end(), one[1].Data.begin());
+    end = std::copy(BootKey2.begin(), BootKey2.end(), end);
+    one[1].Length = static_cast<int>(end - one[1].Data.begin());
     EXPECT_EQ(FindMetaBlock(one), -1);
 
     // A marker split over two records, and a partial match that restarts on the first byte.
