@@ -1,29 +1,84 @@
 // A clock whose every pump of the window also runs the test's hook, so that a test acts from
 // inside a polling loop as the user's events arrive inside it. The hook may replace itself; it
 // never runs inside itself. HookedTime keeps real time, HookedScaledTime runs faster by a factor.
+//
+// A hook waits for a state of the program (the loop's second cycle, a value on the window), and
+// a faulty program may never reach it: the wait would only end at CTest's time-out. So every hook
+// has a deadline in real time, counted from its assignment (`hookDeadlineMs`). Once it has
+// passed, the test fails (once, naming the deadline) and every pump throws until another hook
+// is assigned: the handler that runs the wait (the click that opened the link) is ended by the
+// kit's exception guard, and the test goes on to its checks at once.
 #pragma once
 
 #include "vcl/Services.h"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
 #include <functional>
+#include <stdexcept>
+#include <utility>
 
 namespace testsupport {
+
+// The test's hook with the time it was set.
+class PumpHook {
+public:
+    PumpHook& operator=(std::function<void()> f)
+    {
+        f_ = std::move(f);
+        since_ = std::chrono::steady_clock::now();
+        expired_ = false;
+        return *this;
+    }
+    explicit operator bool() const { return static_cast<bool>(f_); }
+    void operator()() const { f_(); }
+
+    // Milliseconds of real time since the hook was set.
+    long long ElapsedMs() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since_).count();
+    }
+    // Its deadline passed (until another hook is set).
+    bool Expired() const { return expired_; }
+    void Expire() { expired_ = true; }
+
+private:
+    std::function<void()> f_;
+    bool expired_ = false;
+    std::chrono::steady_clock::time_point since_ = std::chrono::steady_clock::now();
+};
 
 template <class Clock>
 class Hooked : public Clock {
 public:
     using Clock::Clock;
-    std::function<void()> hook;
+    PumpHook hook;
+    int hookDeadlineMs = 20000;
+
     void Pump() override
     {
         Clock::Pump();
-        if (hook && !inHook_) {
-            inHook_ = true;
-            auto keep = hook;   // the hook may replace itself
-            keep();
-            inHook_ = false;
+        if (!hook || inHook_)
+            return;
+        if (hook.Expired() || hook.ElapsedMs() > hookDeadlineMs) {
+            if (!hook.Expired())
+                ADD_FAILURE() << "the program did not reach the state the test waits for within "
+                              << hookDeadlineMs << " ms";
+            hook.Expire();
+            throw std::runtime_error("test deadline passed");
         }
+        inHook_ = true;
+        PumpHook keep = hook;   // the hook may replace itself
+        try {
+            keep();
+        } catch (...) {
+            inHook_ = false;
+            throw;
+        }
+        inHook_ = false;
     }
+
 private:
     bool inHook_ = false;
 };

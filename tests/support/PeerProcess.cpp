@@ -1,5 +1,7 @@
 #include "PeerProcess.h"
 
+#include <QDeadlineTimer>
+
 namespace testsupport {
 
 PeerProcess::~PeerProcess()
@@ -21,8 +23,10 @@ bool PeerProcess::Start(const QString& program, const QStringList& args, int sta
     process.start();
     if (!process.waitForStarted(startMs))
         return false;
+    // The whole line within lineMs, however it trickles in.
+    const QDeadlineTimer deadline(lineMs);
     while (!process.canReadLine())
-        if (!process.waitForReadyRead(lineMs))
+        if (deadline.hasExpired() || !process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
             return false;
     first = QString::fromUtf8(process.readLine()).trimmed();
     return !first.isEmpty();

@@ -4,6 +4,7 @@
 #include "vcl/RemoteDriver.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -160,7 +161,9 @@ public:
         process.start(SUNVANE_BIN, {});
         // Wait until it says it listens.
         QByteArray out;
-        while (!out.contains("SUNVANE_DRIVER listening") && process.waitForReadyRead(10000))
+        const QDeadlineTimer started(10000);
+        while (!out.contains("SUNVANE_DRIVER listening") && !started.hasExpired()
+               && process.waitForReadyRead(static_cast<int>(started.remainingTime())))
             out += process.readAll();
         listening = out.contains("SUNVANE_DRIVER listening");
         socket.connectToServer(runtime + "/sunvane.drv");
@@ -177,8 +180,9 @@ public:
     {
         socket.write(request.toUtf8() + "\n");
         socket.flush();
+        const QDeadlineTimer replied(10000);
         while (!socket.canReadLine())
-            if (!socket.waitForReadyRead(10000))
+            if (replied.hasExpired() || !socket.waitForReadyRead(static_cast<int>(replied.remainingTime())))
                 return QJsonObject{{"ok", false}, {"error", "no reply"}};
         return Json(QString::fromUtf8(socket.readLine()).trimmed());
     }

@@ -3,6 +3,7 @@
 #include "WirelessSupport.h"
 #include "support/PeerProcess.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 
 namespace {
@@ -140,8 +141,9 @@ TEST_F(PeerProcess, InvsimRadioCommandServesAnAdapterOnAPty)
     EXPECT_EQ(host.panels[9], "RSSI: -80");
     EXPECT_EQ(host.panels[10], "SNR: 5");
     // --log prints each command the adapter took.
+    const QDeadlineTimer deadline(5000);
     while (!adapter.process.readAllStandardOutput().contains("rf rx_con off")) {
-        if (!adapter.process.waitForReadyRead(5000))
+        if (deadline.hasExpired() || !adapter.process.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
             FAIL() << "no command log";
     }
 }
