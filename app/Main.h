@@ -267,10 +267,6 @@ public:
     void SetStatusText(int panel, const QString& text);
     QString StatusText(int panel) const;
 
-    // The panels' layout state as the layout files see it, and back.
-    design::PanelStates CollectPanelStates() const;
-    void ApplyPanelHeightsAndPlaces(const design::PanelStates& states);
-
     // The language choice: closes the window with the chosen language index and restarts the
     // program; the single-instance lock is released first, so that the new process is not
     // turned away by this one.

@@ -8,6 +8,7 @@
 #include "design/LayoutFile.h"
 #include "design/ModeSettings.h"
 #include "design/ModeState.h"
+#include "design/PageSwitch.h"
 #include "design/PreviousSet.h"
 #include "design/SettingsOnForm.h"
 
@@ -274,61 +275,26 @@ void TForm_Main::PageControlChange(TObject* Sender)
     ShowPageDesign(design::LayoutPath(CurrentModeFolder, layout));
 }
 
+// The page switch's building blocks are the design layer's, on this window's controls.
 int TForm_Main::CheckServicePassword()
 {
-    if (SuperUserMode == 1)
-        return 1;
-    if (design::IsAccessCode(RememberedPassword))
-        return 1;
-    RememberedPassword.clear();
-    RememberedPassword = vcl::InputBox(design::kPasswordCaption, QString(), design::kPasswordInitial);
-    if (design::IsAccessCode(RememberedPassword))
-        return 1;
-    vcl::MessageBox(design::kMsgPasswordError);
-    return 0;
+    return design::CheckServicePassword(SuperUserMode == 1, RememberedPassword);
 }
 
 int TForm_Main::SaveCurrentPageDesign()
 {
-    if (Combo_SelectMode->ItemIndex() == -1 || CurrentPageIndex == -1)
-        return 0;
-    ResetPageScroll();
-    if (SuperUserMode == 0)
-        return 0;
-    if (CurrentPageIndex >= 0 && CurrentPageIndex < design::kPageCount)
-        design::SavePageDesign(design::SuperUserLayoutPath(ProgramFolder(), CurrentPageIndex),
-                               CollectPanelStates(), CurrentPageIndex);
-    return 0;
+    return design::SaveCurrentPageDesign(*this, ProgramFolder(), Combo_SelectMode->ItemIndex() != -1,
+                                         SuperUserMode == 1, CurrentPageIndex);
 }
 
 int TForm_Main::ShowPageDesign(const QString& path)
 {
-    // Only a layout tab has a page box to take the panels.
-    TScrollBox* box = PageBox(PageControl->TabIndex());
-    if (!box)
-        return 0;
-    design::PanelStates states = CollectPanelStates();
-    if (design::LoadPageDesign(path, states) == 1) {
-        vcl::MessageBox(design::kMsgNoSettingFile2);
-        return 0;
-    }
-    ApplyPanelHeightsAndPlaces(states);
-    for (TPanel* panel : GroupPanels)
-        panel->SetVisible(false);
-    for (TPanel* panel : GroupPanels) {
-        if (panel->Height() != panel->Tag())
-            continue;
-        panel->SetParent(box);
-        panel->SetVisible(true);
-    }
-    return 0;
+    return design::ShowPageDesign(*this, path, PageControl->TabIndex());
 }
 
 int TForm_Main::ResetPageScroll()
 {
-    for (TScrollBox* box : ScrollPages)
-        box->ScrollTo(0, 0);
-    return 0;
+    return design::ResetPageScroll(*this);
 }
 
 // ---- Slave-ID tree and country box ----------------------------------------------------------

@@ -138,31 +138,3 @@ void TForm_Main::PaintTopRight()
     }
     Image_TopRight->SendToBack();
 }
-
-design::PanelStates TForm_Main::CollectPanelStates() const
-{
-    design::PanelStates states = design::InitialPanelStates();
-    for (int i = 0; i < design::kGroupPanelCount; ++i) {
-        const TPanel* panel = GroupPanels[static_cast<size_t>(i)];
-        design::PanelState& s = states[static_cast<size_t>(i)];
-        s.tag = panel->Tag();
-        s.height = panel->Height();
-        s.left = panel->Left();
-        s.top = panel->Top();
-        s.page = -1;
-        for (int page = 0; page < design::kPageCount; ++page)
-            if (panel->Parent() == ScrollPages[static_cast<size_t>(page)])
-                s.page = page;
-    }
-    return states;
-}
-
-void TForm_Main::ApplyPanelHeightsAndPlaces(const design::PanelStates& states)
-{
-    for (int i = 0; i < design::kGroupPanelCount; ++i) {
-        TPanel* panel = GroupPanels[static_cast<size_t>(i)];
-        const design::PanelState& s = states[static_cast<size_t>(i)];
-        if (s.height != panel->Height() || s.left != panel->Left() || s.top != panel->Top())
-            panel->SetBounds(s.left, s.top, panel->Width(), s.height);
-    }
-}

@@ -41,6 +41,9 @@ int SaveCurrentPageDesign(vcl::TComponent& form, const QString& programFolder, b
 
 int ShowPageDesign(vcl::TComponent& form, const QString& path, int selectedTab)
 {
+    // Only a layout tab has a page box to take the panels.
+    if (!PageBox(form, selectedTab))
+        return 0;
     if (LoadPageDesign(form, path) != 0) {
         vcl::MessageBox(kMsgNoSettingFile2);
         return 0;

@@ -1,6 +1,7 @@
 // Building blocks of the page switch on a kit form: the access-code prompt, the scroll reset,
 // saving the page left in the super-user mode and showing a layout on the selected page.
-// The window's PageControlChange strings them together in its own order.
+// The main window's page switch and mode switch use them (PageControlChange strings them
+// together in its own order).
 #pragma once
 
 #include <QString>
@@ -29,7 +30,8 @@ int SaveCurrentPageDesign(vcl::TComponent& form, const QString& programFolder, b
                           bool superUserMode, int currentPageIndex);
 
 // Loads the layout at `path` and puts it on page `selectedTab` (0..6): a missing file shows
-// "No Found Setting File2" and changes nothing. Returns 0.
+// "No Found Setting File2" and changes nothing. A tab without a page box (the upgrade tab) takes
+// no layout. Returns 0.
 int ShowPageDesign(vcl::TComponent& form, const QString& path, int selectedTab);
 
 } // namespace design

@@ -4,14 +4,28 @@
 #include "vcl/Controls.h"
 #include "vcl/StdCtrls.h"
 
+#include <array>
+
 namespace design {
 
 namespace {
 
-vcl::TControl* Panel(const vcl::TComponent& form, int index)
+using PanelControls = std::array<vcl::TControl*, kGroupPanelCount>;
+
+// The form's group panels, indexed like GroupPanels() (nullptr for one the form lacks), found in
+// one walk over the form's components: the window owns thousands of them.
+PanelControls FindPanels(const vcl::TComponent& form)
 {
-    return dynamic_cast<vcl::TControl*>(
-        form.FindComponent(QString::fromLatin1(GroupPanels()[index].name)));
+    PanelControls panels{};
+    for (int i = 0; i < form.ComponentCount(); ++i) {
+        vcl::TComponent* c = form.Components(i);
+        if (!c->Name().startsWith(QLatin1String("Group_"), Qt::CaseInsensitive))
+            continue;
+        const int index = GroupPanelIndex(c->Name());
+        if (index >= 0 && !panels[static_cast<size_t>(index)])
+            panels[static_cast<size_t>(index)] = dynamic_cast<vcl::TControl*>(c);
+    }
+    return panels;
 }
 
 } // namespace
@@ -23,42 +37,40 @@ vcl::TScrollBox* PageBox(const vcl::TComponent& form, int page)
     return dynamic_cast<vcl::TScrollBox*>(form.FindComponent(QStringLiteral("Scroll_Page%1").arg(page + 1)));
 }
 
-int PageOfParent(const vcl::TComponent& form, const vcl::TControl& control)
-{
-    const vcl::TWinControl* parent = control.Parent();
-    if (!parent)
-        return -1;
-    for (int page = 0; page < kPageCount; ++page)
-        if (parent == PageBox(form, page))
-            return page;
-    return -1;
-}
-
 PanelStates CollectPanels(const vcl::TComponent& form)
 {
     PanelStates states = InitialPanelStates();
+    const PanelControls panels = FindPanels(form);
+    std::array<const vcl::TWinControl*, kPageCount> boxes{};
+    for (int page = 0; page < kPageCount; ++page)
+        boxes[static_cast<size_t>(page)] = PageBox(form, page);
     for (int i = 0; i < kGroupPanelCount; ++i) {
-        const vcl::TControl* panel = Panel(form, i);
+        const vcl::TControl* panel = panels[static_cast<size_t>(i)];
         if (!panel)
             continue;
-        PanelState& s = states[i];
+        PanelState& s = states[static_cast<size_t>(i)];
         s.tag = panel->Tag();
         s.height = panel->Height();
         s.left = panel->Left();
         s.top = panel->Top();
-        s.page = PageOfParent(form, *panel);
+        s.page = -1;
+        for (int page = 0; page < kPageCount; ++page)
+            if (panel->Parent() && panel->Parent() == boxes[static_cast<size_t>(page)])
+                s.page = page;
     }
     return states;
 }
 
-void ApplyPanelGeometry(vcl::TComponent& form, const PanelStates& panels)
+void ApplyPanelGeometry(vcl::TComponent& form, const PanelStates& states)
 {
+    const PanelControls panels = FindPanels(form);
     for (int i = 0; i < kLayoutSectionCount; ++i) {
-        vcl::TControl* panel = Panel(form, i);
+        vcl::TControl* panel = panels[static_cast<size_t>(i)];
         if (!panel)
             continue;
-        const PanelState& s = panels[i];
-        panel->SetBounds(s.left, s.top, panel->Width(), s.height);
+        const PanelState& s = states[static_cast<size_t>(i)];
+        if (s.height != panel->Height() || s.left != panel->Left() || s.top != panel->Top())
+            panel->SetBounds(s.left, s.top, panel->Width(), s.height);
     }
 }
 
@@ -81,11 +93,11 @@ void PlaceExpandedPanels(vcl::TComponent& form, int page)
     vcl::TScrollBox* box = PageBox(form, page);
     if (!box)
         return;
-    for (int i = 0; i < kGroupPanelCount; ++i)
-        if (vcl::TControl* panel = Panel(form, i))
+    const PanelControls panels = FindPanels(form);
+    for (vcl::TControl* panel : panels)
+        if (panel)
             panel->Hide();
-    for (int i = 0; i < kGroupPanelCount; ++i) {
-        vcl::TControl* panel = Panel(form, i);
+    for (vcl::TControl* panel : panels) {
         if (panel && panel->Height() == panel->Tag()) {
             const int left = panel->Left();
             const int top = panel->Top();

@@ -17,15 +17,13 @@ namespace design {
 
 // The scroll box of page 0..6 (`Scroll_Page1`..`Scroll_Page7`), or nullptr.
 vcl::TScrollBox* PageBox(const vcl::TComponent& form, int page);
-// The page 0..6 whose box is the control's parent, or -1.
-int PageOfParent(const vcl::TComponent& form, const vcl::TControl& control);
 
 // The group panels of the form as plain data: tag, logical height, position and page box.
 // A panel the form lacks keeps the values of InitialPanelStates().
 PanelStates CollectPanels(const vcl::TComponent& form);
 // Sets height, left and top of every group panel that has a layout section from `panels`;
 // parents, visibility and the eight panels without a section are left alone.
-void ApplyPanelGeometry(vcl::TComponent& form, const PanelStates& panels);
+void ApplyPanelGeometry(vcl::TComponent& form, const PanelStates& states);
 
 // The layout load and save of design/LayoutFile.h on the form's panels (same results).
 int LoadPageDesign(vcl::TComponent& form, const QString& path);

@@ -188,6 +188,9 @@ TEST_F(PanelsOnForm, MissingLayoutOnShowIsReported)
 {
     P("Group_Status")->SetBounds(20, 30, 300, 230);
     P("Group_Status")->Show();
+    // A tab without a page box (the upgrade tab) takes no layout and reports nothing.
+    EXPECT_EQ(ShowPageDesign(*form, Path("MonitorSet0.RQX"), 7), 0);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_EQ(ShowPageDesign(*form, Path("MonitorSet0.RQX"), 0), 0);
     EXPECT_EQ(dialogs.shown, QStringList{"No Found Setting File2"});
     EXPECT_EQ(P("Group_Status")->Parent(), PageBox(*form, 1));
