@@ -39,6 +39,7 @@ void TForm_Main::OpenPortClick(TObject*)
     // of an earlier session is left over (a left-over descriptor would only leak).
     Link.CommandCode = 0;
     Link.SlaveId = 0;
+    Link.ScanStop = 0;
     Link.ResetLinkCounters();
     Link.Tcp.CloseSlots();
     Link.Tcp.CloseSlot(KivClient::kLinkSlot);

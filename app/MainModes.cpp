@@ -2,6 +2,7 @@
 // page switch with its access codes, the slave-ID tree and the country box. The files are read
 // and written by the design layer; this side moves the window's controls.
 #include "app/Main.h"
+#include "app/Formwait.h"
 
 #include "common/Tables.h"
 #include "design/CountryList.h"
@@ -106,6 +107,10 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
     Hide();
     ResetPageScroll();
     StopRequest = 1;
+    // A scan under way ends at its next probe, and its wait window goes with this window.
+    Link.ScanStop = 1;
+    if (Form_wait)
+        Form_wait->Close();
     if (Combo_SelectMode->ItemIndex() != -1 && !CurrentModeFolder.isEmpty()) {
         SaveCurrentPageDesign();
         design::ModeSettings settings;
@@ -117,8 +122,9 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
     previous.endId = Edit_EndID->Text();
     previous.languageIndex = LanguageIndex;
     for (int id = 1; id <= design::kPreviousSetMaxId; ++id) {
-        previous.idFound[static_cast<size_t>(id)] = Link.IdFound[id];
-        previous.idBaudCode[static_cast<size_t>(id)] = Link.IdBaudCode[id];
+        // An unfinished scan never replaces the inverters remembered before it.
+        previous.idFound[static_cast<size_t>(id)] = Link.KnownIdFound(id);
+        previous.idBaudCode[static_cast<size_t>(id)] = Link.KnownIdBaudCode(id);
     }
     design::SavePreviousSet(design::PreviousSetPath(ProgramFolder()), previous);
 }

@@ -117,8 +117,16 @@ public:
 
     // ---- Slave-ID probe and scan (Probe.cpp) ----
     // Clears the ID tables and probes ScanFirst..ScanLast (held to 1..254) on the current link:
-    // RS-485 at 9600, 19200 and 38400 bit/s, the radio link at its one rate. Returns 0.
+    // RS-485 at 9600, 19200 and 38400 bit/s, the radio link at its one rate. Returns 0; 1 when
+    // ScanStop ended it before its last probe (the tables then hold again what they held before).
     int ScanIds();
+    // Set when the program ends: a scan under way stops at its next probe, and none runs. It
+    // stays set until cleared.
+    std::uint8_t ScanStop = 0;
+    // IdFound and IdBaudCode of an ID as the last finished scan left them: during a scan, as
+    // they were before it (what may be remembered); 0 outside the tables.
+    std::int32_t KnownIdFound(int id) const;
+    std::int32_t KnownIdBaudCode(int id) const;
     // Probes one slave ID; records it with the rate code when it answered. 0 answered, 1 not.
     int ProbeId(int id, int code);
     // ---- end slave-ID probe and scan ----
@@ -134,6 +142,16 @@ private:
     // Counts the exchange; countTotals false when the transport counted NoReplyCount and
     // CrcErrors itself (the Wi-Fi exchange, so that each failure counts once).
     void CountResult(bool countTotals = true);
+
+    // The ID tables as a scan found them when it started (alive while it runs).
+    struct ScanTables {
+        std::int32_t found[kIdCount];
+        std::int32_t baudCode[kIdCount];
+        std::int32_t productId[kIdCount];
+        std::int32_t mode[kIdCount];
+        std::int32_t spare[kIdCount];
+    };
+    const ScanTables* beforeScan_ = nullptr;
 
     LinkHost* host_ = nullptr;
     bool busy_ = false;             // a request is in progress

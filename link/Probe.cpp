@@ -8,6 +8,7 @@
 #include "link/LinkHost.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -20,6 +21,20 @@ constexpr std::uint8_t kBootReadProductId = 0x00;
 
 int Modbus::ScanIds()
 {
+    // The tables as they were: a scan that is stopped before its end gives them back, so that an
+    // unfinished scan never replaces the inverters found before it.
+    ScanTables before;
+    const std::pair<std::int32_t*, std::int32_t*> tables[] = {
+        {IdFound, before.found}, {IdBaudCode, before.baudCode}, {IdProductId, before.productId},
+        {IdMode, before.mode}, {IdSpare, before.spare}};
+    for (const auto& [table, saved] : tables)
+        std::copy_n(table, kIdCount, saved);
+    beforeScan_ = &before;
+    struct Forget {
+        const ScanTables*& p;
+        ~Forget() { p = nullptr; }
+    } forget{beforeScan_};
+
     for (int id = 0; id < kIdCount; ++id) {
         IdFound[id] = 0;
         IdBaudCode[id] = 0;
@@ -30,18 +45,44 @@ int Modbus::ScanIds()
     // The range is held to the IDs the tables and the bus know, whatever the edits said.
     const int first = std::max(ScanFirst, kFirstId);
     const int last = std::min(ScanLast, kLastId);
+    // Every probe pumps the window: the stop request is looked at before each one.
+    auto probeAll = [&](int code) {
+        for (int id = first; id <= last; ++id) {
+            if (ScanStop)
+                return false;
+            ProbeId(id, code);
+        }
+        return true;
+    };
+    bool finished = true;
     if (LinkType == LinkRs485) {
-        for (int code = 1; code <= 3; ++code) {
+        for (int code = 1; code <= 3 && finished; ++code) {
             SetBaudCode(code);
-            for (int id = first; id <= last; ++id)
-                ProbeId(id, code);
+            finished = probeAll(code);
         }
     } else if (LinkType == LinkSub1g) {
         SetBaudCode(3);
-        for (int id = first; id <= last; ++id)
-            ProbeId(id, 3);
+        finished = probeAll(3);
     }
-    return 0;
+    if (finished)
+        return 0;
+    for (const auto& [table, saved] : tables)
+        std::copy_n(saved, kIdCount, table);
+    return 1;
+}
+
+std::int32_t Modbus::KnownIdFound(int id) const
+{
+    if (id < 0 || id >= kIdCount)
+        return 0;
+    return beforeScan_ ? beforeScan_->found[id] : IdFound[id];
+}
+
+std::int32_t Modbus::KnownIdBaudCode(int id) const
+{
+    if (id < 0 || id >= kIdCount)
+        return 0;
+    return beforeScan_ ? beforeScan_->baudCode[id] : IdBaudCode[id];
 }
 
 int Modbus::ProbeId(int id, int code)

@@ -157,6 +157,47 @@ TEST_F(ScanOnPty, ScanOnTheWifiLinkClearsTheTablesAndSendsNothing)
     EXPECT_EQ(link.ProbeId(3, 1), 1);
 }
 
+// The program ends during a scan: the scan stops before its next probe and the tables get back
+// what the last finished scan left; while it ran, what may be remembered was that too.
+TEST_F(ScanOnPty, StoppedScanGivesBackTheTablesItStartedWith)
+{
+    bus.AddInverter(3, 9600);
+    OpenBus();
+    for (int id = 0; id < Modbus::kIdCount; ++id) {
+        link.IdFound[id] = id == 7 ? 7 : 0;
+        link.IdBaudCode[id] = id == 7 ? 2 : 0;
+        link.IdProductId[id] = id == 7 ? 1007 : 0;
+        link.IdMode[id] = 0;
+        link.IdSpare[id] = id;
+    }
+    link.ScanFirst = 1;
+    link.ScanLast = 20;
+    int knownDuringScan = -1;
+    time.onPump = [this, &knownDuringScan] {
+        if (link.ScanStop == 0 && bus.Frames().size() >= 5) {
+            knownDuringScan = link.KnownIdFound(7) * 10 + link.KnownIdBaudCode(7);
+            link.ScanStop = 1;
+        }
+    };
+    EXPECT_EQ(link.ScanIds(), 1);
+    EXPECT_EQ(knownDuringScan, 72);
+    EXPECT_EQ(bus.Frames().size(), 5u);   // no probe after the stop
+    for (int id = 0; id < Modbus::kIdCount; ++id) {
+        EXPECT_EQ(link.IdFound[id], id == 7 ? 7 : 0) << id;   // ID 3 answered, but the scan did not end
+        EXPECT_EQ(link.IdBaudCode[id], id == 7 ? 2 : 0) << id;
+        EXPECT_EQ(link.IdProductId[id], id == 7 ? 1007 : 0) << id;
+        EXPECT_EQ(link.IdMode[id], 0);
+        EXPECT_EQ(link.IdSpare[id], id);
+    }
+    // After the scan the tables themselves are what may be remembered; a stop that stays set
+    // lets no further scan probe.
+    EXPECT_EQ(link.KnownIdFound(7), 7);
+    EXPECT_EQ(link.KnownIdFound(300), 0);
+    EXPECT_EQ(link.ScanIds(), 1);
+    EXPECT_EQ(bus.Frames().size(), 5u);
+    EXPECT_EQ(link.IdFound[7], 7);
+}
+
 // Answers written onto the line before the probe: what the probe accepts.
 TEST(ProbeAnswer, HeaderDecidesAndTheCrcIsIgnored)
 {
