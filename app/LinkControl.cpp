@@ -43,6 +43,9 @@ void TForm_Main::OpenPortClick(TObject*)
     Link.ResetLinkCounters();
     Link.Tcp.CloseSlots();
     Link.Tcp.CloseSlot(KivClient::kLinkSlot);
+    // Values marked stale when the last session lost its inverter are read afresh now: they
+    // show in their normal colour again.
+    MainHost.RecoverStale();
 
     if (Radio_ComWifi->Checked()) {
         Link.LinkType = LinkWifi;
@@ -77,6 +80,16 @@ void TForm_Main::OpenPortClick(TObject*)
 void TForm_Main::ClosePortClick(TObject*)
 {
     StopRequest = 1;
+    if (PollRunning) {
+        // The loop closes the link when it ends, also when the firmware button has just asked
+        // it to leave the link open.
+        FirmwarePageFlag = 0;
+        return;
+    }
+    // The upgrade page holds the open link and no loop runs to see the request: close it here,
+    // unless an image load is using the link.
+    if (FirmwarePageFlag == 1 && !OpenPort->Enabled() && !UpgradeLoadBusy())
+        CloseLink();
 }
 
 int TForm_Main::CloseLink()

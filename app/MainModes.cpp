@@ -324,8 +324,11 @@ void TForm_Main::ExeSelectInv(int index)
         return;
     for (int i = 0; i < IdTreeRoot->Count(); ++i)
         SetNodeImages(IdTreeRoot->Item(i), i == index ? 2 : 1);
-    // The first inverter found is addressed, whichever node was marked.
-    SelectFoundEntry(1);
+    // The first inverter found is addressed, whichever node was marked. The Wi-Fi module answers
+    // only to slave 255: while its link is open, an inverter remembered from RS-485 is never
+    // addressed (its requests would go unanswered and monitoring would stop).
+    if (Link.LinkType != LinkWifi || OpenPort->Enabled())
+        SelectFoundEntry(1);
     groups::RecoverRedLabels(*this);
 }
 

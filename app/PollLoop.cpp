@@ -149,7 +149,12 @@ void TForm_Main::ResumePollingAfterModeSwitch()
         return;   // no link open
     if (PollRunning) {
         // The running loop carries on in the new mode; it reads the version in its next cycle
-        // (the cycle in progress still counts itself).
+        // (the cycle in progress still counts itself). A loop that is ending for the upgrade page
+        // (the firmware button came just before) is kept: the new mode polls, not the upgrade.
+        if (FirmwarePageFlag == 1) {
+            FirmwarePageFlag = 0;
+            StopRequest = 0;
+        }
         PollCycleCount = -1;
         return;
     }
