@@ -138,6 +138,58 @@ TEST_F(RemoteProgram, ClosingTheWindowWhilePollingEndsTheProgram)
     EXPECT_EQ(run.process.exitCode(), 0);
 }
 
+// A poll row's value edit writes only a number the user typed: a mistyped or out-of-range value
+// is refused with a message and nothing reaches the inverter; a good one is written.
+TEST_F(RemoteProgram, PollRowWritesOnlyAWholeNumberInRange)
+{
+    bus.SetHolding(1, 100, 4660);
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+    ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
+    // The register polls are on the third code's Ctrl page.
+    ASSERT_TRUE(run.Do("answer 7352"));
+    ASSERT_TRUE(run.Do("tab PageControl 2"));
+    ASSERT_TRUE(run.Ask("get Group_Poll01")["visible"].toBool());
+    ASSERT_TRUE(run.Do("pick Combo_PollType01 2"));   // HR
+    ASSERT_TRUE(run.Do("text Edit_PollAddr01 100"));
+    run.Ask("dialogs");
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PollVal01") == "4660"; }, 15000));
+
+    const auto writes = [&] {
+        std::vector<int> values;
+        for (const auto& f : bus.Frames())
+            if (f.bytes.size() == 8 && f.bytes[1] == 6 && (f.bytes[2] << 8 | f.bytes[3]) == 99)
+                values.push_back(f.bytes[4] << 8 | f.bytes[5]);
+        return values;
+    };
+    for (const char* bad : {"abc", "12.5", "65536", "-32769", " "}) {
+        SCOPED_TRACE(bad);
+        ASSERT_TRUE(run.Do(QStringLiteral("enter Edit_PollVal01 ") + bad));
+        QJsonArray shown;
+        ASSERT_TRUE(run.WaitFor([&] { shown = run.Ask("dialogs")["items"].toArray(); return !shown.isEmpty(); }, 5000));
+        EXPECT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].toString(), "Please input -32768~65535");
+        EXPECT_EQ(run.ColourOf("Label_PollVal01"), kBlue);
+    }
+    // Two more cycles read the row: whatever was posted would have been written by now.
+    const auto framesAfter = bus.Frames().size();
+    ASSERT_TRUE(run.WaitFor([&] { return bus.Frames().size() > framesAfter + 20; }, 15000));
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(bus.Holding(1, 100), 4660);
+
+    ASSERT_TRUE(run.Do("enter Edit_PollVal01 -2"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PollVal01") == "65534"; }, 15000));
+    EXPECT_EQ(writes(), std::vector<int>{0xFFFE});
+    EXPECT_TRUE(run.Ask("dialogs")["items"].toArray().isEmpty());
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(15000));
+    EXPECT_EQ(run.process.exitCode(), 0);
+}
+
 // The simulator program as a person starts it: its demonstration inverter answers the version
 // group and its output values move.
 TEST(InvsimDemo, ProgramPlaysTheDemonstrationInverter)
