@@ -6,9 +6,11 @@
 #include "groups/Version.h"
 #include "support/QtApp.h"
 #include "support/RemoteProgram.h"
+#include "tools/invsim/TcpModule.h"
 
 #include <QJsonArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -136,6 +138,45 @@ TEST_F(RemoteProgram, ClosingTheWindowWhilePollingEndsTheProgram)
     ASSERT_TRUE(run.process.waitForFinished(15000));
     EXPECT_EQ(run.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run.process.exitCode(), 0);
+}
+
+// A Wi-Fi module that takes the connection but never answers: while the program waits out a
+// request's 6 s the window still answers the user at once, and a click made meanwhile acts.
+TEST_F(RemoteProgram, SilentWifiModuleLeavesTheWindowAnswering)
+{
+    invsim::TcpModule module;
+    std::string error;
+    ASSERT_TRUE(module.Start(0, &error)) << error;
+    invsim::Fault silence;
+    silence.kind = invsim::FaultKind::Silence;
+    module.AddFault(silence);
+    ProgramRun run(home.path(), runtime.path());
+    QProcessEnvironment env = run.process.processEnvironment();
+    env.insert("SUNVANE_WIFI_ADDRESS", QStringLiteral("127.0.0.1:%1").arg(module.Port()));
+    run.process.setProcessEnvironment(env);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(module.WaitForFrames(1, 10000));
+
+    // Each answer is one turn of the window's event loop: all of them come within the wait for
+    // the first request, before the program gives up on it and sends the next.
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(run.EnabledOf("ClosePort")) << i;
+    EXPECT_EQ(module.Frames().size(), 1u);
+    EXPECT_EQ(run.Status(3), "");   // the request counter is shown when the first request ends
+
+    // Close acts during the wait: the loop ends with that request and the connection closes.
+    ASSERT_TRUE(run.Do("click ClosePort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("OpenPort"); }, 15000));
+    EXPECT_EQ(module.Frames().size(), 1u);
+    EXPECT_TRUE(module.WaitForOpenConnections(0, 5000));
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(15000));
+    EXPECT_EQ(run.process.exitCode(), 0);
+    module.Stop();
 }
 
 // A poll row's value edit writes only a number the user typed: a mistyped or out-of-range value

@@ -107,6 +107,49 @@ TEST_F(TcpLink, SilentModuleCostsTheReceiveWaitAndANewConnection)
     EXPECT_EQ(link.NoReplyCount, 1);
 }
 
+// The window keeps handling its events while a silent module is awaited; a handler that tries
+// a request of its own meanwhile is refused and sends nothing.
+TEST_F(TcpLink, SilentModuleWaitKeepsPumpingTheWindow)
+{
+    UseClock(0.2);   // the 6 s wait becomes 1.2 s
+    module.AddFault(F(FaultKind::Silence, -1, 1));
+    bool returned = false;
+    int pumpsInWait = 0, nestedResult = -1, nestedLength = -1;
+    host.onPump = [&] {
+        if (returned || module.Frames().size() != 1)
+            return;
+        if (++pumpsInWait == 1) {
+            nestedResult = link.Request(1, 1, 3);
+            nestedLength = link.ReplyLength;
+        }
+    };
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    returned = true;
+    host.onPump = nullptr;
+    // One pump at least every 50 ms of the 1.2 s: far more than the few around the wait.
+    EXPECT_GE(pumpsInWait, 10);
+    EXPECT_EQ(nestedResult, 0);
+    EXPECT_EQ(nestedLength, 0);
+    EXPECT_EQ(module.Frames().size(), 1u);
+    EXPECT_EQ(link.TxCounter, 1);
+    EXPECT_EQ(link.NoReplyCount, 1);
+    EXPECT_TRUE(Logged("Error - Receive"));
+
+    // A handler that closes the link during the wait ends it at once.
+    UseClock(1.0);
+    module.AddFault(F(FaultKind::Silence, -1, 1));
+    host.onPump = [&] {
+        if (module.Frames().size() == 2)
+            link.Tcp.CloseSlot(KivClient::kLinkSlot);
+    };
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    host.onPump = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(link.ReplyLength, 0);
+    EXPECT_EQ(link.NoReplyCount, 2);
+}
+
 TEST_F(TcpLink, RefusedConnectionIsASendError)
 {
     module.Refuse();
