@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -272,6 +273,48 @@ TEST_F(TcpLink, ReplySplitAcrossSegmentsIsJoined)
     ASSERT_EQ(link.Request(1, 30, 4), 0);
     EXPECT_EQ(link.ReplyLength, 65);
     EXPECT_EQ(link.ReplyOk, 1);
+}
+
+// A reply that is complete by its own length (an exception, a write's echo, a read's byte
+// count) ends the 6 s wait as soon as it is in, also when it came in two pieces.
+TEST_F(TcpLink, ReplyCompleteByItsLengthEndsTheWaitAtOnce)
+{
+    UseClock(1.0);   // the full 6 s window: a wait that runs it out fails the bound below
+    for (int r = 1; r <= 30; ++r)
+        module.SetInput(r, static_cast<std::uint16_t>(r));
+    for (int r : {1, 2, 100})
+        module.SetHolding(r, static_cast<std::uint16_t>(r));
+    module.SetCoil(24577, true);
+    struct Case {
+        const char* what;
+        int reg, countOrValue, fc;
+        std::optional<invsim::Fault> fault;
+        int length;
+    };
+    const Case cases[] = {
+        {"exception to a read", 1, 2, 3, F(FaultKind::Exception, 2, 1), 5},
+        {"exception to a write", 100, 7, 6, F(FaultKind::Exception, 3, 1), 5},
+        {"register write echo", 100, 7, 6, std::nullopt, 8},
+        {"coil write echo", 24577, 0xFF00, 5, std::nullopt, 8},
+        {"holding read", 1, 2, 3, std::nullopt, 9},
+        {"input read", 1, 30, 4, std::nullopt, 65},
+        {"coil read", 24577, 1, 1, std::nullopt, 6},
+        {"read in two pieces", 1, 30, 4, F(FaultKind::Split, 3, 1, 100), 65},
+        {"echo in two pieces", 100, 7, 6, F(FaultKind::Split, 5, 1, 100), 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.fault)
+            module.AddFault(*c.fault);
+        const auto t0 = std::chrono::steady_clock::now();
+        ASSERT_EQ(link.Request(c.reg, c.countOrValue, static_cast<std::uint8_t>(c.fc)), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+        EXPECT_EQ(link.ReplyLength, c.length);
+        EXPECT_EQ(link.ReplyOk, 1);
+    }
+    EXPECT_EQ(link.NoReplyCount, 0);
+    EXPECT_EQ(link.CrcErrors, 0);
+    EXPECT_EQ(module.Accepted(), 1);
 }
 
 TEST_F(TcpLink, DroppedConnectionIsMadeAgainOnTheNextRequest)
