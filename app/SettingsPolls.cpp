@@ -2,9 +2,19 @@
 
 #include "common/Myfunc.h"
 #include "groups/Polls.h"
+#include "vcl/IniFile.h"
 #include "vcl/Kit.h"
+#include "vcl/Services.h"
 
 namespace settings {
+
+namespace {
+
+// A row's value is a register word typed signed or unsigned.
+constexpr int kPollValueMin = -32768;
+constexpr int kPollValueMax = 65535;
+
+} // namespace
 
 std::vector<Binding> PollRowBindings()
 {
@@ -14,12 +24,23 @@ std::vector<Binding> PollRowBindings()
             const QString suffix = groups::PollSuffix(d, r);
             const QString typeName = QStringLiteral("Combo_PollType") + suffix;
             const QString addrName = QStringLiteral("Edit_PollAddr") + suffix;
-            rows.push_back(Binding(QStringLiteral("Edit_PollVal") + suffix)
+            const QString valueName = QStringLiteral("Edit_PollVal") + suffix;
+            rows.push_back(Binding(valueName)
                                .Tolerant()
                                .Paint(QStringLiteral("Label_PollVal") + suffix)
-                               .Adjust([typeName, addrName](const Context& ctx, Post& post) {
+                               .Adjust([typeName, addrName, valueName](const Context& ctx, Post& post) {
                                    if (!ctx.form)
                                        return false;
+                                   // A raw register write is made only from a number typed:
+                                   // an empty, mistyped or out-of-range entry writes nothing.
+                                   auto* value = dynamic_cast<vcl::TControl*>(ctx.form->FindComponent(valueName));
+                                   int typed = 0;
+                                   if (!value || !vcl::TryStrToInt(value->Text(), typed) || typed < kPollValueMin ||
+                                       typed > kPollValueMax) {
+                                       vcl::MessageBox(QStringLiteral("Please input -32768~65535"));
+                                       return false;
+                                   }
+                                   post.value = typed;
                                    auto* type = dynamic_cast<vcl::TComboBox*>(ctx.form->FindComponent(typeName));
                                    auto* addr = dynamic_cast<vcl::TControl*>(ctx.form->FindComponent(addrName));
                                    const int fc = FunctionCodeOfIndex(type ? type->ItemIndex() : -1);

@@ -116,21 +116,6 @@ PollGroups BuildPollGroups(vcl::TComponent& form)
     return groups;
 }
 
-int ReadPollCellUnsigned(Modbus& link, const QString& address, int typeIndex, vcl::TLabel* label)
-{
-    return ReadPollCell(link, address, typeIndex, label, PollForm::Unsigned);
-}
-
-int ReadPollCellSigned(Modbus& link, const QString& address, int typeIndex, vcl::TLabel* label)
-{
-    return ReadPollCell(link, address, typeIndex, label, PollForm::Signed);
-}
-
-int ReadPollCellHex(Modbus& link, const QString& address, int typeIndex, vcl::TLabel* label)
-{
-    return ReadPollCell(link, address, typeIndex, label, PollForm::Hex);
-}
-
 int ReadPoll(Modbus& link, const PollGroup& group, int digit, std::uint8_t stop)
 {
     const int gate = FrameStart(link, stop, {group.Panel}, QStringLiteral("Poll0%1...").arg(digit + 1));

@@ -49,15 +49,11 @@ bool PollAddressValid(int reg);
 // by name; a missing panel gets nothing).
 PollGroups BuildPollGroups(vcl::TComponent& form);
 
-// One row: reads the coil or register of the address text with the type's function code and
-// writes it into the label in blue ("Error" for a rejected reply). A row without a type, or
-// with an address that is no valid number, is left untouched. 1 on a link failure, else 0.
-int ReadPollCellUnsigned(Modbus& link, const QString& address, int typeIndex, vcl::TLabel* label);
-int ReadPollCellSigned(Modbus& link, const QString& address, int typeIndex, vcl::TLabel* label);
-int ReadPollCellHex(Modbus& link, const QString& address, int typeIndex, vcl::TLabel* label);
-
 // The reader of poll group `digit` (0..3): the reader frame with the group's panel and its
-// progress text ("Poll01..." ...), then its ten rows in order.
+// progress text ("Poll01..." ...), then its ten rows in order. Each row reads the coil or
+// register of its address with its type's function code and shows it in blue in the group's
+// form ("Error" for a rejected reply); a row without a type, or whose address is no valid
+// number, is left untouched. 1 on a link failure, else 0.
 int ReadPoll(Modbus& link, const PollGroup& group, int digit, std::uint8_t stop);
 
 // Empties the group's ten type boxes, address edits and value edits; the labels keep their text.

@@ -7,7 +7,6 @@
 #include "vcl/Services.h"
 
 #include <cstring>
-#include <exception>
 
 Modbus::Modbus(LinkHost* host)
 {
@@ -77,21 +76,6 @@ int Modbus::Request(int reg, int countOrValue, std::uint8_t fc)
 
     switch (LinkType) {
     case LinkRs485:
-        BuildRtuFrame(reg, countOrValue, fc);
-        try {
-            if (Transact() != 0)
-                return 1;
-        } catch (const std::exception&) {
-            // One retry after a pause that blocks the window.
-            vcl::Time().Sleep(1000);
-            try {
-                if (Transact() != 0)
-                    return 1;
-            } catch (const std::exception&) {
-                return 1;
-            }
-        }
-        break;
     case LinkWifi:
         BuildRtuFrame(reg, countOrValue, fc);
         if (Transact() != 0)

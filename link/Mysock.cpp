@@ -7,6 +7,7 @@
 #include "vcl/Services.h"
 
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -23,6 +24,8 @@ namespace {
 constexpr const char* kDefaultWifiHost = "10.10.100.254";
 constexpr const char* kDefaultWifiPort = "5001";
 constexpr int kReceiveSeconds = 6;
+// The longest stretch a socket wait goes without letting the window handle its events.
+constexpr std::int64_t kPumpSliceMs = 50;
 
 // Tests run the kit's clock faster; the socket waits follow the same scale.
 double ClockScale()
@@ -206,26 +209,34 @@ std::int64_t KivClient::DeadlineAfter(long long ms)
     return SteadyMs() + static_cast<std::int64_t>(static_cast<double>(ms) * ClockScale());
 }
 
-int KivClient::PollReadable(int socket, std::int64_t deadline)
+int KivClient::PollReadable(int slot, std::int64_t deadline)
 {
-    if (socket < 0)
-        return -1;
     for (;;) {
+        // Looked up afresh after every pump: a handler may have closed the link meanwhile.
+        const int* s = SocketOf(slot);
+        if (!s || *s < 0)
+            return -1;
         const std::int64_t left = deadline - SteadyMs();
-        pollfd p{socket, POLLIN, 0};
-        const int r = ::poll(&p, 1, left > 0 ? static_cast<int>(left) : 0);
+        const int slice = static_cast<int>(std::clamp<std::int64_t>(left, 0, kPumpSliceMs));
+        pollfd p{*s, POLLIN, 0};
+        const int r = ::poll(&p, 1, slice);
         if (r < 0 && errno == EINTR)
             continue;
         if (r < 0 || (p.revents & POLLNVAL))
             return -1;
         // A reset or closed connection is readable too: the read then tells what happened.
-        return r > 0 ? 0 : 1;
+        if (r > 0)
+            return 0;
+        if (left <= slice)
+            return 1;
+        // A silent module must not freeze the window for the whole wait.
+        PumpOnce();
     }
 }
 
-int KivClient::WaitReadable(int socket, int seconds)
+int KivClient::WaitReadable(int slot, int seconds)
 {
-    const int r = PollReadable(socket, DeadlineAfter(static_cast<long long>(seconds) * 1000 + 1));
+    const int r = PollReadable(slot, DeadlineAfter(static_cast<long long>(seconds) * 1000 + 1));
     if (r == 1)
         PumpOnce();
     return r;
@@ -235,14 +246,13 @@ int KivClient::Receive(int slot, int seconds)
 {
     std::memset(RecvBuffer, 0, sizeof RecvBuffer);
     RecvLength = 0;
-    const int* s = SocketOf(slot);
-    const int r = WaitReadable(s ? *s : -1, seconds);
+    const int r = WaitReadable(slot, seconds);
     PumpOnce();
     if (r != 0) {
         CloseSlot(slot);
         return 1;
     }
-    s = SocketOf(slot);   // the pump may have closed the link meanwhile
+    const int* s = SocketOf(slot);   // the pump may have closed the link meanwhile
     if (!s || *s < 0)
         return 0;
     ssize_t n;
@@ -262,11 +272,9 @@ int KivClient::Receive(int slot, int seconds)
 
 int KivClient::ReceiveMore(int slot, std::int64_t deadline)
 {
+    if (RecvLength >= kRecvMax || PollReadable(slot, deadline) != 0)
+        return 1;
     const int* s = SocketOf(slot);
-    if (!s || *s < 0 || RecvLength >= kRecvMax)
-        return 1;
-    if (PollReadable(*s, deadline) != 0)
-        return 1;
     ssize_t n;
     do
         n = ::recv(*s, RecvBuffer + RecvLength, static_cast<size_t>(kRecvMax - RecvLength), 0);

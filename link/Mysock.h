@@ -1,6 +1,6 @@
 // KivClient: the TCP client that reaches an inverter's Wi-Fi module (and the boot loader behind
 // it) on POSIX sockets. Connections are non-blocking; every wait is bounded and pumps the window
-// at its end. Slots 0..79 are the firmware engine's; the Wi-Fi link keeps its own connection in
+// while it lasts. Slots 0..79 are the firmware engine's; the Wi-Fi link keeps its own connection in
 // a member apart (kLinkSlot), so that walking the slots never touches it by accident and
 // closing the link closes it.
 #pragma once
@@ -44,16 +44,19 @@ public:
     // One send of n bytes on the slot's connection, then one pump. 0 sent; 1 failed (the
     // connection is closed and the slot emptied).
     int Send(int slot, const std::uint8_t* bytes, int n);
-    // Waits until the socket is readable, at most the given seconds plus one millisecond.
-    // 0 readable; 1 not in time (after one pump); -1 error.
-    int WaitReadable(int socket, int seconds);
+    // Waits until the slot's connection is readable, at most the given seconds plus one
+    // millisecond, pumping the window at least every 50 ms meanwhile (handlers run inside and
+    // may close the connection). 0 readable; 1 not in time (after one more pump); -1 error or
+    // no connection.
+    int WaitReadable(int slot, int seconds);
     // Waits for the slot's connection to become readable (at most the given seconds), pumps
     // once, then reads once, at most 1023 bytes, into RecvBuffer (RecvLength). 0 received (a
     // peer that closed the connection gives RecvLength 0 and empties the slot); 1 nothing came
     // in time (the connection is closed and the slot emptied).
     int Receive(int slot, int seconds);
     // Appends what arrives on the slot's connection before the deadline (DeadlineAfter) to
-    // RecvBuffer (RecvLength grows, at most to 1023). 0 when bytes came; 1 when none did.
+    // RecvBuffer (RecvLength grows, at most to 1023), pumping as WaitReadable does. 0 when
+    // bytes came; 1 when none did.
     int ReceiveMore(int slot, std::int64_t deadline);
     // The moment ms milliseconds from now, on the kit's clock scale (tests run it faster).
     static std::int64_t DeadlineAfter(long long ms);
@@ -70,8 +73,9 @@ private:
     int* SocketOf(int slot);
     const int* SocketOf(int slot) const;
     void PumpOnce();
-    // poll() for reading until the deadline. 0 readable / 1 not in time / -1 error.
-    int PollReadable(int socket, std::int64_t deadline);
+    // poll() for reading on the slot's connection until the deadline, in slices of at most
+    // 50 ms with a pump between them. 0 readable / 1 not in time / -1 error or no connection.
+    int PollReadable(int slot, std::int64_t deadline);
 
     LinkHost* host_ = nullptr;
 };

@@ -165,19 +165,20 @@ TEST_F(Polls, ARowsValueEditPostsItsWrite)
     auto pending = [&] {
         link.CommandCode = 5;
         link.CommandAddress = 24576;
-        link.CommandValue = 0;
+        link.CommandValue = 7;
     };
     struct Case { int digit, row, type; const char* address; const char* value; int code, reg; std::uint16_t word; bool red; };
     const Case cases[] = {
         {0, 1, 2, "100", "-1", 6, 100, 0xFFFF, true},      // HR: function 6, as typed
-        {1, 2, 2, "100", "70000", 6, 100, 4464, true},     // cut to 16 bits
+        {1, 2, 2, "100", "65535", 6, 100, 0xFFFF, true},
+        {1, 3, 2, "100", "-32768", 6, 100, 0x8000, true},
         {2, 3, 0, "24577", "1", 5, 24577, 1, true},        // Coil: the executor sends 0xFF00
         {3, 10, 0, "24577", "2", 5, 24577, 2, true},
-        {0, 5, 2, "0x10", "", 6, 16, 0, true},             // empty value writes 0
+        {0, 5, 2, "0x10", "$1F", 6, 16, 0x1F, true},       // hex as the integer entries take it
         {0, 6, 1, "100", "3", 0, 100, 3, true},            // IR: nothing, and the waiting command is dropped
         {0, 7, -1, "100", "3", 0, 100, 3, true},           // no type: the same
-        {0, 8, 2, "0", "3", 5, 24576, 0, false},           // no valid address: nothing posted at all
-        {0, 9, 0, "65536", "1", 5, 24576, 0, false},
+        {0, 8, 2, "0", "3", 5, 24576, 7, false},           // no valid address: nothing posted at all
+        {0, 9, 0, "65536", "1", 5, 24576, 7, false},
     };
     for (const Case& c : cases) {
         pending();
@@ -190,6 +191,25 @@ TEST_F(Polls, ARowsValueEditPostsItsWrite)
         EXPECT_EQ(link.CommandAddress, c.reg) << c.digit << c.row;
         EXPECT_EQ(static_cast<std::uint16_t>(link.CommandValue), c.word) << c.digit << c.row;
         EXPECT_EQ(row.Read->Font()->Color(), c.red ? vcl::clRed : vcl::clBlue) << c.digit << c.row;
+    }
+    EXPECT_TRUE(dialogs.TakeShown().isEmpty());
+
+    // A value that is not a whole number in -32768..65535 writes nothing, on any row, and says
+    // what is wanted; the command waiting in the mailbox stays.
+    for (int type : {2, 0, 1}) {
+        for (const char* value : {"", " ", "abc", "12.5", "1e3", "12abc", "65536", "-32769", "70000", "99999999999"}) {
+            pending();
+            auto& row = Row(1, 4);
+            row.Read->Font()->SetColor(vcl::clBlue);
+            row.Type->SetItemIndex(type);
+            row.Address->SetText("100");
+            user->Enter(row.Value->Name(), value);
+            EXPECT_EQ(link.CommandCode, 5) << type << " '" << value << "'";
+            EXPECT_EQ(link.CommandAddress, 24576) << type << " '" << value << "'";
+            EXPECT_EQ(link.CommandValue, 7) << type << " '" << value << "'";
+            EXPECT_EQ(row.Read->Font()->Color(), vcl::clBlue) << type << " '" << value << "'";
+            EXPECT_EQ(dialogs.TakeShown(), QStringList{"Please input -32768~65535"}) << type << " '" << value << "'";
+        }
     }
     // Enter in an address edit posts nothing.
     pending();

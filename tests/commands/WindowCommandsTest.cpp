@@ -5,6 +5,7 @@
 #include "tests/e2e_monitor/MonitorFixture.h"
 
 #include <QElapsedTimer>
+#include <functional>
 
 namespace {
 
@@ -17,9 +18,12 @@ class FastHookedTime : public testsupport::HookedScaledTime {
 public:
     FastHookedTime() : testsupport::HookedScaledTime(0.4) {}
     std::vector<int> sleeps;
+    std::function<void(int)> onSleep;
     void Sleep(int ms) override
     {
         sleeps.push_back(ms);
+        if (onSleep)
+            onSleep(ms);
         testsupport::HookedScaledTime::Sleep(ms);
     }
 };
@@ -57,6 +61,7 @@ protected:
     void TearDown() override
     {
         fast.hook = nullptr;
+        fast.onSleep = nullptr;
         MonitorWindow::TearDown();
     }
     // A deadline for a scripted loop: past it the user closes the link and the test fails.
@@ -494,6 +499,33 @@ TEST_F(CommandsWindow, BroadcastWritesEveryInverterFoundAndPollingResumesOnTheCu
     EXPECT_EQ(w.ExecutePendingCommand(), 0);
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(w.Link.SlaveId, 3);
+}
+
+// A cycle ends with one blocking 10 ms pause: after every read of the cycle, before the
+// command waiting in the mailbox.
+TEST_F(CommandsWindow, EachCyclePausesTenMsBetweenItsReadsAndThePendingCommand)
+{
+    Prepare();
+    ShowPoll("Group_Poll01");
+    SetRow("01", 2, "100");
+    OpenWithThreeFound();
+    TForm_Main& w = *window;
+    std::vector<std::size_t> framesAtPause;
+    fast.onSleep = [&](int) { framesAtPause.push_back(bus.Frames().size()); };
+    ASSERT_EQ(w.PollCycle(), 0);
+    EXPECT_EQ(fast.sleeps, std::vector<int>{10});
+    ASSERT_GT(bus.Frames().size(), 0u);
+    EXPECT_EQ(framesAtPause, std::vector<std::size_t>{bus.Frames().size()});
+
+    driver->Enter("Edit_PollVal01", "5");
+    bus.ClearFrames();
+    fast.sleeps.clear();
+    framesAtPause.clear();
+    ASSERT_EQ(w.PollCycle(), 0);
+    fast.onSleep = nullptr;
+    EXPECT_EQ(fast.sleeps, std::vector<int>{10});
+    EXPECT_EQ(framesAtPause, std::vector<std::size_t>{0});   // the readers skip while a write waits
+    EXPECT_EQ(Writes(), (std::vector<Write>{{1, 9600, 100, 5}}));
 }
 
 TEST_F(CommandsWindow, SingleWritesAndTheirPauses)

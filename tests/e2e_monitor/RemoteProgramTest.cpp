@@ -6,9 +6,11 @@
 #include "groups/Version.h"
 #include "support/QtApp.h"
 #include "support/RemoteProgram.h"
+#include "tools/invsim/TcpModule.h"
 
 #include <QJsonArray>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -135,6 +137,97 @@ TEST_F(RemoteProgram, ClosingTheWindowWhilePollingEndsTheProgram)
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(15000));
     EXPECT_EQ(run.process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.process.exitCode(), 0);
+}
+
+// A Wi-Fi module that takes the connection but never answers: while the program waits out a
+// request's 6 s the window still answers the user at once, and a click made meanwhile acts.
+TEST_F(RemoteProgram, SilentWifiModuleLeavesTheWindowAnswering)
+{
+    invsim::TcpModule module;
+    std::string error;
+    ASSERT_TRUE(module.Start(0, &error)) << error;
+    invsim::Fault silence;
+    silence.kind = invsim::FaultKind::Silence;
+    module.AddFault(silence);
+    ProgramRun run(home.path(), runtime.path());
+    QProcessEnvironment env = run.process.processEnvironment();
+    env.insert("SUNVANE_WIFI_ADDRESS", QStringLiteral("127.0.0.1:%1").arg(module.Port()));
+    run.process.setProcessEnvironment(env);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(module.WaitForFrames(1, 10000));
+
+    // Each answer is one turn of the window's event loop: all of them come within the wait for
+    // the first request, before the program gives up on it and sends the next.
+    for (int i = 0; i < 20; ++i)
+        ASSERT_TRUE(run.EnabledOf("ClosePort")) << i;
+    EXPECT_EQ(module.Frames().size(), 1u);
+    EXPECT_EQ(run.Status(3), "");   // the request counter is shown when the first request ends
+
+    // Close acts during the wait: the loop ends with that request and the connection closes.
+    ASSERT_TRUE(run.Do("click ClosePort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("OpenPort"); }, 15000));
+    EXPECT_EQ(module.Frames().size(), 1u);
+    EXPECT_TRUE(module.WaitForOpenConnections(0, 5000));
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(15000));
+    EXPECT_EQ(run.process.exitCode(), 0);
+    module.Stop();
+}
+
+// A poll row's value edit writes only a number the user typed: a mistyped or out-of-range value
+// is refused with a message and nothing reaches the inverter; a good one is written.
+TEST_F(RemoteProgram, PollRowWritesOnlyAWholeNumberInRange)
+{
+    bus.SetHolding(1, 100, 4660);
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+    ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
+    // The register polls are on the third code's Ctrl page.
+    ASSERT_TRUE(run.Do("answer 7352"));
+    ASSERT_TRUE(run.Do("tab PageControl 2"));
+    ASSERT_TRUE(run.Ask("get Group_Poll01")["visible"].toBool());
+    ASSERT_TRUE(run.Do("pick Combo_PollType01 2"));   // HR
+    ASSERT_TRUE(run.Do("text Edit_PollAddr01 100"));
+    run.Ask("dialogs");
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PollVal01") == "4660"; }, 15000));
+
+    const auto writes = [&] {
+        std::vector<int> values;
+        for (const auto& f : bus.Frames())
+            if (f.bytes.size() == 8 && f.bytes[1] == 6 && (f.bytes[2] << 8 | f.bytes[3]) == 99)
+                values.push_back(f.bytes[4] << 8 | f.bytes[5]);
+        return values;
+    };
+    for (const char* bad : {"abc", "12.5", "65536", "-32769", " "}) {
+        SCOPED_TRACE(bad);
+        ASSERT_TRUE(run.Do(QStringLiteral("enter Edit_PollVal01 ") + bad));
+        QJsonArray shown;
+        ASSERT_TRUE(run.WaitFor([&] { shown = run.Ask("dialogs")["items"].toArray(); return !shown.isEmpty(); }, 5000));
+        EXPECT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].toString(), "Please input -32768~65535");
+        EXPECT_EQ(run.ColourOf("Label_PollVal01"), kBlue);
+    }
+    // Two more cycles read the row: whatever was posted would have been written by now.
+    const auto framesAfter = bus.Frames().size();
+    ASSERT_TRUE(run.WaitFor([&] { return bus.Frames().size() > framesAfter + 20; }, 15000));
+    EXPECT_TRUE(writes().empty());
+    EXPECT_EQ(bus.Holding(1, 100), 4660);
+
+    ASSERT_TRUE(run.Do("enter Edit_PollVal01 -2"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PollVal01") == "65534"; }, 15000));
+    EXPECT_EQ(writes(), std::vector<int>{0xFFFE});
+    EXPECT_TRUE(run.Ask("dialogs")["items"].toArray().isEmpty());
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(15000));
     EXPECT_EQ(run.process.exitCode(), 0);
 }
 

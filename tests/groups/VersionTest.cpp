@@ -120,6 +120,34 @@ TEST_F(VersionOnPty, DeviceVariants)
     }
 }
 
+// The device type's high byte decides whether power and current words are signed: a device
+// that feeds back shows its negative power with a sign, not as a huge positive number.
+TEST_F(VersionOnPty, SignedDeviceTypesShowNegativePowerWithItsSign)
+{
+    std::vector<std::uint16_t> block(30, 0);
+    block[0] = 0xFFF6;   // total power -10, times the demo inverter's power factor 10
+    block[3] = 0xFFF6;   // phase R power
+    SetOutputBlock(block);
+    bus.SetCoil(1, 24649, false);
+    struct Case { std::uint16_t type; bool isSigned; };
+    const Case cases[] = {
+        {0x2000, true}, {0x20FF, true}, {0x2105, true}, {0x21FF, true},
+        {0x3000, true}, {0x30A5, true}, {0x3100, true}, {0x31FF, true},
+        {0x0000, false}, {0x0020, false}, {0x0130, false}, {0x1F00, false},
+        {0x1FFF, false}, {0x2200, false}, {0x2F30, false}, {0x3200, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.type);
+        bus.SetHolding(1, 25338, c.type);
+        ASSERT_EQ(groups::ReadVersion(link, ctx, ver, 0), 0);
+        ASSERT_EQ(state.PowerMultiplier, 10);
+        EXPECT_EQ(state.SignedValues, c.isSigned ? 1 : 0);
+        ASSERT_EQ(groups::ReadOutput(link, ctx, output, 0), 0);
+        EXPECT_EQ(Text("Label_PacR"), c.isSigned ? "-100 W" : "655260 W");
+        EXPECT_EQ(Text("Label_TotalOutputPower"), c.isSigned ? "-100W" : "655260W");
+    }
+}
+
 TEST_F(VersionOnPty, SerialNumberKeepsDigitsAndCapitalsOnly)
 {
     SetIdentitySerial(std::string("A1-23 B4x\x01\x7F@:Z\0", 14));

@@ -193,6 +193,10 @@ TEST_F(RadioLink, ReplyLinesAreTakenApart)
         {"radio_rx " + good + " -101 -12", 7, 1, "RSSI: -101", "SNR: -12"},
         {"radio_rx " + good, 7, 1, "", ""},
         {"radio_rx " + good + " -88\r\n", 7, 1, "RSSI: -88", ""},
+        // Tabs and NULs separate as blanks do; a run of separators is one.
+        {"radio_rx\t" + good + "\t-70\t7", 7, 1, "RSSI: -70", "SNR: 7"},
+        {std::string("radio_rx\0", 9) + good + std::string("\0-70\0", 5) + "7", 7, 1, "RSSI: -70", "SNR: 7"},
+        {"Ok\r\n\r\n radio_rx \t\r " + good + " \r\n-70\t \t7\r", 7, 1, "RSSI: -70", "SNR: 7"},
         {"Ok\r\nradio_rx", 0, 0, "", ""},                        // nothing after the token
         {"Ok\r\nradio_rx\r\n", 0, 0, "", ""},
         {"radio_rx " + badCrc + " -70 7\r\n", 0, 0, "RSSI: -70", "SNR: 7"},

@@ -4,6 +4,7 @@
 
 #include <QProcess>
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -105,6 +106,49 @@ TEST_F(TcpLink, SilentModuleCostsTheReceiveWaitAndANewConnection)
     EXPECT_EQ(module.Accepted(), 2);
     EXPECT_EQ(link.FailStreak, 0);
     EXPECT_EQ(link.NoReplyCount, 1);
+}
+
+// The window keeps handling its events while a silent module is awaited; a handler that tries
+// a request of its own meanwhile is refused and sends nothing.
+TEST_F(TcpLink, SilentModuleWaitKeepsPumpingTheWindow)
+{
+    UseClock(0.2);   // the 6 s wait becomes 1.2 s
+    module.AddFault(F(FaultKind::Silence, -1, 1));
+    bool returned = false;
+    int pumpsInWait = 0, nestedResult = -1, nestedLength = -1;
+    host.onPump = [&] {
+        if (returned || module.Frames().size() != 1)
+            return;
+        if (++pumpsInWait == 1) {
+            nestedResult = link.Request(1, 1, 3);
+            nestedLength = link.ReplyLength;
+        }
+    };
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    returned = true;
+    host.onPump = nullptr;
+    // One pump at least every 50 ms of the 1.2 s: far more than the few around the wait.
+    EXPECT_GE(pumpsInWait, 10);
+    EXPECT_EQ(nestedResult, 0);
+    EXPECT_EQ(nestedLength, 0);
+    EXPECT_EQ(module.Frames().size(), 1u);
+    EXPECT_EQ(link.TxCounter, 1);
+    EXPECT_EQ(link.NoReplyCount, 1);
+    EXPECT_TRUE(Logged("Error - Receive"));
+
+    // A handler that closes the link during the wait ends it at once.
+    UseClock(1.0);
+    module.AddFault(F(FaultKind::Silence, -1, 1));
+    host.onPump = [&] {
+        if (module.Frames().size() == 2)
+            link.Tcp.CloseSlot(KivClient::kLinkSlot);
+    };
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    host.onPump = nullptr;
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_EQ(link.ReplyLength, 0);
+    EXPECT_EQ(link.NoReplyCount, 2);
 }
 
 TEST_F(TcpLink, RefusedConnectionIsASendError)
@@ -229,6 +273,48 @@ TEST_F(TcpLink, ReplySplitAcrossSegmentsIsJoined)
     ASSERT_EQ(link.Request(1, 30, 4), 0);
     EXPECT_EQ(link.ReplyLength, 65);
     EXPECT_EQ(link.ReplyOk, 1);
+}
+
+// A reply that is complete by its own length (an exception, a write's echo, a read's byte
+// count) ends the 6 s wait as soon as it is in, also when it came in two pieces.
+TEST_F(TcpLink, ReplyCompleteByItsLengthEndsTheWaitAtOnce)
+{
+    UseClock(1.0);   // the full 6 s window: a wait that runs it out fails the bound below
+    for (int r = 1; r <= 30; ++r)
+        module.SetInput(r, static_cast<std::uint16_t>(r));
+    for (int r : {1, 2, 100})
+        module.SetHolding(r, static_cast<std::uint16_t>(r));
+    module.SetCoil(24577, true);
+    struct Case {
+        const char* what;
+        int reg, countOrValue, fc;
+        std::optional<invsim::Fault> fault;
+        int length;
+    };
+    const Case cases[] = {
+        {"exception to a read", 1, 2, 3, F(FaultKind::Exception, 2, 1), 5},
+        {"exception to a write", 100, 7, 6, F(FaultKind::Exception, 3, 1), 5},
+        {"register write echo", 100, 7, 6, std::nullopt, 8},
+        {"coil write echo", 24577, 0xFF00, 5, std::nullopt, 8},
+        {"holding read", 1, 2, 3, std::nullopt, 9},
+        {"input read", 1, 30, 4, std::nullopt, 65},
+        {"coil read", 24577, 1, 1, std::nullopt, 6},
+        {"read in two pieces", 1, 30, 4, F(FaultKind::Split, 3, 1, 100), 65},
+        {"echo in two pieces", 100, 7, 6, F(FaultKind::Split, 5, 1, 100), 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.fault)
+            module.AddFault(*c.fault);
+        const auto t0 = std::chrono::steady_clock::now();
+        ASSERT_EQ(link.Request(c.reg, c.countOrValue, static_cast<std::uint8_t>(c.fc)), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+        EXPECT_EQ(link.ReplyLength, c.length);
+        EXPECT_EQ(link.ReplyOk, 1);
+    }
+    EXPECT_EQ(link.NoReplyCount, 0);
+    EXPECT_EQ(link.CrcErrors, 0);
+    EXPECT_EQ(module.Accepted(), 1);
 }
 
 TEST_F(TcpLink, DroppedConnectionIsMadeAgainOnTheNextRequest)
