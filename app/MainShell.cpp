@@ -53,6 +53,7 @@ void TForm_Main::FormResize(TObject*)
     Btn_Help->SetLeft(w - 72);
     Label_LeftDownRetract->SetLeft(w - 40);
     Label_TopRetract->SetLeft(w - 65);
+    LayOutHeaderBand();
     if (Height() < 600)
         SetHeight(600);
     if (Width() < 800)

@@ -327,6 +327,55 @@ TEST_F(WindowTest, ResizeKeepsTheMinimumAndTheRightEdgeControls)
     EXPECT_EQ(w.Label_LeftDownRetract->Left(), 1500 - 40);
 }
 
+// The header band's controls as the user sees them at every width from the smallest up: the
+// help button and the two folding labels at the right edge lie on nothing of the band (a box
+// that does not fit is cut off before them), and the port box is whole, wide enough for a
+// by-id path once the window leaves room for it.
+TEST_F(WindowTest, RightEdgeControlsNeverCoverTheHeaderBand)
+{
+    TForm_Main& w = Open();
+    // A control's rectangle in the band's coordinates, cut by every box it sits in.
+    auto seen = [&](const TControl* c) {
+        QRect r(c->Left(), c->Top(), c->Width(), c->Height());
+        for (const TWinControl* p = c->Parent(); p && p != w.Group_Top; p = p->Parent()) {
+            r &= QRect(0, 0, p->Width(), p->Height());
+            r.translate(p->Left(), p->Top());
+        }
+        return r & QRect(0, 0, w.Group_Top->Width(), w.Group_Top->Height());
+    };
+    auto inBand = [&](const TControl* c) {
+        for (const TWinControl* p = c->Parent(); p; p = p->Parent())
+            if (p == w.Group_Top)
+                return true;
+        return false;
+    };
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    const int byIdWidth = w.Combo_COM->Handle()->fontMetrics().horizontalAdvance(byId);
+    for (const int width : {800, 1000, 1280, 1400, 1920}) {
+        w.SetBounds(w.Left(), w.Top(), width, 860);
+        ProcessMessages();
+        ASSERT_EQ(w.Width(), width);
+        const TControl* edge[] = {w.Btn_Help, w.Label_LeftDownRetract, w.Label_TopRetract};
+        for (const TControl* e : edge) {
+            EXPECT_EQ(seen(e), QRect(e->Left(), e->Top(), e->Width(), e->Height()) & QRect(0, 0, width, 75))
+                << e->Name().toStdString() << " at " << width;
+            for (int i = 0; i < w.ComponentCount(); ++i) {
+                const auto* c = dynamic_cast<const TControl*>(w.Components(i));
+                if (!c || !c->Visible() || !inBand(c) || c == w.Image_TopRight || c == w.Btn_Help
+                    || c == w.Label_LeftDownRetract || c == w.Label_TopRetract)
+                    continue;
+                EXPECT_FALSE(seen(c).intersects(seen(e)))
+                    << e->Name().toStdString() << " covers " << c->Name().toStdString() << " at " << width;
+            }
+        }
+        for (const TControl* c : std::initializer_list<const TControl*>{w.Combo_COM, w.OpenPort, w.ClosePort})
+            EXPECT_EQ(seen(c).width(), c->Width()) << c->Name().toStdString() << " at " << width;
+        if (width >= 1400) {
+            EXPECT_GT(w.Combo_COM->Width(), byIdWidth + 20) << width;
+        }
+    }
+}
+
 TEST_F(WindowTest, LinkChoiceEnablesThePortList)
 {
     TForm_Main& w = Open();
