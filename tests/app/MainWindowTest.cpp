@@ -516,6 +516,82 @@ TEST_F(WindowTest, WaitWindowShowsOnePictureAtATime)
     EXPECT_EQ(wait.Timer_Wait->Interval(), 1000);
 }
 
+// The wait window over the middle of the main window shows its current picture and nothing
+// else: its own ground is clear, not a grey square around the picture.
+TEST_F(WindowTest, WaitWindowShowsItsPictureOnAClearGround)
+{
+    TForm_Main& w = Open();
+    w.SetBounds(100, 50, 1400, 860);
+    ProcessMessages();
+    TForm_wait wait;
+    wait.Timer_WaitTimer(wait.Timer_Wait);
+    wait.Show();
+    ProcessMessages();
+    EXPECT_EQ(wait.Left(), 100 + (1400 - 300) / 2);
+    EXPECT_EQ(wait.Top(), 50 + (860 - 306) / 2);
+    const int frame = wait.Image_Wait1->Visible() ? 1 : wait.Image_Wait2->Visible() ? 2 : 3;
+    const QImage picture = QImage(QString(":/window/Wait%1.png").arg(frame)).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(picture.size(), QSize(257, 265));
+    const QImage seen = wait.Handle()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(seen.size(), QSize(300, 306));
+    int wrong = 0;
+    for (int y = 0; y < seen.height(); ++y)
+        for (int x = 0; x < seen.width(); ++x) {
+            const QPoint inPicture(x - 20, y - 20);
+            const int expected = picture.rect().contains(inPicture) ? qAlpha(picture.pixel(inPicture)) : 0;
+            if (std::abs(qAlpha(seen.pixel(x, y)) - expected) > 2 && wrong++ < 5)
+                ADD_FAILURE() << "alpha " << qAlpha(seen.pixel(x, y)) << " at " << x << "," << y << ", not " << expected;
+        }
+    EXPECT_EQ(wrong, 0);
+    wait.Close();
+}
+
+// The result window: two centred lines in the middle of its 480-pixel labels, the "Close" button
+// at its place with its larger letters, the whole window over the middle of the main window.
+TEST_F(WindowTest, ResultWindowLayout)
+{
+    TForm_Main& w = Open();
+    w.SetBounds(100, 50, 1400, 860);
+    ProcessMessages();
+    TForm_Message message;
+    EXPECT_EQ(message.BorderStyle(), bsDialog);
+    EXPECT_EQ(message.Font()->Name(), "Tahoma");
+    const TButton* button = message.BitBtn1;
+    EXPECT_EQ(QRect(button->Left(), button->Top(), button->Width(), button->Height()), QRect(213, 180, 116, 35));
+    EXPECT_EQ(button->Font()->Name(), "Tahoma");
+    EXPECT_EQ(button->Font()->Height(), -27);
+    EXPECT_EQ(button->Handle()->font().pixelSize(), 27);
+    for (const TLabel* label : {message.Label1, message.Label2}) {
+        EXPECT_EQ(label->Font()->Name(), "Tahoma");
+        EXPECT_EQ(label->Font()->Height(), -37);
+        EXPECT_EQ(label->Font()->Size(), 28);
+        EXPECT_EQ(label->Font()->Style(), 0);
+        EXPECT_EQ(label->Font()->Color(), RGB(0, 128, 0));
+        EXPECT_EQ(label->Alignment(), taCenter);
+        EXPECT_EQ(label->Width(), 480);
+    }
+    message.Show();
+    ProcessMessages();
+    EXPECT_EQ(message.Left(), 100 + (1400 - 536) / 2);
+    EXPECT_EQ(message.Top(), 50 + (860 - 216) / 2);
+    // The green letters of each line sit in the middle of the window (30 + 480 / 2).
+    const QImage seen = message.Handle()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    for (const TLabel* label : {message.Label1, message.Label2}) {
+        int first = seen.width(), last = -1;
+        for (int y = label->Top(); y < label->Top() + label->Height(); ++y)
+            for (int x = 0; x < seen.width(); ++x) {
+                const QRgb p = seen.pixel(x, y);
+                if (qGreen(p) > 90 && qRed(p) < 60 && qBlue(p) < 60) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+            }
+        ASSERT_GE(last, first) << label->Name().toStdString();
+        EXPECT_NEAR((first + last) / 2.0, 270, 3) << label->Name().toStdString();
+    }
+    message.Close();
+}
+
 TEST_F(WindowTest, ResultWindowClosesWithEscLikeItsButton)
 {
     Open();
