@@ -16,6 +16,9 @@ TForm_wait::TForm_wait(TComponent* Owner) : TForm(Owner)
     SetBorderStyle(bsNone);
     SetBounds(0, 0, 300, 306);
     SetColor(clBtnFace);
+    SetPosition(poMainFormCenter);
+    SetTransparentColor(true);
+    SetTransparentColorValue(clBtnFace);
     PLACE(Image_Wait1, Image, this, "Wait1.png", 20, 20, 257, 265);
     PLACE(Image_Wait2, Image, this, "Wait2.png", 20, 20, 257, 265);
     PLACE(Image_Wait3, Image, this, "Wait3.png", 20, 20, 257, 265);
@@ -28,14 +31,11 @@ TForm_wait::TForm_wait(TComponent* Owner) : TForm(Owner)
     OnShow = Method(this, &TForm_wait::FormShow);
 }
 
-// Shown over the middle of the main window.
+// Only the current picture is seen over the main window: the window's own ground is clear.
 void TForm_wait::FormShow(TObject*)
 {
-    if (Application() && Application()->MainForm()) {
-        const TForm* main = Application()->MainForm();
-        SetLeft(main->Left() + (main->Width() - Width()) / 2);
-        SetTop(main->Top() + (main->Height() - Height()) / 2);
-    }
+    SetTransparentColor(true);
+    SetTransparentColorValue(clBtnFace);
 }
 
 void TForm_wait::Timer_WaitTimer(TObject*)

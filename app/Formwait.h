@@ -1,4 +1,5 @@
-// The wait window: a frameless busy indicator shown over the main window around long commands.
+// The wait window: a frameless busy indicator shown over the middle of the main window around
+// long commands; its ground is see-through, so only the current picture shows.
 // Three pictures take turns, one per tick of its timer; the timer runs from creation on and the
 // tick count is never reset, so the animation resumes where it stopped.
 #pragma once

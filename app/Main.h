@@ -275,6 +275,7 @@ public:
 private:
     // Window construction (MainBuild.cpp, MainPanels.cpp).
     void BuildHeaderBand();
+    void LayOutHeaderBand();
     void BuildLeftPane();
     void BuildPages();
     void BuildStatusBar();

@@ -5,7 +5,9 @@
 #include "app/PortList.h"
 #include "app/SingleInstance.h"
 
+#include <algorithm>
 #include <type_traits>
+#include <utility>
 
 using namespace vcl;
 
@@ -16,6 +18,18 @@ namespace {
 constexpr int kHeaderHeight = 75;
 constexpr int kHeaderBoxHeight = 74;
 constexpr int kLeftPaneWidth = 140;
+
+// The header band from the left: the link box, whose port box grows with the window up to the
+// width of a by-id device path, the mode box and the tools box. The help button and the two
+// folding labels keep a strip of their own at the right edge ("?" at width - 72); a box that
+// reaches into it is cut off there, as the window's edge cuts it, and is never drawn under them.
+constexpr int kHeaderGap = 4;
+constexpr int kPortBoxNarrowest = 130;
+constexpr int kPortBoxWidest = 440;
+constexpr int kLinkBoxWithoutPortBox = 170;
+constexpr int kModeBoxWidth = 244;
+constexpr int kToolsBoxWidth = 430;
+constexpr int kRightEdgeStrip = 72 + kHeaderGap;
 
 // Widths of the 11 status panels, each wide enough for its longest text: slave ID, bit rate,
 // progress, transmit count, port state, link counters, scale factors, device type, reactive
@@ -88,7 +102,7 @@ void TForm_Main::BuildHeaderBand()
     PLACE(Image_TopRight, Image, Group_Top, nullptr, 0, 0, 3000, kHeaderHeight);
 
     // Link: RS-485, Wi-Fi or radio, the port, start and stop.
-    PLACE_AS(GroupBox14, Group_Top, 4, 0, 300, kHeaderBoxHeight);
+    PLACE_AS(GroupBox14, Group_Top, kHeaderGap, 0, kLinkBoxWithoutPortBox + kPortBoxNarrowest, kHeaderBoxHeight);
     PLACE(Image51, Image, GroupBox14, nullptr, 2, 2, 296, 70);
     Image51->SetTag(2);
     PLACE(Label2001, Label, GroupBox14, "Link", 10, 5, 60);
@@ -96,7 +110,7 @@ void TForm_Main::BuildHeaderBand()
     PLACE(Radio_ComWifi, Radio, GroupBox14, "Wi-Fi", 10, 48, 72);
     PLACE(Radio_ComSub1g, Radio, GroupBox14, "Sub1G", 84, 48, 66);
     Radio_ComSub1g->SetVisible(false);
-    PLACE(Combo_COM, Combo, GroupBox14, {}, csDropDown, 84, 22, 130);
+    PLACE(Combo_COM, Combo, GroupBox14, {}, csDropDown, 84, 22, kPortBoxNarrowest);
     for (const QString& port : SerialPortNames())
         Combo_COM->Items()->Add(port);
     PLACE(Edit_RolaNextFreq, Edit, GroupBox14, "928.9", 150, 47, 64, 22);
@@ -114,7 +128,7 @@ void TForm_Main::BuildHeaderBand()
     Radio_ComRS485->SetChecked(true);
 
     // Monitor mode and sending to one inverter or to all found.
-    PLACE_AS(GroupBox18, Group_Top, 308, 0, 244, kHeaderBoxHeight);
+    PLACE_AS(GroupBox18, Group_Top, 308, 0, kModeBoxWidth, kHeaderBoxHeight);
     PLACE(Image56, Image, GroupBox18, nullptr, 2, 2, 240, 70);
     Image56->SetTag(2);
     PLACE(Label2002, Label, GroupBox18, "Monitor Mode", 10, 5, 120);
@@ -125,7 +139,7 @@ void TForm_Main::BuildHeaderBand()
     Radio_SendSingle->SetChecked(true);
 
     // Tools: clock, firmware, protocol, grid settings, data log, language.
-    PLACE_AS(GroupBox40, Group_Top, 556, 0, 430, kHeaderBoxHeight);
+    PLACE_AS(GroupBox40, Group_Top, 556, 0, kToolsBoxWidth, kHeaderBoxHeight);
     PLACE(Image99, Image, GroupBox40, nullptr, 2, 2, 426, 70);
     Image99->SetTag(2);
     PLACE(Image_SyncClock, Image, GroupBox40, "SyncClock.png", 8, 4, 47, 48);
@@ -196,6 +210,33 @@ void TForm_Main::BuildHeaderBand()
     Btn_Help->OnClick = Method(this, &TForm_Main::Btn_HelpClick);
     Label_TopRetract->OnClick = Method(this, &TForm_Main::Label_TopRetractClick);
     Label_LeftDownRetract->OnClick = Method(this, &TForm_Main::Label_LeftDownRetractClick);
+    LayOutHeaderBand();
+}
+
+// Places the header band's boxes for the window's width (see the constants above).
+void TForm_Main::LayOutHeaderBand()
+{
+    const int stripLeft = Width() - kRightEdgeStrip;
+    const int restRight = kHeaderGap + kLinkBoxWithoutPortBox + kHeaderGap + kModeBoxWidth + kHeaderGap + kToolsBoxWidth;
+    const int port = std::clamp(stripLeft - restRight, kPortBoxNarrowest, kPortBoxWidest);
+    const int portLeft = Combo_COM->Left();
+    Combo_COM->SetWidth(port);
+    Edit_RolaNextFreq->SetLeft(portLeft + port - Edit_RolaNextFreq->Width());
+    OpenPort->SetLeft(portLeft + port + 4);
+    ClosePort->SetLeft(portLeft + port + 44);
+
+    const std::pair<TGroupBox*, int> boxes[] = {
+        {GroupBox14, kLinkBoxWithoutPortBox + port}, {GroupBox18, kModeBoxWidth}, {GroupBox40, kToolsBoxWidth}};
+    int left = kHeaderGap;
+    for (const auto& [box, width] : boxes) {
+        box->SetBounds(left, box->Top(), std::clamp(stripLeft - left, 0, width), box->Height());
+        left += width + kHeaderGap;
+    }
+    // The boxes' backgrounds keep their full size; a box cut off at the strip cuts its
+    // background with it.
+    Image51->SetWidth(kLinkBoxWithoutPortBox + port - 4);
+    Image56->SetWidth(kModeBoxWidth - 4);
+    Image99->SetWidth(kToolsBoxWidth - 4);
 }
 
 void TForm_Main::BuildLeftPane()

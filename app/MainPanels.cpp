@@ -114,14 +114,15 @@ void TForm_Main::PaintTitleBars()
     }
 }
 
-// The backgrounds of the header band's three boxes: 2 pixels inside each box, one shade per
-// row from (200, 250, 255) downwards.
+// The backgrounds of the header band's three boxes: 2 pixels inside each box (their widths
+// follow the window, LayOutHeaderBand), one shade per row from (200, 250, 255) downwards.
 void TForm_Main::PaintHeaderBackgrounds()
 {
     for (TImage* image : {Image51, Image56, Image99}) {
         TWinControl* box = image->Parent();
-        image->SetBounds(2, 2, box->Width() - 4, box->Height() - 4);
+        image->SetBounds(2, 2, image->Width(), box->Height() - 4);
         image->SetCenter(false);
+        image->SetStretch(true); // the link box widens with its port box
         image->LoadPicture(QStringLiteral(":/window/HeaderBox.png"));
         image->SendToBack();
     }

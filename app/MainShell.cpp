@@ -53,6 +53,7 @@ void TForm_Main::FormResize(TObject*)
     Btn_Help->SetLeft(w - 72);
     Label_LeftDownRetract->SetLeft(w - 40);
     Label_TopRetract->SetLeft(w - 65);
+    LayOutHeaderBand();
     if (Height() < 600)
         SetHeight(600);
     if (Width() < 800)
@@ -117,12 +118,17 @@ void TForm_Main::Radio_ComSub1gClick(TObject*)
     Edit_RolaNextFreq->SetVisible(true);
 }
 
+// The list follows the adapters plugged in since; a path the user typed or chose stays in the
+// box (refilling the list would otherwise wipe it on every click into the box).
 void TForm_Main::Combo_COMEnter(TObject*)
 {
+    const QString typed = Combo_COM->Text();
     Combo_COM->Items()->Clear();
     for (const QString& port : SerialPortNames())
         Combo_COM->Items()->Add(port);
-    if (Combo_COM->Items()->Count() > 0)
+    if (!typed.isEmpty())
+        Combo_COM->SetText(typed);
+    else if (Combo_COM->Items()->Count() > 0)
         Combo_COM->SetItemIndex(0);
 }
 

@@ -12,6 +12,7 @@ TForm_Message::TForm_Message(TComponent* Owner) : TForm(Owner)
     SetCaption(QStringLiteral("Sunvane"));
     SetBorderStyle(bsDialog);
     SetBounds(0, 0, 536, 216);
+    SetPosition(poMainFormCenter);
     Font()->SetName(QStringLiteral("Tahoma"));
     PLACE(Image_Pass, Image, this, "ResultBackground.png", -134, -4, 689, 221);
     Image_Pass->SetStretch(true);
@@ -21,12 +22,12 @@ TForm_Message::TForm_Message(TComponent* Owner) : TForm(Owner)
         l->SetAlignment(taCenter);
         l->SetTransparent(true);
         l->Font()->SetName(QStringLiteral("Tahoma"));
-        l->Font()->SetSize(28);
-        l->Font()->SetStyle(fsBold);
+        l->Font()->SetHeight(-37);
         l->Font()->SetColor(RGB(0, 128, 0));
     }
-    PLACE(BitBtn1, Button, this, "Close", 213, 172, 116, 35);
+    PLACE(BitBtn1, Button, this, "Close", 213, 180, 116, 35);
     BitBtn1->Font()->SetName(QStringLiteral("Tahoma"));
+    BitBtn1->Font()->SetHeight(-27);
     BitBtn1->SetCancel(true);
     BitBtn1->OnClick = Method(this, &TForm_Message::BitBtn1Click);
     OnShow = Method(this, &TForm_Message::FormShow);

@@ -205,9 +205,31 @@ void TFont::SetColor(TColor color)
 
 void TFont::SetSize(int points)
 {
-    if (points == size_)
+    if (points == size_ && pixels_ == 0)
         return;
     size_ = points;
+    pixels_ = 0;
+    if (changed_) changed_();
+}
+
+int TFont::Height() const
+{
+    if (pixels_ > 0)
+        return -pixels_;
+    return size_ > 0 ? -static_cast<int>(std::lround(size_ * 96.0 / 72.0)) : 0;
+}
+
+void TFont::SetHeight(int height)
+{
+    const int pixels = std::abs(height);
+    if (pixels == 0) {
+        SetSize(0);
+        return;
+    }
+    if (pixels == pixels_)
+        return;
+    pixels_ = pixels;
+    size_ = static_cast<int>(std::lround(pixels * 72.0 / 96.0));
     if (changed_) changed_();
 }
 
@@ -408,7 +430,9 @@ void TControl::ApplyFont()
     if (!widget_)
         return;
     QFont f = widget_->font();
-    if (font_.Size() > 0)
+    if (font_.PixelHeight() > 0)
+        f.setPixelSize(font_.PixelHeight());
+    else if (font_.Size() > 0)
         f.setPointSize(font_.Size());
     if (!font_.Name().isEmpty())
         f.setFamily(font_.Name());

@@ -61,7 +61,10 @@ private:
     std::vector<TComponent*> components_;
 };
 
-// A font: colour (TColor), size in points, styles, face name. Owned by its control.
+// A font: colour (TColor), size in points or height in pixels, styles, face name. Owned by its
+// control. A negative Height is the characters' height in pixels without the space above them
+// (-27 draws letters 27 pixels high whatever the screen); Size and Height describe each other at
+// 96 pixels to the inch, and the one set last decides.
 class TFont {
 public:
     explicit TFont(std::function<void()> changed) : changed_(std::move(changed)) {}
@@ -69,6 +72,10 @@ public:
     void SetColor(TColor color);
     int Size() const { return size_; }
     void SetSize(int points);
+    int Height() const;
+    void SetHeight(int height);
+    // Kit use: the pixel height the font was given by Height (0 when given by Size).
+    int PixelHeight() const { return pixels_; }
     TFontStyles Style() const { return style_; }
     void SetStyle(TFontStyles style);
     QString Name() const { return name_; }
@@ -77,6 +84,7 @@ public:
 private:
     TColor color_ = clWindowText;
     int size_ = 0; // 0: the platform's default size
+    int pixels_ = 0;
     TFontStyles style_ = 0;
     QString name_;
     std::function<void()> changed_;

@@ -147,12 +147,62 @@ void TForm::ApplyCaption()
     Handle()->setWindowTitle(caption_);
 }
 
+bool TForm::SeeThrough() const
+{
+    return transparentColor_ && transparentColorValue_ == Color();
+}
+
+void TForm::SetTransparentColor(bool on)
+{
+    transparentColor_ = on;
+    ApplyFont();
+}
+
+void TForm::SetTransparentColorValue(TColor color)
+{
+    transparentColorValue_ = color;
+    ApplyFont();
+}
+
+void TForm::ApplyFont()
+{
+    TWinControl::ApplyFont();
+    QWidget* w = Handle();
+    if (!w)
+        return;
+    const bool see = SeeThrough();
+    if (w->testAttribute(Qt::WA_TranslucentBackground) != see)
+        w->setAttribute(Qt::WA_TranslucentBackground, see);
+    if (see)
+        w->setAutoFillBackground(false);
+}
+
+void TForm::PlaceForShow()
+{
+    if (position_ == poDesigned)
+        return;
+    const TForm* over = nullptr;
+    if (position_ == poMainFormCenter) {
+        over = g_application ? g_application->MainForm() : (AllForms().empty() ? nullptr : AllForms().front());
+        if (over == this)
+            over = nullptr;
+    }
+    if (!over) {
+        CenterOnScreen();
+        return;
+    }
+    SetBounds(over->Left() + (over->Width() - Width()) / 2, over->Top() + (over->Height() - Height()) / 2, Width(),
+              Height());
+}
+
 void TForm::ApplyVisible()
 {
     QWidget* w = Handle();
     if (!w)
         return;
     if (Visible()) {
+        if (!w->isVisible())
+            PlaceForShow();
         switch (windowState_) {
         case wsMaximized: w->showMaximized(); break;
         case wsMinimized: w->showMinimized(); break;

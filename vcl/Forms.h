@@ -44,6 +44,18 @@ public:
     void SetWindowState(TWindowState state);
     // Centres the window on the screen.
     void CenterOnScreen();
+    // Where the window appears each time it is shown: where Left and Top say (poDesigned), in
+    // the middle of the screen, or in the middle of the application's main form (of the first
+    // form made when there is no application object; the screen's when that is this form).
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position) { position_ = position; }
+    // A see-through ground: with TransparentColor on and TransparentColorValue equal to the
+    // form's Color, the form paints no ground of its own, and only its controls (with their
+    // own transparent pixels) are seen over what lies behind. Set it before the first show.
+    bool TransparentColor() const { return transparentColor_; }
+    void SetTransparentColor(bool on);
+    TColor TransparentColorValue() const { return transparentColorValue_; }
+    void SetTransparentColorValue(TColor color);
     // Raises the window to the front (and restores it when minimised).
     void BringToFront();
 
@@ -57,6 +69,7 @@ public:
 
 protected:
     void ApplyCaption() override;
+    void ApplyFont() override;
     void ApplyVisible() override;
     void ApplyGeometry() override;
     bool WidgetEvent(QObject* source, QEvent* event) override;
@@ -70,7 +83,12 @@ private:
     QEventLoop* modalLoop_ = nullptr;
     TFormBorderStyle borderStyle_ = bsSizeable;
     TWindowState windowState_ = wsNormal;
+    TPosition position_ = poDesigned;
+    bool transparentColor_ = false;
+    TColor transparentColorValue_ = clBlack;
     bool shownOnce_ = false;
+    bool SeeThrough() const;
+    void PlaceForShow();
 };
 
 // Screen: the forms that exist, in creation order.

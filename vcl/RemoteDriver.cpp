@@ -5,6 +5,7 @@
 #include "vcl/Menus.h"
 #include "vcl/Services.h"
 #include "vcl/StdCtrls.h"
+#include "vcl/StringGrid.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -220,6 +221,14 @@ QString RemoteDriver::Handle(const QString& request)
                 o["items"] = Array(user_.Items(name));
             if (dynamic_cast<TListBox*>(c))
                 o["top"] = user_.Top(name);
+            if (dynamic_cast<TRichEdit*>(c) || dynamic_cast<TListBox*>(c))
+                o["lines"] = Array(user_.Lines(name));
+            if (dynamic_cast<TStringGrid*>(c)) {
+                QJsonArray rows;
+                for (const QStringList& row : user_.Cells(name))
+                    rows.append(Array(row));
+                o["cells"] = rows;
+            }
             return Reply(o);
         }
         return Error(QString("unknown request: %1").arg(verb));

@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
+#include <QAbstractItemView>
 #include <QTimer>
 #include <QToolButton>
 
@@ -319,6 +321,7 @@ void TComboBox::SetDropDownCount(int n)
 {
     dropDownCount_ = n;
     static_cast<QComboBox*>(Handle())->setMaxVisibleItems(std::max(1, n));
+    FitListToItems();
 }
 
 void TComboBox::SyncItems()
@@ -327,6 +330,7 @@ void TComboBox::SyncItems()
     syncing_ = true;
     box->clear();
     box->addItems(items_->List());
+    FitListToItems();
     syncing_ = false;
     if (itemIndex_ >= items_->Count()) {
         itemIndex_ = -1;
@@ -338,6 +342,21 @@ void TComboBox::SyncItems()
         text_.clear();
     }
     ShowIndex();
+}
+
+// The drop-down list opens at least as wide as its widest item, however narrow the box: a long
+// device path must be readable in full when the user chooses it.
+void TComboBox::FitListToItems()
+{
+    auto* box = static_cast<QComboBox*>(Handle());
+    QAbstractItemView* view = box->view();
+    int width = 0;
+    if (box->count() > 0) {
+        width = view->sizeHintForColumn(0) + 2 * view->frameWidth();
+        if (box->count() > box->maxVisibleItems())
+            width += view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    }
+    view->setMinimumWidth(width);
 }
 
 void TComboBox::ShowIndex()

@@ -173,6 +173,7 @@ protected:
 private:
     friend class UserDriver;
     void SyncItems();
+    void FitListToItems();
     void ShowIndex();
     // The user's pick of item index (as from the drop-down list).
     void UserPicked(int index);

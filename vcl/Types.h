@@ -85,6 +85,7 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TComboBoxStyle { csDropDown, csDropDownList };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TPosition { poDesigned, poScreenCenter, poMainFormCenter };
 
 // Modal results of forms and buttons.
 enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7, mrClose = 8 };

@@ -5,6 +5,7 @@
 #include "vcl/KitPrivate.h"
 #include "vcl/Menus.h"
 #include "vcl/StdCtrls.h"
+#include "vcl/StringGrid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -496,6 +497,33 @@ QStringList UserDriver::Items(const QString& name) const
 int UserDriver::Top(const QString& name) const
 {
     return As<TListBox>(name, "a list box")->TopIndex();
+}
+
+QStringList UserDriver::Lines(const QString& name) const
+{
+    TComponent* c = Find(name);
+    if (auto* rich = dynamic_cast<TRichEdit*>(c)) {
+        QStringList lines;
+        for (int i = 0; i < rich->Lines()->Count(); ++i)
+            lines << rich->Lines()->Strings(i);
+        return lines;
+    }
+    if (auto* list = dynamic_cast<TListBox*>(c))
+        return list->Items()->List();
+    throw DriverError(QString("%1 has no lines").arg(Describe(c)));
+}
+
+QList<QStringList> UserDriver::Cells(const QString& name) const
+{
+    auto* grid = As<TStringGrid>(name, "a string grid");
+    QList<QStringList> rows;
+    for (int r = 0; r < grid->RowCount(); ++r) {
+        QStringList row;
+        for (int k = 0; k < grid->ColCount(); ++k)
+            row << grid->Cells(k, r);
+        rows << row;
+    }
+    return rows;
 }
 
 int UserDriver::Height(const QString& name) const

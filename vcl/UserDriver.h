@@ -24,7 +24,10 @@
 //                   then press Enter              Items(name)    combo/list items
 //   Type(name, t)   type t over the text only     Top(name)      list box TopIndex
 //                   (edit or editable combo)      Height(name), Tag(name)
-//   PressKey(name, key) one key (VK_ code)        Status(n)      status panel n's text
+//   PressKey(name, key) one key (VK_ code)        Lines(name)    a log pane's lines (rich edit,
+//                                                                list box)
+//                                                 Cells(name)    a string grid's cells, row by row
+//                                                 Status(n)      status panel n's text
 //   Pick(name, i), PickText(name, t)              TreeItems()    tree node texts in order
 //                   choose a combo item           Has(name)      whether the name exists
 //   ScrollTop(name, i) scroll a list box
@@ -93,6 +96,10 @@ public:
     int Index(const QString& name) const;
     QStringList Items(const QString& name) const;
     int Top(const QString& name) const;
+    // The lines of a log pane: a rich edit's lines, or a list box's items.
+    QStringList Lines(const QString& name) const;
+    // A string grid's cells: RowCount rows of ColCount texts, the fixed ones included.
+    QList<QStringList> Cells(const QString& name) const;
     int Height(const QString& name) const;
     int Tag(const QString& name) const;
     QString Status(int panel) const;

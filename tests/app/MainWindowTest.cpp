@@ -327,6 +327,55 @@ TEST_F(WindowTest, ResizeKeepsTheMinimumAndTheRightEdgeControls)
     EXPECT_EQ(w.Label_LeftDownRetract->Left(), 1500 - 40);
 }
 
+// The header band's controls as the user sees them at every width from the smallest up: the
+// help button and the two folding labels at the right edge lie on nothing of the band (a box
+// that does not fit is cut off before them), and the port box is whole, wide enough for a
+// by-id path once the window leaves room for it.
+TEST_F(WindowTest, RightEdgeControlsNeverCoverTheHeaderBand)
+{
+    TForm_Main& w = Open();
+    // A control's rectangle in the band's coordinates, cut by every box it sits in.
+    auto seen = [&](const TControl* c) {
+        QRect r(c->Left(), c->Top(), c->Width(), c->Height());
+        for (const TWinControl* p = c->Parent(); p && p != w.Group_Top; p = p->Parent()) {
+            r &= QRect(0, 0, p->Width(), p->Height());
+            r.translate(p->Left(), p->Top());
+        }
+        return r & QRect(0, 0, w.Group_Top->Width(), w.Group_Top->Height());
+    };
+    auto inBand = [&](const TControl* c) {
+        for (const TWinControl* p = c->Parent(); p; p = p->Parent())
+            if (p == w.Group_Top)
+                return true;
+        return false;
+    };
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    const int byIdWidth = w.Combo_COM->Handle()->fontMetrics().horizontalAdvance(byId);
+    for (const int width : {800, 1000, 1280, 1400, 1920}) {
+        w.SetBounds(w.Left(), w.Top(), width, 860);
+        ProcessMessages();
+        ASSERT_EQ(w.Width(), width);
+        const TControl* edge[] = {w.Btn_Help, w.Label_LeftDownRetract, w.Label_TopRetract};
+        for (const TControl* e : edge) {
+            EXPECT_EQ(seen(e), QRect(e->Left(), e->Top(), e->Width(), e->Height()) & QRect(0, 0, width, 75))
+                << e->Name().toStdString() << " at " << width;
+            for (int i = 0; i < w.ComponentCount(); ++i) {
+                const auto* c = dynamic_cast<const TControl*>(w.Components(i));
+                if (!c || !c->Visible() || !inBand(c) || c == w.Image_TopRight || c == w.Btn_Help
+                    || c == w.Label_LeftDownRetract || c == w.Label_TopRetract)
+                    continue;
+                EXPECT_FALSE(seen(c).intersects(seen(e)))
+                    << e->Name().toStdString() << " covers " << c->Name().toStdString() << " at " << width;
+            }
+        }
+        for (const TControl* c : std::initializer_list<const TControl*>{w.Combo_COM, w.OpenPort, w.ClosePort})
+            EXPECT_EQ(seen(c).width(), c->Width()) << c->Name().toStdString() << " at " << width;
+        if (width >= 1400) {
+            EXPECT_GT(w.Combo_COM->Width(), byIdWidth + 20) << width;
+        }
+    }
+}
+
 TEST_F(WindowTest, LinkChoiceEnablesThePortList)
 {
     TForm_Main& w = Open();
@@ -465,6 +514,82 @@ TEST_F(WindowTest, WaitWindowShowsOnePictureAtATime)
     EXPECT_EQ(seen[2], 1);
     EXPECT_TRUE(wait.Timer_Wait->Enabled());
     EXPECT_EQ(wait.Timer_Wait->Interval(), 1000);
+}
+
+// The wait window over the middle of the main window shows its current picture and nothing
+// else: its own ground is clear, not a grey square around the picture.
+TEST_F(WindowTest, WaitWindowShowsItsPictureOnAClearGround)
+{
+    TForm_Main& w = Open();
+    w.SetBounds(100, 50, 1400, 860);
+    ProcessMessages();
+    TForm_wait wait;
+    wait.Timer_WaitTimer(wait.Timer_Wait);
+    wait.Show();
+    ProcessMessages();
+    EXPECT_EQ(wait.Left(), 100 + (1400 - 300) / 2);
+    EXPECT_EQ(wait.Top(), 50 + (860 - 306) / 2);
+    const int frame = wait.Image_Wait1->Visible() ? 1 : wait.Image_Wait2->Visible() ? 2 : 3;
+    const QImage picture = QImage(QString(":/window/Wait%1.png").arg(frame)).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(picture.size(), QSize(257, 265));
+    const QImage seen = wait.Handle()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(seen.size(), QSize(300, 306));
+    int wrong = 0;
+    for (int y = 0; y < seen.height(); ++y)
+        for (int x = 0; x < seen.width(); ++x) {
+            const QPoint inPicture(x - 20, y - 20);
+            const int expected = picture.rect().contains(inPicture) ? qAlpha(picture.pixel(inPicture)) : 0;
+            if (std::abs(qAlpha(seen.pixel(x, y)) - expected) > 2 && wrong++ < 5)
+                ADD_FAILURE() << "alpha " << qAlpha(seen.pixel(x, y)) << " at " << x << "," << y << ", not " << expected;
+        }
+    EXPECT_EQ(wrong, 0);
+    wait.Close();
+}
+
+// The result window: two centred lines in the middle of its 480-pixel labels, the "Close" button
+// at its place with its larger letters, the whole window over the middle of the main window.
+TEST_F(WindowTest, ResultWindowLayout)
+{
+    TForm_Main& w = Open();
+    w.SetBounds(100, 50, 1400, 860);
+    ProcessMessages();
+    TForm_Message message;
+    EXPECT_EQ(message.BorderStyle(), bsDialog);
+    EXPECT_EQ(message.Font()->Name(), "Tahoma");
+    const TButton* button = message.BitBtn1;
+    EXPECT_EQ(QRect(button->Left(), button->Top(), button->Width(), button->Height()), QRect(213, 180, 116, 35));
+    EXPECT_EQ(button->Font()->Name(), "Tahoma");
+    EXPECT_EQ(button->Font()->Height(), -27);
+    EXPECT_EQ(button->Handle()->font().pixelSize(), 27);
+    for (const TLabel* label : {message.Label1, message.Label2}) {
+        EXPECT_EQ(label->Font()->Name(), "Tahoma");
+        EXPECT_EQ(label->Font()->Height(), -37);
+        EXPECT_EQ(label->Font()->Size(), 28);
+        EXPECT_EQ(label->Font()->Style(), 0);
+        EXPECT_EQ(label->Font()->Color(), RGB(0, 128, 0));
+        EXPECT_EQ(label->Alignment(), taCenter);
+        EXPECT_EQ(label->Width(), 480);
+    }
+    message.Show();
+    ProcessMessages();
+    EXPECT_EQ(message.Left(), 100 + (1400 - 536) / 2);
+    EXPECT_EQ(message.Top(), 50 + (860 - 216) / 2);
+    // The green letters of each line sit in the middle of the window (30 + 480 / 2).
+    const QImage seen = message.Handle()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    for (const TLabel* label : {message.Label1, message.Label2}) {
+        int first = seen.width(), last = -1;
+        for (int y = label->Top(); y < label->Top() + label->Height(); ++y)
+            for (int x = 0; x < seen.width(); ++x) {
+                const QRgb p = seen.pixel(x, y);
+                if (qGreen(p) > 90 && qRed(p) < 60 && qBlue(p) < 60) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+            }
+        ASSERT_GE(last, first) << label->Name().toStdString();
+        EXPECT_NEAR((first + last) / 2.0, 270, 3) << label->Name().toStdString();
+    }
+    message.Close();
 }
 
 TEST_F(WindowTest, ResultWindowClosesWithEscLikeItsButton)

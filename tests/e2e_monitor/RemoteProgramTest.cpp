@@ -8,6 +8,9 @@
 #include "support/RemoteProgram.h"
 #include "tools/invsim/TcpModule.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -123,6 +126,29 @@ TEST_F(RemoteProgram, MonitorsTheSimulatedInverterThroughItsFaults)
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(10000));
     EXPECT_EQ(run.process.exitCode(), 0);
+}
+
+// A port typed by hand (here a stable by-id name of the adapter) stays in the box when the user
+// clicks into it again: the port list is refilled, the typed path is kept and opens the link.
+TEST_F(RemoteProgram, TypedPortPathSurvivesAClickIntoTheBox)
+{
+    const QString byId = runtime.path() + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(byId).path()));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(bus.Path()), byId));
+
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("text Combo_COM " + byId));
+    // The focus goes elsewhere, then the user clicks into the box again.
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+    ASSERT_TRUE(run.Do("click Combo_COM"));
+    ASSERT_EQ(run.TextOf("Combo_COM"), byId);
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    EXPECT_EQ(run.Status(4), "COM Open");
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(15000));
 }
 
 // The user closes the window while it polls: the loop ends, the port closes, the program ends.

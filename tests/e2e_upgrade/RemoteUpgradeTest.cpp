@@ -44,6 +44,24 @@ TEST_F(RemoteUpgrade, DroppedImageLoadsOnTheUpgradePage)
     EXPECT_EQ(run.TextOf("L_PROGRAMSIZE"), "64");
     run.Ask("dialogs");
 
+    // What the user reads: the meta block in the event log, the image's length and check sum
+    // in the upgrade log, and the image in the block grid, 64 bytes to a row after the row
+    // number and the address.
+    const QStringList events = run.LinesOf("List_Event");
+    EXPECT_TRUE(events.contains("Start Address: 0x0001FC00")) << events.join(" | ").toStdString();
+    EXPECT_TRUE(events.contains("Program Size: 64")) << events.join(" | ").toStdString();
+    EXPECT_EQ(run.LinesOf("List_UpgradeEvent"),
+              (QStringList{"Hex Length: 2048(0x10) / 2048(0x20)", "Hex SUM CRC: 0x047C(0x10) / 047C(0x20)"}));
+    const QList<QStringList> rows = run.CellsOf("Grid_HEX");
+    ASSERT_GE(rows.size(), 33);
+    EXPECT_EQ(rows[0].mid(0, 4), (QStringList{"", "Address", "1", "2"}));
+    // The first record of the file: ":10FC00002291D8CDC310411E7EC27378A661C9353A".
+    EXPECT_EQ(rows[1].mid(0, 18), (QStringList{"1", "0001FC00", "22", "91", "D8", "CD", "C3", "10", "41", "1E", "7E",
+                                               "C2", "73", "78", "A6", "61", "C9", "35"}));
+    EXPECT_EQ(rows[32].mid(0, 2), (QStringList{"32", "000203C0"}));
+    for (const QStringList& row : rows)
+        EXPECT_EQ(row.size(), rows[0].size());
+
     // A broken image through the load button and the open dialog.
     ASSERT_TRUE(run.Do("answer " + kData + "bad_checksum.hex"));
     ASSERT_TRUE(run.Do("click Btn_LoadHEX"));
@@ -55,6 +73,7 @@ TEST_F(RemoteUpgrade, DroppedImageLoadsOnTheUpgradePage)
     }, 10000));
     EXPECT_FALSE(run.EnabledOf("Btn_UpgradeStart"));
     EXPECT_EQ(run.TextOf("L_STARTADDR"), QString());
+    EXPECT_EQ(run.LinesOf("List_UpgradeEvent").value(2), "CheckSUM Error: FC50");
 
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(10000));

@@ -73,12 +73,32 @@ QJsonObject RemoteProgram::Ask(const QString& request)
     return QJsonDocument::fromJson(line).object();
 }
 
+namespace {
+QStringList Texts(const QJsonValue& value)
+{
+    QStringList texts;
+    for (const auto& v : value.toArray())
+        texts << v.toString();
+    return texts;
+}
+} // namespace
+
 QStringList RemoteProgram::Tree()
 {
-    QStringList items;
-    for (const auto& v : Ask("tree")["items"].toArray())
-        items << v.toString();
-    return items;
+    return Texts(Ask("tree")["items"]);
+}
+
+QStringList RemoteProgram::LinesOf(const QString& name)
+{
+    return Texts(Ask("get " + name)["lines"]);
+}
+
+QList<QStringList> RemoteProgram::CellsOf(const QString& name)
+{
+    QList<QStringList> rows;
+    for (const auto& row : Ask("get " + name)["cells"].toArray())
+        rows << Texts(row);
+    return rows;
 }
 
 bool RemoteProgram::WaitFor(const std::function<bool()>& condition, int timeoutMs)

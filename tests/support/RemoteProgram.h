@@ -42,6 +42,10 @@ public:
     QString Status(int n) { return Ask(QStringLiteral("status %1").arg(n))["text"].toString(); }
     // The items of the inverter tree.
     QStringList Tree();
+    // The lines of a log pane (List_Event, List_UpgradeEvent).
+    QStringList LinesOf(const QString& name);
+    // A string grid's cells, row by row (its fixed row and column included).
+    QList<QStringList> CellsOf(const QString& name);
     // Asks again and again until the condition holds (the program works meanwhile).
     bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
 

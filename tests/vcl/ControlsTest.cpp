@@ -84,6 +84,24 @@ TEST_F(ControlsTest, LabelColourIsTheStoredNumber)
     EXPECT_EQ(ColorText(clRed), "0x0000FF");
 }
 
+// A font given by its height in pixels draws letters that high; Size and Height describe each
+// other at 96 pixels to the inch, and the one set last decides.
+TEST_F(ControlsTest, FontHeightIsPixelsAndSizeIsPoints)
+{
+    TForm form;
+    TButton button(&form);
+    button.Font()->SetHeight(-27);
+    EXPECT_EQ(button.Font()->Height(), -27);
+    EXPECT_EQ(button.Font()->Size(), 20);
+    EXPECT_EQ(button.Handle()->font().pixelSize(), 27);
+    button.Font()->SetSize(28);
+    EXPECT_EQ(button.Font()->Height(), -37);
+    EXPECT_EQ(button.Handle()->font().pointSize(), 28);
+    button.Font()->SetHeight(0);
+    EXPECT_EQ(button.Font()->Size(), 0);
+    EXPECT_EQ(button.Font()->Height(), 0);
+}
+
 TEST_F(ControlsTest, AlignedChildrenShareTheirHolder)
 {
     TForm form;

@@ -3,7 +3,10 @@
 #include "vcl/Kit.h"
 #include "vcl/UserDriver.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QTest>
 #include <QEventLoop>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -87,6 +90,24 @@ TEST_F(FiringRules, EditableComboFiresForTypingAndKeepsTheText)
     combo->SetText("2");
     EXPECT_EQ(combo->ItemIndex(), 1);
     EXPECT_EQ(log.size(), 2);
+}
+
+// A narrow box opens a list that shows its longest item whole.
+TEST_F(FiringRules, ComboListIsAsWideAsItsWidestItem)
+{
+    auto* combo = Make<TComboBox>("Combo_COM");
+    combo->SetBounds(0, 0, 130, 21);
+    const QString byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    combo->Items()->Add("/dev/ttyS0");
+    combo->Items()->Add(byId);
+    form->Show();
+    auto* box = static_cast<QComboBox*>(combo->Handle());
+    box->showPopup();
+    QWidget* popup = box->view()->window();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }, 5000));
+    EXPECT_GT(box->view()->viewport()->width(), box->view()->fontMetrics().horizontalAdvance(byId));
+    EXPECT_GE(popup->width(), box->view()->width());
+    box->hidePopup();
 }
 
 TEST_F(FiringRules, RadioCheckedFromCodeFiresOnClickAndGroupsByParent)

@@ -145,6 +145,48 @@ TEST_F(RemoteDriverTest, BadRequestsGetAnErrorAndDoNothing)
     EXPECT_EQ(changes, 0);
 }
 
+// What a user reads in a log pane and a grid: a rich edit's lines (in their colours, one line
+// each), a list box's items, a string grid's cells row by row with its fixed row and column.
+TEST_F(RemoteDriverTest, LogPanesGiveTheirLinesAndGridsTheirCells)
+{
+    auto* log = new TRichEdit(holder.get());
+    log->SetName("List_Event");
+    log->SetParent(holder.get());
+    log->Lines()->Add("COM Open");
+    log->AddLine("NoRx/Error:1/2", clRed);
+    log->Lines()->Add("two\nlines");
+    auto* list = new TListBox(holder.get());
+    list->SetName("List_Found");
+    list->SetParent(holder.get());
+    list->Items()->Add("ID:001");
+    auto* grid = new TStringGrid(holder.get());
+    grid->SetName("Grid_HEX");
+    grid->SetParent(holder.get());
+    grid->SetColCount(3);
+    grid->SetRowCount(2);
+    grid->SetCells(1, 0, "Address");
+    grid->SetCells(2, 0, "1");
+    grid->SetCells(0, 1, "1");
+    grid->SetCells(1, 1, "0001FC00");
+    grid->SetCells(2, 1, "22");
+    grid->SetCells(2, 5, "outside the grid");
+
+    RemoteDriver driver(dir.filePath("drv"), holder.get());
+    EXPECT_EQ(Texts(Json(driver.Handle("get List_Event")).value("lines")),
+              (QStringList{"COM Open", "NoRx/Error:1/2", "two", "lines"}));
+    EXPECT_EQ(Texts(Json(driver.Handle("get List_Found")).value("lines")), QStringList{"ID:001"});
+    const QJsonArray rows = Json(driver.Handle("get Grid_HEX")).value("cells").toArray();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(Texts(rows[0]), (QStringList{"", "Address", "1"}));
+    EXPECT_EQ(Texts(rows[1]), (QStringList{"1", "0001FC00", "22"}));
+    log->Clear();
+    EXPECT_EQ(Json(driver.Handle("get List_Event")).value("lines"), QJsonArray{});
+    // Controls without lines or cells answer without them.
+    const QJsonObject plain = Json(driver.Handle("get Label_FixCos"));
+    EXPECT_FALSE(plain.contains("lines"));
+    EXPECT_FALSE(plain.contains("cells"));
+}
+
 // The real program: started with SUNVANE_DRIVER (and a program folder and lock folder of its
 // own), driven over the socket from this process.
 class Program {
