@@ -7,13 +7,13 @@
 #include "app/SingleInstance.h"
 
 #include "design/Guide.h"
+#include "design/LangTable.h"
 #include "link/CommLog.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QProcess>
-#include <QStringDecoder>
 #include <QUrl>
 
 using namespace vcl;
@@ -170,34 +170,21 @@ void TForm_Main::RestartInLanguage(int index)
 }
 
 // Re-captions the labels and radio buttons marked for translation (Tag 1) from the language
-// table "profile/LangTable.RQX": UTF-16 text, one row per line, cells split at TAB, column 0
-// the English caption; row 0 is a heading and never matches.
+// table "profile/LangTable.RQX" (design::ReadLangTable); row 0 is a heading and never matches.
 void TForm_Main::LanguageChange(int index)
 {
     QFile file(ProgramFolder() + QStringLiteral("/profile/LangTable.RQX"));
     if (!file.open(QIODevice::ReadOnly))
         return;
-    QByteArray bytes = file.readAll();
-    QStringDecoder decoder(QStringDecoder::Utf16LE);
-    if (bytes.startsWith("\xFF\xFE"))
-        bytes.remove(0, 2);
-    QString text = decoder.decode(bytes);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty() && text.endsWith(QLatin1Char('\n')))
-        lines.removeLast();
-
-    Grid_MultiLang->SetRowCount(static_cast<int>(lines.size()));
+    const QList<QStringList> rows = design::ReadLangTable(file.readAll());
+    Grid_MultiLang->SetRowCount(static_cast<int>(rows.size()));
     int columns = 1;
-    for (const QString& line : lines)
-        columns = std::max(columns, static_cast<int>(line.count(QLatin1Char('\t'))) + 1);
+    for (const QStringList& cells : rows)
+        columns = std::max(columns, static_cast<int>(cells.size()));
     Grid_MultiLang->SetColCount(columns);
-    for (int r = 0; r < lines.size(); ++r) {
-        const QStringList cells = lines[r].split(QLatin1Char('\t'));
-        for (int k = 0; k < cells.size(); ++k)
-            Grid_MultiLang->SetCells(k, r, cells[k]);
-    }
+    for (int r = 0; r < rows.size(); ++r)
+        for (int k = 0; k < rows[r].size(); ++k)
+            Grid_MultiLang->SetCells(k, r, rows[r][k]);
 
     RichLogPane pane(List_Event);
     auto translate = [&](const char* className) {

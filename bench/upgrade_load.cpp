@@ -1,6 +1,12 @@
 // Loading a 1 MiB firmware image and laying out its block grid: the pure loader on an
 // in-memory cell store, and the whole load through the upgrade page onto the kit's string grid.
-// Run: build/.../bench/bench_upgrade_load   (prints the times; no pass or fail)
+// Bounds, medians over 5 runs each: the whole load from the file onto the kit's grid of a new
+// page at most 1.5 s (what a user waits for, once per image); the load and layout on the
+// in-memory store at most 500 ms; every read-back of the blocks at most 250 ms. Every load must succeed with the expected number of rows.
+//   bench_upgrade_load
+#include "Verdict.h"
+
+#include "support/Clocks.h"
 #include "upgrade/ImageLoad.h"
 #include "upgrade/UpgradeKitView.h"
 #include "upgrade/UpgradePage.h"
@@ -80,70 +86,87 @@ public:
     void ScrollToEnd() override {}
 };
 
-void RunHex(std::size_t size, int block)
+constexpr std::size_t kRuns = 5;
+
+double Elapsed(const QElapsedTimer& t)
+{
+    return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+void RunHex(bench::Verdict& verdict, std::size_t size, int block)
 {
     const QByteArray text = MakeHex(size, 0x08000000, block);
     const int lines = static_cast<int>(text.count('\n'));
-    std::printf("-- HEX image of %zu bytes, %d lines, %lld bytes of text, meta program size %d\n", size, lines,
-                static_cast<long long>(text.size()), block);
+    // The meta block's program size 0 means blocks of 32 bytes.
+    const int blockBytes = block == 0 ? 32 : block;
+    const int rows = static_cast<int>(size) / blockBytes;
+    const std::string what = "HEX " + std::to_string(blockBytes) + "-byte blocks";
+    std::printf("-- HEX image of %zu bytes, %d lines, %lld bytes of text, blocks of %d bytes: %d rows\n", size, lines,
+                static_cast<long long>(text.size()), blockBytes, rows);
 
-    // The pure loader on the in-memory store, best of three.
+    // The pure loader on the in-memory store.
     QElapsedTimer t;
-    qint64 best = -1;
-    int result = 1;
-    for (int i = 0; i < 3; ++i) {
+    std::vector<double> memory;
+    for (std::size_t i = 0; i < kRuns; ++i) {
         MemoryGrid grid;
         HexInfo info;
         t.start();
-        ImageLoad load = LoadHexImage(text, info, false, grid);
-        const qint64 ms = t.elapsed();
-        result = load.Result;
-        best = best < 0 ? ms : std::min(best, ms);
+        const ImageLoad load = LoadHexImage(text, info, false, grid);
+        memory.push_back(Elapsed(t));
+        verdict.Check(load.Result == 0 && info.BlockSize == blockBytes, what + ": load in memory failed");
     }
-    std::printf("   load + grid layout in memory: %lld ms%s\n", static_cast<long long>(best),
-                result == 0 ? "" : " (LOAD FAILED)");
+    verdict.AtMost(what + ", load + layout in memory", memory, kRuns, 500, "ms");
 
     // The whole load through the page onto the kit's string grid, from the file.
     QTemporaryDir dir;
     const QString path = dir.filePath("image.hex");
     {
         QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(text);
+        verdict.Check(f.open(QIODevice::WriteOnly) && f.write(text) == text.size(), what + ": cannot write the image file");
     }
+    // Each run on a new page, as the first load of an image into the program.
+    std::vector<double> onGrid;
     vcl::TForm form;
     auto* edit = new vcl::TEdit(&form);
-    auto* grid = new vcl::TStringGrid(&form);
     auto* start = new vcl::TButton(&form);
-    grid->SetParent(&form);
+    vcl::TStringGrid* grid = nullptr;
     NullPane pane;
-    KitUpgradeView view(*edit, *grid, *start, form, pane, pane);
     upgradeTool tool;
-    UpgradePage page(tool, view);
-    page.LinkOpen = [] { return true; };
-    page.LinkType = [] { return int(UpgradePage::LinkWifi); };
     form.Show();
-    for (int i = 0; i < 2; ++i) {
+    for (std::size_t i = 0; i < kRuns; ++i) {
+        delete grid;
+        grid = new vcl::TStringGrid(&form);
+        grid->SetParent(&form);
+        KitUpgradeView view(*edit, *grid, *start, form, pane, pane);
+        UpgradePage page(tool, view);
+        page.LinkOpen = [] { return true; };
+        page.LinkType = [] { return int(UpgradePage::LinkWifi); };
+        start->SetEnabled(false);
         edit->SetText(path);
         t.start();
         page.LoadUpgradeFile();
         vcl::ProcessMessages();
-        const qint64 ms = t.elapsed();
-        std::printf("   from the file onto the kit grid (%d rows x %d columns)%s: %lld ms%s\n", grid->RowCount(),
-                    grid->ColCount(), i == 0 ? "" : ", a second load over the first", static_cast<long long>(ms),
-                    start->Enabled() ? "" : " (LOAD FAILED)");
+        onGrid.push_back(Elapsed(t));
+        verdict.Check(start->Enabled() && tool.FileInfo.BlockSize == blockBytes, what + ": load onto the kit grid failed");
     }
+    std::printf("   kit grid: %d rows x %d columns\n", grid->RowCount(), grid->ColCount());
+    verdict.AtMost(what + ", from the file onto the kit grid", onGrid, kRuns, 1500, "ms");
 
     // Every block read back in order, as a (0x10) programming run reads them.
     KitHexGrid cells(*grid);
-    t.start();
-    const HexGridReader reader(cells);
-    GridBlock b;
-    int rows = 0;
-    while (reader.Read(rows + 1, b, tool.FileInfo.BlockSize, tool.FileInfo.StopAddressText) == 0)
-        ++rows;
-    std::printf("   every block read back from the kit grid (%d rows): %lld ms\n", rows,
-                static_cast<long long>(t.elapsed()));
+    std::vector<double> readBack;
+    for (std::size_t i = 0; i < kRuns; ++i) {
+        t.start();
+        const HexGridReader reader(cells);
+        GridBlock b;
+        int read = 0;
+        while (reader.Read(read + 1, b, tool.FileInfo.BlockSize, tool.FileInfo.StopAddressText) == 0)
+            ++read;
+        readBack.push_back(Elapsed(t));
+        verdict.Check(read == rows, what + ": " + std::to_string(read) + " blocks read back, " + std::to_string(rows) +
+                                        " expected");
+    }
+    verdict.AtMost(what + ", every block read back from the kit grid", readBack, kRuns, 250, "ms");
 }
 
 } // namespace
@@ -153,10 +176,11 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    bench::Verdict verdict("upgrade_load");
 
     const std::size_t size = 1024 * 1024;
-    RunHex(size, 0);   // blocks of 32 bytes: 32768 rows
-    RunHex(size, 128); // blocks of 128 bytes
+    RunHex(verdict, size, 0);   // blocks of 32 bytes: 32768 rows
+    RunHex(verdict, size, 128); // blocks of 128 bytes: 8192 rows
 
     // An image that is mostly fill: one long run of skipped rows, read back row by row.
     {
@@ -168,27 +192,45 @@ int main(int argc, char** argv)
         const std::uint8_t upper[2] = {0x08, 0x0F};
         const std::uint8_t last[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
         text += Record(4, 0, upper, 2) + Record(0, 0xFFF0, last, 16) + ":00000001FF\r\n";
-        ImageLoad load = LoadHexImage(text, info, false, grid);
-        QElapsedTimer t;
-        t.start();
-        const HexGridReader reader(grid);
-        GridBlock b;
+        const ImageLoad load = LoadHexImage(text, info, false, grid);
+        verdict.Check(load.Result == 0, "mostly fill: load failed");
+        std::vector<double> readBack;
         int rows = 0, skipped = 0;
-        while (reader.Read(rows + 1, b, info.BlockSize, info.StopAddressText) == 0) {
-            ++rows;
-            skipped += grid.Cell(0, rows).isEmpty() ? 1 : 0;
+        for (std::size_t i = 0; i < kRuns; ++i) {
+            QElapsedTimer t;
+            t.start();
+            const HexGridReader reader(grid);
+            GridBlock b;
+            rows = 0;
+            while (reader.Read(rows + 1, b, info.BlockSize, info.StopAddressText) == 0)
+                ++rows;
+            readBack.push_back(Elapsed(t));
         }
-        std::printf("-- mostly fill: %d rows (%d skipped) read back with the grid reader: %lld ms%s\n", rows,
-                    skipped, static_cast<long long>(t.elapsed()), load.Result == 0 ? "" : " (LOAD FAILED)");
+        for (int r = 1; r <= rows; ++r)
+            skipped += grid.Cell(0, r).isEmpty() ? 1 : 0;
+        std::printf("-- mostly fill: %d rows (%d skipped)\n", rows, skipped);
+        verdict.Check(rows == 32768 && skipped > 30000, "mostly fill: " + std::to_string(rows) + " rows, " +
+                                                            std::to_string(skipped) + " skipped");
+        verdict.AtMost("mostly fill, read back with the grid reader", readBack, kRuns, 250, "ms");
     }
 
     // A 1 MiB BIN image (no meta block needed for the row layout's cost).
-    QByteArray bin(static_cast<qsizetype>(size), '\x5A');
-    MemoryGrid binGrid;
-    HexInfo info;
-    QElapsedTimer t;
-    t.start();
-    LoadBinImage(bin, info, binGrid);
-    std::printf("-- BIN image of %zu bytes, rows written in memory: %lld ms\n", size, static_cast<long long>(t.elapsed()));
-    return 0;
+    {
+        const QByteArray bin(static_cast<qsizetype>(size), '\x5A');
+        std::vector<double> times;
+        for (std::size_t i = 0; i < kRuns; ++i) {
+            MemoryGrid binGrid;
+            HexInfo info;
+            QElapsedTimer t;
+            t.start();
+            LoadBinImage(bin, info, binGrid);
+            times.push_back(Elapsed(t));
+            // One grid row per 128-byte row of the image, below the header row.
+            verdict.Check(binGrid.RowCount() == static_cast<int>(size / BinRowSize) + 1,
+                          "BIN: " + std::to_string(binGrid.RowCount()) + " grid rows");
+        }
+        std::printf("-- BIN image of %zu bytes\n", size);
+        verdict.AtMost("BIN, rows written in memory", times, kRuns, 250, "ms");
+    }
+    return verdict.Finish();
 }

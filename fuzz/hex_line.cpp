@@ -11,15 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HexLine line = ParseHexLine(text, n);
     if (line.Status == HexLineStatus::Ok && (line.Count < 0 || line.Count > MaxRecordLength))
         __builtin_trap();
-    const QByteArray bytes(text, n);
-    HexRecordChecksumBad(bytes);
-    HexStruct record;
-    HexRecordData(record, bytes);
-    for (int pos = -1; pos <= n + 1; pos += 3) {
-        HexByte(bytes, pos);
-        HexTag4(bytes, pos);
-    }
-    const QString latin = QString::fromLatin1(bytes);
+    const QString latin = QString::fromLatin1(text, n);
     FwStrToInt(latin);
     FwHexToInt(latin);
     return 0;

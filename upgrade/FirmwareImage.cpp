@@ -90,55 +90,6 @@ std::int32_t FwHexToInt(const QString& text)
     return static_cast<std::int32_t>(v);
 }
 
-QString HexTag4(const QByteArray& line, int pos)
-{
-    if (pos < 0 || pos >= line.size())
-        return QString();
-    return QString::fromLatin1(line.mid(pos, 4));
-}
-
-int HexByte(const QByteArray& line, int pos)
-{
-    if (pos < 0 || pos >= line.size())
-        return 0;
-    const char* p = line.constData() + pos;
-    int n = pos + 1 < line.size() ? 2 : 1;
-    std::uint32_t v = 0;
-    return ParseHexDigits(p, p + n, v) ? static_cast<int>(v) : 0;
-}
-
-int HexRecordData(HexStruct& record, const QByteArray& line)
-{
-    int count = HexByte(line, 1);
-    if (count > MaxRecordLength)
-        count = MaxRecordLength;
-    for (int i = 0; i < count; ++i)
-        record.Data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(HexByte(line, 9 + 2 * i));
-    return 0;
-}
-
-int HexRecordChecksumBad(const QByteArray& line)
-{
-    // Pairs from the character after ':' until a pair begins with the line's end.
-    int end = static_cast<int>(line.size());
-    for (int i = 1; i < end; ++i) {
-        char c = line[i];
-        if (c == '\0' || c == '\n' || c == '\r') {
-            end = i;
-            break;
-        }
-    }
-    const int pairs = end / 2;
-    if (pairs < 1)
-        return 1;
-    const QByteArray body = line.left(end);
-    unsigned sum = 0;
-    for (int k = 0; k < pairs - 1; ++k)
-        sum += static_cast<unsigned>(HexByte(body, 1 + 2 * k));
-    const unsigned check = static_cast<unsigned>(HexByte(body, 1 + 2 * (pairs - 1)));
-    return check == (256 - (sum % 256)) % 256 ? 0 : 1;
-}
-
 HexLine ParseHexLine(const char* text, int length)
 {
     HexLine out;

@@ -68,17 +68,6 @@ std::int32_t FwHexToInt(const QString& text);
 
 // --- Intel-HEX lines --------------------------------------------------------------------------
 
-// The four characters at pos (fewer at the end of the line).
-QString HexTag4(const QByteArray& line, int pos);
-// The two characters at pos read as a hexadecimal byte; characters that are not hexadecimal,
-// or a position past the end of the line, give 0.
-int HexByte(const QByteArray& line, int pos);
-// Stores the record's data bytes from the line (count byte at position 1, data from 9);
-// leaves Length to the caller. Returns 0. Never reads or writes past either end.
-int HexRecordData(HexStruct& record, const QByteArray& line);
-// 1 when the line's checksum is wrong, 0 when right. The line starts with ':'.
-int HexRecordChecksumBad(const QByteArray& line);
-
 enum class HexLineStatus { Ok, NotRecord, BadChecksum, BadRecord };
 
 // One parsed line of a HEX file.

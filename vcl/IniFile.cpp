@@ -176,7 +176,9 @@ bool HasLineBreak(const QString& s)
 bool WriteWhole(const QString& target, const QByteArray& data, QFile::Permissions permissions)
 {
     QTemporaryFile tmp(target + QStringLiteral(".XXXXXX"));
-    if (tmp.open()) {
+    // Qt may open an unnamed file in the folder and give it its name only when asked: a name the
+    // folder refuses (too long, say) leaves it nameless, and it could never replace the file.
+    if (tmp.open() && !tmp.fileName().isEmpty()) {
         // Unbuffered, so that a short write is seen here and not in a later flush.
         const int fd = tmp.handle();
         qsizetype done = 0;

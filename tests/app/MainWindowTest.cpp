@@ -29,7 +29,7 @@ QStringList PanelsOnPage(const TForm_Main& w, int page)
     return names;
 }
 
-// Panels that the layout file places on its page, with the tags the window has now.
+// Panels that the layout file places on its page, with the tags the window has now (never none).
 QStringList PanelsOfLayout(const TForm_Main& w, const QString& path)
 {
     design::PanelStates states = design::InitialPanelStates();
@@ -40,6 +40,8 @@ QStringList PanelsOfLayout(const TForm_Main& w, const QString& path)
     for (int i = 0; i < design::kLayoutSectionCount; ++i)
         if (states[static_cast<size_t>(i)].height == states[static_cast<size_t>(i)].tag)
             names << QString::fromLatin1(design::GroupPanels()[static_cast<size_t>(i)].name);
+    // Every shipped layout places panels: an empty list would make any empty page pass.
+    EXPECT_FALSE(names.isEmpty()) << "no panel in " << path.toStdString();
     return names;
 }
 

@@ -208,8 +208,8 @@ TEST(Conversions, CLocale)
 TEST(Conversions, GermanLocaleChangesNothing)
 {
     const std::string saved = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        GTEST_SKIP() << "locale de_DE.UTF-8 is not installed (scripts/deps generates it)";
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
+        << "locale de_DE.UTF-8 is missing (scripts/deps installs the package locales and generates it)";
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     EXPECT_STREQ(probe, "1,5") << "the locale is active";

@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using vcl::TIniFile;
 
@@ -228,6 +229,47 @@ TEST_F(IniFileTest, FailedWriteLeavesTheOldFileWhole)
     EXPECT_EQ(Get(), before);
     EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"MonitorSet.RQX"})) << "no temporary file left";
+}
+
+TEST_F(IniFileTest, FolderThatRefusesTheTemporaryCopyIsWrittenInPlace)
+{
+    // A write normally goes to a copy beside the file that then replaces it (a new inode). Where
+    // the folder refuses that copy the file is rewritten in place. A name of 250 bytes is a real
+    // refusal even for root: the copy's name (".XXXXXX" added) is longer than a file name may be.
+    struct Case {
+        const char* what;
+        QString name;
+        bool inPlace;
+    };
+    const Case cases[] = {
+        {"ordinary name: copy, then rename", QStringLiteral("MonitorSet.RQX"), false},
+        {"no room for the copy's name: in place", QString(246, u'L') + QStringLiteral(".RQX"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QByteArray before = "; kept\r\n[A]\r\nx=1\r\n";
+        Put(before, c.name);
+        ASSERT_EQ(Get(c.name), before);
+        ASSERT_TRUE(QFile::setPermissions(Path(c.name), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        struct stat was {};
+        ASSERT_EQ(::stat(QFile::encodeName(Path(c.name)).constData(), &was), 0);
+
+        TIniFile ini(Path(c.name));
+        EXPECT_TRUE(ini.WriteString("A", "x", "22"));
+        EXPECT_TRUE(ini.WriteString("B", "y", "3"));
+        EXPECT_EQ(ini.LastError(), QString());
+        EXPECT_EQ(Get(c.name), "; kept\r\n[A]\r\nx=22\r\n[B]\r\ny=3\r\n");
+        // A shorter text leaves no tail of the longer one behind.
+        EXPECT_TRUE(ini.DeleteKey("A", "x"));
+        EXPECT_EQ(Get(c.name), "; kept\r\n[A]\r\n[B]\r\ny=3\r\n");
+
+        struct stat now {};
+        ASSERT_EQ(::stat(QFile::encodeName(Path(c.name)).constData(), &now), 0);
+        EXPECT_EQ(now.st_ino == was.st_ino, c.inPlace) << "the file was " << (c.inPlace ? "replaced" : "rewritten in place");
+        EXPECT_EQ(now.st_mode & 0777, 0640u) << "permissions kept";
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{c.name}) << "no temporary file left";
+        ASSERT_TRUE(QFile::remove(Path(c.name)));
+    }
 }
 
 TEST_F(IniFileTest, RefusesTextsThatWouldBreakTheFile)

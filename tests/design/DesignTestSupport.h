@@ -41,21 +41,6 @@ inline void WriteAll(const QString& path, const QByteArray& data)
     f.write(data);
 }
 
-// Whether the INI class refuses to write the file (a read-only file may still be writable for
-// a privileged user).
-inline bool WritesFail(const QString& path)
-{
-    const QByteArray before = ReadAll(path);
-    vcl::TIniFile probe(path);
-    const bool failed = !probe.WriteString(QStringLiteral("ProbeSection"), QStringLiteral("k"), QStringLiteral("v"));
-    if (!failed) {
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-        WriteAll(path, before);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-    }
-    return failed;
-}
-
 // A temporary folder with the dialog service replaced for the test's lifetime.
 class DesignTest : public ::testing::Test {
 protected:

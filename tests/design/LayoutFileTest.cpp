@@ -130,18 +130,4 @@ TEST_F(LayoutFile, MissingFileChangesNothingAndIsNeverCreated)
     EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST_F(LayoutFile, ReadOnlyFileIsReportedOnceWithItsPath)
-{
-    const QString path = Path("MonitorSet1.RQX");
-    WriteAll(path, "[Version]\nHeight=40\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-    if (!designtest::WritesFail(path))
-        GTEST_SKIP() << "this user can write read-only files";
-    PanelStates s = InitialPanelStates();
-    Place(s, u"Group_Version", 1, 3, 3);
-    EXPECT_EQ(SavePageDesign(path, s, 1), 2);
-    EXPECT_EQ(dialogs.shown, QStringList{"Unable to write to " + path});
-    EXPECT_EQ(ReadAll(path), QByteArray("[Version]\nHeight=40\n"));
-}
-
 } // namespace

@@ -158,18 +158,6 @@ TEST_F(ModeSettingsFile, OrdinaryModeNeverWritesAndMissingFileIsNotCreated)
     }
 }
 
-TEST_F(ModeSettingsFile, ReadOnlyFileIsReportedOnce)
-{
-    const QString path = Path("MonitorSet.RQX");
-    WriteAll(path, "[Write]\nPermission=1\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-    if (!designtest::WritesFail(path))
-        GTEST_SKIP() << "this user can write read-only files";
-    ModeSettings s;
-    EXPECT_EQ(SaveMonitorSet(path, s, 1), 2);
-    EXPECT_EQ(dialogs.shown, QStringList{"Unable to write to " + path});
-}
-
 TEST(ModeSettingsKeys, PollKeysHaveNoLeadingZero)
 {
     EXPECT_EQ(PollKey("Addr", 0, 10), "Addr010");

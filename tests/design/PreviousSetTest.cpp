@@ -89,16 +89,4 @@ TEST_F(PreviousSetFile, MissingFileIsNeitherReadNorCreatedNorReported)
     EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
-TEST_F(PreviousSetFile, ReadOnlyFileIsReportedOnce)
-{
-    const QString path = Path("PreviousSet.RQX");
-    WriteAll(path, "[Language]\nSet=0\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-    if (!designtest::WritesFail(path))
-        GTEST_SKIP() << "this user can write read-only files";
-    PreviousSet p;
-    EXPECT_EQ(SavePreviousSet(path, p), 2);
-    EXPECT_EQ(dialogs.shown, QStringList{"Unable to write to " + path});
-}
-
 } // namespace

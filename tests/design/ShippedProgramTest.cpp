@@ -7,6 +7,7 @@
 #include "design/ModeSettings.h"
 #include "design/ModeState.h"
 #include "design/PreviousSet.h"
+#include "support/Python.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -118,7 +119,7 @@ TEST(ShippedProgram, FilesAreTheGeneratorsOutput)
     QTemporaryDir out;
     ASSERT_TRUE(out.isValid());
     QProcess gen;
-    gen.start(QStringLiteral("python3"),
+    gen.start(testsupport::kPython,
               {QStringLiteral(SUNVANE_SOURCE_DIR "/resources/gen_program.py"), QStringLiteral("--out"), out.path()});
     ASSERT_TRUE(gen.waitForFinished(30000));
     ASSERT_EQ(gen.exitCode(), 0) << gen.readAllStandardError().constData();

@@ -1,5 +1,6 @@
 // The invsim program as other tools use it, and checked by a Modbus master nobody here wrote.
 #include "support/PeerProcess.h"
+#include "support/Python.h"
 #include "support/QtApp.h"
 
 #include <QFileInfo>
@@ -24,18 +25,6 @@ struct Simulator : testsupport::PeerProcess {
         return true;
     }
 };
-
-// A Python with pymodbus and pyserial, or an empty text.
-QString PythonWithPymodbus()
-{
-    for (const QString& python : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-        QProcess p;
-        p.start(python, {"-c", "import pymodbus, serial"});
-        if (p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-            return python;
-    }
-    return {};
-}
 
 TEST(InvsimProgram, PrintsItsPtyAndStopsOnSignal)
 {
@@ -77,15 +66,14 @@ TEST(InvsimProgram, RefusesABadCommandLine)
 TEST(InvsimProgram, AnswersAStandardModbusMaster)
 {
     EnsureApp();
-    const QString python = PythonWithPymodbus();
-    if (python.isEmpty())
-        GTEST_SKIP() << "python3-pymodbus is not installed";
+    const QString missing = testsupport::MissingPythonModules({"pymodbus.client", "serial"});
+    ASSERT_TRUE(missing.isEmpty()) << missing.toStdString();
     Simulator sim;
     ASSERT_TRUE(sim.Start({"--id", "1", "--id", "2@19200", "--set", "1:5=42", "--set", "1:6=0x1234",
                            "--holding", "1:10=7", "--input", "1:20=9", "--coil", "1:3=1", "--coil", "1:4=0",
                            "--coil", "1:5=1", "--page", "1:16=2301,5", "--set", "2:1=77"}));
     QProcess master;
-    master.start(python, {QStringLiteral(SUNVANE_TEST_DATA "/pymodbus_master.py"), sim.path});
+    master.start(testsupport::kPython, {QStringLiteral(SUNVANE_TEST_DATA "/pymodbus_master.py"), sim.path});
     ASSERT_TRUE(master.waitForFinished(60000));
     const QString err = QString::fromUtf8(master.readAllStandardError());
     ASSERT_EQ(master.exitCode(), 0) << err.toStdString();

@@ -42,11 +42,6 @@ TEST(HexLine, ParsesRecordsAndRejectsBrokenOnes)
     EXPECT_EQ(l.Field, 0x00A0u);
     EXPECT_EQ(l.Count, 3);
     EXPECT_EQ(l.AddressChars, QStringLiteral("00A0"));
-    EXPECT_EQ(HexRecordChecksumBad(good), 0);
-    EXPECT_EQ(HexRecordChecksumBad(badSum), 1);
-    EXPECT_EQ(HexByte(":1G", 1), 0);
-    EXPECT_EQ(HexByte(":1F", 1), 0x1F);
-    EXPECT_EQ(HexTag4(good, 3), QStringLiteral("00A0"));
 }
 
 TEST(HexRecords, BaseAddressesEndRecordAndErrors)

@@ -2,6 +2,7 @@
 // RTU framer (a peer nobody here wrote) and the invsim program's tcp and radio commands.
 #include "WirelessSupport.h"
 #include "support/PeerProcess.h"
+#include "support/Python.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -11,13 +12,6 @@ namespace {
 using namespace wireless;
 
 using Peer = testsupport::PeerProcess;
-
-bool HasPymodbus()
-{
-    QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), {"-c", "import pymodbus.server, pymodbus.transaction"});
-    return p.waitForFinished(20000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 class PeerProcess : public ::testing::Test {
 protected:
@@ -47,10 +41,10 @@ protected:
 
 TEST_F(PeerProcess, PymodbusServerWithRtuFramerAnswersTheWifiLink)
 {
-    if (!HasPymodbus())
-        GTEST_SKIP() << "python3-pymodbus is not installed";
+    const QString missing = testsupport::MissingPythonModules({"pymodbus.server", "pymodbus.transaction"});
+    ASSERT_TRUE(missing.isEmpty()) << missing.toStdString();
     Peer server;
-    ASSERT_TRUE(server.Start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(SUNVANE_TEST_DATA "/pymodbus_rtu_server.py")}))
+    ASSERT_TRUE(server.Start(testsupport::kPython, {QStringLiteral(SUNVANE_TEST_DATA "/pymodbus_rtu_server.py")}))
         << server.process.readAllStandardError().toStdString();
     bool numeric = false;
     const int port = server.first.toInt(&numeric);
