@@ -7,12 +7,18 @@
 #include "support/QtApp.h"
 #include "support/RemoteProgram.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -26,6 +32,23 @@ protected:
         ASSERT_TRUE(testsupport::CopyProgramFolder(home.path()));
     }
     QString SocketPath() const { return runtime.path() + "/driver.sock"; }
+
+    // A program restarted by the program itself is no child of the test: if the test gives up on
+    // it, it would keep running (and keep CTest waiting on its output). Every program this test
+    // started carries the test's own instance folder in its environment.
+    void TearDown() override
+    {
+        const QByteArray mark = "SUNVANE_INSTANCE_DIR=" + runtime.path().toUtf8();
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            bool number = false;
+            const qint64 n = pid.toLongLong(&number);
+            if (!number || n == QCoreApplication::applicationPid())
+                continue;
+            QFile env("/proc/" + pid + "/environ");
+            if (env.open(QIODevice::ReadOnly) && env.readAll().split('\0').contains(mark))
+                ::kill(static_cast<pid_t>(n), SIGKILL);
+        }
+    }
 
     QTemporaryDir home;
     QTemporaryDir runtime;
