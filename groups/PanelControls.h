@@ -43,6 +43,13 @@ vcl::TPanel* PanelPart(vcl::TComponent* owner, vcl::TWinControl* parent, const Q
 void ShowSwitch(const RadioPair& pair, bool on);
 void ShowSwitch(vcl::TRadioButton* on, vcl::TRadioButton* off, bool isOn);
 
+// A control of the form by name and kind, or nullptr.
+template <class T>
+T* FindAs(const vcl::TComponent& form, const QString& name)
+{
+    return dynamic_cast<T*>(form.FindComponent(name));
+}
+
 // A label's text and colour at once (when the label exists).
 void SetValue(vcl::TLabel* label, const QString& text, vcl::TColor colour = vcl::clBlue);
 

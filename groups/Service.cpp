@@ -24,18 +24,13 @@ constexpr int kEditWidth = 70;
 
 QString Name(const char* n) { return QString::fromLatin1(n); }
 
-template <class T>
-T* Find(const vcl::TComponent& form, const QString& name)
-{
-    return dynamic_cast<T*>(form.FindComponent(name));
-}
 
 RadioPair FindPair(const vcl::TComponent& form, const QString& holder, const QString& on, const QString& off)
 {
     RadioPair r;
-    r.Holder = Find<vcl::TPanel>(form, holder);
-    r.On = Find<vcl::TRadioButton>(form, on);
-    r.Off = Find<vcl::TRadioButton>(form, off);
+    r.Holder = FindAs<vcl::TPanel>(form, holder);
+    r.On = FindAs<vcl::TRadioButton>(form, on);
+    r.Off = FindAs<vcl::TRadioButton>(form, off);
     return r;
 }
 

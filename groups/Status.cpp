@@ -30,11 +30,6 @@ const char* const kBaudrates[] = {"2400", "4800", "9600", "19200", "38400"};
 
 QString Name(const char* n) { return QString::fromLatin1(n); }
 
-template <class T>
-T* Find(const vcl::TComponent& form, const char* name)
-{
-    return dynamic_cast<T*>(form.FindComponent(Name(name)));
-}
 
 void BuildStatus(vcl::TComponent& form)
 {
@@ -124,37 +119,37 @@ StatusGroups BuildStatusGroups(vcl::TComponent& form)
     StatusGroup& s = g.Status;
     s.Panel = FindPanel(form, Name("Group_Status"));
     s.ConstVoltPart = FindPanel(form, Name("Group_ConstVolt"));
-    s.Remote.Holder = Find<vcl::TPanel>(form, "Panel1201");
-    s.Remote.On = Find<vcl::TRadioButton>(form, "Radio_RemoteON");
-    s.Remote.Off = Find<vcl::TRadioButton>(form, "Radio_RemoteOFF");
+    s.Remote.Holder = FindAs<vcl::TPanel>(form, Name("Panel1201"));
+    s.Remote.On = FindAs<vcl::TRadioButton>(form, Name("Radio_RemoteON"));
+    s.Remote.Off = FindAs<vcl::TRadioButton>(form, Name("Radio_RemoteOFF"));
     s.InvStatus = FindLabel(form, Name("Label_InvStatus"));
     s.ReclosureT = FindLabel(form, Name("Label_ReclosureT"));
     s.MaxPower = FindLabel(form, Name("Label_MaxPower"));
-    s.EditMaxPower = Find<vcl::TEdit>(form, "Edit_MaxPower");
+    s.EditMaxPower = FindAs<vcl::TEdit>(form, Name("Edit_MaxPower"));
     s.WarningOccur = FindLabel(form, Name("Label_WarningOccur"));
-    s.Unlock = Find<vcl::TButton>(form, "Btn_Unlock");
-    s.ConstVolt = Find<vcl::TCheckBox>(form, "Check_ConstVolt");
+    s.Unlock = FindAs<vcl::TButton>(form, Name("Btn_Unlock"));
+    s.ConstVolt = FindAs<vcl::TCheckBox>(form, Name("Check_ConstVolt"));
     s.ConstVoltValue = FindLabel(form, Name("Label_ConstVolt"));
-    s.EditConstVolt = Find<vcl::TEdit>(form, "Edit_ConstVolt");
+    s.EditConstVolt = FindAs<vcl::TEdit>(form, Name("Edit_ConstVolt"));
 
     NightModeGroup& n = g.NightMode;
     n.Panel = FindPanel(form, Name("Group_NightMode"));
-    n.NightMode.Holder = Find<vcl::TPanel>(form, "Panel1211");
-    n.NightMode.On = Find<vcl::TRadioButton>(form, "Radio_NightModeON");
-    n.NightMode.Off = Find<vcl::TRadioButton>(form, "Radio_NightModeOFF");
+    n.NightMode.Holder = FindAs<vcl::TPanel>(form, Name("Panel1211"));
+    n.NightMode.On = FindAs<vcl::TRadioButton>(form, Name("Radio_NightModeON"));
+    n.NightMode.Off = FindAs<vcl::TRadioButton>(form, Name("Radio_NightModeOFF"));
 
     CountryGroup& c = g.Country;
     c.Panel = FindPanel(form, Name("Group_Country"));
     c.Country = FindLabel(form, Name("Label_Country"));
-    c.CountryBox = Find<vcl::TComboBox>(form, "Combo_Country");
+    c.CountryBox = FindAs<vcl::TComboBox>(form, Name("Combo_Country"));
     c.Language = FindLabel(form, Name("Label_LanguageSelect"));
-    c.LanguageBox = Find<vcl::TComboBox>(form, "Combo_LanguageSelect");
+    c.LanguageBox = FindAs<vcl::TComboBox>(form, Name("Combo_LanguageSelect"));
     c.ReclosureSet = FindLabel(form, Name("Label_ReclosureSet"));
-    c.EditReclosureSet = Find<vcl::TEdit>(form, "Edit_ReclosureSet");
+    c.EditReclosureSet = FindAs<vcl::TEdit>(form, Name("Edit_ReclosureSet"));
     c.InverterId = FindLabel(form, Name("Label_InverterID"));
-    c.EditInverterId = Find<vcl::TEdit>(form, "Edit_InverterID");
+    c.EditInverterId = FindAs<vcl::TEdit>(form, Name("Edit_InverterID"));
     c.Baudrate = FindLabel(form, Name("Label_Baudrate"));
-    c.BaudrateBox = Find<vcl::TComboBox>(form, "Combo_Baudrate");
+    c.BaudrateBox = FindAs<vcl::TComboBox>(form, Name("Combo_Baudrate"));
     return g;
 }
 
