@@ -83,6 +83,10 @@ int TForm_Main::ExecutePendingCommand()
     }
     // The fixed sequences (codes 10, 40, 41, 42, 166, 410, 411, 417, 418, 420, 421, 440, 595,
     // 648, 800, 801, 1000 to 1007, 1931) join here in that order.
+    if (const int result = RunStatusSequence(); result >= 0) {   // 10, 40, 41, 42, 166, 595, 1000 to 1007
+        m.CommandCode = 0;
+        return result;
+    }
 
     m.CommandCode = 0;
     return 0;

@@ -16,6 +16,8 @@
 #include "groups/Output.h"
 #include "groups/Polls.h"
 #include "groups/PowerMeter.h"
+#include "groups/Service.h"
+#include "groups/Status.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
 #include "vcl/ComCtrls.h"
@@ -132,6 +134,31 @@ public:
     // runs at code 3; the Wi-Fi link has no serial rate).
     void SetRateForLink(int code);
     // ---- end of commands ------------------------------------------------------------------
+
+    // ---- Status, country and service groups -------------------------------------------------
+    // (StatusFamily.cpp: their controls, settings and readers; StatusCommands.cpp: the fixed
+    // sequences they post and the input gain calibration.)
+    groups::StatusGroups StatusLabels;
+    groups::ServiceGroups ServiceLabels;
+    // The country code of each item of Combo_Country, from the list that filled the box.
+    std::vector<int> CountryBoxCodes;
+    void SetUpStatusFamily();
+    // The names the country group shows: the mode's list, or the built-in list of the current
+    // inverter's product.
+    groups::CountryNameList CountryNamesInUse() const;
+    // The executor's part for the family's codes: -1 when the pending code is none of them,
+    // else the executor's result (1 ends the polling loop).
+    int RunStatusSequence();
+    int ReadStatus(std::uint8_t stop);
+    int ReadNightMode(std::uint8_t stop);
+    int ReadCountrySet(std::uint8_t stop);
+    int ReadFactory(std::uint8_t stop);
+    int ReadAcTerminal(std::uint8_t stop);
+    int ReadFanTest(std::uint8_t stop);
+    int ReadMpptSwitch(std::uint8_t stop);
+    int ReadGain(std::uint8_t stop);
+    int ReadEuSet(std::uint8_t stop);
+    // ---- end of status, country and service groups -------------------------------------------
 
     // Upgrade page (UpgradePageUi.cpp): the controls of Tab_Firmware and the image load.
     vcl::TScrollBox* Scroll_Upgrade = nullptr;   // the left column; scrolls in a small window

@@ -63,6 +63,7 @@ TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
     BuildGroupPanels();
     SetUpMonitoring();
     SetUpCommands();
+    SetUpStatusFamily();
 
     RememberedPassword.clear();
     CountryListFile.names.fill(QString());

@@ -338,16 +338,26 @@ void TForm_Main::CountryListInit()
     if (!combo)
         return; // the country panel brings its box
     combo->Items()->Clear();
+    // The codes are taken from the list that fills the box, so that a pick always writes the
+    // code of the name picked, whichever inverter is addressed when it is written.
+    CountryBoxCodes.clear();
     if (!CountryListFile.UsesBuiltIn()) {
-        for (const QString& item : design::CountryBoxItems(CountryListFile))
-            combo->Items()->Add(item);
+        const QStringList items = design::CountryBoxItems(CountryListFile);
+        for (int k = 0; k < items.size(); ++k) {
+            combo->Items()->Add(items[k]);
+            CountryBoxCodes.push_back(k < CountryListFile.codeCount ? CountryListFile.codes[static_cast<size_t>(k)] : 0);
+        }
         return;
     }
-    const QString* names = Link.IdProductId[Link.SlaveId] == 52000270 ? CountryNames2 : CountryNames1;
+    const bool second = Link.IdProductId[Link.SlaveId] == CountryListProductId;
+    const QString* names = second ? CountryNames2 : CountryNames1;
+    const int* codes = second ? CountryCodes2 : CountryCodes1;
     for (int i = 0; i < 100; ++i) {
         if (names[i] == QLatin1String("END"))
             break;
-        if (names[i].size() > 1)
+        if (names[i].size() > 1) {
+            CountryBoxCodes.push_back(codes[combo->Items()->Count()]);
             combo->Items()->Add(names[i]);
+        }
     }
 }

@@ -28,6 +28,15 @@ struct PollEntry {
 const PollEntry kPollOrder[] = {
     {When::VersionCycle, &TForm_Main::ReadVersion},
     {When::AcOutput, &TForm_Main::ReadOutput},
+    {When::Always, &TForm_Main::ReadMpptSwitch},
+    {When::Always, &TForm_Main::ReadCountrySet},
+    {When::Always, &TForm_Main::ReadAcTerminal},
+    {When::Always, &TForm_Main::ReadFactory},
+    {When::Always, &TForm_Main::ReadGain},
+    {When::Always, &TForm_Main::ReadFanTest},
+    {When::Always, &TForm_Main::ReadStatus},
+    {When::Always, &TForm_Main::ReadEuSet},
+    {When::Always, &TForm_Main::ReadNightMode},
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
     // ---- the four register polls ----
     {When::Always, &TForm_Main::ReadPoll01},

@@ -711,3 +711,46 @@ QString JapanEventText(unsigned code)
     if (code >= 0xFFD1 && code <= 0xFFEE) return JapanStandAloneWarningTexts[code - 0xFFD1];
     return QStringLiteral("0");
 }
+
+namespace {
+
+struct StateText {
+    int code;
+    const char* text;
+};
+
+constexpr StateText kStateTexts0[] = {
+    {0, "Stand by"}, {1, "Countdown"}, {2, "On Grid"}, {3, "No Dc"}, {4, "Alarm"}, {6, "Stand alone"},
+    {8, "Check PV Power"},
+};
+
+// The trailing blank of "Solar2 MPPT " is the product's own text.
+constexpr StateText kStateTexts1[] = {
+    {0, "Stand by"}, {4, "Stand by"}, {8, "Countdown"}, {10, "Relay Test"},
+    {11, "Solar2 soft-start"}, {13, "Solar2 soft-start"}, {15, "Solar2 MPPT "}, {17, "Solar2 MPPT "},
+    {21, "Solar1 soft-start"}, {23, "Solar1 soft-start"}, {25, "Solar1 MPPT"}, {27, "Solar1 MPPT"},
+    {31, "Parallel MPPT"}, {33, "Parallel MPPT"}, {45, "Parallel MPPT"},
+    {35, "Separate MPPT"}, {37, "Separate MPPT"}, {39, "Separate MPPT"}, {41, "Separate MPPT"},
+    {43, "Pseudo Para. MPPT"}, {47, "Fixed Inv. Curr."}, {49, "Italy self-test"}, {50, "Stop"},
+    {128, "Stop mode"}, {129, "Count Down"}, {130, "Soft-start"}, {131, "Voltage mode"},
+};
+
+template <std::size_t N>
+QString LookUpState(const StateText (&table)[N], int code)
+{
+    for (const StateText& s : table)
+        if (s.code == code)
+            return QString::fromLatin1(s.text);
+    return QStringLiteral("Unknown");
+}
+
+} // namespace
+
+QString InverterStateText(int table, int code)
+{
+    switch (table) {
+    case 0: return LookUpState(kStateTexts0, code);
+    case 1: return LookUpState(kStateTexts1, code);
+    default: return QString();
+    }
+}

@@ -32,3 +32,8 @@ extern const QString JapanStandAloneWarningTexts[30];
 
 // The text of a Japanese-market event code (the 16-bit word, unsigned); "0" for a code in no range.
 QString JapanEventText(unsigned code);
+
+// The inverter's state texts of the status group, by the mode's state-text table: table 0 for
+// most products, table 1 for the products that report their control stages. An unknown code
+// gives "Unknown"; a table other than 0 and 1 has no texts (an empty text).
+QString InverterStateText(int table, int code);

@@ -225,9 +225,10 @@ MODES = {
         "columns": 4,
         "pages": [
             MAIN_3P,
-            ["Country", "UacProtect", "FreqProtect", "FRT", "AntiIsland"],
-            ["ReactivePower", "ActivePower", "CosPCtrl", "QUCtrl", "PUFunction", "PFCtrl"],
-            ["Country", "UacProtect", "FreqProtect", "AustraliaSet", "K4PSetting", "CommProtection"],
+            ["Country", "UacProtect", "FreqProtect", "FRT", "AntiIsland", "AcTerminal"],
+            ["ReactivePower", "ActivePower", "CosPCtrl", "QUCtrl", "PUFunction", "PFCtrl", "NightMode"],
+            ["Country", "UacProtect", "FreqProtect", "AustraliaSet", "K4PSetting", "CommProtection",
+             "Factory", "VIPGain", "CalibrateInput", "FanTest", "MPPTSwitch"],
             ["ReactivePower", "ActivePower", "QofP", "QbyNight", "ExtendCosphiP", "CosphiOfU"],
             ["InvTime", "DailyEnergy", "MonthlyEnergy", "DeratingRecords", "Insulation",
              "GroundCurrent", "DCInject"],

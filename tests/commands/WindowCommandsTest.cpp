@@ -1,119 +1,13 @@
 // The commands in the real main window (offscreen) against simulated inverters: the scan and
 // the tree, the double-click, the register polls read and written, and the executor's frame
 // (replacement, write lock, broadcast, pauses).
-#include "CommandsSupport.h"
-#include "tests/e2e_monitor/MonitorFixture.h"
-
-#include <QElapsedTimer>
-#include <functional>
+#include "CommandsWindow.h"
 
 namespace {
 
 using namespace monitortest;
+using namespace commandstest;
 using Bytes = std::vector<std::uint8_t>;
-
-// A faster clock (the link's waits and the blocking pauses shortened) whose every pump also runs
-// the test's hook, as the user's events arrive inside the polling loop. Pauses are recorded.
-class FastHookedTime : public testsupport::HookedScaledTime {
-public:
-    FastHookedTime() : testsupport::HookedScaledTime(0.4) {}
-    std::vector<int> sleeps;
-    std::function<void(int)> onSleep;
-    void Sleep(int ms) override
-    {
-        sleeps.push_back(ms);
-        if (onSleep)
-            onSleep(ms);
-        testsupport::HookedScaledTime::Sleep(ms);
-    }
-};
-
-// A write (function 5 or 6) received: id, line rate, register, value.
-struct Write {
-    int id, baud, reg, value;
-    bool operator==(const Write&) const = default;
-};
-
-void PrintTo(const Write& w, std::ostream* os)
-{
-    *os << "{id " << w.id << " @" << w.baud << " reg " << w.reg << " = " << w.value << "}";
-}
-
-class CommandsWindow : public MonitorWindow {
-protected:
-    void SetUp() override
-    {
-        MonitorWindow::SetUp();
-        vcl::SetTimeService(&fast);
-        for (auto [id, baud] : {std::pair{3, 9600}, std::pair{12, 38400}}) {
-            bus.AddInverter(id, baud);
-            bus.With(id, [id = id](invsim::Inverter& inv) {
-                invsim::LoadDemoInverter(inv);
-                inv.SetProductId(static_cast<std::uint32_t>(1000 + id));
-            });
-        }
-        for (int id : {1, 3, 12}) {
-            bus.SetHolding(id, 100, 0xFFFF);
-            bus.SetHolding(id, 101, 0);
-            bus.SetCoil(id, 24577, false);
-        }
-    }
-    void TearDown() override
-    {
-        fast.hook = nullptr;
-        fast.onSleep = nullptr;
-        MonitorWindow::TearDown();
-    }
-    // A deadline for a scripted loop: past it the user closes the link and the test fails.
-    bool Overdue(int ms)
-    {
-        if (clock.elapsed() < ms)
-            return false;
-        if (window->StopRequest == 0) {
-            ADD_FAILURE() << "the script did not finish in time";
-            driver->Click("ClosePort");
-        }
-        return true;
-    }
-    // Shows a poll group on the main page, expanded.
-    void ShowPoll(const char* name)
-    {
-        vcl::TPanel* p = window->GroupPanel(QString::fromLatin1(name));
-        p->SetParent(window->ScrollPages[0]);
-        p->SetHeight(p->Tag());
-        p->SetVisible(true);
-    }
-    void SetRow(const QString& suffix, int type, const QString& address)
-    {
-        driver->Pick("Combo_PollType" + suffix, type);
-        driver->Type("Edit_PollAddr" + suffix, address);
-    }
-    // The link opened on the simulator with inverters 1, 3 and 12 found (as a scan leaves them).
-    void OpenWithThreeFound()
-    {
-        OpenWithoutLoop();
-        TForm_Main& w = *window;
-        for (auto [id, code] : {std::pair{1, 1}, std::pair{3, 1}, std::pair{12, 3}}) {
-            w.Link.IdFound[id] = id;
-            w.Link.IdBaudCode[id] = code;
-        }
-        BuildFoundIdList(w.FoundIdList, w.Link.IdFound, w.Link.IdBaudCode);
-        w.BuildIdTree();
-        bus.ClearFrames();
-        fast.sleeps.clear();
-    }
-    std::vector<Write> Writes() const
-    {
-        std::vector<Write> w;
-        for (const auto& f : bus.Frames())
-            if (f.bytes.size() == 8 && (f.bytes[1] == 5 || f.bytes[1] == 6))
-                w.push_back({f.bytes[0], f.baud, (f.bytes[2] << 8 | f.bytes[3]) + 1, f.bytes[4] << 8 | f.bytes[5]});
-        return w;
-    }
-
-    FastHookedTime fast;
-    QElapsedTimer clock;
-};
 
 TEST_F(CommandsWindow, ScanFindsBothInvertersAndADoubleClickMovesPolling)
 {

@@ -153,3 +153,22 @@ TEST(JapanEventText, RangesAndEntries)
 }
 
 } // namespace
+
+namespace {
+
+TEST(InverterStateText, BothTablesAndTheirEnds)
+{
+    struct Case { int table; int code; const char* text; };
+    const Case cases[] = {
+        {0, 0, "Stand by"}, {0, 2, "On Grid"}, {0, 3, "No Dc"}, {0, 5, "Unknown"}, {0, 6, "Stand alone"},
+        {0, 8, "Check PV Power"}, {0, 9, "Unknown"}, {0, 65535, "Unknown"}, {0, -1, "Unknown"},
+        {1, 2, "Unknown"}, {1, 4, "Stand by"}, {1, 15, "Solar2 MPPT "}, {1, 25, "Solar1 MPPT"},
+        {1, 45, "Parallel MPPT"}, {1, 41, "Separate MPPT"}, {1, 43, "Pseudo Para. MPPT"},
+        {1, 47, "Fixed Inv. Curr."}, {1, 50, "Stop"}, {1, 51, "Unknown"}, {1, 129, "Count Down"},
+        {1, 131, "Voltage mode"}, {1, 132, "Unknown"},
+        {2, 2, ""}, {-1, 0, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(InverterStateText(c.table, c.code), QString::fromLatin1(c.text)) << c.table << ":" << c.code;
+}
+
+} // namespace

@@ -33,11 +33,12 @@ TEST_F(MonitorWindow, WifiLinkPollsTheModuleAndClosesItsConnection)
     EXPECT_EQ(Text("Label_PacR"), "2800 W");
     EXPECT_EQ(module.Holding(60515), 0x55AA);
     const auto frames = module.Frames();
-    ASSERT_GE(frames.size(), 9u);
-    // Cycle 0: keep-alive, five version requests, coil and block; cycle 1 starts with the keep-alive.
+    ASSERT_GE(frames.size(), 15u);
+    // Cycle 0: keep-alive, five version requests, the output's coil and block, the status
+    // group's six requests; cycle 1 starts with the keep-alive.
     const std::vector<std::uint8_t> keepAlive{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75};
     EXPECT_EQ(frames[0].bytes, keepAlive);
-    EXPECT_EQ(frames[8].bytes, keepAlive);
+    EXPECT_EQ(frames[14].bytes, keepAlive);
     for (const auto& f : frames)
         EXPECT_EQ(f.bytes[0], 0xFF);
     EXPECT_TRUE(w.OpenPort->Enabled());

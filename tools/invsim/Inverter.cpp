@@ -88,10 +88,50 @@ std::optional<std::uint16_t> Inverter::Input(int reg) const
         const std::uint32_t t = it->second[static_cast<size_t>(word / 2)];
         return static_cast<std::uint16_t>(word % 2 == 0 ? t & 0xFFFF : t >> 16);
     }
+    if (auto h = hidden_.find(reg); h != hidden_.end()) {
+        if (!unlocked_)
+            return std::nullopt;
+        return h->second;
+    }
     auto it = input_.find(reg);
     if (it == input_.end())
         return std::nullopt;
     return it->second;
+}
+
+void Inverter::SetMeasurementWord(int page, int word, std::uint16_t value)
+{
+    std::vector<std::uint16_t>& words = pages_[page];
+    if (static_cast<int>(words.size()) <= word)
+        words.resize(static_cast<size_t>(word) + 1, 0);
+    words[static_cast<size_t>(word)] = value;
+}
+
+bool Inverter::WriteWithRule(int reg, std::uint16_t value)
+{
+    switch (reg) {
+    case kFlagWord: {
+        const std::uint16_t bits = value & 0xFF;
+        std::uint16_t& flags = holding_[kFlagWord];
+        flags = (value & 0x8000) ? static_cast<std::uint16_t>(flags | bits) : static_cast<std::uint16_t>(flags & ~bits);
+        return true;
+    }
+    case kGridLock:
+    case kGridLock2:
+        if (value == 1) {
+            holding_[kGridLock] = 0;
+            holding_[kGridLock2] = 0;
+        } else {
+            holding_[reg] = value;
+        }
+        return true;
+    case kUnlockRegister:
+        holding_[reg] = value;
+        unlocked_ = value == kUnlockValue;
+        return true;
+    default:
+        return false;
+    }
 }
 
 void Inverter::SetEventPage(int page, const std::array<std::uint16_t, 10>& codes, const std::array<std::uint32_t, 10>& times)
@@ -142,6 +182,15 @@ Bytes Inverter::Answer(const Bytes& request)
     case 4: {
         if (value < 1 || value > 125)
             return Exception(fc, 0x03);
+        // A read of a hidden register uses up the unlock, served or not.
+        bool touchesHidden = false;
+        for (int i = 0; fc == 4 && i < value; ++i)
+            touchesHidden = touchesHidden || hidden_.count(first + i) > 0;
+        struct Relock {
+            bool& unlocked;
+            bool on;
+            ~Relock() { if (on) unlocked = false; }
+        } relock{unlocked_, touchesHidden};
         reply.push_back(static_cast<std::uint8_t>(2 * value));
         for (int i = 0; i < value; ++i) {
             const auto word = fc == 3 ? Holding(first + i) : Input(first + i);
@@ -165,8 +214,10 @@ Bytes Inverter::Answer(const Bytes& request)
             page_ = static_cast<std::uint16_t>(value);
         else if (first == kEventPageSelect)
             eventPage_ = static_cast<std::uint16_t>(value);
-        else if (holding_.count(first))
-            holding_[first] = static_cast<std::uint16_t>(value);
+        else if (holding_.count(first)) {
+            if (!WriteWithRule(first, static_cast<std::uint16_t>(value)))
+                holding_[first] = static_cast<std::uint16_t>(value);
+        }
         else
             return Exception(fc, 0x02);
         reply.assign(request.begin(), request.end() - 2);

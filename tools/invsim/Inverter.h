@@ -56,6 +56,23 @@ public:
     // (a stale window); nullopt restores the echo.
     void SetEchoOverride(std::optional<std::uint16_t> word0) { echoOverride_ = word0; }
 
+    // One word of a measurement page (the page's other words are kept).
+    void SetMeasurementWord(int page, int word, std::uint16_t value);
+
+    // ---- Registers with rules of their own (status and service groups) ----
+    // An input register served only by the read right after holding 832 was written with the
+    // unlock value 15771; any other read gets an exception (illegal address).
+    void SetHiddenInput(int reg, std::uint16_t v) { hidden_[reg] = v; }
+    // Holding 48158, the flag word: a write names switches by bits of its low byte and sets them
+    // (bit 15 set) or clears them; a read reports the switches. Holding 25411 and 48384 are the
+    // grid lock: writing 1 to either unlocks the grid (both read 0 afterwards).
+    static constexpr int kFlagWord = 48158;
+    static constexpr int kGridLock = 25411;
+    static constexpr int kGridLock2 = 48384;
+    static constexpr int kUnlockRegister = 832;
+    static constexpr std::uint16_t kUnlockValue = 15771;
+    // ---- end registers with rules ----
+
     // ---- Boot loader: the product ID its product-ID request answers (BootLoader.h) ----
     std::uint32_t ProductId() const { return productId_; }
     void SetProductId(std::uint32_t id) { productId_ = id; }
@@ -77,6 +94,10 @@ private:
     std::map<int, std::array<std::uint16_t, 10>> eventCodes_;
     std::map<int, std::array<std::uint32_t, 10>> eventTimes_;
     std::optional<std::uint16_t> echoOverride_;
+    std::map<int, std::uint16_t> hidden_;   // served only right after the unlock
+    bool unlocked_ = false;
+    // A holding write with a rule of its own; false when the register has none.
+    bool WriteWithRule(int reg, std::uint16_t value);
     std::uint16_t page_ = 0;
     std::uint16_t eventPage_ = 0;
     std::uint32_t productId_ = 52000100;   // boot loader's product ID (kDefaultProductId)
