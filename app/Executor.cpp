@@ -83,6 +83,9 @@ int TForm_Main::ExecutePendingCommand()
     }
     // The fixed sequences (codes 10, 40, 41, 42, 166, 410, 411, 417, 418, 420, 421, 440, 595,
     // 648, 800, 801, 1000 to 1007, 1931) join here in that order.
+    if (m.CommandCode == CmdDryContactTestOn || m.CommandCode == CmdDryContactTestOff ||
+        m.CommandCode == CmdEnableStringCurrentDc12)
+        return RunLiveValueCommand();
 
     m.CommandCode = 0;
     return 0;

@@ -43,7 +43,10 @@ enum CommandCodes : int {
     CmdBroadcastRegister = 26,
     CmdWriteRegisterPair = 36,
     CmdSyncClock = 400,
+    CmdDryContactTestOn = 417,
+    CmdDryContactTestOff = 418,
     CmdScanIds = 600,
+    CmdEnableStringCurrentDc12 = 1931,
     CmdWriteRegisterCurrentId = 6500,
 };
 
