@@ -214,10 +214,8 @@ TEST_F(LiveOnPty, EveryGroupShowsTheSimulatorsWordsAsFormatted)
     EXPECT_EQ(Text("Label_TemperTitle11"), "Ambient");
     EXPECT_EQ(Text("Label_TemperTitle24"), "T_AMB");
     // A reader never writes: the only writes are page selects.
-    for (const auto& r : Requests()) {
-        if (r[0] == 5 || r[0] == 6)
-            EXPECT_EQ(r[1], 800);
-    }
+    for (const auto& r : Requests())
+        EXPECT_TRUE((r[0] != 5 && r[0] != 6) || r[1] == 800) << r[0] << " " << r[1];
 }
 
 TEST_F(LiveOnPty, AcPhaseSelectsEachPageRightBeforeItsWindow)
