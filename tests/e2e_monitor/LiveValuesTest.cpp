@@ -59,6 +59,24 @@ TEST_F(MonitorWindow, EachAcLayoutReadsItsOwnReaders)
     }
 }
 
+// The sensors' titles are the mode's own ("Battery" in the storage mode) and stay as values change.
+TEST_F(MonitorWindow, TemperatureTitlesComeFromTheModesSettings)
+{
+    Prepare("Storage");
+    OpenWithoutLoop();
+    TForm_Main& w = *window;
+    HideEveryGroup();
+    w.GroupPanel(QStringLiteral("Group_Temper1"))->SetVisible(true);
+    for (std::uint16_t t : {31, 0xFFFB}) {
+        bus.SetInput(1, 1082, t);
+        ASSERT_EQ(w.PollCycle(), 0);
+        EXPECT_EQ(Text("Label_Temperature13"), QString::number(static_cast<std::int16_t>(t)) + QStringLiteral(" \u2103"));
+        const QStringList titles = {Text("Label_TemperTitle11"), Text("Label_TemperTitle12"), Text("Label_TemperTitle13"),
+                                    Text("Label_TemperTitle14")};
+        EXPECT_EQ(titles, (QStringList{"Ambient", "Boost-1", "Battery", "Inverter-S"}));
+    }
+}
+
 using ProgramRun = testsupport::RemoteProgram;
 
 const QString kBlue = "0xFF0000";
