@@ -99,13 +99,16 @@ void BuildGrid(vcl::TComponent& form, vcl::TWinControl* panel, std::span<const c
 {
     int top = kFirstRowTop;
     for (std::size_t c = 0; c < columns.size(); ++c) {
+        // The last column's title may run to the panel's edge.
+        const int left = firstLeft + static_cast<int>(c) * pitch;
+        const int width = c + 1 == columns.size() ? panel->Width() - left - 2 : pitch - 2;
         auto* title = CaptionLabel(&form, panel, QStringLiteral("Label%1").arg(number++), QString::fromUtf8(columns[c]),
-                                   firstLeft + static_cast<int>(c) * pitch, top, pitch - 2);
+                                   left, top, width);
         title->Font()->SetStyle(vcl::fsBold);
     }
     top += kRowPitch;
     for (int r = 0; r < rows.size(); ++r) {
-        CaptionLabel(&form, panel, QStringLiteral("Label%1").arg(number++), rows[r], 10, top, firstLeft - 14);
+        CaptionLabel(&form, panel, QStringLiteral("Label%1").arg(number++), rows[r], 10, top, firstLeft - 12);
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const QString n = name(r, static_cast<int>(c));
             if (!n.isEmpty())
@@ -159,7 +162,7 @@ void BuildBusAndLoads(vcl::TComponent& form)
         BuildGrid(form, p, columns, rows, [](int r, int c) {
             const char* n = kAdcPages[r].labels[static_cast<size_t>(c)];
             return n ? QLatin1String(n) : QString();
-        }, 6341, 96, 50);
+        }, 6341, 100, 43);
     }
 }
 
@@ -304,7 +307,7 @@ void BuildDryContactTest(vcl::TComponent& form)
                                              "country again."),
                               10, top, p->Width() - 20);
     help->SetWordWrap(true);
-    help->SetHeight(p->Tag() - top - 10);
+    help->SetHeight(5 * 17);
     help->Font()->SetColor(vcl::clMaroon);
     help->Font()->SetStyle(vcl::fsBold);
 }
