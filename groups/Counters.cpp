@@ -26,16 +26,6 @@ void FillMeterSums(const Modbus& link, const LiveGroups& g)
     SetText(s[5], ExactFixed(energy(14) + energy(18), 1) + QStringLiteral(" kWh"));
 }
 
-// One request of a reader that reads one block into a table of cells.
-int ReadBlock(Modbus& link, const ReaderContext& ctx, int reg, int count, const LabelCells& cells)
-{
-    if (link.Request(reg, count, 4))
-        return 1;
-    if (Accepted(link, 4))
-        FillCells(link, cells, ctx);
-    return 0;
-}
-
 } // namespace
 
 int ReadInternalMeter(Modbus& link, const ReaderContext& ctx, LiveGroups& g, std::uint8_t stop)

@@ -86,11 +86,7 @@ int ReadStringCurrent(Modbus& link, const ReaderContext& ctx, LiveGroups& g, std
     const int frame = FrameStart(link, stop, {g.StringPanel}, QStringLiteral("CS..."));
     if (frame >= 0)
         return frame;
-    if (link.Request(kStringCurrents, 24, 4))
-        return 1;
-    if (Accepted(link, 4))
-        FillCells(link, g.Strings, ctx);
-    return 0;
+    return ReadBlock(link, ctx, kStringCurrents, 24, g.Strings);
 }
 
 int ReadMaxInput(Modbus& link, const ReaderContext& ctx, LiveGroups& g, std::uint8_t stop)
@@ -98,15 +94,10 @@ int ReadMaxInput(Modbus& link, const ReaderContext& ctx, LiveGroups& g, std::uin
     const int frame = FrameStart(link, stop, {g.MaxInputPanel}, QStringLiteral("Max in..."));
     if (frame >= 0)
         return frame;
-    if (link.Request(kMaxInputs1to6, 18, 4))
+    // The second block is read whether or not the first was answered.
+    if (ReadBlock(link, ctx, kMaxInputs1to6, 18, g.MaxInput1to6))
         return 1;
-    if (Accepted(link, 4))
-        FillCells(link, g.MaxInput1to6, ctx);
-    if (link.Request(kMaxInputs7to8, 6, 4))
-        return 1;
-    if (Accepted(link, 4))
-        FillCells(link, g.MaxInput7to8, ctx);
-    return 0;
+    return ReadBlock(link, ctx, kMaxInputs7to8, 6, g.MaxInput7to8);
 }
 
 } // namespace groups

@@ -79,6 +79,15 @@ void FillCells(const Modbus& link, const LabelCells& cells, const ReaderContext&
             c.label->SetCaption(ShowWord(link, c.word, c.show, ctx));
 }
 
+int ReadBlock(Modbus& link, const ReaderContext& ctx, int reg, int count, const LabelCells& cells)
+{
+    if (link.Request(reg, count, 4))
+        return 1;
+    if (Accepted(link, 4))
+        FillCells(link, cells, ctx);
+    return 0;
+}
+
 int ReadWindow(Modbus& link, Window window, int page, int count, bool& accepted)
 {
     accepted = false;

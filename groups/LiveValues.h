@@ -63,6 +63,9 @@ LabelCells FindCells(const vcl::TComponent& form, std::span<const WordRow> rows)
 QString ShowWord(const Modbus& link, int k, Show show, const ReaderContext& ctx);
 // Writes every cell from the last (accepted) reply.
 void FillCells(const Modbus& link, const LabelCells& cells, const ReaderContext& ctx);
+// Reads `count` input registers from `reg` and fills the cells from an accepted reply. Returns 1
+// when the link failed, else 0.
+int ReadBlock(Modbus& link, const ReaderContext& ctx, int reg, int count, const LabelCells& cells);
 
 // The 32-bit value of words k (low) and k+1 (high) of the last reply.
 std::int32_t PairWord(const Modbus& link, int k);

@@ -35,11 +35,7 @@ int ReadStandAlone3P(Modbus& link, const ReaderContext& ctx, LiveGroups& g, std:
     const int frame = FrameStart(link, stop, {g.StandAlonePanel}, QStringLiteral("SA..."));
     if (frame >= 0)
         return frame;
-    if (link.Request(kStandAloneBlock, 16, 4))
-        return 1;
-    if (Accepted(link, 4))
-        FillCells(link, g.StandAlone, ctx);
-    return 0;
+    return ReadBlock(link, ctx, kStandAloneBlock, 16, g.StandAlone);
 }
 
 int ReadLnSt(Modbus& link, const ReaderContext& ctx, LiveGroups& g, std::uint8_t stop)
