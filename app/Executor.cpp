@@ -87,6 +87,9 @@ int TForm_Main::ExecutePendingCommand()
         m.CommandCode = 0;
         return result;
     }
+    if (m.CommandCode == CmdDryContactTestOn || m.CommandCode == CmdDryContactTestOff ||
+        m.CommandCode == CmdEnableStringCurrentDc12)
+        return RunLiveValueCommand();
 
     m.CommandCode = 0;
     return 0;

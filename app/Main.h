@@ -13,6 +13,7 @@
 #include "design/ModeSettings.h"
 #include "app/Monitoring.h"
 #include "app/SettingBinding.h"
+#include "groups/LiveValues.h"
 #include "groups/Output.h"
 #include "groups/Polls.h"
 #include "groups/PowerMeter.h"
@@ -102,6 +103,35 @@ public:
     int ReadOutput(std::uint8_t stop);
     int ReadVersion(std::uint8_t stop);
     int ReadPowerMeterInfo(std::uint8_t stop);
+    // Live values (LiveValues.cpp): the paged windows, AC phases, bus, loads, ADC counts,
+    // output side, DC inputs, meter, energy, counters, temperatures and test values, and the
+    // command sequences of their panels' buttons.
+    groups::LiveGroups LiveLabels;
+    int DryContactRelayNumber = 0;   // relay 1's function, kept by the dry-contact test's ON
+    int ReadTemperature1(std::uint8_t stop);
+    int ReadTemperature2(std::uint8_t stop);
+    int ReadOutputEnergy(std::uint8_t stop);
+    int ReadAcPhase1(std::uint8_t stop);
+    int ReadAcPhase2(std::uint8_t stop);
+    int ReadAcPhase3(std::uint8_t stop);
+    int ReadInternalMeter(std::uint8_t stop);
+    int ReadLnSt(std::uint8_t stop);
+    int ReadInput1to6(std::uint8_t stop);
+    int ReadInput7to12(std::uint8_t stop);
+    int ReadStringCurrent(std::uint8_t stop);
+    int ReadAdcCount(std::uint8_t stop);
+    int ReadBusVoltage(std::uint8_t stop);
+    int ReadTotalBus(std::uint8_t stop);
+    int ReadTotalPower(std::uint8_t stop);
+    int ReadTestValue(std::uint8_t stop);
+    int ReadDcRelayTimes(std::uint8_t stop);
+    int ReadLoad1(std::uint8_t stop);
+    int ReadLoad2(std::uint8_t stop);
+    int ReadStandAlone3P(std::uint8_t stop);
+    int ReadMaxOutput(std::uint8_t stop);
+    int ReadMaxInput(std::uint8_t stop);
+    // The dry-contact test (on, off) and the string-current enable; 1 when the link failed.
+    int RunLiveValueCommand();
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------

@@ -27,16 +27,48 @@ struct PollEntry {
 // The fixed order of the readers in a cycle. Groups join it at their place as they are built.
 const PollEntry kPollOrder[] = {
     {When::VersionCycle, &TForm_Main::ReadVersion},
+    {When::Always, &TForm_Main::ReadTemperature1},
+    {When::Always, &TForm_Main::ReadTemperature2},
+    {When::Always, &TForm_Main::ReadOutputEnergy},
     {When::AcOutput, &TForm_Main::ReadOutput},
+    {When::AcPhaseFirst, &TForm_Main::ReadAcPhase1},
+    {When::AcPhaseOthers, &TForm_Main::ReadAcPhase2},
+    {When::AcPhaseOthers, &TForm_Main::ReadAcPhase3},
+    {When::Always, &TForm_Main::ReadInternalMeter},
+    {When::Always, &TForm_Main::ReadLnSt},
+    {When::Always, &TForm_Main::ReadInput1to6},
+    {When::Always, &TForm_Main::ReadInput7to12},
+    {When::Always, &TForm_Main::ReadStringCurrent},
+    {When::Always, &TForm_Main::ReadAdcCount},
+    {When::Always, &TForm_Main::ReadBusVoltage},
+    {When::Always, &TForm_Main::ReadTotalBus},
+    {When::Always, &TForm_Main::ReadTotalPower},
+    {When::Always, &TForm_Main::ReadTestValue},
+    {When::Always, &TForm_Main::ReadDcRelayTimes},
+    // ---- (anti-PID, warnings) ----
     {When::Always, &TForm_Main::ReadMpptSwitch},
+    // ---- (dark current) ----
     {When::Always, &TForm_Main::ReadCountrySet},
+    // ---- (error events, voltage and frequency protection) ----
     {When::Always, &TForm_Main::ReadAcTerminal},
+    // ---- (reactive and active power ... ARC) ----
     {When::Always, &TForm_Main::ReadFactory},
     {When::Always, &TForm_Main::ReadGain},
     {When::Always, &TForm_Main::ReadFanTest},
+    // ---- (fan fail, derating flags, EPO) ----
     {When::Always, &TForm_Main::ReadStatus},
+    // ---- (insulation, ground current, DC injection) ----
     {When::Always, &TForm_Main::ReadEuSet},
+    // ---- (Japan ... battery modules) ----
+    {When::Always, &TForm_Main::ReadLoad1},
+    {When::Always, &TForm_Main::ReadLoad2},
+    {When::Always, &TForm_Main::ReadStandAlone3P},
+    // ---- (derating records) ----
+    {When::Always, &TForm_Main::ReadMaxOutput},
+    {When::Always, &TForm_Main::ReadMaxInput},
+    // ---- (inverter time, dry contact, daily and monthly energy) ----
     {When::Always, &TForm_Main::ReadNightMode},
+    // ---- (QR45, DCB) ----
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
     // ---- the four register polls ----
     {When::Always, &TForm_Main::ReadPoll01},

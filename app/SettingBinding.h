@@ -56,7 +56,10 @@ enum CommandCodes : int {
     CmdGainHighCurrent = 1006,
     CmdGainHighPower = 1007,
     CmdSyncClock = 400,
+    CmdDryContactTestOn = 417,
+    CmdDryContactTestOff = 418,
     CmdScanIds = 600,
+    CmdEnableStringCurrentDc12 = 1931,
     CmdWriteRegisterCurrentId = 6500,
 };
 

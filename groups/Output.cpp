@@ -54,11 +54,11 @@ void BuildPhase(vcl::TComponent& form, const PhaseNames& n)
         return;
     const int sepLeft = kValueLeft + 72, redLeft = sepLeft + 14;
     int top = kFirstRowTop;
-    // Voltage: the grid side, then (redundant, hidden) the second measurement of it.
+    // Voltage: the grid side beside (hidden unless the redundant values are shown) the output side.
     CaptionLabel(&form, panel, QLatin1String(n.voltageCaption), QStringLiteral("Voltage(L-N)"), 10, top);
     ValueLabel(&form, panel, PhaseLabel("Vac", n.letter, "_Grid"), kValueLeft, top, 72);
     auto* s0 = CaptionLabel(&form, panel, QLatin1String(n.separators[0]), QStringLiteral(" / "), sepLeft, top, 14);
-    auto* gridRed = ValueLabel(&form, panel, PhaseLabel("Vac", n.letter, "_GridRed"), redLeft, top, 72);
+    auto* out = ValueLabel(&form, panel, PhaseLabel("Vac", n.letter, "_Out"), redLeft, top, 72);
     top += kRowPitch;
     CaptionLabel(&form, panel, QLatin1String(n.captions[0]), QStringLiteral("Current"), 10, top);
     ValueLabel(&form, panel, PhaseLabel("Iac", n.letter), kValueLeft, top);
@@ -70,10 +70,10 @@ void BuildPhase(vcl::TComponent& form, const PhaseNames& n)
     ValueLabel(&form, panel, PhaseLabel("Fac", n.letter), kValueLeft, top, 72);
     auto* s2 = CaptionLabel(&form, panel, QLatin1String(n.separators[2]), QStringLiteral(" / "), sepLeft, top, 14);
     auto* facRed = ValueLabel(&form, panel, PhaseLabel("Fac", n.letter, "_Red"), redLeft, top, 72);
-    // The output side of the voltage and its second measurement (redundant row, last so that
-    // the usual rows keep together while it is hidden).
+    // The second measurements of the grid and output voltages (redundant row, last so that the
+    // usual rows keep together while it is hidden).
     top += kRowPitch;
-    auto* out = ValueLabel(&form, panel, PhaseLabel("Vac", n.letter, "_Out"), kValueLeft, top, 72);
+    auto* gridRed = ValueLabel(&form, panel, PhaseLabel("Vac", n.letter, "_GridRed"), kValueLeft, top, 72);
     auto* s1 = CaptionLabel(&form, panel, QLatin1String(n.separators[1]), QStringLiteral(" / "), sepLeft, top, 14);
     auto* outRed = ValueLabel(&form, panel, PhaseLabel("Vac", n.letter, "_OutRed"), redLeft, top, 72);
     for (vcl::TLabel* l : {s0, gridRed, out, s1, outRed, s2, facRed})

@@ -179,7 +179,7 @@ def pick(*codes):
 MAIN_3P = [
     ["Version", "Status", "WarnEvent"],
     ["Output1", "Output2", "Output3"],
-    ["Input1", "Input2", "Input3", "VBus", "Temper1"],
+    ["Input1", "Input2", "Input3", "VBus", "Temper1", "Temper2"],
     ["TotPow", "OutputEnergy", "ErrorEvent"],
 ]
 
@@ -228,12 +228,12 @@ MODES = {
             ["Country", "UacProtect", "FreqProtect", "FRT", "AntiIsland", "AcTerminal"],
             ["ReactivePower", "ActivePower", "CosPCtrl", "QUCtrl", "PUFunction", "PFCtrl", "NightMode"],
             ["Country", "UacProtect", "FreqProtect", "AustraliaSet", "K4PSetting", "CommProtection",
-             "Factory", "VIPGain", "CalibrateInput", "FanTest", "MPPTSwitch"],
+             "Factory", "VIPGain", "CalibrateInput", "FanTest", "MPPTSwitch", "DryContactTest"],
             ["ReactivePower", "ActivePower", "QofP", "QbyNight", "ExtendCosphiP", "CosphiOfU"],
             ["InvTime", "DailyEnergy", "MonthlyEnergy", "DeratingRecords", "Insulation",
-             "GroundCurrent", "DCInject"],
+             "GroundCurrent", "DCInject", "DcRelayAccTimes"],
             ["Poll01", "Poll02", "Poll03", "Poll04", "OnSiteRepair", "StringCurr", "MaxOutputVal",
-             "MaxInputVal"],
+             "MaxInputVal", "TestValue", "ADC", "TotalBus"],
         ],
         "countries": pick(0, 1, 2, 3, 4, 5, 7, 8, 11, 14, 20, 21, 22, 26, 27, 28, 29, 30, 34, 35, 36,
                           38, 39),

@@ -56,6 +56,7 @@ void LoadDemoInverter(Inverter& inv)
     for (int k = 0; k < 30; ++k)
         inv.SetInput(kOutputBlock + k, 0);
     UpdateDemoAc(inv, 0.0);
+    LoadDemoLiveValues(inv);
     LoadDemoStatusGroups(inv);
 }
 
@@ -80,6 +81,7 @@ void UpdateDemoAc(Inverter& inv, double t)
         inv.SetInput(kOutputBlock + 27 + p, W(volts * std::sqrt(3.0) * 100));
     }
     inv.SetInput(kOutputBlock, W(totalPower / 10));
+    UpdateDemoLiveValues(inv, t);
 }
 
 DemoAnimator::DemoAnimator(Bus& bus, int id, int periodMs)

@@ -41,6 +41,10 @@ void LoadDemoStatusGroups(Inverter& inverter);
 // The AC output block (input registers 49152..49181) as it stands `seconds` after the start:
 // per phase voltage (/100), current (/10), power (x10) and frequency (/100), with slow swings.
 void UpdateDemoAc(Inverter& inverter, double seconds);
+// The live values of the other groups (DemoLive.cpp): the measurement pages behind register
+// 800, DC inputs, totals, meter, energy, counters, temperatures; the pages follow the AC block.
+void LoadDemoLiveValues(Inverter& inverter);
+void UpdateDemoLiveValues(Inverter& inverter, double seconds);
 
 // Keeps the AC values of one inverter of a bus moving (a thread; stops with the object). The
 // inverter gets the demonstration values first with LoadDemoInverter.

@@ -11,7 +11,8 @@
 // words 1.. of a measurement page (word 0 echoes the page). FAULT is one of silence, crc,
 // short[:N], split[:N[:MS]], delay:MS, otherid:ID, flood[:N], exception[:CODE], hangup,
 // optionally followed by /TIMES. --log prints each frame received. --demo makes inverter ID a
-// demonstration inverter (identity, versions, scale factors, AC values that drift over time).
+// demonstration inverter (identity, versions, scale factors, AC values that drift over time, and
+// the other live values: measurement pages, DC inputs, meter, energy, counters, temperatures).
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Cli.h"
 #include "tools/invsim/Demo.h"
