@@ -103,12 +103,11 @@ protected:
         bus.ClearFrames();
         fast.sleeps.clear();
     }
-    // The writes of commands (a reader's page select of register 800 is part of its read).
     std::vector<Write> Writes() const
     {
         std::vector<Write> w;
         for (const auto& f : bus.Frames())
-            if (f.bytes.size() == 8 && (f.bytes[1] == 5 || f.bytes[1] == 6) && (f.bytes[2] << 8 | f.bytes[3]) != 799)
+            if (f.bytes.size() == 8 && (f.bytes[1] == 5 || f.bytes[1] == 6))
                 w.push_back({f.bytes[0], f.baud, (f.bytes[2] << 8 | f.bytes[3]) + 1, f.bytes[4] << 8 | f.bytes[5]});
         return w;
     }

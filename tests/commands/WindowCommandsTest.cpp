@@ -269,7 +269,9 @@ TEST_F(CommandsWindow, PollRowsReadAndWriteThroughTheLoop)
     EXPECT_EQ(bus.Holding(1, 100), 1234);
     EXPECT_EQ(bus.Coil(1, 24577), true);
     // Register 100 is wire address 99; coil 24577 is 0x6000, switched on with 0xFF00.
-    const auto writes = Writes();
+    auto writes = Writes();
+    // The page selects of register 800 belong to the paged readers on the page, not to the rows.
+    std::erase_if(writes, [](const Write& w) { return w.reg == 800; });
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0], (Write{1, 9600, 100, 1234}));
     EXPECT_EQ(writes[1], (Write{1, 9600, 24577, 0xFF00}));
