@@ -59,7 +59,12 @@ TEST(InvsimProgram, RefusesABadCommandLine)
         ASSERT_TRUE(p.waitForFinished(5000)) << args.join(' ').toStdString();
         EXPECT_EQ(p.exitCode(), 2) << args.join(' ').toStdString();
         EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
-        EXPECT_TRUE(p.readAllStandardError().contains("usage: invsim serial"));
+        const QByteArray said = p.readAllStandardError();
+        EXPECT_TRUE(said.contains("usage: invsim serial"));
+        // A person who asks for the usage learns every fault the simulator can play.
+        for (const char* fault : {"silence", "crc", "short", "split", "delay", "otherid", "flood",
+                                  "exception", "hangup", "refuse"})
+            EXPECT_TRUE(said.contains(QByteArray("\n  ") + fault)) << fault;
     }
 }
 

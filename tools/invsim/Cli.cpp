@@ -19,7 +19,19 @@ int Usage(const std::string& why)
                  "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID] [--log]\n"
                  "       invsim radio --id ID [--id ...] [--set ID:REG=VALUE ...] [--holding ...] [--input ...]\n"
                  "       [--coil ...] [--fault ID:FAULT ...] [--listen ID:HZ] [--signal ID:RSSI:SNR]\n"
-                 "       [--reply-delay MS] [--no-tune] [--demo ID] [--log]\n", why.c_str());
+                 "       [--reply-delay MS] [--no-tune] [--demo ID] [--log]\n"
+                 "FAULT, each optionally followed by /TIMES (the replies it spoils, e.g. crc/3):\n"
+                 "  silence          no reply at all\n"
+                 "  crc              the reply with a spoilt CRC\n"
+                 "  short[:N]        N data bytes (default 2) left out, CRC correct for the rest\n"
+                 "  split[:N[:MS]]   the first N bytes (default half), a pause of MS (default 20), the rest\n"
+                 "  delay:MS         the reply after MS milliseconds\n"
+                 "  otherid:ID       the reply from another slave ID\n"
+                 "  flood[:N]        N bytes of noise (default 10000) in place of the reply\n"
+                 "  exception[:CODE] an exception reply (default code 4)\n"
+                 "  hangup           the simulator closes its end of the line\n"
+                 "  refuse[:MS]      (tcp only) the module drops the connection and refuses new ones\n"
+                 "                   for MS (default 1000)\n", why.c_str());
     return 2;
 }
 
