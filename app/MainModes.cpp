@@ -327,8 +327,14 @@ void TForm_Main::ExeSelectInv(int index)
     // The first inverter found is addressed, whichever node was marked. The Wi-Fi module answers
     // only to slave 255: while its link is open, an inverter remembered from RS-485 is never
     // addressed (its requests would go unanswered and monitoring would stop).
+    const std::uint8_t before = Link.SlaveId;
     if (Link.LinkType != LinkWifi || OpenPort->Enabled())
         SelectFoundEntry(1);
+    // Another inverter's values must not be scaled with the factors of the one before (after a
+    // scan that would show 2300 V for 230 V until the tenth cycle): its version group and scale
+    // factors are read in the next cycle, as after a double-click.
+    if (Link.SlaveId != before)
+        PollCycleCount = -1;
     groups::RecoverRedLabels(*this);
 }
 

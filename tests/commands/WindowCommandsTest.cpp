@@ -17,7 +17,7 @@ TEST_F(CommandsWindow, ScanFindsBothInvertersAndADoubleClickMovesPolling)
     TForm_Main& w = *window;
     int stage = 0;
     int mark = 0;
-    std::size_t framesAtDoubleClick = 0;
+    std::size_t framesAtDoubleClick = 0, framesAfterScan = 0;
     QStringList statusDuringScan, treeAfterScan;
     int idAfterScan = 0, rateAfterScan = 0, imageOf3 = 0, imageOf12 = 0;
     QString pacBefore, pacAfter;
@@ -43,6 +43,7 @@ TEST_F(CommandsWindow, ScanFindsBothInvertersAndADoubleClickMovesPolling)
                 imageOf3 = w.IdTreeRoot->Item(0)->ImageIndex();
                 imageOf12 = w.IdTreeRoot->Item(1)->ImageIndex();
                 mark = w.PollCycleCount;
+                framesAfterScan = bus.Frames().size();
                 stage = 2;
             }
             break;
@@ -87,6 +88,17 @@ TEST_F(CommandsWindow, ScanFindsBothInvertersAndADoubleClickMovesPolling)
     EXPECT_EQ(imageOf12, 1);
     for (int id = 3; id <= 12; ++id)
         EXPECT_TRUE(statusDuringScan.contains(QStringLiteral("ID: %1").arg(id))) << id;
+
+    // The inverter the scan made current has its version and scale factors read in the first
+    // cycle after the scan, not ten cycles later.
+    {
+        const auto frames = bus.Frames();
+        bool versionOf3 = false;
+        for (std::size_t k = framesAfterScan; k < framesAtDoubleClick && k < frames.size(); ++k)
+            versionOf3 = versionOf3 || (frames[k].bytes[0] == 3 && frames[k].bytes[1] == 3
+                                        && (frames[k].bytes[2] << 8 | frames[k].bytes[3]) == 801);
+        EXPECT_TRUE(versionOf3);
+    }
 
     // The double-click: the labels reset at once, then the version of inverter 12 first,
     // every request to 12 at 38400 bit/s.
