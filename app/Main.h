@@ -16,6 +16,7 @@
 #include "groups/Output.h"
 #include "groups/Polls.h"
 #include "groups/PowerMeter.h"
+#include "groups/Protection.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
 #include "vcl/ComCtrls.h"
@@ -84,6 +85,7 @@ public:
     groups::OutputGroup OutputLabels;
     groups::VersionGroup VersionLabels;
     groups::PowerMeterGroup PowerMeterLabels;
+    groups::ProtectionGroup ProtectionLabels;
     bool PollRunning = false;         // a polling loop runs; no second one is started
     void SetUpMonitoring();
     void OpenPortClick(vcl::TObject* Sender);
@@ -100,6 +102,9 @@ public:
     int ReadOutput(std::uint8_t stop);
     int ReadVersion(std::uint8_t stop);
     int ReadPowerMeterInfo(std::uint8_t stop);
+    int ReadVacProtection(std::uint8_t stop);
+    int ReadFreqProtection(std::uint8_t stop);
+    int ReadAustraliaSet(std::uint8_t stop);
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------

@@ -29,12 +29,15 @@ const PollEntry kPollOrder[] = {
     {When::VersionCycle, &TForm_Main::ReadVersion},
     {When::AcOutput, &TForm_Main::ReadOutput},
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
+    {When::Always, &TForm_Main::ReadVacProtection},
+    {When::Always, &TForm_Main::ReadFreqProtection},
     // ---- the four register polls ----
     {When::Always, &TForm_Main::ReadPoll01},
     {When::Always, &TForm_Main::ReadPoll02},
     {When::Always, &TForm_Main::ReadPoll03},
     {When::Always, &TForm_Main::ReadPoll04},
     // ---- end register polls ----
+    {When::Always, &TForm_Main::ReadAustraliaSet},
 };
 
 constexpr int kWifiKeepAliveRegister = 60515;
@@ -55,6 +58,21 @@ int TForm_Main::ReadVersion(std::uint8_t stop)
 int TForm_Main::ReadPowerMeterInfo(std::uint8_t stop)
 {
     return groups::ReadPowerMeterInfo(Link, PowerMeterLabels, stop);
+}
+
+int TForm_Main::ReadVacProtection(std::uint8_t stop)
+{
+    return groups::ReadVacProtection(Link, ProtectionLabels, *this, stop);
+}
+
+int TForm_Main::ReadFreqProtection(std::uint8_t stop)
+{
+    return groups::ReadFreqProtection(Link, ProtectionLabels, *this, stop);
+}
+
+int TForm_Main::ReadAustraliaSet(std::uint8_t stop)
+{
+    return groups::ReadAustraliaSet(Link, ProtectionLabels, stop);
 }
 
 bool TForm_Main::PollStepDue(int when) const

@@ -1,0 +1,65 @@
+#include "app/ProtectionSettings.h"
+
+#include <climits>
+
+namespace settings {
+
+namespace {
+
+// A limit typed in volts, seconds or hertz and kept in tenths or hundredths.
+Binding Limit(const char* name, int reg, int scale)
+{
+    const QString n = QLatin1String(name);
+    return Binding(QStringLiteral("Edit_") + n).Register(reg).Decimal(scale).Paint(QStringLiteral("Label_") + n);
+}
+
+// No upper-bounded entry may wrap past its bound or go negative into a large word.
+Binding AtMost(const char* name, int reg, int bound) { return Limit(name, reg, 100).Clamp(0, bound); }
+Binding AtLeast(const char* name, int reg, int bound) { return Limit(name, reg, 100).Clamp(bound, INT_MAX).OnWord(); }
+
+const Binding kProtection[] = {
+    // Uac Protection.
+    Limit("UHighOFF", 33552, 10),
+    Limit("UHighOFFTime", 33553, 100),
+    Limit("UHighON", 33554, 10),
+    Limit("ULowOFF", 33555, 10),
+    Limit("ULowOFFTime", 33556, 100),
+    Limit("ULowON", 33557, 10),
+    Limit("UHighOFFSlow", 33558, 10),
+    Limit("UHighOFFSlowTime", 33559, 100),
+    Limit("UHighONSlow", 33560, 10),
+    Limit("ULowOFFSlow", 33561, 10),
+    Limit("ULowOFFSlowTime", 33562, 100),
+    Limit("ULowONSlow", 33563, 10),
+    Limit("UHighOFFSlow2", 48176, 10),
+    Limit("UHighOFFSlowTime2", 48177, 100),
+    Limit("UHighONSlow2", 48178, 10),
+    Limit("ULowOFFSlow2", 48179, 10),
+    Limit("ULowOFFSlowTime2", 48180, 100),
+    Limit("ULowONSlow2", 48181, 10),
+    // Freq. Protection.
+    Limit("FHighOFF", 33568, 100),
+    Limit("FHighOFFTime", 33569, 100),
+    Limit("FHighON", 33570, 100),
+    Limit("FLowOFF", 33571, 100),
+    Limit("FLowOFFTime", 33572, 100),
+    Limit("FLowON", 33573, 100),
+    AtMost("FHighOFFSlow", 33610, 6500),
+    AtMost("FHighOFFSlowTime", 33611, 60000),
+    AtMost("FHighONSlow", 33612, 6500),
+    AtLeast("FLowOFFSlow", 33613, 4500),
+    AtMost("FLowOFFSlowTime", 33614, 60000),
+    AtLeast("FLowONSlow", 33615, 4500),
+    // AU/NZ Setting.
+    Limit("UHighOff2", 33564, 10),
+    Limit("UHighOffTime2", 33565, 100),
+    Limit("UHighOn2", 33566, 10),
+    Limit("PuStartVolt", 48550, 10),
+    Limit("PuStopVolt", 48551, 10),
+};
+
+} // namespace
+
+std::span<const Binding> ProtectionBindings() { return kProtection; }
+
+} // namespace settings

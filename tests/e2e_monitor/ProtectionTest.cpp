@@ -1,0 +1,138 @@
+// The protection page of the real window against the simulated inverter: the limits as the
+// panels show them, every limit edit's write on the wire, the grid's bounds on the slow
+// frequency stage, and the red-to-blue round trip of a value label.
+#include "MonitorFixture.h"
+
+#include "tools/invsim/Faults.h"
+
+namespace {
+
+using namespace monitortest;
+
+class ProtectionPage : public MonitorWindow {
+protected:
+    // The "Config" page of the access code 4780 (country, voltage and frequency protection).
+    void OpenConfigPage(const char* code = "4780", int tab = 1)
+    {
+        Prepare();
+        dialogs.answers.push_back(code);
+        driver->ChooseTab("PageControl", tab);
+        OpenWithoutLoop();
+    }
+    // The register writes (function 6) on the wire since the last ClearFrames.
+    std::vector<std::pair<int, int>> Writes() const
+    {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& f : bus.Frames())
+            if (f.bytes.size() >= 6 && f.bytes[1] == 6)
+                out.emplace_back((f.bytes[2] << 8 | f.bytes[3]) + 1, f.bytes[4] << 8 | f.bytes[5]);
+        return out;
+    }
+};
+
+TEST_F(ProtectionPage, ShowsTheLimitsAndMarksASilentInverter)
+{
+    OpenConfigPage();
+    ASSERT_TRUE(driver->Visible("Label_UHighOFF"));
+    ASSERT_TRUE(driver->Visible("Label_ULowONSlow2"));   // the wide panel of this mode
+    ASSERT_EQ(window->PollCycle(), 0);
+    const std::pair<const char*, const char*> expected[] = {
+        {"Label_UHighOFF", "264.5 V"}, {"Label_UHighOFFTime", "0.20 Sec"}, {"Label_UHighON", "253.0 V"},
+        {"Label_ULowOFF", "184.0 V"}, {"Label_UHighOFFSlow", "253.0 V"}, {"Label_UHighOFFSlowTime", "3.00 Sec"},
+        {"Label_UHighOFFSlow2", "260.0 V"}, {"Label_ULowONSlow2", "207.0 V"},
+        {"Label_FHighOFF", "52.00 Hz"}, {"Label_FHighON", "50.05 Hz"}, {"Label_FLowOFFSlow", "48.00 Hz"},
+        {"Label_FLowOFFSlowTime", "5.00 Sec"},
+    };
+    for (const auto& [name, text] : expected) {
+        EXPECT_EQ(Text(name), text) << name;
+        EXPECT_EQ(driver->Color(name), vcl::clBlue) << name;
+    }
+    EXPECT_TRUE(Writes().empty());
+
+    // The inverter falls silent: the shown limits turn into red "??".
+    invsim::Fault silence;
+    silence.kind = invsim::FaultKind::Silence;
+    bus.AddFault(1, silence);
+    for (int cycle = 0; cycle < 12 && driver->Color("Label_UHighOFF") != vcl::clRed; ++cycle)
+        if (window->PollCycle() != 0)
+            break;
+    for (const char* name : {"Label_UHighOFF", "Label_ULowONSlow2"}) {
+        EXPECT_EQ(Text(name), "??") << name;
+        EXPECT_EQ(driver->Color(name), vcl::clRed) << name;
+    }
+    // The frequency reader paints its labels blue after every read, answered or not: the "??"
+    // stays, in blue.
+    EXPECT_EQ(Text("Label_FLowOFFSlowTime"), "??");
+    EXPECT_EQ(driver->Color("Label_FLowOFFSlowTime"), vcl::clBlue);
+}
+
+TEST_F(ProtectionPage, EveryEditWritesItsRegisterInItsScale)
+{
+    OpenConfigPage();
+    ASSERT_EQ(window->PollCycle(), 0);
+    struct Case {
+        const char* edit;
+        const char* text;
+        int reg;
+        int value;
+    };
+    const Case cases[] = {
+        {"Edit_UHighOFF", "253.05", 33552, 2530},
+        {"Edit_UHighOFFTime", "0.16", 33553, 16},
+        {"Edit_ULowONSlow", "207", 33563, 2070},
+        {"Edit_UHighOFFSlowTime2", "abc", 48177, 0},      // no number: the safe conversion's 0
+        {"Edit_ULowOFFSlow2", "6600", 48179, 66000 & 0xFFFF},  // no bound here: the 16-bit cut
+        {"Edit_FHighOFF", "70", 33568, 7000},              // the fast stage has no bound
+        {"Edit_FLowOFFTime", "-0.5", 33572, 0xFFCE},       // nor a floor
+        // The slow stage is held to the grid's range.
+        {"Edit_FHighOFFSlow", "70", 33610, 6500},
+        {"Edit_FHighOFFSlow", "64.5", 33610, 6450},
+        {"Edit_FHighOFFSlow", "400", 33610, 6500},         // clamped before the cut, no wrap past it
+        {"Edit_FHighOFFSlow", "-1", 33610, 0},             // nor a negative word
+        {"Edit_FHighONSlow", "66", 33612, 6500},
+        {"Edit_FHighOFFSlowTime", "700", 33611, 60000},
+        {"Edit_FLowOFFSlowTime", "600", 33614, 60000},
+        {"Edit_FLowOFFSlowTime", "1000", 33614, 60000},    // 100000 would wrap to 34464
+        {"Edit_FLowOFFSlow", "44", 33613, 4500},
+        {"Edit_FLowOFFSlow", "", 33613, 4500},
+        {"Edit_FLowONSlow", "400", 33615, 4500},           // 40000 reads negative: raised
+        {"Edit_FLowONSlow", "47.5", 33615, 4750},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.edit) + " " + c.text);
+        const QString label = QStringLiteral("Label_") + QString::fromLatin1(c.edit).mid(5);
+        bus.ClearFrames();
+        driver->Enter(c.edit, c.text);
+        EXPECT_EQ(driver->Color(label), vcl::clRed);
+        ASSERT_EQ(window->PollCycle(), 0);   // readers skip, the command runs at the cycle's end
+        EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{c.reg, c.value}}));
+        ASSERT_EQ(window->PollCycle(), 0);   // read back: blue again
+        EXPECT_EQ(driver->Color(label), vcl::clBlue);
+    }
+    // Another key than Enter posts nothing.
+    bus.ClearFrames();
+    driver->Type("Edit_UHighOFF", "250");
+    driver->PressKey("Edit_UHighOFF", 'A');
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(window->Link.CommandCode, 0);
+}
+
+TEST_F(ProtectionPage, AustraliaSetShowsAndWrites)
+{
+    bus.SetInput(1, 1793, 2);
+    OpenConfigPage("2059", 1);
+    ASSERT_TRUE(driver->Visible("Label_DRM"));
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Text("Label_DRM"), "2");
+    EXPECT_EQ(Text("Label_UHighOn2"), "253.0 V");
+    EXPECT_EQ(Text("Label_PuStopVolt"), "265.0 V");
+    bus.ClearFrames();
+    driver->Enter("Edit_PuStopVolt", "270.4");
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{48551, 2704}}));
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Text("Label_PuStopVolt"), "270.4 V");
+}
+
+} // namespace
