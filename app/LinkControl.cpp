@@ -18,6 +18,7 @@ void TForm_Main::SetUpMonitoring()
     VersionLabels = groups::BuildVersionGroup(*this);
     PowerMeterLabels = groups::BuildPowerMeterGroup(*this);
     ProtectionLabels = groups::BuildProtectionGroups(*this);
+    ProtectionSwitches = groups::BuildProtectionSwitchGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);
     ClosePort->OnClick = Method(this, &TForm_Main::ClosePortClick);

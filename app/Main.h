@@ -17,6 +17,7 @@
 #include "groups/Polls.h"
 #include "groups/PowerMeter.h"
 #include "groups/Protection.h"
+#include "groups/ProtectionSwitches.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
 #include "vcl/ComCtrls.h"
@@ -86,6 +87,7 @@ public:
     groups::VersionGroup VersionLabels;
     groups::PowerMeterGroup PowerMeterLabels;
     groups::ProtectionGroup ProtectionLabels;
+    groups::ProtectionSwitchGroup ProtectionSwitches;
     bool PollRunning = false;         // a polling loop runs; no second one is started
     void SetUpMonitoring();
     void OpenPortClick(vcl::TObject* Sender);
@@ -105,6 +107,11 @@ public:
     int ReadVacProtection(std::uint8_t stop);
     int ReadFreqProtection(std::uint8_t stop);
     int ReadAustraliaSet(std::uint8_t stop);
+    int ReadInsulation(std::uint8_t stop);
+    int ReadGroundCurrent(std::uint8_t stop);
+    int ReadDcInjection(std::uint8_t stop);
+    int ReadCommProtection(std::uint8_t stop);
+    int ReadDryContact(std::uint8_t stop);
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------

@@ -31,12 +31,17 @@ const PollEntry kPollOrder[] = {
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
     {When::Always, &TForm_Main::ReadVacProtection},
     {When::Always, &TForm_Main::ReadFreqProtection},
+    {When::Always, &TForm_Main::ReadInsulation},
+    {When::Always, &TForm_Main::ReadGroundCurrent},
+    {When::Always, &TForm_Main::ReadDcInjection},
+    {When::Always, &TForm_Main::ReadDryContact},
     // ---- the four register polls ----
     {When::Always, &TForm_Main::ReadPoll01},
     {When::Always, &TForm_Main::ReadPoll02},
     {When::Always, &TForm_Main::ReadPoll03},
     {When::Always, &TForm_Main::ReadPoll04},
     // ---- end register polls ----
+    {When::Always, &TForm_Main::ReadCommProtection},
     {When::Always, &TForm_Main::ReadAustraliaSet},
 };
 
@@ -73,6 +78,31 @@ int TForm_Main::ReadFreqProtection(std::uint8_t stop)
 int TForm_Main::ReadAustraliaSet(std::uint8_t stop)
 {
     return groups::ReadAustraliaSet(Link, ProtectionLabels, stop);
+}
+
+int TForm_Main::ReadInsulation(std::uint8_t stop)
+{
+    return groups::ReadInsulation(Link, ProtectionSwitches, *this, StateTextTable, stop);
+}
+
+int TForm_Main::ReadGroundCurrent(std::uint8_t stop)
+{
+    return groups::ReadGroundCurrent(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadDcInjection(std::uint8_t stop)
+{
+    return groups::ReadDcInjection(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadCommProtection(std::uint8_t stop)
+{
+    return groups::ReadCommProtection(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadDryContact(std::uint8_t stop)
+{
+    return groups::ReadDryContact(Link, ProtectionSwitches, *this, stop);
 }
 
 bool TForm_Main::PollStepDue(int when) const

@@ -56,6 +56,28 @@ const Binding kProtection[] = {
     Limit("UHighOn2", 33566, 10),
     Limit("PuStartVolt", 48550, 10),
     Limit("PuStopVolt", 48551, 10),
+    // Insulation (the Japan set's ground-fault radios switch the same coil).
+    Binding("Radio_InsulatON").Coil(24641).Constant(0xFF00),
+    Binding("Radio_InsulatOFF").Coil(24641).Constant(0),
+    Binding("Radio_GfONJapan").Coil(24641).Constant(0xFF00),
+    Binding("Radio_GfOFFJapan").Coil(24641).Constant(0),
+    Binding("Edit_RLimit").Register(33584).Tolerant().Paint("Label_RLimit"),
+    // Ground current and DC injection.
+    Binding("Radio_GroundCurrON").Coil(24642).Constant(0xFF00),
+    Binding("Radio_GroundCurrOFF").Coil(24642).Constant(0),
+    Limit("GroundCurrAmp", 33593, 10),
+    Limit("GroundCurrTime", 33594, 10),
+    Binding("Radio_DcInjON").Coil(24640).Constant(0xFF00),
+    Binding("Radio_DcInjOFF").Coil(24640).Constant(0),
+    Limit("DcInjAmp", 33576, 100),
+    Limit("DcInjTime", 33577, 10),
+    // Comm protection: a register written 1 or 0, not a coil.
+    Binding("Radio_CommProtectionON").Register(25412).Constant(1),
+    Binding("Radio_CommProtectionOFF").Register(25412).Constant(0),
+    Binding("Edit_CommProDisTime").Register(25413).Tolerant().Paint("Label_CommProDisTime"),
+    // Dry contacts: the item index is the mode code.
+    Binding("Combo_DryContact1_Mode").Register(48173).Index().Paint("Label_DryContact1_Mode"),
+    Binding("Combo_DryContact2_Mode").Register(48174).Index().Paint("Label_DryContact2_Mode"),
 };
 
 } // namespace

@@ -1,5 +1,6 @@
-// The writes of the voltage and frequency protection groups: Enter in a limit's edit posts the
-// typed value in the register's own scale through the mailbox and paints its label red.
+// The writes of the protection groups: Enter in a limit's edit posts the typed value in the
+// register's own scale through the mailbox and paints its label red; a switch's radio posts its
+// coil or register on the user's press; a mode combo posts its item index.
 #pragma once
 
 #include "app/SettingBinding.h"

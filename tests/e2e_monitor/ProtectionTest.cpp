@@ -136,3 +136,131 @@ TEST_F(ProtectionPage, AustraliaSetShowsAndWrites)
 }
 
 } // namespace
+
+namespace {
+
+using namespace monitortest;
+
+// The switched protections: each press, edit and pick on the wire, and what a reader's check of
+// a radio does (nothing).
+class SwitchPage : public MonitorWindow {
+protected:
+    void Open(const char* mode, const char* code, int tab)
+    {
+        Prepare(mode);
+        dialogs.answers.push_back(code);
+        driver->ChooseTab("PageControl", tab);
+        OpenWithoutLoop();
+    }
+    struct Write {
+        int fc;
+        int reg;
+        int value;
+        bool operator==(const Write&) const = default;
+    };
+    std::vector<Write> Writes() const
+    {
+        std::vector<Write> out;
+        for (const auto& f : bus.Frames())
+            if (f.bytes.size() >= 6 && (f.bytes[1] == 5 || f.bytes[1] == 6))
+                out.push_back({f.bytes[1], (f.bytes[2] << 8 | f.bytes[3]) + 1, f.bytes[4] << 8 | f.bytes[5]});
+        return out;
+    }
+    struct Case {
+        const char* control;
+        const char* action;   // "press", "right", "enter TEXT", "pick N"
+        Write expected;
+        const char* label;    // painted red, then blue; nullptr: none
+    };
+    void Run(const Case& c)
+    {
+        SCOPED_TRACE(std::string(c.control) + " " + c.action);
+        bus.ClearFrames();
+        const QString action = QString::fromLatin1(c.action);
+        if (action == "press") {
+            driver->MouseDown(c.control);
+        } else if (action == "right") {
+            auto* r = dynamic_cast<vcl::TControl*>(driver->Find(c.control));
+            ASSERT_TRUE(r && r->OnMouseDown);
+            r->OnMouseDown(r, vcl::mbRight, {}, 1, 1);
+        } else if (action.startsWith("enter ")) {
+            driver->Enter(c.control, action.mid(6));
+        } else if (action.startsWith("pick ")) {
+            driver->Pick(c.control, action.mid(5).toInt());
+        }
+        if (c.label) {
+            EXPECT_EQ(driver->Color(c.label), vcl::clRed);
+        }
+        ASSERT_EQ(window->PollCycle(), 0);
+        EXPECT_EQ(Writes(), std::vector<Write>{c.expected});
+        ASSERT_EQ(window->PollCycle(), 0);
+        if (c.label) {
+            EXPECT_EQ(driver->Color(c.label), vcl::clBlue);
+        }
+    }
+};
+
+TEST_F(SwitchPage, InsulationGroundCurrentAndDcInjectionWrite)
+{
+    Open("Monitor", "7352", 1);
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_TRUE(driver->Checked("Radio_InsulatON"));
+    EXPECT_EQ(Text("Label_LeakageR2_Avg"), "1920");
+    EXPECT_EQ(Text("Label_GroundCurrAmp"), "0.3 A");
+    EXPECT_EQ(Text("Label_DcInjAmp"), "0.50 A");
+    EXPECT_TRUE(driver->Checked("Radio_DcInjOFF"));
+    // The readers checked radios from code: nothing was written.
+    EXPECT_TRUE(Writes().empty());
+    const Case cases[] = {
+        {"Radio_InsulatON", "press", {5, 24641, 0xFF00}, nullptr},
+        {"Radio_InsulatOFF", "press", {5, 24641, 0}, nullptr},
+        {"Edit_RLimit", "enter 350", {6, 33584, 350}, "Label_RLimit"},
+        {"Edit_RLimit", "enter kohm", {6, 33584, 0}, "Label_RLimit"},
+        {"Radio_GroundCurrON", "press", {5, 24642, 0xFF00}, nullptr},
+        {"Radio_GroundCurrOFF", "press", {5, 24642, 0}, nullptr},
+        {"Edit_GroundCurrAmp", "enter 0.3", {6, 33593, 3}, "Label_GroundCurrAmp"},
+        {"Edit_GroundCurrTime", "enter 1.5", {6, 33594, 15}, "Label_GroundCurrTime"},
+        {"Radio_DcInjON", "right", {5, 24640, 0xFF00}, nullptr},   // any mouse button
+        {"Radio_DcInjOFF", "press", {5, 24640, 0}, nullptr},
+        {"Edit_DcInjAmp", "enter 0.3", {6, 33576, 30}, "Label_DcInjAmp"},
+        {"Edit_DcInjTime", "enter 0.2", {6, 33577, 2}, "Label_DcInjTime"},
+    };
+    for (const Case& c : cases)
+        Run(c);
+}
+
+TEST_F(SwitchPage, CommProtectionWritesARegister)
+{
+    Open("Monitor", "2059", 1);
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_TRUE(driver->Checked("Radio_CommProtectionON"));
+    EXPECT_EQ(Text("Label_CommProDisTime"), "60 Sec");
+    const Case cases[] = {
+        {"Radio_CommProtectionOFF", "press", {6, 25412, 0}, nullptr},
+        {"Radio_CommProtectionON", "press", {6, 25412, 1}, nullptr},
+        {"Edit_CommProDisTime", "enter 120", {6, 25413, 120}, "Label_CommProDisTime"},
+    };
+    for (const Case& c : cases)
+        Run(c);
+    EXPECT_EQ(Text("Label_CommProDisTime"), "120 Sec");
+}
+
+TEST_F(SwitchPage, DryContactModesWriteTheirCode)
+{
+    Open("Storage", "2059", 2);
+    ASSERT_TRUE(driver->Visible("Combo_DryContact2_Mode"));
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Text("Label_DryContact1_Mode"), "On Grid");
+    EXPECT_EQ(Text("Label_DryContact2_Mode"), "Alarm");
+    EXPECT_EQ(driver->Items("Combo_DryContact1_Mode"),
+              (QStringList{"Disable", "On Grid", "Fan Fail", "Insulation", "Alarm", "Error", "Fault", "Warning"}));
+    const Case cases[] = {
+        {"Combo_DryContact2_Mode", "pick 7", {6, 48174, 7}, "Label_DryContact2_Mode"},
+        {"Combo_DryContact1_Mode", "pick 0", {6, 48173, 0}, "Label_DryContact1_Mode"},
+    };
+    for (const Case& c : cases)
+        Run(c);
+    EXPECT_EQ(Text("Label_DryContact2_Mode"), "Warning");
+}
+
+} // namespace

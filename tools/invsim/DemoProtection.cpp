@@ -24,6 +24,13 @@ void LoadDemoProtection(Inverter& inv)
         {48176, {2600, 1000, 2500, 1950, 1000, 2070}},
         // P(U) start and stop voltage.
         {48550, {2500, 2650}},
+        // Insulation resistance limit (kohm), ground current 0.1 A / 0.1 s, DC injection
+        // 0.01 A / 0.1 s, comm protection on after 60 s, dry contacts "On Grid" and "Alarm".
+        {33584, {400}},
+        {33593, {3, 3}},
+        {33576, {50, 5}},
+        {25412, {1, 60}},
+        {48173, {1, 4}},
     };
     for (const Block& b : holding) {
         int reg = b.first;
@@ -31,6 +38,17 @@ void LoadDemoProtection(Inverter& inv)
             inv.SetHolding(reg++, w);
     }
     inv.SetInput(1793, 0);   // DRM state: no demand response mode asserted
+    // Insulation: the switches on, the leakage resistances now / max / min of R1 and R2.
+    inv.SetCoil(24641, true);
+    inv.SetCoil(24642, true);
+    inv.SetCoil(24640, false);
+    const std::uint16_t leakage[5] = {1850, 0, 0, 0, 1920};
+    for (int k = 0; k < 5; ++k)
+        inv.SetInput(53288 + k, leakage[k]);
+    const std::uint16_t extremes[4] = {2400, 1500, 2450, 1600};
+    for (int k = 0; k < 4; ++k)
+        inv.SetInput(53504 + k, extremes[k]);
+    inv.SetInput(1131, 1850);   // the same average behind the unlock value
 }
 
 } // namespace invsim
