@@ -19,6 +19,7 @@ void TForm_Main::SetUpMonitoring()
     PowerMeterLabels = groups::BuildPowerMeterGroup(*this);
     ProtectionLabels = groups::BuildProtectionGroups(*this);
     ProtectionSwitches = groups::BuildProtectionSwitchGroups(*this);
+    ProtectionFunctions = groups::BuildProtectionFunctionGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);
     ClosePort->OnClick = Method(this, &TForm_Main::ClosePortClick);

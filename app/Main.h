@@ -17,6 +17,7 @@
 #include "groups/Polls.h"
 #include "groups/PowerMeter.h"
 #include "groups/Protection.h"
+#include "groups/ProtectionFunctions.h"
 #include "groups/ProtectionSwitches.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
@@ -88,6 +89,7 @@ public:
     groups::PowerMeterGroup PowerMeterLabels;
     groups::ProtectionGroup ProtectionLabels;
     groups::ProtectionSwitchGroup ProtectionSwitches;
+    groups::ProtectionFunctionGroup ProtectionFunctions;
     bool PollRunning = false;         // a polling loop runs; no second one is started
     void SetUpMonitoring();
     void OpenPortClick(vcl::TObject* Sender);
@@ -112,6 +114,13 @@ public:
     int ReadDcInjection(std::uint8_t stop);
     int ReadCommProtection(std::uint8_t stop);
     int ReadDryContact(std::uint8_t stop);
+    int ReadDarkCurrent(std::uint8_t stop);
+    int ReadEpo(std::uint8_t stop);
+    int ReadIslanding(std::uint8_t stop);
+    int ReadAntiIslanding(std::uint8_t stop);
+    int ReadArc(std::uint8_t stop);
+    int ReadAntiPid(std::uint8_t stop);
+    int ReadFrt(std::uint8_t stop);
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------

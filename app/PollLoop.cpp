@@ -29,8 +29,15 @@ const PollEntry kPollOrder[] = {
     {When::VersionCycle, &TForm_Main::ReadVersion},
     {When::AcOutput, &TForm_Main::ReadOutput},
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
+    {When::Always, &TForm_Main::ReadAntiPid},
+    {When::Always, &TForm_Main::ReadDarkCurrent},
     {When::Always, &TForm_Main::ReadVacProtection},
     {When::Always, &TForm_Main::ReadFreqProtection},
+    {When::Always, &TForm_Main::ReadFrt},
+    {When::Always, &TForm_Main::ReadIslanding},
+    {When::Always, &TForm_Main::ReadAntiIslanding},
+    {When::Always, &TForm_Main::ReadArc},
+    {When::Always, &TForm_Main::ReadEpo},
     {When::Always, &TForm_Main::ReadInsulation},
     {When::Always, &TForm_Main::ReadGroundCurrent},
     {When::Always, &TForm_Main::ReadDcInjection},
@@ -103,6 +110,41 @@ int TForm_Main::ReadCommProtection(std::uint8_t stop)
 int TForm_Main::ReadDryContact(std::uint8_t stop)
 {
     return groups::ReadDryContact(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadDarkCurrent(std::uint8_t stop)
+{
+    return groups::ReadDarkCurrent(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadEpo(std::uint8_t stop)
+{
+    return groups::ReadEpo(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadIslanding(std::uint8_t stop)
+{
+    return groups::ReadIslanding(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadAntiIslanding(std::uint8_t stop)
+{
+    return groups::ReadAntiIslanding(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadArc(std::uint8_t stop)
+{
+    return groups::ReadArc(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadAntiPid(std::uint8_t stop)
+{
+    return groups::ReadAntiPid(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadFrt(std::uint8_t stop)
+{
+    return groups::ReadFrt(Link, ProtectionFunctions, *this, stop);
 }
 
 bool TForm_Main::PollStepDue(int when) const

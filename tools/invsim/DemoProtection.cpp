@@ -31,6 +31,18 @@ void LoadDemoProtection(Inverter& inv)
         {33576, {50, 5}},
         {25412, {1, 60}},
         {48173, {1, 4}},
+        // Dark current on, power-on switch off, standing by for the night, string 3, 1.5 A, 30 min.
+        {48976, {1, 1, 3, 150, 1800}},
+        // EPO inputs, islanding on, anti-islanding on, arc status normal, anti-PID 30 ready.
+        {33603, {0, 1}},
+        {33580, {0xFFFF}},
+        {33648, {3}},
+        {48384, {0}},
+        {25419, {30, 0}},
+        // Low-voltage ride-through: enabled, 0.15 s, 20 %, 90 %, 85 %, 0.50 s, 1.50 s, 110 %, k 2.0.
+        {853, {1, 15, 20, 90, 85, 50, 150, 110, 20}},
+        // High-voltage ride-through: enabled, 120 %, 125 %, 0.10 s, 1.00 s.
+        {48905, {1, 120, 125, 10, 100}},
     };
     for (const Block& b : holding) {
         int reg = b.first;
@@ -49,6 +61,11 @@ void LoadDemoProtection(Inverter& inv)
     for (int k = 0; k < 4; ++k)
         inv.SetInput(53504 + k, extremes[k]);
     inv.SetInput(1131, 1850);   // the same average behind the unlock value
+    // Dark-current energy 12345 Wh and run time 3725 s, low words first.
+    const std::uint16_t dark[4] = {12345, 0, 3725, 0};
+    for (int k = 0; k < 4; ++k)
+        inv.SetInput(49255 + k, dark[k]);
+    inv.SetCoil(24652, false);   // arc detection enabled
 }
 
 } // namespace invsim
