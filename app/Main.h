@@ -18,6 +18,7 @@
 #include "groups/PowerMeter.h"
 #include "groups/Protection.h"
 #include "groups/ProtectionFunctions.h"
+#include "groups/ProtectionRelays.h"
 #include "groups/ProtectionSwitches.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
@@ -90,6 +91,13 @@ public:
     groups::ProtectionGroup ProtectionLabels;
     groups::ProtectionSwitchGroup ProtectionSwitches;
     groups::ProtectionFunctionGroup ProtectionFunctions;
+    groups::RelayGroup ProtectionRelays;
+    // The relay alarm word read last no longer stands for the inverter addressed next.
+    void ForgetRelayAlarmWord()
+    {
+        if (ProtectionRelays.AlarmWord)
+            ProtectionRelays.AlarmWord->Forget();
+    }
     bool PollRunning = false;         // a polling loop runs; no second one is started
     void SetUpMonitoring();
     void OpenPortClick(vcl::TObject* Sender);
@@ -121,6 +129,9 @@ public:
     int ReadArc(std::uint8_t stop);
     int ReadAntiPid(std::uint8_t stop);
     int ReadFrt(std::uint8_t stop);
+    int ReadPfControl(std::uint8_t stop);
+    int ReadRelayFunction(std::uint8_t stop);
+    int ReadRprOvgr(std::uint8_t stop);
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------

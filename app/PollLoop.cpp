@@ -33,6 +33,7 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadDarkCurrent},
     {When::Always, &TForm_Main::ReadVacProtection},
     {When::Always, &TForm_Main::ReadFreqProtection},
+    {When::Always, &TForm_Main::ReadPfControl},
     {When::Always, &TForm_Main::ReadFrt},
     {When::Always, &TForm_Main::ReadIslanding},
     {When::Always, &TForm_Main::ReadAntiIslanding},
@@ -48,8 +49,10 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadPoll03},
     {When::Always, &TForm_Main::ReadPoll04},
     // ---- end register polls ----
+    {When::Always, &TForm_Main::ReadRelayFunction},
     {When::Always, &TForm_Main::ReadCommProtection},
     {When::Always, &TForm_Main::ReadAustraliaSet},
+    {When::Always, &TForm_Main::ReadRprOvgr},
 };
 
 constexpr int kWifiKeepAliveRegister = 60515;
@@ -145,6 +148,23 @@ int TForm_Main::ReadAntiPid(std::uint8_t stop)
 int TForm_Main::ReadFrt(std::uint8_t stop)
 {
     return groups::ReadFrt(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadPfControl(std::uint8_t stop)
+{
+    return groups::ReadPfControl(Link, ProtectionRelays, *this, stop);
+}
+
+int TForm_Main::ReadRelayFunction(std::uint8_t stop)
+{
+    // The relay shown is the one chosen when the reader runs.
+    const auto* select = dynamic_cast<const TComboBox*>(FindComponent(QStringLiteral("Combo_SelectRelay")));
+    return groups::ReadRelayFunction(Link, ProtectionRelays, *this, select ? select->ItemIndex() : -1, stop);
+}
+
+int TForm_Main::ReadRprOvgr(std::uint8_t stop)
+{
+    return groups::ReadRprOvgr(Link, ProtectionRelays, *this, stop);
 }
 
 bool TForm_Main::PollStepDue(int when) const

@@ -1,5 +1,8 @@
 #include "app/ProtectionSettings.h"
 
+#include "groups/ProtectionRelays.h"
+#include "link/Modbus.h"
+#include "vcl/Kit.h"
 #include "vcl/Services.h"
 
 #include <climits>
@@ -25,6 +28,51 @@ bool ArcPause(const Context&, Post&)
 {
     vcl::Time().Sleep(500);
     return true;
+}
+
+// The relay handlers address the relay chosen when they run.
+bool ToChosenRelay(const Context& ctx, Post& post)
+{
+    if (ctx.form && groups::ChosenRelay(*ctx.form) == 1)
+        post.address += 12;
+    return true;
+}
+Binding Relay(const Binding& b) { return b.Adjust(ToChosenRelay); }
+
+bool RelayTemperature(const Context& ctx, Post& post)
+{
+    auto* edit = ctx.form ? dynamic_cast<vcl::TEdit*>(ctx.form->FindComponent(QStringLiteral("Edit_Relay1Temp1"))) : nullptr;
+    post.value = groups::RelayTemperatureWord(edit ? edit->Text() : QString());
+    return ToChosenRelay(ctx, post);
+}
+
+// A relay choice posts nothing: it shows the relay chosen, whose values the next cycle reads.
+bool SelectRelay(const Context& ctx, Post&)
+{
+    if (!ctx.form)
+        return false;
+    auto* combo = dynamic_cast<vcl::TComboBox*>(ctx.form->FindComponent(QStringLiteral("Combo_SelectRelay")));
+    if (auto* label = dynamic_cast<vcl::TLabel*>(ctx.form->FindComponent(QStringLiteral("Label_SelectRelay"))); label && combo)
+        label->SetCaption(combo->Text());
+    return false;
+}
+
+// An alarm-class box flips its bit of the alarm word read from this inverter's chosen relay and
+// writes the word back; without such a word it writes nothing.
+Binding AlarmClass(const char* box, int bit)
+{
+    return Binding(QLatin1String(box)).Register(52748).Constant(0).Adjust([bit](const Context& ctx, Post& post) {
+        if (!ctx.form || !ctx.link)
+            return false;
+        auto* word = dynamic_cast<groups::RelayAlarmWord*>(ctx.form->FindComponent(QStringLiteral("RelayAlarmMask")));
+        const int relay = groups::ChosenRelay(*ctx.form);
+        if (!word || !word->Matches(ctx.link->SlaveId, relay))
+            return false;
+        const int w = (word->word & 0xFFFF) ^ (1 << bit);
+        post.value = w;
+        word->word = static_cast<std::int16_t>(static_cast<std::uint16_t>(w));
+        return ToChosenRelay(ctx, post);
+    });
 }
 
 const Binding kProtection[] = {
@@ -125,6 +173,54 @@ const Binding kProtection[] = {
     Binding("Edit_HVRT_V2").Register(48907).Tolerant().Paint("Label_HVRT_V2"),
     Limit("HVRT_T1", 48908, 100),
     Limit("HVRT_T2", 48909, 100),
+    // P-F control.
+    Binding("Combo_PROFRMode").Register(48640).Index().Paint("Label_PROFRMode"),
+    Binding("Edit_PROFRGradient").Register(48641).Strict().Paint("Label_PROFRGradient"),
+    Limit("FacStart", 48642, 100),
+    Limit("FacStop", 48643, 100),
+    Limit("FacRec", 48644, 100),
+    Limit("PF_ReocveryTime", 48646, 100).Refuse(INT_MIN, 60000),
+    Limit("Statism", 48647, 10),
+    Limit("PROFR_ResponseTime", 48648, 100),
+    Binding("Edit_PROFRGradient_Under").Register(48649).Strict().Paint("Label_PROFRGradient_Under"),
+    Limit("FacStart_Under", 48650, 100),
+    Limit("FacRec_Under", 48651, 100),
+    Binding("Edit_PminPercent").Register(48652).Tolerant().Paint("Label_PminPercent"),
+    Binding("Combo_PROFRMode_Under").Register(48653).Index().Paint("Label_PROFRMode_Under"),
+    Limit("PF_ReocveryTime_Under", 48654, 100).Refuse(INT_MIN, 60000),
+    Limit("FHighOFF1", 33568, 100),
+    // Multi-function relay: relay 2's registers lie twelve above relay 1's.
+    Binding("Combo_SelectRelay").NoValue().Adjust(SelectRelay),
+    Relay(Binding("Combo_MultiRelay1").Register(52738).Index().Paint("Label_MultiRelay1")),
+    Relay(Binding("Edit_Relay1_FEW1").Register(52739).Tolerant().Paint("Label_Relay1_FEW1")),
+    Relay(Binding("Edit_Relay1_FEW2").Register(52740).Tolerant().Paint("Label_Relay1_FEW2")),
+    Relay(Binding("Edit_Relay1_FEW3").Register(52741).Tolerant().Paint("Label_Relay1_FEW3")),
+    Relay(Binding("Combo_PowerPro1").Register(52742).Index().Paint("Label_PowerPro1")),
+    Relay(Limit("RelayOP1", 52743, 100)),
+    Relay(Binding("Edit_RelayDuration1").Register(52744).Tolerant().Paint("Label_RelayDuration1")),
+    Relay(Binding("Edit_RelayMD1").Register(52745).Tolerant().Paint("Label_RelayMD1")),
+    Relay(Binding("Edit_Relay1Temp1").Register(52746).Paint("Label_Relay1Temp1")).Adjust(RelayTemperature),
+    AlarmClass("Check_Relay1AllError", 0),
+    AlarmClass("Check_Relay1AllFault", 1),
+    AlarmClass("Check_Relay1AllWarning", 2),
+    // RPR/OVGR: the flag word carries the flag in its low bits and, in bit 15, the first choice
+    // of its pair. Only a user's click writes (the reader checks them quietly).
+    Binding("Radio_RPR1Enabled").Register(52672).Constant(0x8001).On(settings::Event::Click),
+    Binding("Radio_RPR1Disabled").Register(52672).Constant(1).On(settings::Event::Click),
+    Binding("Radio_RPR1NormalOpen").Register(52672).Constant(0x8002).On(settings::Event::Click),
+    Binding("Radio_RPR1NormalClose").Register(52672).Constant(2).On(settings::Event::Click),
+    Binding("Radio_RPR1ReconnectManual").Register(52672).Constant(0x8004).On(settings::Event::Click),
+    Binding("Radio_RPR1ReconnectAuto").Register(52672).Constant(4).On(settings::Event::Click),
+    Binding("Btn_RPR1TrigUnlock").Register(25411).Constant(0x8008),
+    Binding("Edit_RPR1ReconnectTime").Register(52673).Tolerant().Paint("Label_RPR1ReconnectTime"),
+    Binding("Radio_RPR2Enabled").Register(52675).Constant(0x8001).On(settings::Event::Click),
+    Binding("Radio_RPR2Disabled").Register(52675).Constant(1).On(settings::Event::Click),
+    Binding("Radio_RPR2NormalOpen").Register(52675).Constant(0x8002).On(settings::Event::Click),
+    Binding("Radio_RPR2NormalClose").Register(52675).Constant(2).On(settings::Event::Click),
+    Binding("Radio_RPR2ReconnectManual").Register(52675).Constant(0x8004).On(settings::Event::Click),
+    Binding("Radio_RPR2ReconnectAuto").Register(52675).Constant(4).On(settings::Event::Click),
+    Binding("Btn_RPR2TrigUnlock").Register(25411).Constant(0x8010),
+    Binding("Edit_RPR2ReconnectTime").Register(52676).Tolerant().Paint("Label_RPR2ReconnectTime"),
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "app/ProtectionSettings.h"
 #include "groups/Protection.h"
 #include "groups/ProtectionFunctions.h"
+#include "groups/ProtectionRelays.h"
 #include "groups/ProtectionSwitches.h"
 #include "link/Modbus.h"
 #include "vcl/Kit.h"
@@ -34,7 +35,8 @@ protected:
         for (const char* name : {"Group_UacProtection", "Group_FreqProtection", "Group_AustraliaSet",
                                  "Group_Insulation", "Group_GroundCurr", "Group_DcInj", "Group_CommProtection",
                                  "Group_DryContact", "Group_DarkCurrent", "Group_EPO", "Group_Islanding",
-                                 "Group_AntiIsland", "Group_ARCTest", "Group_AntiPid", "Group_LVFR"}) {
+                                 "Group_AntiIsland", "Group_ARCTest", "Group_AntiPid", "Group_LVFR",
+                                 "Group_PFCtrl", "Group_RelayFunction1", "Group_RPR_OVGR"}) {
             auto* p = new vcl::TPanel(form.get());
             p->SetName(name);
             p->SetParent(form.get());
@@ -44,6 +46,7 @@ protected:
         groups::BuildProtectionGroups(*form);
         groups::BuildProtectionSwitchGroups(*form);
         groups::BuildProtectionFunctionGroups(*form);
+        relays = groups::BuildRelayGroups(*form);
         ctx.link = &link;
         ctx.form = form.get();
         bound = settings::BindTable(settings::ProtectionBindings(), ctx);
@@ -65,6 +68,7 @@ protected:
     settings::Context ctx;
     std::unique_ptr<vcl::UserDriver> user;
     int bound = 0;
+    groups::RelayGroup relays;
 };
 
 TEST_F(ProtectionSettings, EveryControlPostsItsCommand)
@@ -147,6 +151,103 @@ TEST_F(ProtectionSettings, ArcSwitchPausesHalfASecond)
     user->MouseDown("Radio_ARC_Enable");
     EXPECT_EQ(Word(), 0);
     EXPECT_EQ(time.slept, 1000);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProtectionSettings, RelayHandlersAddressTheChosenRelay)
+{
+    struct Case {
+        int relayItem;
+        const char* control;
+        const char* action;
+        int address;
+        int value;
+    };
+    const Case cases[] = {
+        {0, "Edit_RelayMD1", "enter 10", 52745, 10},
+        {1, "Edit_RelayMD1", "enter 10", 52757, 10},
+        {-1, "Edit_RelayMD1", "enter 10", 52757, 10},   // no choice yet: relay 2's register
+        {1, "Combo_MultiRelay1", "pick 4", 52750, 4},
+        {0, "Edit_RelayOP1", "enter 1.5", 52743, 150},
+        {0, "Edit_Relay1Temp1", "enter 25.3", 52746, 253},
+        {1, "Edit_Relay1Temp1", "enter -5", 52758, 0xFFCE},
+        {0, "Edit_Relay1Temp1", "enter 0.1", 52746, 1},
+        {0, "Edit_PF_ReocveryTime", "enter 600", 48646, 60000},
+        {0, "Edit_PminPercent", "enter 5.5", 48652, 0},
+        {0, "Edit_FHighOFF1", "enter 70", 33568, 7000},
+        {0, "Btn_RPR2TrigUnlock", "click", 25411, 0x8010},
+    };
+    auto* select = dynamic_cast<vcl::TComboBox*>(form->FindComponent("Combo_SelectRelay"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.control) + " " + c.action + " relay item " + std::to_string(c.relayItem));
+        select->SetItemIndex(c.relayItem);
+        link.CommandCode = 0;
+        const QString action = QString::fromLatin1(c.action);
+        if (action == "click")
+            user->Click(c.control);
+        else if (action.startsWith("enter "))
+            user->Enter(c.control, action.mid(6));
+        else
+            user->Pick(c.control, action.mid(5).toInt());
+        EXPECT_EQ(link.CommandCode, 6);
+        EXPECT_EQ(link.CommandAddress, c.address);
+        EXPECT_EQ(Word(), c.value);
+    }
+    // Refused above 600.00 s: nothing posted, the label keeps its colour.
+    link.CommandCode = 0;
+    dynamic_cast<vcl::TLabel*>(form->FindComponent("Label_PF_ReocveryTime"))->Font()->SetColor(vcl::clBlue);
+    user->Enter("Edit_PF_ReocveryTime", "600.01");
+    EXPECT_EQ(link.CommandCode, 0);
+    EXPECT_EQ(user->Color("Label_PF_ReocveryTime"), vcl::clBlue);
+    user->Enter("Edit_PROFRGradient", "5.5");
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"'5.5' is not a valid integer value"});
+    EXPECT_EQ(link.CommandCode, 0);
+    // Choosing the relay posts nothing and shows the choice.
+    user->Pick("Combo_SelectRelay", 1);
+    EXPECT_EQ(link.CommandCode, 0);
+    EXPECT_EQ(user->Text("Label_SelectRelay"), "Relay 2");
+}
+
+TEST_F(ProtectionSettings, AlarmClassesFlipTheWordReadFromThisInverterAndRelay)
+{
+    auto* select = dynamic_cast<vcl::TComboBox*>(form->FindComponent("Combo_SelectRelay"));
+    select->SetItemIndex(1);
+    link.SlaveId = 4;
+    // Nothing read yet: a press writes nothing.
+    user->MouseDown("Check_Relay1AllWarning");
+    EXPECT_EQ(link.CommandCode, 0);
+
+    // Relay 2 of inverter 4 read with all errors and faults.
+    relays.AlarmWord->valid = true;
+    relays.AlarmWord->slaveId = 4;
+    relays.AlarmWord->relay = 1;
+    relays.AlarmWord->word = 3;
+    user->MouseDown("Check_Relay1AllWarning");
+    EXPECT_EQ(link.CommandCode, 6);
+    EXPECT_EQ(link.CommandAddress, 52760);
+    EXPECT_EQ(Word(), 7);
+    EXPECT_EQ(relays.AlarmWord->word, 7);
+    user->MouseDown("Check_Relay1AllWarning");   // again before the next read: back
+    EXPECT_EQ(Word(), 3);
+
+    // The word belongs to that inverter and relay.
+    const std::pair<int, int> others[] = {{5, 1}, {4, 0}};
+    for (const auto& [id, item] : others) {
+        link.SlaveId = static_cast<std::uint8_t>(id);
+        select->SetItemIndex(item);
+        link.CommandCode = 0;
+        user->MouseDown("Check_Relay1AllError");
+        EXPECT_EQ(link.CommandCode, 0) << id << " " << item;
+    }
+    // Forgotten (another inverter chosen, a scan, the link closed, a mode switch).
+    link.SlaveId = 4;
+    select->SetItemIndex(1);
+    relays.AlarmWord->Forget();
+    user->MouseDown("Check_Relay1AllError");
+    EXPECT_EQ(link.CommandCode, 0);
 }
 
 } // namespace

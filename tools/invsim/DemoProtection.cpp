@@ -43,6 +43,18 @@ void LoadDemoProtection(Inverter& inv)
         {853, {1, 15, 20, 90, 85, 50, 150, 110, 20}},
         // High-voltage ride-through: enabled, 120 %, 125 %, 0.10 s, 1.00 s.
         {48905, {1, 120, 125, 10, 100}},
+        // Over-frequency reduction on: 40 %, 50.20 / 51.50 / 50.10 Hz, recovery 300 s, 0.50 s
+        // response; under-frequency off: 40 %, 49.80 / 49.90 Hz, Pmin 20 %.
+        {48640, {1, 40, 5020, 5150, 5010, 0, 30000, 40, 50, 40, 4980, 4990, 20, 0, 30000}},
+        // Relay 1: power production above 1.50 kW after 5 min, off 10 min after, fan 45.0 degrees;
+        // relay 2: fault/error/warning on events 301, 302, 0, all errors and faults.
+        {52738, {2, 0, 0, 0}},
+        {52742, {1, 150, 5, 10, 450, 0, 0}},
+        {52750, {1, 301, 302, 0}},
+        {52754, {0, 0, 0, 0, 0, 0, 3}},
+        // RPR/OVGR inputs: input 1 enabled, normally open, auto reconnect after 300 s; input 2 off.
+        {52672, {3, 300, 0, 0, 300, 0}},
+        {25411, {0}},
     };
     for (const Block& b : holding) {
         int reg = b.first;

@@ -1,0 +1,26 @@
+// A group panel's inner controls as a list of rows: a caption on the left, then a value label,
+// a value label with an edit or a combo on the right, or a row of radio buttons, check boxes or
+// buttons (each row's radios in a container of their own, so that they are partners only of
+// each other).
+#pragma once
+
+#include "groups/ReaderFrame.h"
+
+#include <vector>
+
+namespace groups::rows {
+
+enum class RowKind { Value, ValueEdit, ValueCombo, Radios, Checks, Buttons };
+
+struct Row {
+    RowKind kind;
+    const char* caption;              // the row's caption
+    const char* label = nullptr;      // the value label
+    const char* control = nullptr;    // edit or combo
+    std::vector<const char*> items{}; // combo items; radio or button "Name|Caption" pairs
+};
+
+// Lays out rows from `top` down inside a parent `width` wide; returns the top below the last.
+int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<Row>& rows, int top, int width);
+
+} // namespace groups::rows
