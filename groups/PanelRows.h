@@ -23,4 +23,21 @@ struct Row {
 // Lays out rows from `top` down inside a parent `width` wide; returns the top below the last.
 int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<Row>& rows, int top, int width);
 
+// A label of the form by name (readers of the protection panels look their labels up).
+inline vcl::TLabel* L(const vcl::TComponent& form, const char* name) { return FindLabel(form, QLatin1String(name)); }
+
+// Paints a value label blue: read back from the inverter.
+inline void Blue(vcl::TLabel* l)
+{
+    if (l)
+        l->Font()->SetColor(vcl::clBlue);
+}
+
+// Checks a radio button of the form by name (which unchecks its partners).
+inline void Check(const vcl::TComponent& form, const char* name)
+{
+    if (auto* r = dynamic_cast<vcl::TRadioButton*>(form.FindComponent(QLatin1String(name))))
+        r->SetChecked(true);
+}
+
 } // namespace groups::rows

@@ -84,7 +84,7 @@ struct Columns {
     int editWidth;
 };
 
-constexpr Columns kUacColumns{8, 128, 138, 62, 202, 46};
+constexpr Columns kUacColumns{6, 138, 146, 62, 210, 40};
 constexpr Columns kWideColumns{8, 140, 150, 72, 226, 64};
 
 QString Name(const char* prefix, const char* name)
@@ -131,11 +131,11 @@ void BuildUac(vcl::TComponent& form, vcl::TWinControl* panel)
     AddRows(form, panel, kUacFast, kFirstRowTop, kUacColumns);
     const int boxHeight = 22 + 3 * kRowPitch;
     auto* box = AddBox(form, panel, "GroupBox39", "", 255, kFirstRowTop - 8, 258, boxHeight);
-    const Columns inBox{6, 132, 138, 62, 202, 46};
+    const Columns inBox{4, 150, 156, 60, 218, 34};
     int top = 18;
     for (int k = 0; k < 3; ++k, top += kRowPitch)
         AddRow(form, box, kUacSlow2[k], top, inBox);
-    const Columns right{263, 128, 393, 62, 457, 46};
+    const Columns right{261, 150, 413, 60, 475, 34};
     top = kFirstRowTop - 8 + boxHeight + 8;
     for (int k = 3; k < 6; ++k, top += kRowPitch)
         AddRow(form, panel, kUacSlow2[k], top, right);

@@ -11,22 +11,11 @@ namespace groups {
 namespace {
 
 using rows::AddRows;
+using rows::L;
+using rows::Blue;
+using rows::Check;
 using rows::Row;
 using rows::RowKind;
-
-vcl::TLabel* L(const vcl::TComponent& form, const char* name) { return FindLabel(form, QLatin1String(name)); }
-
-void Blue(vcl::TLabel* l)
-{
-    if (l)
-        l->Font()->SetColor(vcl::clBlue);
-}
-
-void Check(const vcl::TComponent& form, const char* name)
-{
-    if (auto* r = dynamic_cast<vcl::TRadioButton*>(form.FindComponent(QLatin1String(name))))
-        r->SetChecked(true);
-}
 
 std::vector<const char*> Numbered(const char* suffix, int count, double step, int decimals)
 {

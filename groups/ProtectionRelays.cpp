@@ -10,10 +10,9 @@ namespace groups {
 namespace {
 
 using rows::AddRows;
+using rows::L;
 using rows::Row;
 using rows::RowKind;
-
-vcl::TLabel* L(const vcl::TComponent& form, const char* name) { return FindLabel(form, QLatin1String(name)); }
 
 void Blue(const vcl::TComponent& form, std::initializer_list<const char*> names)
 {
@@ -92,7 +91,7 @@ void BuildRelay(vcl::TComponent& form, vcl::TWinControl* p)
     select->SetBounds(8, kFirstRowTop, 100, 24);
     select->Items()->Add(QStringLiteral("Relay 1"));
     select->Items()->Add(QStringLiteral("Relay 2"));
-    ValueLabel(&form, p, QStringLiteral("Label_SelectRelay"), 120, kFirstRowTop + 3, 100)->SetCaption(QString());
+    ValueLabel(&form, p, QStringLiteral("Label_SelectRelay"), 114, kFirstRowTop + 3, 66)->SetCaption(QString());
     AddRows(form, p,
             {{RowKind::ValueCombo, "Function", "Label_MultiRelay1", "Combo_MultiRelay1",
               {"0 : Disable", "1 : Fault/Error/warning(only 3)", "2 : Power production", "3 : External load control",
@@ -101,15 +100,20 @@ void BuildRelay(vcl::TComponent& form, vcl::TWinControl* p)
              {RowKind::ValueEdit, "Event Code 2", "Label_Relay1_FEW2", "Edit_Relay1_FEW2"},
              {RowKind::ValueEdit, "Event Code 3", "Label_Relay1_FEW3", "Edit_Relay1_FEW3"},
              {RowKind::Checks, "Alarm Classes", nullptr, "Relay1Alarm",
-              {"Check_Relay1AllError|All Error", "Check_Relay1AllFault|All Fault", "Check_Relay1AllWarning|All Warn"}},
+              {"Check_Relay1AllError|Error", "Check_Relay1AllFault|Fault", "Check_Relay1AllWarning|Warn"}},
              {RowKind::ValueCombo, "Power Production", "Label_PowerPro1", "Combo_PowerPro1", {"0 : Disable", "1 : Enable"}},
              {RowKind::ValueEdit, "Output Power", "Label_RelayOP1", "Edit_RelayOP1"},
              {RowKind::ValueEdit, "On Delay", "Label_RelayDuration1", "Edit_RelayDuration1"},
              {RowKind::ValueEdit, "Off Delay", "Label_RelayMD1", "Edit_RelayMD1"},
-             {RowKind::ValueEdit, "Fan Temperature", "Label_Relay1Temp1", "Edit_Relay1Temp1"},
-             {RowKind::Value, "Fan Temperature 2", "Label_Relay1Temp2"}},
+             {RowKind::ValueEdit, "Fan Temperature", "Label_Relay1Temp1", "Edit_Relay1Temp1"}},
             kFirstRowTop + kRowPitch + 8, w);
-    SetVisible(L(form, "Label_Relay1Temp2"), false);
+    // The second fan temperature is not used.
+    ValueLabel(&form, p, QStringLiteral("Label_Relay1Temp2"), 120, 0)->SetVisible(false);
+    // The function's texts are long: its label takes the row, the combo stands below the choice.
+    if (auto* f = L(form, "Label_MultiRelay1"))
+        f->SetWidth(w - 128);
+    if (auto* c = dynamic_cast<vcl::TControl*>(form.FindComponent(QStringLiteral("Combo_MultiRelay1"))))
+        c->SetBounds(w - 112, kFirstRowTop, 104, 24);
 }
 
 void BuildRpr(vcl::TComponent& form, vcl::TWinControl* p)

@@ -1,6 +1,7 @@
 #include "groups/ProtectionSwitches.h"
 
 #include "common/Myfunc.h"
+#include "groups/PanelRows.h"
 
 namespace groups {
 
@@ -9,16 +10,11 @@ const char* const kDryContactModes[8] = {"Disable", "On Grid", "Fan Fail", "Insu
 
 namespace {
 
+using rows::L;
+using rows::Blue;
+
 constexpr int kUnlockRegister = 832;
 constexpr int kUnlockValue = 8517;
-
-vcl::TLabel* L(const vcl::TComponent& form, const char* name) { return FindLabel(form, QLatin1String(name)); }
-
-void Blue(vcl::TLabel* l)
-{
-    if (l)
-        l->Font()->SetColor(vcl::clBlue);
-}
 
 // Checks the on or the off radio of a switch (checking one unchecks its partner). The radios
 // post only on a user's press, so setting them here writes nothing.
