@@ -264,3 +264,57 @@ TEST_F(SwitchPage, DryContactModesWriteTheirCode)
 }
 
 } // namespace
+
+namespace {
+
+using namespace monitortest;
+
+class RelayPage : public MonitorWindow {
+protected:
+    std::vector<std::pair<int, int>> Writes() const
+    {
+        std::vector<std::pair<int, int>> out;
+        for (const auto& f : bus.Frames())
+            if (f.bytes.size() >= 6 && f.bytes[1] == 6)
+                out.emplace_back((f.bytes[2] << 8 | f.bytes[3]) + 1, f.bytes[4] << 8 | f.bytes[5]);
+        return out;
+    }
+};
+
+TEST_F(RelayPage, AlarmClassesWriteTheWordOfTheRelayReadFromThisInverter)
+{
+    Prepare("Storage");
+    dialogs.answers.push_back("2059");
+    driver->ChooseTab("PageControl", 2);
+    OpenWithoutLoop();
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Text("Label_SelectRelay"), "Relay 1");
+    EXPECT_EQ(Text("Label_MultiRelay1"), "2: Power Production");
+
+    // Relay 1's word (no class set) gets its error bit.
+    bus.ClearFrames();
+    driver->MouseDown("Check_Relay1AllError");
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{52748, 1}}));
+
+    // Relay 2 chosen: nothing is written until its own word was read.
+    bus.ClearFrames();
+    driver->Pick("Combo_SelectRelay", 1);
+    EXPECT_EQ(Text("Label_SelectRelay"), "Relay 2");
+    driver->MouseDown("Check_Relay1AllWarning");
+    EXPECT_EQ(window->Link.CommandCode, 0);
+    ASSERT_EQ(window->PollCycle(), 0);   // reads relay 2: all errors and faults
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(Text("Label_MultiRelay1"), "1: Fault/Error/Warning");
+    driver->MouseDown("Check_Relay1AllWarning");
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{52760, 7}}));
+
+    // The inverter chosen again (as after a scan or a mode switch): the word is gone.
+    bus.ClearFrames();
+    window->ExeSelectInv(0);
+    driver->MouseDown("Check_Relay1AllFault");
+    EXPECT_EQ(window->Link.CommandCode, 0);
+}
+
+} // namespace
