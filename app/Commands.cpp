@@ -2,6 +2,7 @@
 // polls with their rows and Clean All buttons, the slave-ID pane's handlers.
 #include "app/Main.h"
 #include "app/SettingsLiveValues.h"
+#include "app/ProtectionSettings.h"
 #include "app/SettingsPolls.h"
 
 using namespace vcl;
@@ -11,6 +12,7 @@ void TForm_Main::SetUpCommands()
     PollGroups = groups::BuildPollGroups(*this);
     settings::BindTable(settings::PollRowBindings(), Settings);
     settings::BindTable(settings::LiveValueBindings(), Settings);
+    settings::BindTable(settings::ProtectionBindings(), Settings);
     if (TButton* b = PollGroups[0].CleanAll)
         b->OnClick = Method(this, &TForm_Main::Btn_Poll1CleanAllClick);
     if (TButton* b = PollGroups[1].CleanAll)

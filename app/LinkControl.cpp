@@ -18,6 +18,10 @@ void TForm_Main::SetUpMonitoring()
     VersionLabels = groups::BuildVersionGroup(*this);
     PowerMeterLabels = groups::BuildPowerMeterGroup(*this);
     LiveLabels = groups::BuildLiveGroups(*this);
+    ProtectionLabels = groups::BuildProtectionGroups(*this);
+    ProtectionSwitches = groups::BuildProtectionSwitchGroups(*this);
+    ProtectionFunctions = groups::BuildProtectionFunctionGroups(*this);
+    ProtectionRelays = groups::BuildRelayGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);
     ClosePort->OnClick = Method(this, &TForm_Main::ClosePortClick);
@@ -95,6 +99,7 @@ void TForm_Main::ClosePortClick(TObject*)
 
 int TForm_Main::CloseLink()
 {
+    ForgetRelayAlarmWord();
     DataLogActive = 0;
     Timer_Record->SetEnabled(false);
     Timer_Datalog->SetEnabled(false);

@@ -19,6 +19,10 @@
 #include "groups/PowerMeter.h"
 #include "groups/Service.h"
 #include "groups/Status.h"
+#include "groups/Protection.h"
+#include "groups/ProtectionFunctions.h"
+#include "groups/ProtectionRelays.h"
+#include "groups/ProtectionSwitches.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
 #include "vcl/ComCtrls.h"
@@ -87,6 +91,16 @@ public:
     groups::OutputGroup OutputLabels;
     groups::VersionGroup VersionLabels;
     groups::PowerMeterGroup PowerMeterLabels;
+    groups::ProtectionGroup ProtectionLabels;
+    groups::ProtectionSwitchGroup ProtectionSwitches;
+    groups::ProtectionFunctionGroup ProtectionFunctions;
+    groups::RelayGroup ProtectionRelays;
+    // The relay alarm word read last no longer stands for the inverter addressed next.
+    void ForgetRelayAlarmWord()
+    {
+        if (ProtectionRelays.AlarmWord)
+            ProtectionRelays.AlarmWord->Forget();
+    }
     bool PollRunning = false;         // a polling loop runs; no second one is started
     void SetUpMonitoring();
     void OpenPortClick(vcl::TObject* Sender);
@@ -132,6 +146,24 @@ public:
     int ReadMaxInput(std::uint8_t stop);
     // The dry-contact test (on, off) and the string-current enable; 1 when the link failed.
     int RunLiveValueCommand();
+    int ReadVacProtection(std::uint8_t stop);
+    int ReadFreqProtection(std::uint8_t stop);
+    int ReadAustraliaSet(std::uint8_t stop);
+    int ReadInsulation(std::uint8_t stop);
+    int ReadGroundCurrent(std::uint8_t stop);
+    int ReadDcInjection(std::uint8_t stop);
+    int ReadCommProtection(std::uint8_t stop);
+    int ReadDryContact(std::uint8_t stop);
+    int ReadDarkCurrent(std::uint8_t stop);
+    int ReadEpo(std::uint8_t stop);
+    int ReadIslanding(std::uint8_t stop);
+    int ReadAntiIslanding(std::uint8_t stop);
+    int ReadArc(std::uint8_t stop);
+    int ReadAntiPid(std::uint8_t stop);
+    int ReadFrt(std::uint8_t stop);
+    int ReadPfControl(std::uint8_t stop);
+    int ReadRelayFunction(std::uint8_t stop);
+    int ReadRprOvgr(std::uint8_t stop);
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------

@@ -320,6 +320,7 @@ void TForm_Main::BuildIdTree()
 
 void TForm_Main::ExeSelectInv(int index)
 {
+    ForgetRelayAlarmWord();
     if (index < 0 || index >= FoundIdList[0] || !IdTreeRoot)
         return;
     for (int i = 0; i < IdTreeRoot->Count(); ++i)

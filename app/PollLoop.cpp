@@ -70,12 +70,30 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadNightMode},
     // ---- (QR45, DCB) ----
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
+    {When::Always, &TForm_Main::ReadAntiPid},
+    {When::Always, &TForm_Main::ReadDarkCurrent},
+    {When::Always, &TForm_Main::ReadVacProtection},
+    {When::Always, &TForm_Main::ReadFreqProtection},
+    {When::Always, &TForm_Main::ReadPfControl},
+    {When::Always, &TForm_Main::ReadFrt},
+    {When::Always, &TForm_Main::ReadIslanding},
+    {When::Always, &TForm_Main::ReadAntiIslanding},
+    {When::Always, &TForm_Main::ReadArc},
+    {When::Always, &TForm_Main::ReadEpo},
+    {When::Always, &TForm_Main::ReadInsulation},
+    {When::Always, &TForm_Main::ReadGroundCurrent},
+    {When::Always, &TForm_Main::ReadDcInjection},
+    {When::Always, &TForm_Main::ReadDryContact},
     // ---- the four register polls ----
     {When::Always, &TForm_Main::ReadPoll01},
     {When::Always, &TForm_Main::ReadPoll02},
     {When::Always, &TForm_Main::ReadPoll03},
     {When::Always, &TForm_Main::ReadPoll04},
     // ---- end register polls ----
+    {When::Always, &TForm_Main::ReadRelayFunction},
+    {When::Always, &TForm_Main::ReadCommProtection},
+    {When::Always, &TForm_Main::ReadAustraliaSet},
+    {When::Always, &TForm_Main::ReadRprOvgr},
 };
 
 constexpr int kWifiKeepAliveRegister = 60515;
@@ -96,6 +114,98 @@ int TForm_Main::ReadVersion(std::uint8_t stop)
 int TForm_Main::ReadPowerMeterInfo(std::uint8_t stop)
 {
     return groups::ReadPowerMeterInfo(Link, PowerMeterLabels, stop);
+}
+
+int TForm_Main::ReadVacProtection(std::uint8_t stop)
+{
+    return groups::ReadVacProtection(Link, ProtectionLabels, *this, stop);
+}
+
+int TForm_Main::ReadFreqProtection(std::uint8_t stop)
+{
+    return groups::ReadFreqProtection(Link, ProtectionLabels, *this, stop);
+}
+
+int TForm_Main::ReadAustraliaSet(std::uint8_t stop)
+{
+    return groups::ReadAustraliaSet(Link, ProtectionLabels, stop);
+}
+
+int TForm_Main::ReadInsulation(std::uint8_t stop)
+{
+    return groups::ReadInsulation(Link, ProtectionSwitches, *this, StateTextTable, stop);
+}
+
+int TForm_Main::ReadGroundCurrent(std::uint8_t stop)
+{
+    return groups::ReadGroundCurrent(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadDcInjection(std::uint8_t stop)
+{
+    return groups::ReadDcInjection(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadCommProtection(std::uint8_t stop)
+{
+    return groups::ReadCommProtection(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadDryContact(std::uint8_t stop)
+{
+    return groups::ReadDryContact(Link, ProtectionSwitches, *this, stop);
+}
+
+int TForm_Main::ReadDarkCurrent(std::uint8_t stop)
+{
+    return groups::ReadDarkCurrent(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadEpo(std::uint8_t stop)
+{
+    return groups::ReadEpo(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadIslanding(std::uint8_t stop)
+{
+    return groups::ReadIslanding(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadAntiIslanding(std::uint8_t stop)
+{
+    return groups::ReadAntiIslanding(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadArc(std::uint8_t stop)
+{
+    return groups::ReadArc(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadAntiPid(std::uint8_t stop)
+{
+    return groups::ReadAntiPid(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadFrt(std::uint8_t stop)
+{
+    return groups::ReadFrt(Link, ProtectionFunctions, *this, stop);
+}
+
+int TForm_Main::ReadPfControl(std::uint8_t stop)
+{
+    return groups::ReadPfControl(Link, ProtectionRelays, *this, stop);
+}
+
+int TForm_Main::ReadRelayFunction(std::uint8_t stop)
+{
+    // The relay shown is the one chosen when the reader runs.
+    const auto* select = dynamic_cast<const TComboBox*>(FindComponent(QStringLiteral("Combo_SelectRelay")));
+    return groups::ReadRelayFunction(Link, ProtectionRelays, *this, select ? select->ItemIndex() : -1, stop);
+}
+
+int TForm_Main::ReadRprOvgr(std::uint8_t stop)
+{
+    return groups::ReadRprOvgr(Link, ProtectionRelays, *this, stop);
 }
 
 bool TForm_Main::PollStepDue(int when) const

@@ -51,6 +51,7 @@ void TForm_Main::Edit_EndIDExit(TObject*)
 
 void TForm_Main::Btn_ScanIDClick(TObject* Sender)
 {
+    ForgetRelayAlarmWord();
     // Upgrade page: while an image load runs, only its own rescan (sent by the load button).
     if (UpgradeLoadBusy() && Sender != Btn_LoadHEX)
         return;
@@ -122,6 +123,7 @@ void TForm_Main::TreeViewDblClick(TObject*)
     }
     // No value of the previous inverter stays on the window.
     groups::ClearBlueLabels(*this);
+    ForgetRelayAlarmWord();
     CountryListInit();
 }
 

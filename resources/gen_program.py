@@ -73,10 +73,14 @@ def place(sections, columns, settings):
         assert sec in TAG, sec
         span = (panel_width(sec, settings) + GAP + PANEL_WIDTH) // (PANEL_WIDTH + GAP)
         span = max(1, span)
+        # A panel narrower than the columns it spans (the 520 px voltage protection) takes the
+        # rightmost of its equally high places, so that the strip it leaves free lies at the
+        # page's edge and not as a hole between panels of its row.
+        narrow = span > 1 and panel_width(sec, settings) < span * PANEL_WIDTH + (span - 1) * GAP
         best = None
         for c in range(columns - span + 1):
             top = max(heights[c:c + span])
-            if best is None or top < best[1]:
+            if best is None or top < best[1] or (narrow and top == best[1]):
                 best = (c, top)
         c, top = best
         h = panel_tag(sec, settings)
@@ -225,13 +229,13 @@ MODES = {
         "columns": 4,
         "pages": [
             MAIN_3P,
-            ["Country", "UacProtect", "FreqProtect", "FRT", "AntiIsland", "AcTerminal"],
+            ["Country", "UacProtect", "FreqProtect", "FRT", "AntiIsland", "Islanding", "AcTerminal"],
             ["ReactivePower", "ActivePower", "CosPCtrl", "QUCtrl", "PUFunction", "PFCtrl", "NightMode"],
             ["Country", "UacProtect", "FreqProtect", "AustraliaSet", "K4PSetting", "CommProtection",
              "Factory", "VIPGain", "CalibrateInput", "FanTest", "MPPTSwitch", "DryContactTest"],
             ["ReactivePower", "ActivePower", "QofP", "QbyNight", "ExtendCosphiP", "CosphiOfU"],
             ["InvTime", "DailyEnergy", "MonthlyEnergy", "DeratingRecords", "Insulation",
-             "GroundCurrent", "DCInject", "DcRelayAccTimes"],
+             "GroundCurrent", "DCInject", "DcRelayAccTimes", "AntiPid", "ARCTest", "EPO"],
             ["Poll01", "Poll02", "Poll03", "Poll04", "OnSiteRepair", "StringCurr", "MaxOutputVal",
              "MaxInputVal", "TestValue", "ADC", "TotalBus"],
         ],
@@ -254,7 +258,7 @@ MODES = {
             ["Country", "UacProtect", "FreqProtect", "BTCTRL"],
             ["ActivePower", "ReactivePower", "CosPCtrl", "QUCtrl", "SA3P"],
             ["Country", "BTCTRL", "BTModule1", "BTModule2", "PowerMeterInfo"],
-            ["ActivePower", "ReactivePower", "NightMode", "DryContact", "MasterDCB", "SlaveDCB"],
+            ["ActivePower", "ReactivePower", "NightMode", "DryContact", "MultiRelay", "MasterDCB", "SlaveDCB"],
             ["InvTime", "DailyEnergy", "MonthlyEnergy", "DeratingRecords", "Insulation"],
             ["Poll01", "Poll02", "Poll03", "Poll04", "OnSiteRepair"],
         ],

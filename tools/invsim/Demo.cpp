@@ -58,6 +58,7 @@ void LoadDemoInverter(Inverter& inv)
     UpdateDemoAc(inv, 0.0);
     LoadDemoLiveValues(inv);
     LoadDemoStatusGroups(inv);
+    LoadDemoProtection(inv);
 }
 
 void UpdateDemoAc(Inverter& inv, double t)

@@ -38,6 +38,8 @@ void LoadDemoInverter(Inverter& inverter);
 // The status, country and service registers of the demonstration inverter (LoadDemoInverter
 // loads them too).
 void LoadDemoStatusGroups(Inverter& inverter);
+// The voltage and frequency protection limits (LoadDemoInverter loads them too).
+void LoadDemoProtection(Inverter& inverter);
 // The AC output block (input registers 49152..49181) as it stands `seconds` after the start:
 // per phase voltage (/100), current (/10), power (x10) and frequency (/100), with slow swings.
 void UpdateDemoAc(Inverter& inverter, double seconds);
