@@ -34,11 +34,10 @@ protected:
         log.bus = &bus;
         vcl::SetTimeService(&log);
         Prepare();
-        // Relay 1's labels as the multi-function relay panel shows them.
+        // Relay 1's labels on the multi-function relay panel, as its reader shows them.
         for (auto [name, text] : {std::pair{"Label_MultiRelay1", "3: External Load Control"}, std::pair{"Label_PowerPro1", "0: Disable"}}) {
-            auto* l = new vcl::TLabel(window.get());
-            l->SetName(QString::fromLatin1(name));
-            l->SetParent(window->GroupPanel(QStringLiteral("Group_DryContactTest")));
+            auto* l = dynamic_cast<vcl::TLabel*>(window->FindComponent(QString::fromLatin1(name)));
+            ASSERT_NE(l, nullptr) << name;
             l->SetCaption(QString::fromLatin1(text));
             l->Font()->SetColor(vcl::clBlue);
         }

@@ -112,6 +112,7 @@ protected:
         w.Link.ResetLinkCounters();
         w.ExeSelectInv(0);
         w.StopRequest = 0;
+        w.PollCycleCount = 0;   // as the loop's start sets it
         ASSERT_EQ(w.Link.SlaveId, 1);
     }
     // Requests of the frames received for a register (1-based) and function code.

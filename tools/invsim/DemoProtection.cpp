@@ -53,8 +53,10 @@ void LoadDemoProtection(Inverter& inv)
         {52750, {1, 301, 302, 0}},
         {52754, {0, 0, 0, 0, 0, 0, 3}},
         // RPR/OVGR inputs: input 1 enabled, normally open, auto reconnect after 300 s; input 2 off.
+        // Their lock bits 3 and 4 of 25411 clear; bit 0 there is the grid lock, engaged as the
+        // status group's demonstration shows it.
         {52672, {3, 300, 0, 0, 300, 0}},
-        {25411, {0}},
+        {25411, {1}},
     };
     for (const Block& b : holding) {
         int reg = b.first;
