@@ -17,6 +17,7 @@ void TForm_Main::SetUpMonitoring()
     OutputLabels = groups::BuildOutputGroups(*this);
     VersionLabels = groups::BuildVersionGroup(*this);
     PowerMeterLabels = groups::BuildPowerMeterGroup(*this);
+    RecordLabels = groups::BuildRecordGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);
     ClosePort->OnClick = Method(this, &TForm_Main::ClosePortClick);

@@ -28,12 +28,29 @@ struct PollEntry {
 const PollEntry kPollOrder[] = {
     {When::VersionCycle, &TForm_Main::ReadVersion},
     {When::AcOutput, &TForm_Main::ReadOutput},
+    {When::Always, &TForm_Main::ReadWarnings},
+    {When::Always, &TForm_Main::ReadErrorEvents},
+    {When::Always, &TForm_Main::ReadFanFail},
+    {When::Always, &TForm_Main::ReadDeratingFlags},
+    {When::Always, &TForm_Main::ReadDeratingOpv},
+    {When::Always, &TForm_Main::ReadDeratingVin},
+    {When::Always, &TForm_Main::ReadDeratingOpvLo},
+    {When::Always, &TForm_Main::ReadDeratingThermal},
+    {When::Always, &TForm_Main::ReadInvTime},
+    {When::Always, &TForm_Main::ReadDailyEnergy},
+    {When::Always, &TForm_Main::ReadMonthlyEnergy},
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
     // ---- the four register polls ----
     {When::Always, &TForm_Main::ReadPoll01},
     {When::Always, &TForm_Main::ReadPoll02},
     {When::Always, &TForm_Main::ReadPoll03},
     {When::Always, &TForm_Main::ReadPoll04},
+    {When::Always, &TForm_Main::ReadErrorCodes},
+    {When::Always, &TForm_Main::ReadJapanErrorList},
+    {When::Always, &TForm_Main::ReadHarunetThermalEvents},
+    {When::Always, &TForm_Main::ReadHarunetOvpEvents},
+    {When::Always, &TForm_Main::ReadHarunetVinEvents},
+    {When::Always, &TForm_Main::ReadHarunetOvpLowEvents},
     // ---- end register polls ----
 };
 

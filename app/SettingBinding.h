@@ -43,6 +43,8 @@ enum CommandCodes : int {
     CmdBroadcastRegister = 26,
     CmdWriteRegisterPair = 36,
     CmdSyncClock = 400,
+    CmdReadEnergyHistory = 410,
+    CmdWriteEnergyHistory = 411,
     CmdScanIds = 600,
     CmdWriteRegisterCurrentId = 6500,
 };

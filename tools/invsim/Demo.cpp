@@ -56,6 +56,7 @@ void LoadDemoInverter(Inverter& inv)
     for (int k = 0; k < 30; ++k)
         inv.SetInput(kOutputBlock + k, 0);
     UpdateDemoAc(inv, 0.0);
+    LoadDemoRecords(inv);
 }
 
 void UpdateDemoAc(Inverter& inv, double t)
