@@ -73,12 +73,8 @@ QString U8(const char* text) { return QString::fromUtf8(text); }
 vcl::TLabel* PlainLabel(vcl::TComponent* owner, vcl::TWinControl* parent, const QString& name, const QString& caption,
                         vcl::TColor colour, int left, int top, int width)
 {
-    auto* l = new vcl::TLabel(owner);
-    l->SetName(name);
-    l->SetParent(parent);
-    l->SetAutoSize(false);
-    l->SetBounds(left, top, width, 17);
-    l->SetCaption(caption);
+    auto* l = CaptionLabel(owner, parent, name, caption, left, top, width);
+    l->SetTag(0);   // the readers write these texts; the language switch leaves them alone
     l->Font()->SetColor(colour);
     return l;
 }
