@@ -115,6 +115,16 @@ TEST_F(Records, WarningsShowTheFirstFiveSetBitsInTableOrder)
             EXPECT_EQ(Text(QStringLiteral("Label_WarnEvent0%1").arg(i + 1).toLatin1().constData()), c.lines[i]) << c.w0 << " line " << i;
     }
     EXPECT_EQ(Colour("Label_WarnEvent01"), vcl::clBlack);
+    // A refused read shows no warnings at all (the lines are black, so no stale mark either).
+    bus.SetInput(1, 53282, 0x0002);
+    ASSERT_EQ(groups::ReadWarnings(link, rec.Warnings, 0), 0);
+    ASSERT_EQ(Text("Label_WarnEvent01"), "Solar1 Low");
+    invsim::Fault refuse;
+    refuse.kind = invsim::FaultKind::Exception;
+    refuse.times = 1;
+    bus.AddFault(1, refuse);
+    ASSERT_EQ(groups::ReadWarnings(link, rec.Warnings, 0), 0);
+    EXPECT_EQ(Text("Label_WarnEvent01"), "");
 }
 
 TEST_F(Records, DeratingAndFanCaptionsTakeTheColourOfTheirBits)
@@ -188,7 +198,7 @@ TEST_F(Records, DeratingRecordsInBothFamilies)
 
 TEST_F(Records, InverterTimeAndInstallationDate)
 {
-    bus.With(1, [](invsim::Inverter& inv) { inv.SetClock(1577934245); });   // 2020/01/02 03:04:05
+    bus.With(1, [](invsim::Inverter& inv) { inv.SetClock(1577934245, false); });   // 2020/01/02 03:04:05
     bus.SetInput(1, 1168, 1970);
     bus.SetInput(1, 1169, 1);
     bus.SetInput(1, 1170, 1);
@@ -207,7 +217,7 @@ TEST_F(Records, InverterTimeAndInstallationDate)
 TEST_F(Records, EnergyHistoryDatesEachDayAndMonthFromTheClock)
 {
     bus.With(1, [](invsim::Inverter& inv) {
-        inv.SetClock(1577836800);   // 2020/01/01 00:00:00
+        inv.SetClock(1577836800, false);   // 2020/01/01 00:00:00
         inv.DayHistory()[0] = 0x04D2;
         inv.DayHistory()[62] = 7;    // day 31
         inv.DayHistory()[63] = 1;

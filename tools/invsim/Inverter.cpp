@@ -69,10 +69,10 @@ void CivilFields(std::uint32_t t, int f[6])
 
 } // namespace
 
-void Inverter::SetClock(std::uint32_t seconds)
+void Inverter::SetClock(std::uint32_t seconds, bool runs)
 {
     clockBase_ = seconds;
-    clockSetAt_ = SteadySeconds();
+    clockSetAt_ = runs ? SteadySeconds() : 0;
 }
 
 std::uint32_t Inverter::Clock() const

@@ -76,8 +76,9 @@ public:
     // ---- Energy history and clock ----
     std::vector<std::uint16_t>& DayHistory() { return dayHistory_; }
     std::vector<std::uint16_t>& MonthHistory() { return monthHistory_; }
-    // Sets the clock (seconds since 1970, the inverter's wall-clock time); it runs on from there.
-    void SetClock(std::uint32_t seconds);
+    // Sets the clock (seconds since 1970, the inverter's wall-clock time); it runs on from there
+    // (a write of 784 or 785 sets it running), or stands still when `runs` is false.
+    void SetClock(std::uint32_t seconds, bool runs = true);
     std::uint32_t Clock() const;
     // Makes the day window answer with an exception while this page is selected (a missing page).
     void SetMissingDayPage(std::optional<int> first) { missingDayPage_ = first; }
