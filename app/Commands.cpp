@@ -26,6 +26,7 @@ void TForm_Main::SetUpCommands()
     Edit_EndID->OnExit = Method(this, &TForm_Main::Edit_EndIDExit);
     Btn_ScanID->OnClick = Method(this, &TForm_Main::Btn_ScanIDClick);
     TreeView->OnDblClick = Method(this, &TForm_Main::TreeViewDblClick);
+    SetUpRecordCommands();
 }
 
 void TForm_Main::Btn_Poll1CleanAllClick(TObject*) { groups::CleanAllRows(PollGroups[0]); }

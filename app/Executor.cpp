@@ -29,11 +29,8 @@ int TForm_Main::ExecutePendingCommand()
             Form_wait->Close();
         return 0;
     }
-    if (m.CommandCode == CmdSyncClock) {
-        // The clock synchronisation joins here with the command sequences.
-        m.CommandCode = 0;
-        return 0;
-    }
+    if (m.CommandCode == CmdSyncClock)
+        return RunSyncClock();
     if (SuperUserMode == 0 && WriteLock == 1) {
         MessageBox(QStringLiteral("Lock: Permission denied"));
         return 0;
@@ -81,6 +78,8 @@ int TForm_Main::ExecutePendingCommand()
         m.Request(m.CommandAddress + 1, static_cast<std::uint16_t>(m.CommandValue2), 6);
         m.CommandCode = 0;
     }
+    if (m.CommandCode == CmdReadEnergyHistory || m.CommandCode == CmdWriteEnergyHistory)
+        return RunEnergyTransfer();
     // The fixed sequences (codes 10, 40, 41, 42, 166, 410, 411, 417, 418, 420, 421, 440, 595,
     // 648, 800, 801, 1000 to 1007, 1931) join here in that order.
     if (const int result = RunStatusSequence(); result >= 0) {   // 10, 40, 41, 42, 166, 595, 1000 to 1007

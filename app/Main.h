@@ -23,6 +23,7 @@
 #include "groups/ProtectionFunctions.h"
 #include "groups/ProtectionRelays.h"
 #include "groups/ProtectionSwitches.h"
+#include "groups/Records.h"
 #include "groups/Version.h"
 #include "link/Modbus.h"
 #include "vcl/ComCtrls.h"
@@ -101,6 +102,7 @@ public:
         if (ProtectionRelays.AlarmWord)
             ProtectionRelays.AlarmWord->Forget();
     }
+    groups::RecordGroups RecordLabels;
     bool PollRunning = false;         // a polling loop runs; no second one is started
     void SetUpMonitoring();
     void OpenPortClick(vcl::TObject* Sender);
@@ -164,6 +166,35 @@ public:
     int ReadPfControl(std::uint8_t stop);
     int ReadRelayFunction(std::uint8_t stop);
     int ReadRprOvgr(std::uint8_t stop);
+    // The record groups (PollRecords.cpp).
+    int ReadErrorEvents(std::uint8_t stop);
+    int ReadJapanErrorList(std::uint8_t stop);
+    int ReadWarnings(std::uint8_t stop);
+    int ReadDeratingFlags(std::uint8_t stop);
+    int ReadFanFail(std::uint8_t stop);
+    int ReadErrorCodes(std::uint8_t stop);
+    int ReadDeratingOpv(std::uint8_t stop);
+    int ReadDeratingVin(std::uint8_t stop);
+    int ReadDeratingOpvLo(std::uint8_t stop);
+    int ReadDeratingThermal(std::uint8_t stop);
+    int ReadHarunetThermalEvents(std::uint8_t stop);
+    int ReadHarunetOvpEvents(std::uint8_t stop);
+    int ReadHarunetVinEvents(std::uint8_t stop);
+    int ReadHarunetOvpLowEvents(std::uint8_t stop);
+    int ReadInvTime(std::uint8_t stop);
+    int ReadDailyEnergy(std::uint8_t stop);
+    int ReadMonthlyEnergy(std::uint8_t stop);
+    // Clock synchronisation and the energy clone (RecordCommands.cpp).
+    vcl::TButton* Btn_ReadEnergy = nullptr;
+    vcl::TButton* Btn_WriteEnergy = nullptr;
+    vcl::TLabel* Label_EnergyDsp = nullptr;
+    bool EnergyHistoryHeld = false;   // a whole history was read and may be written
+    void SetUpRecordCommands();
+    void Image_SyncClockClick(vcl::TObject* Sender);
+    void Btn_ReadEnergyClick(vcl::TObject* Sender);
+    void Btn_WriteEnergyClick(vcl::TObject* Sender);
+    int RunSyncClock();
+    int RunEnergyTransfer();
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------

@@ -45,54 +45,68 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadTotalPower},
     {When::Always, &TForm_Main::ReadTestValue},
     {When::Always, &TForm_Main::ReadDcRelayTimes},
-    // ---- (anti-PID, warnings) ----
-    {When::Always, &TForm_Main::ReadMpptSwitch},
-    // ---- (dark current) ----
-    {When::Always, &TForm_Main::ReadCountrySet},
-    // ---- (error events, voltage and frequency protection) ----
-    {When::Always, &TForm_Main::ReadAcTerminal},
-    // ---- (reactive and active power ... ARC) ----
-    {When::Always, &TForm_Main::ReadFactory},
-    {When::Always, &TForm_Main::ReadGain},
-    {When::Always, &TForm_Main::ReadFanTest},
-    // ---- (fan fail, derating flags, EPO) ----
-    {When::Always, &TForm_Main::ReadStatus},
-    // ---- (insulation, ground current, DC injection) ----
-    {When::Always, &TForm_Main::ReadEuSet},
-    // ---- (Japan ... battery modules) ----
-    {When::Always, &TForm_Main::ReadLoad1},
-    {When::Always, &TForm_Main::ReadLoad2},
-    {When::Always, &TForm_Main::ReadStandAlone3P},
-    // ---- (derating records) ----
-    {When::Always, &TForm_Main::ReadMaxOutput},
-    {When::Always, &TForm_Main::ReadMaxInput},
-    // ---- (inverter time, dry contact, daily and monthly energy) ----
-    {When::Always, &TForm_Main::ReadNightMode},
-    // ---- (QR45, DCB) ----
-    {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
     {When::Always, &TForm_Main::ReadAntiPid},
+    {When::Always, &TForm_Main::ReadWarnings},
+    {When::Always, &TForm_Main::ReadMpptSwitch},
     {When::Always, &TForm_Main::ReadDarkCurrent},
+    {When::Always, &TForm_Main::ReadCountrySet},
+    {When::Always, &TForm_Main::ReadErrorEvents},
     {When::Always, &TForm_Main::ReadVacProtection},
     {When::Always, &TForm_Main::ReadFreqProtection},
+    {When::Always, &TForm_Main::ReadAcTerminal},
+    // ---- (reactive power, Q(U), cos phi(P), extended cos phi(P), active power) ----
     {When::Always, &TForm_Main::ReadPfControl},
+    // ---- (P(U), cos phi(U)) ----
     {When::Always, &TForm_Main::ReadFrt},
+    // ---- (voltage suppression) ----
     {When::Always, &TForm_Main::ReadIslanding},
     {When::Always, &TForm_Main::ReadAntiIslanding},
     {When::Always, &TForm_Main::ReadArc},
+    {When::Always, &TForm_Main::ReadFactory},
+    {When::Always, &TForm_Main::ReadGain},
+    {When::Always, &TForm_Main::ReadFanTest},
+    {When::Always, &TForm_Main::ReadFanFail},
+    {When::Always, &TForm_Main::ReadDeratingFlags},
     {When::Always, &TForm_Main::ReadEpo},
+    {When::Always, &TForm_Main::ReadStatus},
     {When::Always, &TForm_Main::ReadInsulation},
     {When::Always, &TForm_Main::ReadGroundCurrent},
     {When::Always, &TForm_Main::ReadDcInjection},
+    {When::Always, &TForm_Main::ReadEuSet},
+    // ---- (Japan set and user settings, remote control, protection, versions, shipment test; battery info, control, subsidy, modules) ----
+    {When::Always, &TForm_Main::ReadLoad1},
+    {When::Always, &TForm_Main::ReadLoad2},
+    {When::Always, &TForm_Main::ReadStandAlone3P},
+    {When::Always, &TForm_Main::ReadDeratingOpv},
+    {When::Always, &TForm_Main::ReadDeratingVin},
+    {When::Always, &TForm_Main::ReadDeratingOpvLo},
+    {When::Always, &TForm_Main::ReadDeratingThermal},
+    {When::Always, &TForm_Main::ReadMaxOutput},
+    {When::Always, &TForm_Main::ReadMaxInput},
+    {When::Always, &TForm_Main::ReadInvTime},
     {When::Always, &TForm_Main::ReadDryContact},
-    // ---- the four register polls ----
+    {When::Always, &TForm_Main::ReadDailyEnergy},
+    {When::Always, &TForm_Main::ReadMonthlyEnergy},
+    {When::Always, &TForm_Main::ReadNightMode},
+    // ---- (QR45, master and slave DCB) ----
+    {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
     {When::Always, &TForm_Main::ReadPoll01},
     {When::Always, &TForm_Main::ReadPoll02},
     {When::Always, &TForm_Main::ReadPoll03},
     {When::Always, &TForm_Main::ReadPoll04},
-    // ---- end register polls ----
+    {When::Always, &TForm_Main::ReadErrorCodes},
+    {When::Always, &TForm_Main::ReadJapanErrorList},
+    // ---- (Japan 3P set and user setting, partner-brand monitor) ----
+    {When::Always, &TForm_Main::ReadHarunetThermalEvents},
+    {When::Always, &TForm_Main::ReadHarunetOvpEvents},
+    {When::Always, &TForm_Main::ReadHarunetVinEvents},
+    {When::Always, &TForm_Main::ReadHarunetOvpLowEvents},
+    // ---- (partner-brand set-point and energy) ----
     {When::Always, &TForm_Main::ReadRelayFunction},
+    // ---- (Japanese active power, STX groups) ----
     {When::Always, &TForm_Main::ReadCommProtection},
     {When::Always, &TForm_Main::ReadAustraliaSet},
+    // ---- (Q by night, Q(P), Q(P) daytime) ----
     {When::Always, &TForm_Main::ReadRprOvgr},
 };
 

@@ -58,6 +58,8 @@ enum CommandCodes : int {
     CmdSyncClock = 400,
     CmdDryContactTestOn = 417,
     CmdDryContactTestOff = 418,
+    CmdReadEnergyHistory = 410,
+    CmdWriteEnergyHistory = 411,
     CmdScanIds = 600,
     CmdEnableStringCurrentDc12 = 1931,
     CmdWriteRegisterCurrentId = 6500,

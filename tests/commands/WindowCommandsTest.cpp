@@ -282,8 +282,9 @@ TEST_F(CommandsWindow, PollRowsReadAndWriteThroughTheLoop)
     EXPECT_EQ(bus.Coil(1, 24577), true);
     // Register 100 is wire address 99; coil 24577 is 0x6000, switched on with 0xFF00.
     auto writes = Writes();
-    // The page selects of register 800 belong to the paged readers on the page, not to the rows.
-    std::erase_if(writes, [](const Write& w) { return w.reg == 800; });
+    // The page selects of registers 800 and 801 belong to the paged readers on the page (the
+    // measurement windows, the event log), not to the rows.
+    std::erase_if(writes, [](const Write& w) { return w.reg == 800 || w.reg == 801; });
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0], (Write{1, 9600, 100, 1234}));
     EXPECT_EQ(writes[1], (Write{1, 9600, 24577, 0xFF00}));
@@ -337,7 +338,10 @@ TEST_F(CommandsWindow, TheWriteLockRefusesAllButScanAndClock)
     // The clock synchronisation and the scan are never refused.
     w.Link.CommandCode = 400;
     EXPECT_EQ(w.ExecutePendingCommand(), 0);
-    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_EQ(dialogs.shown, QStringList{"Sync Clock Done"});
+    dialogs.shown.clear();
+    EXPECT_FALSE(Writes().empty());
+    bus.ClearFrames();
     w.Link.ScanFirst = 12;
     w.Link.ScanLast = 12;
     w.Link.CommandCode = 600;

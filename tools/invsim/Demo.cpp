@@ -59,6 +59,7 @@ void LoadDemoInverter(Inverter& inv)
     LoadDemoLiveValues(inv);
     LoadDemoStatusGroups(inv);
     LoadDemoProtection(inv);
+    LoadDemoRecords(inv);
 }
 
 void UpdateDemoAc(Inverter& inv, double t)

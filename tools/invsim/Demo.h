@@ -40,6 +40,9 @@ void LoadDemoInverter(Inverter& inverter);
 void LoadDemoStatusGroups(Inverter& inverter);
 // The voltage and frequency protection limits (LoadDemoInverter loads them too).
 void LoadDemoProtection(Inverter& inverter);
+// The record groups' registers: event log, warnings and flags, derating records, installation
+// date, a clock on the computer's local time, day and month energy history.
+void LoadDemoRecords(Inverter& inverter);
 // The AC output block (input registers 49152..49181) as it stands `seconds` after the start:
 // per phase voltage (/100), current (/10), power (x10) and frequency (/100), with slow swings.
 void UpdateDemoAc(Inverter& inverter, double seconds);

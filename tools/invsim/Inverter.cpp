@@ -1,6 +1,8 @@
 #include "tools/invsim/Inverter.h"
 #include "tools/invsim/BootLoader.h"
 
+#include <chrono>
+
 namespace invsim {
 
 std::uint16_t Crc16(const std::uint8_t* bytes, std::size_t n)
@@ -42,6 +44,42 @@ std::string HexText(const Bytes& bytes, const char* between)
     return s;
 }
 
+namespace {
+
+std::int64_t SteadySeconds()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Calendar fields of seconds since 1970 (no time zone).
+void CivilFields(std::uint32_t t, int f[6])
+{
+    const std::int64_t days = t / 86400, rest = t % 86400;
+    const std::int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
+    f[0] = static_cast<int>(yoe + era * 400 + (m <= 2));
+    f[1] = static_cast<int>(m);
+    f[2] = static_cast<int>(d);
+    f[3] = static_cast<int>(rest / 3600);
+    f[4] = static_cast<int>(rest % 3600 / 60);
+    f[5] = static_cast<int>(rest % 60);
+}
+
+} // namespace
+
+void Inverter::SetClock(std::uint32_t seconds, bool runs)
+{
+    clockBase_ = seconds;
+    clockSetAt_ = runs ? SteadySeconds() : 0;
+}
+
+std::uint32_t Inverter::Clock() const
+{
+    return clockBase_ + static_cast<std::uint32_t>(clockSetAt_ == 0 ? 0 : SteadySeconds() - clockSetAt_);
+}
+
 std::optional<bool> Inverter::Coil(int reg) const
 {
     auto it = coils_.find(reg);
@@ -56,6 +94,14 @@ std::optional<std::uint16_t> Inverter::Holding(int reg) const
         return page_;
     if (reg == kEventPageSelect)
         return eventPage_;
+    if (reg == kDayPageSelect)
+        return dayPage_;
+    if (reg == kMonthPageSelect)
+        return monthPage_;
+    if (reg == kClockHigh)
+        return static_cast<std::uint16_t>(Clock() >> 16);
+    if (reg == kClockLow)
+        return static_cast<std::uint16_t>(Clock() & 0xFFFF);
     auto it = holding_.find(reg);
     if (it == holding_.end())
         return std::nullopt;
@@ -76,7 +122,7 @@ std::optional<std::uint16_t> Inverter::Input(int reg) const
     if (reg >= kEventCodeWindow && reg <= kEventCodeWindow + 10) {
         const int word = reg - kEventCodeWindow;
         if (word == 0)
-            return static_cast<std::uint16_t>(eventPage_ & 0xFF);
+            return eventEchoOverride_ ? *eventEchoOverride_ : static_cast<std::uint16_t>(eventPage_ & 0xFF);
         auto it = eventCodes_.find(eventPage_);
         return it == eventCodes_.end() ? 0 : it->second[static_cast<size_t>(word - 1)];
     }
@@ -92,6 +138,21 @@ std::optional<std::uint16_t> Inverter::Input(int reg) const
         if (!unlocked_)
             return std::nullopt;
         return h->second;
+    }
+    if (reg >= kDayWindow && reg < kDayWindow + kDayWindowWords) {
+        if (missingDayPage_ && *missingDayPage_ == dayPage_)
+            return std::nullopt;
+        const std::size_t i = 2u * dayPage_ + static_cast<std::size_t>(reg - kDayWindow);
+        return i < dayHistory_.size() ? dayHistory_[i] : 0;
+    }
+    if (reg >= kMonthWindow && reg < kMonthWindow + kMonthWindowWords) {
+        const std::size_t i = 2u * monthPage_ + static_cast<std::size_t>(reg - kMonthWindow);
+        return i < monthHistory_.size() ? monthHistory_[i] : 0;
+    }
+    if (reg >= kClockFields && reg < kClockFields + 6) {
+        int f[6];
+        CivilFields(Clock(), f);
+        return static_cast<std::uint16_t>(f[reg - kClockFields]);
     }
     auto it = input_.find(reg);
     if (it == input_.end())
@@ -214,6 +275,23 @@ Bytes Inverter::Answer(const Bytes& request)
             page_ = static_cast<std::uint16_t>(value);
         else if (first == kEventPageSelect)
             eventPage_ = static_cast<std::uint16_t>(value);
+        else if (first == kDayPageSelect)
+            dayPage_ = static_cast<std::uint16_t>(value);
+        else if (first == kMonthPageSelect)
+            monthPage_ = static_cast<std::uint16_t>(value);
+        else if (first == kClockHigh)
+            SetClock((static_cast<std::uint32_t>(value) << 16) | (Clock() & 0xFFFF));
+        else if (first == kClockLow)
+            SetClock((Clock() & 0xFFFF0000u) | static_cast<std::uint32_t>(value));
+        else if (first >= kDayWindow && first < kDayWindow + kDayWindowWords) {
+            const std::size_t i = 2u * dayPage_ + static_cast<std::size_t>(first - kDayWindow);
+            if (i < dayHistory_.size())
+                dayHistory_[i] = static_cast<std::uint16_t>(value);
+        } else if (first >= kMonthWindow && first < kMonthWindow + kMonthWindowWords) {
+            const std::size_t i = 2u * monthPage_ + static_cast<std::size_t>(first - kMonthWindow);
+            if (i < monthHistory_.size())
+                monthHistory_[i] = static_cast<std::uint16_t>(value);
+        }
         else if (holding_.count(first)) {
             if (!WriteWithRule(first, static_cast<std::uint16_t>(value)))
                 holding_[first] = static_cast<std::uint16_t>(value);

@@ -29,6 +29,21 @@ constexpr int kMeasurementWindow = 1056;  // input 1056..1071: word 0 echoes the
 constexpr int kMeasurementWords = 16;
 constexpr int kEventCodeWindow = 1088;    // input 1088..1098: word 0 echoes the page, 10 codes
 constexpr int kEventTimeWindow = 1184;    // input 1184..1203: 10 times, low word first
+// The energy history: 366 days and 120 months of two words each (low word first), shown through
+// windows whose first day (809) and first month (810) the page registers choose; a write into a
+// window stores into the history. The clock: seconds since 1970 in 784 (high) and 785 (low),
+// running from the last write, and as calendar fields in 1033..1038.
+constexpr int kDayPageSelect = 809;
+constexpr int kMonthPageSelect = 810;
+constexpr int kDayWindow = 2048;          // input x64
+constexpr int kDayWindowWords = 64;
+constexpr int kMonthWindow = 2112;        // input x48
+constexpr int kMonthWindowWords = 48;
+constexpr int kDayHistoryWords = 732;
+constexpr int kMonthHistoryWords = 240;
+constexpr int kClockHigh = 784;
+constexpr int kClockLow = 785;
+constexpr int kClockFields = 1033;
 
 class Inverter {
 public:
@@ -55,6 +70,19 @@ public:
     // Makes word 0 of the measurement window read this value whatever page is selected
     // (a stale window); nullopt restores the echo.
     void SetEchoOverride(std::optional<std::uint16_t> word0) { echoOverride_ = word0; }
+    // The same for word 0 of the event code window.
+    void SetEventEchoOverride(std::optional<std::uint16_t> word0) { eventEchoOverride_ = word0; }
+
+    // ---- Energy history and clock ----
+    std::vector<std::uint16_t>& DayHistory() { return dayHistory_; }
+    std::vector<std::uint16_t>& MonthHistory() { return monthHistory_; }
+    // Sets the clock (seconds since 1970, the inverter's wall-clock time); it runs on from there
+    // (a write of 784 or 785 sets it running), or stands still when `runs` is false.
+    void SetClock(std::uint32_t seconds, bool runs = true);
+    std::uint32_t Clock() const;
+    // Makes the day window answer with an exception while this page is selected (a missing page).
+    void SetMissingDayPage(std::optional<int> first) { missingDayPage_ = first; }
+    // ---- end energy history and clock ----
 
     // One word of a measurement page (the page's other words are kept).
     void SetMeasurementWord(int page, int word, std::uint16_t value);
@@ -98,8 +126,16 @@ private:
     bool unlocked_ = false;
     // A holding write with a rule of its own; false when the register has none.
     bool WriteWithRule(int reg, std::uint16_t value);
+    std::optional<std::uint16_t> eventEchoOverride_;
     std::uint16_t page_ = 0;
     std::uint16_t eventPage_ = 0;
+    std::vector<std::uint16_t> dayHistory_ = std::vector<std::uint16_t>(kDayHistoryWords, 0);
+    std::vector<std::uint16_t> monthHistory_ = std::vector<std::uint16_t>(kMonthHistoryWords, 0);
+    std::uint16_t dayPage_ = 0;
+    std::uint16_t monthPage_ = 0;
+    std::optional<int> missingDayPage_;
+    std::uint32_t clockBase_ = 1577836800;   // 2020/01/01 00:00:00
+    std::int64_t clockSetAt_ = 0;            // steady seconds when the clock was set
     std::uint32_t productId_ = 52000100;   // boot loader's product ID (kDefaultProductId)
 };
 

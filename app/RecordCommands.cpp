@@ -1,0 +1,111 @@
+// The clock synchronisation of the header band and the "Energy Clone" panel: their controls and
+// the executor's sequences for them.
+#include "app/Main.h"
+
+#include "link/EnergyHistory.h"
+#include "vcl/Services.h"
+
+using namespace vcl;
+
+void TForm_Main::SetUpRecordCommands()
+{
+    Image_SyncClock->OnClick = Method(this, &TForm_Main::Image_SyncClockClick);
+    auto* panel = groups::FindPanel(*this, QStringLiteral("Group_EnergyClone"));
+    if (!panel || Btn_ReadEnergy)
+        return;
+    auto button = [&](const char* name, const char* caption, int left) {
+        auto* b = new TButton(this);
+        b->SetName(QLatin1String(name));
+        b->SetParent(panel);
+        b->SetCaption(QLatin1String(caption));
+        b->SetBounds(left, groups::kFirstRowTop, 80, 26);
+        b->SetTag(1);
+        return b;
+    };
+    Btn_ReadEnergy = button("Btn_ReadEnergy", "Read", 10);
+    Btn_WriteEnergy = button("Btn_WriteEnergy", "Write", 100);
+    // Nothing to write until a read succeeded.
+    Btn_WriteEnergy->SetEnabled(false);
+    Label_EnergyDsp = groups::CaptionLabel(this, panel, QStringLiteral("Label_EnergyDsp"), QString(), 10,
+                                           groups::kFirstRowTop + 36, 270);
+    Label_EnergyDsp->SetTag(0);
+    Btn_ReadEnergy->OnClick = Method(this, &TForm_Main::Btn_ReadEnergyClick);
+    Btn_WriteEnergy->OnClick = Method(this, &TForm_Main::Btn_WriteEnergyClick);
+}
+
+void TForm_Main::Image_SyncClockClick(TObject*)
+{
+    Link.CommandCode = CmdSyncClock;
+    Label_SyncClock->Font()->SetColor(clRed);
+}
+
+void TForm_Main::Btn_ReadEnergyClick(TObject*)
+{
+    Link.CommandCode = CmdReadEnergyHistory;
+    Btn_ReadEnergy->SetEnabled(false);
+    Btn_WriteEnergy->SetEnabled(false);
+}
+
+void TForm_Main::Btn_WriteEnergyClick(TObject*)
+{
+    Link.CommandCode = CmdWriteEnergyHistory;
+    Btn_ReadEnergy->SetEnabled(false);
+    Btn_WriteEnergy->SetEnabled(false);
+}
+
+int TForm_Main::RunSyncClock()
+{
+    Modbus& m = Link;
+    bool wrote = false;
+    if (m.LinkType == LinkRs485) {
+        const std::uint8_t saved = m.SlaveId;
+        const int count = std::clamp(FoundIdList[0], 0, 254);
+        for (int k = 1; k <= count; ++k) {
+            SelectFoundEntry(k);
+            if (energy::SyncClock(m) != energy::kDone)
+                MessageBox(QStringLiteral("Sync Clock Fail"));
+            wrote = true;
+        }
+        RestoreSelection(saved);
+    } else if (m.LinkType == LinkWifi) {
+        if (energy::SyncClock(m) != energy::kDone)
+            MessageBox(QStringLiteral("Sync Clock Fail"));
+        wrote = true;
+    }
+    m.CommandCode = 0;
+    // The radio link sets no clock, so it reports none set.
+    if (!wrote) {
+        Label_SyncClock->Font()->SetColor(clBlack);
+        return 0;
+    }
+    MessageBox(QStringLiteral("Sync Clock Done"));
+    Label_SyncClock->Font()->SetColor(clGreen);
+    return 0;
+}
+
+int TForm_Main::RunEnergyTransfer()
+{
+    Modbus& m = Link;
+    const bool read = m.CommandCode == CmdReadEnergyHistory;
+    auto progress = [this](const QString& text) {
+        if (Label_EnergyDsp)
+            Label_EnergyDsp->SetCaption(text);
+        ProcessMessages();
+    };
+    int r = read ? energy::ReadDayEnergy(m, progress) : energy::WriteDayEnergy(m, progress);
+    if (r == energy::kDone)
+        r = read ? energy::ReadMonthEnergy(m, progress) : energy::WriteMonthEnergy(m, progress);
+    // The buttons come back in every case; Write only once a whole history is held.
+    if (read)
+        EnergyHistoryHeld = r == energy::kDone;
+    if (Btn_ReadEnergy)
+        Btn_ReadEnergy->SetEnabled(true);
+    if (Btn_WriteEnergy)
+        Btn_WriteEnergy->SetEnabled(EnergyHistoryHeld);
+    if (r == energy::kLinkFailed)
+        return 1;   // CommandCode stays until the next start of polling clears it
+    m.CommandCode = 0;
+    if (r == energy::kIncomplete)
+        MessageBox(read ? QStringLiteral("Read Energy Fail") : QStringLiteral("Write Energy Fail: the transfer is incomplete"));
+    return 0;
+}
