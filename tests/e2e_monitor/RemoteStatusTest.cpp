@@ -15,12 +15,13 @@ const QString kBlue = "0xFF0000";
 const QString kRed = "0x0000FF";
 
 // Writes (function 5 or 6) the inverter received: register, value.
-// The writes of commands: a reader's page select of register 800 is part of its read.
+// The writes of commands: a reader's page select of register 800 or 801 is part of its read.
 std::vector<std::pair<int, int>> WritesOf(const invsim::Bus& bus)
 {
     std::vector<std::pair<int, int>> w;
     for (const auto& f : bus.Frames())
-        if (f.bytes.size() == 8 && (f.bytes[1] == 5 || f.bytes[1] == 6) && (f.bytes[2] << 8 | f.bytes[3]) != 799)
+        if (f.bytes.size() == 8 && (f.bytes[1] == 5 || f.bytes[1] == 6) && (f.bytes[2] << 8 | f.bytes[3]) != 799
+            && (f.bytes[2] << 8 | f.bytes[3]) != 800)
             w.push_back({(f.bytes[2] << 8 | f.bytes[3]) + 1, f.bytes[4] << 8 | f.bytes[5]});
     return w;
 }

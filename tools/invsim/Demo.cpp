@@ -56,10 +56,13 @@ void LoadDemoInverter(Inverter& inv)
     for (int k = 0; k < 30; ++k)
         inv.SetInput(kOutputBlock + k, 0);
     UpdateDemoAc(inv, 0.0);
+    // The records first: a few of their registers have another meaning on other products (1152..
+    // error codes or temperature maxima; 1076.. the energy the history transfer copies), and the
+    // live values' meaning is the one the demonstration pages show.
+    LoadDemoRecords(inv);
     LoadDemoLiveValues(inv);
     LoadDemoStatusGroups(inv);
     LoadDemoProtection(inv);
-    LoadDemoRecords(inv);
 }
 
 void UpdateDemoAc(Inverter& inv, double t)
