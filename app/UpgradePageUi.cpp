@@ -2,12 +2,16 @@
 // the window, wired into the load logic of the firmware engine (upgrade/UpgradePage.h).
 #include "app/Main.h"
 #include "app/MainBuild.h"
+#include "app/Mymessage.h"
 #include "app/RichLogPane.h"
+
+#include "common/Myfunc.h"
 
 #include "upgrade/Upgrade.h"
 #include "upgrade/UpgradeKitView.h"
 #include "upgrade/MetaBlock.h"
 #include "upgrade/UpgradePage.h"
+#include "upgrade/UpgradeRuns.h"
 
 using namespace vcl;
 
@@ -34,11 +38,12 @@ struct UpgradePageParts {
     FormLogPane eventLog;
     KitUpgradeView view;
     UpgradePage page;
+    UpgradeRuns runs;
 
     UpgradePageParts(TForm_Main& form)
         : upgradeLog(form.List_UpgradeEvent), eventLog(form.List_Event),
           view(*form.Edit_HEXPath, *form.Grid_HEX, *form.Btn_UpgradeStart, form, upgradeLog, eventLog),
-          page(UpgradeEngine(), view)
+          page(UpgradeEngine(), view), runs(UpgradeEngine(), view)
     {
     }
     ~UpgradePageParts()
@@ -124,8 +129,37 @@ void TForm_Main::BuildUpgradePage()
     page.LinkOpen = [this] { return !OpenPort->Enabled(); };
     page.LinkType = [this] { return Link.LinkType; };
     page.RescanIds = [this] { Btn_ScanIDClick(Btn_LoadHEX); };
-    Btn_LoadHEX->OnClick = [this](TObject*) { upgradeParts_->page.Btn_LoadHEXClick(); };
-    OnDropFiles = [this](TObject*, const QStringList& files) { upgradeParts_->page.DropFiles(files); };
+    // No image is loaded or dropped under a programming run that reads the present one.
+    Btn_LoadHEX->OnClick = [this](TObject*) {
+        if (!upgradeParts_->runs.Running())
+            upgradeParts_->page.Btn_LoadHEXClick();
+    };
+
+    KitUpgradeView& view = upgradeParts_->view;
+    view.Progress = [this](int percent) { ProgressBar->SetPosition(percent); };
+    view.StatusPanel = [this](int panel, const QString& text) { SetStatusText(panel, text); };
+    UpgradeEngine().Tcp = &Link.Tcp;
+    UpgradeRuns& runs = upgradeParts_->runs;
+    runs.LinkType = [this] { return Link.LinkType; };
+    runs.DelayText = [this] { return Combo_Delay->Text(); };
+    runs.ProgramFolder = [] { return ProgramFolder(); };
+    runs.SaveLog = [this](const QString& path) { return List_UpgradeEvent->SaveToFile(path); };
+    runs.ShowResult = [](UpgradeRuns::Outcome outcome) {
+        if (!Form_Message)
+            return;
+        if (outcome == UpgradeRuns::Outcome::Good)
+            Form_Message->ShowSuccess();
+        else if (outcome == UpgradeRuns::Outcome::Uncertain)
+            Form_Message->ShowUncertain();
+        else
+            Form_Message->ShowFailure();
+        Form_Message->ShowModal();
+    };
+    Btn_UpgradeStart->OnClick = [this](TObject*) { upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text()); };
+    OnDropFiles = [this](TObject*, const QStringList& files) {
+        if (!upgradeParts_->runs.Running())
+            upgradeParts_->page.DropFiles(files);
+    };
 }
 
 void TForm_Main::LayOutUpgradePage()
@@ -144,5 +178,5 @@ void TForm_Main::LayOutUpgradePage()
 
 bool TForm_Main::UpgradeLoadBusy() const
 {
-    return upgradeParts_ && upgradeParts_->page.Busy();
+    return upgradeParts_ && (upgradeParts_->page.Busy() || upgradeParts_->runs.Running());
 }

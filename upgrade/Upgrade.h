@@ -7,10 +7,14 @@
 #include "upgrade/ImageLoad.h"
 #include "upgrade/MetaBlock.h"
 
+#include "link/LogPane.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // What the engine and the upgrade page's load logic need of the window: the path edit, the
 // block grid, the meta-block labels, the two log panes and the start button.
@@ -26,7 +30,15 @@ public:
     virtual void EventLog(const QString& line) = 0;         // a line in List_Event
     virtual void SetStartEnabled(bool enabled) = 0;         // Btn_UpgradeStart
     virtual bool StartEnabled() const = 0;
+    // The two log panes themselves, for the programming runs' red lines and receive dumps.
+    virtual LogPane& UpgradePane() = 0;                     // List_UpgradeEvent
+    virtual LogPane& EventPane() = 0;                       // List_Event
+    virtual void SetProgress(int percent) = 0;              // ProgressBar
+    virtual void SetStatusPanel(int index, const QString& text) = 0;
+    virtual void Pump() = 0;                                // lets the window run its events
 };
+
+class KivClient;
 
 // The names of the controls that show the meta block, in the order they are cleared.
 const QStringList& MetaControlNames();
@@ -54,6 +66,29 @@ public:
     // True when a present inverter carries a version-2 boot loader.
     bool OldBootLoaderPresent() const;
 
+    // --- the boot loader over the Wi-Fi module -------------------------------------------------
+    // The TCP client that reaches the module; the run connects slot 1 to the module's address.
+    KivClient* Tcp = nullptr;
+    // The product ID read from inverter i (0 after a reply that was not accepted).
+    std::array<std::int32_t, 256> InvProductId{};
+    // Data bytes sent by the programming step; after it, the count CloseBank sends.
+    std::int32_t TotalSent = 0;
+    // Bytes of the last request built.
+    std::int32_t FrameLength = 0;
+
+    // The whole Wi-Fi run: 0 after "Upgrade Finish", 1 otherwise.
+    int WifiUpgrade();
+    int WifiReadPid(int index);
+    int WifiEnterBootMode1(int index);
+    int WifiEnterBootMode2(int index);
+    int WifiSelectProcessor(int index, int processor);
+    int WifiSelectBank(int index, std::uint32_t startAddress);
+    int WifiProgramBlocks(int index);
+    int WifiSendBlock(int index, std::uint32_t address, std::uint32_t nextAddress, const std::uint8_t* data, int count);
+    int WifiCloseBank(int index);
+    int WifiFinish(int index);
+    int WifiReadProgress(int index, int& percent);
+
 private:
     // Shows what a load found: labels, report, message box, log lines.
     void Show(const ImageLoad& load);
@@ -61,6 +96,17 @@ private:
     // Reads the file named by the path edit, at most `limit` bytes. False when it cannot be
     // read; the lengths are forgotten and a file too large is logged as "<kind> File Error".
     bool ReadViewFile(std::int64_t limit, const char* kind, QByteArray& bytes);
+
+    // Wi-Fi run helpers (upgrade/WifiUpgrade.cpp).
+    int WifiConnect();
+    void WifiBuild(int index, std::uint8_t command, const std::vector<std::uint8_t>& data, int lengthByte);
+    int WifiExchange(int index, std::uint8_t command, const std::vector<std::uint8_t>& data, int lengthByte,
+                     int seconds, bool logRx);
+    bool WifiAccepted(int index, int length, std::uint8_t command, bool anySource = false) const;
+    int WifiReconnect(const char* failureLine);
+    std::vector<std::uint8_t> wifiTx_;
+    std::string wifiHost_;
+    std::string wifiPort_;
 };
 
 // The one engine of the program, alive for the whole run.

@@ -1,5 +1,7 @@
 #include "upgrade/UpgradeKitView.h"
 
+#include "vcl/Services.h"
+
 #include "link/CommLog.h"
 #include "vcl/StdCtrls.h"
 #include "vcl/StringGrid.h"
@@ -67,3 +69,17 @@ void KitUpgradeView::UpgradeLog(const QString& line) { AppendLogLineNow(upgradeL
 void KitUpgradeView::EventLog(const QString& line) { AppendLogLineNow(eventLog_, line); }
 void KitUpgradeView::SetStartEnabled(bool enabled) { start_.SetEnabled(enabled); }
 bool KitUpgradeView::StartEnabled() const { return start_.Enabled(); }
+
+void KitUpgradeView::SetProgress(int percent)
+{
+    if (Progress)
+        Progress(percent);
+}
+
+void KitUpgradeView::SetStatusPanel(int index, const QString& text)
+{
+    if (StatusPanel)
+        StatusPanel(index, text);
+}
+
+void KitUpgradeView::Pump() { vcl::ProcessMessages(); }

@@ -6,6 +6,8 @@
 
 #include "link/LogPane.h"
 
+#include <functional>
+
 namespace vcl {
 class TButton;
 class TComponent;
@@ -48,6 +50,15 @@ public:
     void EventLog(const QString& line) override;
     void SetStartEnabled(bool enabled) override;
     bool StartEnabled() const override;
+    LogPane& UpgradePane() override { return upgradeLog_; }
+    LogPane& EventPane() override { return eventLog_; }
+    void SetProgress(int percent) override;
+    void SetStatusPanel(int index, const QString& text) override;
+    void Pump() override;
+
+    // The progress bar and the status bar's panels, wired by the window.
+    std::function<void(int)> Progress;
+    std::function<void(int, const QString&)> StatusPanel;
 
 private:
     vcl::TEdit& pathEdit_;

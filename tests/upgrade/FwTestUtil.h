@@ -117,14 +117,36 @@ inline HexRecordList Records(const std::vector<std::pair<std::uint32_t, std::vec
     return out;
 }
 
-// The window as the loaders see it, in memory.
+// A log pane that writes into a list; red lines are also kept apart.
+class ListPane : public LogPane {
+public:
+    explicit ListPane(QStringList& lines) : lines_(lines) {}
+    int LineCount() const override { return static_cast<int>(lines_.size()); }
+    void Clear() override { lines_.clear(); }
+    void AddLine(const QString& text, LogColour colour) override
+    {
+        lines_ << text;
+        if (colour == LogColour::Red)
+            red << text;
+    }
+    void ScrollToEnd() override {}
+    QStringList red;
+
+private:
+    QStringList& lines_;
+};
+
+// The window as the loaders and the runs see it, in memory.
 class TestView : public UpgradeView {
 public:
     QString path;
     MemoryGrid grid;
     QMap<QString, QString> texts;
     QStringList upgradeLog, eventLog;
+    ListPane upgradePane{upgradeLog}, eventPane{eventLog};
     bool start = false;
+    int progress = 0;
+    QMap<int, QString> status;
 
     QString HexPath() const override { return path; }
     void SetHexPath(const QString& p) override { path = p; }
@@ -134,6 +156,11 @@ public:
     void EventLog(const QString& line) override { eventLog << line; }
     void SetStartEnabled(bool enabled) override { start = enabled; }
     bool StartEnabled() const override { return start; }
+    LogPane& UpgradePane() override { return upgradePane; }
+    LogPane& EventPane() override { return eventPane; }
+    void SetProgress(int percent) override { progress = percent; }
+    void SetStatusPanel(int index, const QString& text) override { status[index] = text; }
+    void Pump() override { vcl::ProcessMessages(); }
 };
 
 // Message boxes recorded, open dialogs answered from a script.

@@ -201,6 +201,21 @@ bool TcpModule::SendTo(int fd, const Bytes& bytes)
 void TcpModule::Handle(Client& client, const Bytes& bytes)
 {
     traffic_.Add(Frame{NowUs(), 0, bytes});
+    if (WifiBootLoader::LooksLikeRequest(bytes) && bytes.size() == WifiBootLoader::RequestSize(bytes) && CrcOk(bytes)) {
+        bool hangup = false;
+        Bytes reply;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            reply = bootLoader_.Answer(bytes, hangup);
+        }
+        if (hangup) {
+            ::close(client.fd);
+            client.fd = -1;
+        } else if (!reply.empty()) {
+            SendTo(client.fd, reply);
+        }
+        return;
+    }
     if (bytes.size() < 4 || !CrcOk(bytes) || bytes[0] != id_)
         return;
 
@@ -223,6 +238,12 @@ void TcpModule::Handle(Client& client, const Bytes& bytes)
     }
     // A split reply goes out as two TCP segments (no coalescing on the module's side).
     DeliverReply(reply, fault, [&](const Bytes& b) { SendTo(client.fd, b); }, [this](int ms) { return PauseMs(ms); });
+}
+
+void TcpModule::WithBootLoader(const std::function<void(WifiBootLoader&)>& f)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    f(bootLoader_);
 }
 
 void TcpModule::Serve()
@@ -300,10 +321,18 @@ void TcpModule::Serve()
             const ssize_t n = ::recv(c.fd, chunk, sizeof chunk, 0);
             if (n > 0) {
                 c.pending.insert(c.pending.end(), chunk, chunk + n);
-                // A complete request of 8 bytes is answered at once, without waiting for the gap.
-                while (c.fd >= 0 && c.pending.size() >= 8 && CrcOk(Bytes(c.pending.begin(), c.pending.begin() + 8))) {
-                    Bytes frame(c.pending.begin(), c.pending.begin() + 8);
-                    c.pending.erase(c.pending.begin(), c.pending.begin() + 8);
+                // A complete request is answered at once, without waiting for the gap: a boot-loader
+                // frame by its length byte, a Modbus request of 8 bytes by its CRC.
+                for (;;) {
+                    std::size_t size = 8;
+                    if (WifiBootLoader::LooksLikeRequest(c.pending) && c.pending.size() >= 6)
+                        size = WifiBootLoader::RequestSize(c.pending);
+                    if (c.fd < 0 || c.pending.size() < size)
+                        break;
+                    Bytes frame(c.pending.begin(), c.pending.begin() + static_cast<std::ptrdiff_t>(size));
+                    if (!CrcOk(frame))
+                        break;
+                    c.pending.erase(c.pending.begin(), c.pending.begin() + static_cast<std::ptrdiff_t>(size));
                     Handle(c, frame);
                 }
             } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {

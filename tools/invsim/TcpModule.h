@@ -8,6 +8,7 @@
 #include "tools/invsim/Inverter.h"
 #include "tools/invsim/Lines.h"
 #include "tools/invsim/Traffic.h"
+#include "tools/invsim/WifiBootLoader.h"
 
 #include <condition_variable>
 #include <functional>
@@ -39,6 +40,8 @@ public:
     void SetRegister(int reg, std::uint16_t v) { With([&](Inverter& i) { i.SetRegister(reg, v); }); }
     void SetCoil(int reg, bool on) { With([&](Inverter& i) { i.SetCoil(reg, on); }); }
     std::optional<std::uint16_t> Holding(int reg);
+    // The boot loader of the inverter behind the module (its faults, the blocks it received).
+    void WithBootLoader(const std::function<void(WifiBootLoader&)>& f);
 
     // Faults of the replies, applied in the order added (see ParseModuleFault).
     void AddFault(const Fault& fault);
@@ -84,6 +87,7 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable cv_;
     Inverter inverter_;
+    WifiBootLoader bootLoader_;
     std::vector<Fault> faults_;
     Traffic<Frame> traffic_;
     std::vector<Client> clients_;

@@ -1,0 +1,134 @@
+#include "upgrade/UpgradeRuns.h"
+
+#include "link/CommLog.h"
+#include "vcl/Services.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString kBeginLine = QStringLiteral(
+    "||-----------------------------------------Programming Begin---------------------------------------||");
+
+int Seconds(const QTime& t) { return t.hour() * 3600 + t.minute() * 60 + t.second(); }
+
+} // namespace
+
+QString RunTimeLine(const QString& head, const QTime& time)
+{
+    return head + QString::number(time.hour()) + QLatin1Char(':') + QString::number(time.minute()) + QLatin1Char(':')
+           + QString::number(time.second());
+}
+
+int RunTotalSeconds(const QTime& start, const QTime& end)
+{
+    int seconds = Seconds(end) - Seconds(start);
+    if (seconds < 0)
+        seconds += 86400;
+    return seconds;
+}
+
+QString FreeUpgradeLogName(const QString& folder, const QDate& day)
+{
+    const QString base = folder + QStringLiteral("/Log") + QString::number(day.year())
+                         + QString::number(day.month()).rightJustified(2, QLatin1Char('0'))
+                         + QString::number(day.day()).rightJustified(2, QLatin1Char('0'));
+    for (int n = 1; n <= 999; ++n) {
+        const QString name = base + QLatin1Char('_') + QString::number(n) + QStringLiteral(".txt");
+        if (!QFileInfo::exists(name))
+            return name;
+    }
+    return {};
+}
+
+UpgradeRuns::UpgradeRuns(upgradeTool& tool, UpgradeView& view) : tool_(tool), view_(view) {}
+
+void UpgradeRuns::Btn_UpgradeStartClick(const QString& hexPath)
+{
+    if (running_)
+        return;
+    running_ = true;
+    tool_.FileInfo.DelayBase = FwStrToInt(DelayText ? DelayText() : QString());
+    // Only an upper-case ".BIN" runs the BIN procedure first; a ".bin" image goes straight on.
+    const qsizetype dot = hexPath.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0 && hexPath.mid(dot) == QLatin1String(".BIN") && BinProcedure) {
+        if (BinProcedure() != 0)
+            AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Procedure Stop"));
+    }
+    const int link = LinkType ? LinkType() : 0;
+    if (link == LinkRs485)
+        RunHexUpgrade();
+    else if (link == LinkWifi)
+        RunWifiUpgrade();
+    running_ = false;
+}
+
+void UpgradeRuns::Begin()
+{
+    view_.SetStartEnabled(false);
+    AppendLogLineNow(view_.UpgradePane(), kBeginLine);
+    start_ = Clock();
+    AppendLogLineNow(view_.UpgradePane(), RunTimeLine(QStringLiteral("Start Time: "), start_));
+}
+
+void UpgradeRuns::End()
+{
+    const QTime end = Clock();
+    AppendLogLineNow(view_.UpgradePane(), RunTimeLine(QStringLiteral("End Time: "), end));
+    AppendLogLineNow(view_.UpgradePane(),
+                     QStringLiteral("Total Time: ") + QString::number(RunTotalSeconds(start_, end)) + QStringLiteral(" S"));
+}
+
+void UpgradeRuns::RunHexUpgrade()
+{
+    if (tool_.FileInfo.Length10 < 1000 && tool_.FileInfo.Length20 < 1000) {
+        vcl::MessageBox(QStringLiteral("Please Load Hex File First"));
+        return;
+    }
+    if (!AnySelected || !AnySelected()) {
+        vcl::MessageBox(QStringLiteral("Please Select least one inverter"));
+        return;
+    }
+    Begin();
+    const Outcome outcome = HexProcedures ? HexProcedures() : Outcome::Failed;
+    if (ShowDeviceGrid)
+        ShowDeviceGrid();
+    End();
+    if (ShowResult)
+        ShowResult(outcome);
+    view_.SetStartEnabled(false);
+    if (ShowDeviceGrid)
+        ShowDeviceGrid();
+    WriteLogFile();
+}
+
+void UpgradeRuns::RunWifiUpgrade()
+{
+    Begin();
+    int result = 1;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        result = tool_.WifiUpgrade();
+        if (result == 0)
+            break;
+        AppendLogLineNow(view_.UpgradePane(), QStringLiteral("Retry..."));
+        vcl::Time().Sleep(2000);
+    }
+    End();
+    if (ShowResult)
+        ShowResult(result == 0 ? Outcome::Good : Outcome::Failed);
+    view_.SetStartEnabled(false);
+    WriteLogFile();
+}
+
+void UpgradeRuns::WriteLogFile()
+{
+    const QString folder = (ProgramFolder ? ProgramFolder() : QString()) + QStringLiteral("/UpgradeLog");
+    QDir().mkpath(folder);
+    const QString name = FreeUpgradeLogName(folder, Today());
+    if (name.isEmpty())
+        return;
+    // A log that cannot be written is said where the engineer looks, never lost silently.
+    if (!SaveLog || !SaveLog(name))
+        AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Upgrade log not saved: ") + QDir::toNativeSeparators(name));
+}
