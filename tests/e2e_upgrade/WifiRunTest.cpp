@@ -1,0 +1,213 @@
+// The upgrade page's start over the Wi-Fi link, on the real main window against the simulated
+// module: the run, its time lines, the result window, the "UpgradeLog" file, and what is refused
+// while the run is under way.
+#include "e2e_monitor/MonitorFixture.h"
+
+#include "app/Mymessage.h"
+#include "support/HookedTime.h"
+#include "tools/invsim/TcpModule.h"
+#include "upgrade/HexGrid.h"
+#include "upgrade/Upgrade.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTimer>
+
+using namespace monitortest;
+
+namespace {
+
+const QString kData = QStringLiteral(SUNVANE_SOURCE_DIR "/tests/upgrade/data/");
+
+class ImageDialogs : public ScriptedDialogs {
+public:
+    QString OpenFile(const QString&, const QString&, const QString&) override
+    {
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    QStringList answers;
+};
+
+std::string Joined(const QStringList& lines) { return lines.join(QStringLiteral(" | ")).toStdString(); }
+
+class WifiRunTest : public MonitorHomeWindow {
+protected:
+    void SetUp() override
+    {
+        MonitorHomeWindow::SetUp();
+        if (HasFatalFailure())
+            return;
+        vcl::SetDialogService(&images);
+        // Twenty times faster than real time: the run's fixed pauses take a fraction of a second.
+        vcl::SetTimeService(&time);
+        std::string error;
+        ASSERT_TRUE(module.Start(0, &error)) << error;
+        module.With([](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        qputenv("SUNVANE_WIFI_ADDRESS", QByteArray("127.0.0.1:") + QByteArray::number(module.Port()));
+        OpenWindow();
+        result = std::make_unique<TForm_Message>();
+    }
+    void TearDown() override
+    {
+        time.hook = nullptr;
+        window.reset();
+        result.reset();
+        module.Stop();
+        qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
+        MonitorHomeWindow::TearDown();
+    }
+    // The Wi-Fi link open and the upgrade page shown, with an image loaded.
+    void OpenPageWithImage(const char* file)
+    {
+        TForm_Main& w = *window;
+        driver->PickText("Combo_SelectMode", "Monitor");
+        driver->MouseDown("Radio_ComWifi");
+        time.hook = [&] {
+            if (w.PollCycleCount >= 1 && w.FirmwarePageFlag == 0)
+                driver->Click("Image_Firmware");
+        };
+        driver->Click("OpenPort");
+        time.hook = nullptr;
+        ASSERT_EQ(w.PageControl->ActivePage(), w.Tab_Firmware);
+        images.answers << kData + QLatin1String(file);
+        driver->Click("Btn_LoadHEX");
+        ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart"));
+        const auto pid = static_cast<std::uint32_t>(FwStrToInt(UpgradeEngine().FileInfo.ProductIdText));
+        module.WithBootLoader([&](invsim::WifiBootLoader& b) {
+            b = invsim::WifiBootLoader{};
+            b.productId = pid;
+        });
+    }
+    // Presses the start button; the result window is read and closed as soon as it shows.
+    void Start()
+    {
+        shownLabels.clear();
+        QTimer closer;
+        closer.setInterval(10);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (result->Visible()) {
+                shownLabels << result->Label1->Caption() << result->Label2->Caption();
+                shownColour = result->Label1->Font()->Color();
+                driver->Click("BitBtn1");
+            }
+        });
+        closer.start();
+        driver->Click("Btn_UpgradeStart");
+        closer.stop();
+    }
+    QStringList Log() const
+    {
+        QStringList lines;
+        for (int i = 0; i < window->List_UpgradeEvent->Lines()->Count(); ++i)
+            lines << window->List_UpgradeEvent->Lines()->Strings(i);
+        return lines;
+    }
+    QStringList LogFiles() const
+    {
+        return QDir(home.path() + "/UpgradeLog").entryList(QDir::Files, QDir::Name);
+    }
+    std::map<std::uint32_t, std::vector<std::uint8_t>> ModuleBlocks()
+    {
+        std::map<std::uint32_t, std::vector<std::uint8_t>> out;
+        module.WithBootLoader([&](invsim::WifiBootLoader& b) { out = b.blocks; });
+        return out;
+    }
+
+    testsupport::HookedScaledTime time{0.05};
+    ImageDialogs images;
+    invsim::TcpModule module;
+    std::unique_ptr<TForm_Message> result;
+    QStringList shownLabels;
+    vcl::TColor shownColour = 0;
+};
+
+} // namespace
+
+TEST_F(WifiRunTest, StartProgramsTheModuleAndSavesTheRunsLog)
+{
+    OpenPageWithImage("linear32_crlf.hex");
+    const QString today = QDate::currentDate().toString("yyyyMMdd");
+    Start();
+
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"}));
+    EXPECT_FALSE(driver->Enabled("Btn_UpgradeStart"));
+    const QStringList log = Log();
+    ASSERT_TRUE(log.contains("Upgrade Finish")) << Joined(log);
+    EXPECT_EQ(log.filter("Programming Begin").size(), 1);
+    const int start = static_cast<int>(log.indexOf(QRegularExpression("^Start Time: \\d{1,2}:\\d{1,2}:\\d{1,2}$")));
+    const int end = static_cast<int>(log.indexOf(QRegularExpression("^End Time: \\d{1,2}:\\d{1,2}:\\d{1,2}$")));
+    ASSERT_GE(start, 0) << Joined(log);
+    EXPECT_GT(end, static_cast<int>(log.indexOf("Upgrade Finish")));
+    EXPECT_TRUE(log.at(end + 1).contains(QRegularExpression("^Total Time: \\d+ S$"))) << Joined(log);
+    EXPECT_EQ(window->ProgressBar->Position(), 100);
+
+    // The module holds exactly the image's blocks.
+    std::map<std::uint32_t, std::vector<std::uint8_t>> expected;
+    GridBlock block;
+    const HexInfo& info = UpgradeEngine().FileInfo;
+    for (int row = 1; ReadHexGridBlock(row, block, UpgradeEngine().View->HexGrid(), std::max(info.BlockSize, 32),
+                                                      info.StopAddressText) == 0;
+                         ++row)
+        expected[block.Address] = block.Data;
+    EXPECT_EQ(ModuleBlocks(), expected);
+
+    // One rich-text log file for the run, named by the day, the next one numbered on.
+    ASSERT_EQ(LogFiles(), QStringList({"Log" + today + "_1.txt"}));
+    QFile saved(home.path() + "/UpgradeLog/Log" + today + "_1.txt");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray rtf = saved.readAll();
+    EXPECT_TRUE(rtf.startsWith("{\\rtf")) << rtf.left(40).toStdString();
+    EXPECT_TRUE(rtf.contains("Upgrade Finish"));
+
+    // A second run the same day: a module that answers with another product ID fails three
+    // times and the window says so in dark red.
+    images.answers << kData + "linear32_crlf.hex";
+    driver->Click("Btn_LoadHEX");
+    module.WithBootLoader([](invsim::WifiBootLoader& b) { b.productId ^= 1; });
+    Start();
+    EXPECT_EQ(shownLabels, QStringList({"Failed", ""}));
+    EXPECT_EQ(shownColour, vcl::RGB(180, 0, 0));
+    EXPECT_EQ(Log().filter(QRegularExpression("^Retry\\.\\.\\.$")).size(), 3);
+    EXPECT_EQ(LogFiles(), QStringList({"Log" + today + "_1.txt", "Log" + today + "_2.txt"}));
+}
+
+// A log that cannot be written is a red line in the page's log, not lost in silence.
+TEST_F(WifiRunTest, UnwritableLogIsARedLine)
+{
+    OpenPageWithImage("linear32_crlf.hex");
+    QFile blocker(home.path() + "/UpgradeLog");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));   // a file where the folder should be
+    blocker.close();
+    Start();
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"}));
+    const int last = window->List_UpgradeEvent->Lines()->Count() - 1;
+    EXPECT_TRUE(window->List_UpgradeEvent->Lines()->Strings(last).startsWith("Upgrade log not saved: "));
+    EXPECT_EQ(window->List_UpgradeEvent->Lines()->ColorOf(last), vcl::clRed);
+}
+
+// While the run is under way the window answers, but a mode switch, a scan, another image and
+// the close button are refused; the run ends as it would have.
+TEST_F(WifiRunTest, RunRefusesWhatWouldDisturbIt)
+{
+    OpenPageWithImage("linear32_crlf.hex");
+    TForm_Main& w = *window;
+    const QString mode = w.Combo_SelectMode->Text();
+    bool tried = false;
+    time.hook = [&] {
+        if (tried || module.Frames().size() < 10)
+            return;
+        tried = true;
+        images.answers << kData + "gaps.hex";
+        driver->Click("Btn_LoadHEX");
+        driver->PickText("Combo_SelectMode", "GridTied");
+        driver->Click("ClosePort");
+    };
+    Start();
+    time.hook = nullptr;
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"}));
+    EXPECT_EQ(w.Combo_SelectMode->Text(), mode);
+    EXPECT_EQ(images.answers.size(), 1);   // the open dialog never came up
+    EXPECT_TRUE(Log().contains("Upgrade Finish"));
+}
