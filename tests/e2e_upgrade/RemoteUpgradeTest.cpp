@@ -3,9 +3,12 @@
 #include "e2e_monitor/MonitorFixture.h"
 
 #include "support/QtApp.h"
+#include "support/PeerProcess.h"
 #include "support/RemoteProgram.h"
 
+#include <QDir>
 #include <QJsonArray>
+#include <QRegularExpression>
 
 namespace {
 
@@ -79,4 +82,53 @@ TEST_F(RemoteUpgrade, DroppedImageLoadsOnTheUpgradePage)
     ASSERT_TRUE(run.process.waitForFinished(10000));
     EXPECT_EQ(run.process.exitCode(), 0);
     bus.Stop();
+}
+
+// As the README tells a new user: the simulator's Wi-Fi module with a boot loader of the
+// image's product ID, the program on the Wi-Fi link, the firmware page, an image, the start.
+// The module holds the image afterwards; the result window says so and closes with its button.
+TEST_F(RemoteUpgrade, WifiModuleIsProgrammedFromTheUpgradePage)
+{
+    testsupport::PeerProcess module;
+    ASSERT_TRUE(module.Start(QStringLiteral(INVSIM_BIN), {"tcp", "0", "--demo", "255", "--product-id", "10", "--log"}));
+    ASSERT_TRUE(module.first.startsWith("127.0.0.1:")) << module.first.toStdString();
+    qputenv("SUNVANE_WIFI_ADDRESS", module.first.toUtf8());
+    Program run(home.path(), runtime.path());
+    const bool started = run.Start();
+    qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    ASSERT_TRUE(run.Do("click Image_Firmware"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.Do("pickt Combo_Delay 150"); }, 10000));
+    ASSERT_TRUE(run.Do("answer " + kData + "linear32_crlf.hex"));
+    ASSERT_TRUE(run.Do("click Btn_LoadHEX"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("Btn_UpgradeStart"); }, 10000));
+
+    ASSERT_TRUE(run.Do("click Btn_UpgradeStart"));
+    // The run's fixed pauses alone take seven seconds on a real module; the result window
+    // comes up after the time lines.
+    ASSERT_TRUE(run.WaitFor([&] { return run.LinesOf("List_UpgradeEvent").filter("Total Time: ").size() == 1; }, 40000))
+        << run.LinesOf("List_UpgradeEvent").join(" | ").toStdString();
+    ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get Form_Message")["visible"].toBool(); }, 5000));
+    EXPECT_EQ(run.TextOf("Label1"), "FIRMWARE UPGRADE");
+    EXPECT_EQ(run.TextOf("Label2"), "COMPLETED");
+    ASSERT_TRUE(run.Do("click BitBtn1"));
+    ASSERT_TRUE(run.WaitFor([&] { return !run.Ask("get Form_Message")["visible"].toBool(); }, 5000));
+    const QStringList log = run.LinesOf("List_UpgradeEvent");
+    EXPECT_TRUE(log.contains("Upgrade Finish")) << log.join(" | ").toStdString();
+    EXPECT_TRUE(log.contains("   ID1: INV_CheckSUM - 0x047C")) << log.join(" | ").toStdString();
+    EXPECT_FALSE(run.EnabledOf("Btn_UpgradeStart"));
+    ASSERT_TRUE(run.WaitFor([&] { return !QDir(home.path() + "/UpgradeLog").entryList(QDir::Files).isEmpty(); }, 5000));
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+    EXPECT_EQ(run.process.exitCode(), 0);
+    // Every one of the image's 32 blocks reached the module's boot loader.
+    module.process.terminate();
+    ASSERT_TRUE(module.process.waitForFinished(5000));
+    const QString traffic = QString::fromUtf8(module.process.readAllStandardOutput());
+    EXPECT_EQ(traffic.count(QRegularExpression("rx \\S* ?01 00 FF FF 49 20 ")), 32) << traffic.left(2000).toStdString();
 }

@@ -2,10 +2,12 @@
 //
 //   invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]
 //              [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...]
-//              [--demo ID] [--log]
+//              [--demo ID] [--product-id PID] [--log]
 //     serves the module on 127.0.0.1:PORT (0 = a free port, printed on the first line as
 //     "127.0.0.1:PORT"); ID is the module's slave ID (default 255). FAULT is one of the serial
-//     bus's faults or refuse[:MS] (drop the connection and refuse connections for MS ms).
+//     bus's faults or refuse[:MS] (drop the connection and refuse connections for MS ms). PID is
+//     the product ID the boot loader behind the module reports to a firmware upgrade (decimal or
+//     0x hex; default 52000100): an image is programmed only when its product ID is the same.
 //
 //   invsim radio --id ID [--id ...] [--set ID:REG=VALUE ...] [--holding ...] [--input ...]
 //                [--coil ...] [--fault ID:FAULT ...] [--listen ID:HZ] [--signal ID:RSSI:SNR]
@@ -17,6 +19,7 @@
 #include "tools/invsim/RadioAdapter.h"
 #include "tools/invsim/TcpModule.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -49,6 +52,14 @@ int TcpMain(int argc, char** argv)
         }
         if (opt == "--id")
             return 0;
+        if (opt == "--product-id") {
+            char* end = nullptr;
+            const unsigned long long pid = std::strtoull(arg.c_str(), &end, 0);
+            if (arg.empty() || *end != '\0' || pid > 0xFFFFFFFFull)
+                return Usage("bad --product-id " + arg);
+            module.WithBootLoader([&](WifiBootLoader& b) { b.productId = static_cast<std::uint32_t>(pid); });
+            return 0;
+        }
         const int handled = RegisterOption(opt, arg, 255, with);
         if (handled < 0)
             return Usage("bad " + opt + " " + arg + " (the module's ID is " + std::to_string(moduleId) + ")");
