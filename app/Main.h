@@ -269,6 +269,8 @@ public:
     void LayOutUpgradePage();
     // An image load is under way (its survey and message boxes let other clicks run).
     bool UpgradeLoadBusy() const;
+    // The ticks of the inverters chosen for the upgrade and the state colours of Grid_Dev.
+    void PaintDeviceGrid();
     std::shared_ptr<struct UpgradePageParts> upgradeParts_;
     // ---- end of upgrade page --------------------------------------------------------------
 

@@ -6,6 +6,8 @@
 #include "app/RichLogPane.h"
 
 #include "common/Myfunc.h"
+#include "link/CommLog.h"
+#include "vcl/Services.h"
 
 #include "upgrade/Upgrade.h"
 #include "upgrade/UpgradeKitView.h"
@@ -55,6 +57,55 @@ struct UpgradePageParts {
 };
 
 namespace {
+
+// The RS-485 run's procedures: the boot-mode and version-2 inverters one at a time, then the
+// broadcast run, each with up to three attempts and a longer block delay on each; then the
+// check that the inverters still selected run the image's version.
+UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
+{
+    LogPane& log = tool.View->UpgradePane();
+    HexInfo& info = tool.FileInfo;
+    bool good = true;
+    for (int a = 0; a < 3; ++a) {
+        info.BlockDelay = info.DelayBase + 20 * a;
+        if (tool.BootProcedure() == 0)
+            break;
+        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
+        vcl::Time().Sleep(20000);
+        good = a < 2;
+    }
+    for (int a = 0; good && a < 3; ++a) {
+        info.BlockDelay = info.DelayBase + 20 * a;
+        if (tool.V02Procedure() == 0)
+            break;
+        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
+        good = a < 2;
+    }
+    for (int r = 0; good && r < 3; ++r) {
+        info.BlockDelay = info.DelayBase + 20 * r;
+        if (tool.V03Procedure() != 0) {
+            AppendLogLineRed(log, QStringLiteral("Procedure Stop"));
+            good = false;
+            break;
+        }
+        if (!tool.SelectedStepFailed())
+            break;
+        good = r < 2;
+    }
+    if (!good)
+        return UpgradeRuns::Outcome::Failed;
+    // The inverters start their new firmware.
+    for (int n = 0; n < 3; ++n) {
+        vcl::Time().Sleep(5000);
+        tool.View->Pump();
+    }
+    const int version = info.SwMajor * 100 + info.SwMinor;
+    for (int i = 1; i <= 253; ++i)
+        if (tool.InvSelected[static_cast<std::size_t>(i)] == 1 && tool.InvAddress[static_cast<std::size_t>(i)] == i
+            && tool.CheckSoftwareVersion(i, version, info.Processor) != 0)
+            return UpgradeRuns::Outcome::Uncertain;
+    return UpgradeRuns::Outcome::Good;
+}
 
 // Left column of the page: path, meta block, start and progress, the inverter grid, the log.
 constexpr int kColumnWidth = 620;
@@ -139,11 +190,43 @@ void TForm_Main::BuildUpgradePage()
     view.Progress = [this](int percent) { ProgressBar->SetPosition(percent); };
     view.StatusPanel = [this](int panel, const QString& text) { SetStatusText(panel, text); };
     UpgradeEngine().Tcp = &Link.Tcp;
+    UpgradeEngine().Link = &Link;
+    view.SetDeviceGrid(*Grid_Dev);
+    UpgradePage& loads = upgradeParts_->page;
+    // Before the image is read, what boot loaders the bus carries (an old one limits the block
+    // size); after it, who they are, the grid, and the inverters the image is for.
+    loads.BeforeHexLoad = [] {
+        upgradeTool& tool = UpgradeEngine();
+        tool.InitInverterTable();
+        tool.ReadBootVersions();
+    };
+    loads.AfterHexLoad = [this] {
+        upgradeTool& tool = UpgradeEngine();
+        tool.GetDeviceInfo();
+        tool.ShowDeviceGrid();
+        tool.AutoSelectInverters();
+        PaintDeviceGrid();
+        LogGridRows(Grid_Dev->RowCount(), [this](int col, int row) { return Grid_Dev->Cells(col, row); },
+                    upgradeParts_->upgradeLog);
+    };
+    Grid_Dev->OnDblClick = [this](TObject*) {
+        if (UpgradeLoadBusy() || Grid_Dev->Col() != 1 || Grid_Dev->Row() <= 0)
+            return;
+        UpgradeEngine().ToggleSelection(Grid_Dev->Row());
+        PaintDeviceGrid();
+    };
     UpgradeRuns& runs = upgradeParts_->runs;
     runs.LinkType = [this] { return Link.LinkType; };
     runs.DelayText = [this] { return Combo_Delay->Text(); };
     runs.ProgramFolder = [] { return ProgramFolder(); };
     runs.SaveLog = [this](const QString& path) { return List_UpgradeEvent->SaveToFile(path); };
+    runs.BinProcedure = [] { return UpgradeEngine().BinProcedure(); };
+    runs.HexProcedures = [] { return RunSerialProcedures(UpgradeEngine()); };
+    runs.AnySelected = [] { return UpgradeEngine().AnySelected(); };
+    runs.ShowDeviceGrid = [this] {
+        UpgradeEngine().ShowDeviceGrid();
+        PaintDeviceGrid();
+    };
     runs.ShowResult = [](UpgradeRuns::Outcome outcome) {
         if (!Form_Message)
             return;
@@ -173,6 +256,29 @@ void TForm_Main::LayOutUpgradePage()
         Grid_Dev->SetVisible(false);
         List_UpgradeEvent->SetBounds(List_UpgradeEvent->Left(), kDevGridTop, List_UpgradeEvent->Width(),
                                      kLogBottom - kDevGridTop);
+    }
+}
+
+void TForm_Main::PaintDeviceGrid()
+{
+    const upgradeTool& tool = UpgradeEngine();
+    Grid_Dev->SetCellPicture(1, 0, QStringLiteral(":/window/Tick1.png"));
+    for (int row = 1; row < Grid_Dev->RowCount(); ++row) {
+        Grid_Dev->SetCellPicture(1, row, QString());
+        Grid_Dev->SetCellColor(10, row, clDefault, clDefault);
+    }
+    // With no image loaded there is nothing to tick.
+    if (tool.FileInfo.SwMajor == 0 && tool.FileInfo.SwMinor == 0)
+        return;
+    for (int i = 1; i <= 253; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        const int row = tool.InvGridRow[k];
+        if (tool.InvSelected[k] == 0 || row <= 0)
+            continue;
+        Grid_Dev->SetCellPicture(1, row, QStringLiteral(":/window/Tick2.png"));
+        const QString sw = Grid_Dev->Cells(10, row);
+        const TColor back = sw == QLatin1String("0.00") ? clRed : sw == QLatin1String("Done") ? clLime : clYellow;
+        Grid_Dev->SetCellColor(10, row, clDefault, back);
     }
 }
 

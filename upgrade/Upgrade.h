@@ -36,9 +36,36 @@ public:
     virtual void SetProgress(int percent) = 0;              // ProgressBar
     virtual void SetStatusPanel(int index, const QString& text) = 0;
     virtual void Pump() = 0;                                // lets the window run its events
+    virtual CellGrid* DeviceGrid() { return nullptr; }      // Grid_Dev (RS-485 only)
 };
 
 class KivClient;
+class Modbus;
+
+// A version pair as the boot loader reports it.
+struct FwVersion {
+    std::int32_t Major = 0;
+    std::int32_t Minor = 0;
+};
+
+// The boot loader's broadcast address: every inverter whose boot loader runs takes the frame.
+inline constexpr std::uint16_t BroadcastAddress = 0xE000;
+
+// A boot-loader request: destination (low byte first), 0xFF 0xFF, the length byte, the command,
+// the data and the CRC-16/MODBUS.
+std::vector<std::uint8_t> BootFrame(std::uint16_t destination, std::uint8_t command,
+                                    const std::vector<std::uint8_t>& data, int lengthByte = -1);
+
+// Product IDs an image may be programmed into besides its own: the file's product ID with the
+// inverters' IDs it also fits. Placeholder entries until the product data supplies the real ones.
+struct ProductIdEquivalence {
+    std::uint32_t FileId;
+    std::vector<std::uint32_t> InverterIds;
+};
+const std::vector<ProductIdEquivalence>& ProductIdTable();
+// True when an image for fileId may be programmed into an inverter reporting inverterId.
+bool ProductIdFits(std::uint32_t fileId, std::uint32_t inverterId,
+                   const std::vector<ProductIdEquivalence>& table = ProductIdTable());
 
 // The names of the controls that show the meta block, in the order they are cleared.
 const QStringList& MetaControlNames();
@@ -65,6 +92,62 @@ public:
 
     // True when a present inverter carries a version-2 boot loader.
     bool OldBootLoaderPresent() const;
+
+    // --- the inverters on the bus --------------------------------------------------------------
+    // The device link: its serial port carries the boot-loader frames, its scan tables fill the
+    // inverter table.
+    Modbus* Link = nullptr;
+    std::array<std::int32_t, 256> InvGridRow{};
+    std::array<std::uint8_t, 256> InvSelected{};
+    std::array<std::uint8_t, 256> InvStepOk{};
+    std::array<std::int32_t, 256> InvMode{};
+    std::array<std::array<FwVersion, 10>, 256> InvHwVersion{};
+    std::array<std::array<FwVersion, 10>, 256> InvSwVersion{};
+    std::array<QString, 256> InvSerial;
+    std::array<QString, 256> InvModel;
+    std::array<std::int32_t, 256> InvBaudIndex{};
+    std::array<std::int32_t, 256> InvRetryCount{};
+    std::int32_t CurrentAddress = 0;
+    std::uint32_t LastRetryAddress = 0;
+
+    int InitInverterTable();
+    int SendReceive(int tries, int waitMs);
+    int SendBlock10(std::uint32_t address, std::uint32_t nextAddress, const std::uint8_t* data, int count);
+    int SendBlock20(std::uint32_t address, std::uint32_t nextAddress, const std::uint8_t* data, int count);
+    int ToggleSelection(int row);
+    // The survey.
+    int ReadBootVersions();
+    int GetDeviceInfo();
+    int ShowDeviceGrid();
+    // The boot-loader steps.
+    int CheckDevice(const HexInfo& image, int i);
+    int SendEnterBootMode1(int i);
+    int SendEnterBootMode2(int i);
+    int Step2EnterBootloader(int i);
+    int Step2EnterBootloaderAll();
+    int Step3SelectProcessor(int i, int processor);
+    int Step3SelectProcessorAll(int processor);
+    int Step4SelectBank(int i, std::uint32_t start);
+    int Step4SelectBankAll(std::uint32_t start);
+    int Step6CloseBank(int i, const HexInfo& image);
+    int Step6CloseBankAll(const HexInfo& image);
+    int Step7Done(int i, const HexInfo& image);
+    int Step7DoneAll(const HexInfo& image);
+    // Block programming: mode 1 the (0x10) mode, 0 the (0x20) mode.
+    int ProgramBlocks(int mode);
+    int ParseRetryRequests(int mode);
+    // The procedures.
+    int RunSingleProcedure(int i);
+    int BootProcedure();
+    int V02Procedure();
+    int V03Procedure();
+    int BinProcedure();
+    int CheckSoftwareVersion(int i, int expected, int processor);
+    int AutoSelectInverters();
+    // True when some present inverter is selected.
+    bool AnySelected() const;
+    // True when a selected present inverter failed its last step.
+    bool SelectedStepFailed() const;
 
     // --- the boot loader over the Wi-Fi module -------------------------------------------------
     // The TCP client that reaches the module; the run connects slot 1 to the module's address.
@@ -96,6 +179,19 @@ private:
     // Reads the file named by the path edit, at most `limit` bytes. False when it cannot be
     // read; the lengths are forgotten and a file too large is logged as "<kind> File Error".
     bool ReadViewFile(std::int64_t limit, const char* kind, QByteArray& bytes);
+
+    // Serial helpers (upgrade/SerialUpgrade.cpp).
+    LogPane& Log();
+    void Frame(std::uint16_t destination, std::uint8_t command, const std::vector<std::uint8_t>& data);
+    int DrainPort();
+    int WriteReadDump(int waitBefore, int waitAfter);
+    int FindReply(int lead, int source, int length, std::uint8_t command, int crcOver, int& at) const;
+    void SetProgrammingRate();
+    void SetDevCell(int i, int col, const QString& text);
+    bool Eligible(int i, bool testStepOk) const;
+    template <typename Try>
+    int Handshake(int i, int waitBefore, int waitAfter, int failPause, Try accepted, const QString& okLine,
+                  const QString& errorLine, bool errorRed);
 
     // Wi-Fi run helpers (upgrade/WifiUpgrade.cpp).
     int WifiConnect();

@@ -7,6 +7,7 @@
 #include "link/LogPane.h"
 
 #include <functional>
+#include <memory>
 
 namespace vcl {
 class TButton;
@@ -55,6 +56,9 @@ public:
     void SetProgress(int percent) override;
     void SetStatusPanel(int index, const QString& text) override;
     void Pump() override;
+    CellGrid* DeviceGrid() override { return dev_.get(); }
+    // Grid_Dev, the inverters found on the bus.
+    void SetDeviceGrid(vcl::TStringGrid& grid) { dev_ = std::make_unique<KitHexGrid>(grid); }
 
     // The progress bar and the status bar's panels, wired by the window.
     std::function<void(int)> Progress;
@@ -67,4 +71,5 @@ private:
     vcl::TComponent& labelOwner_;
     LogPane& upgradeLog_;
     LogPane& eventLog_;
+    std::unique_ptr<KitHexGrid> dev_;
 };

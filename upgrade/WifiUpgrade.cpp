@@ -62,19 +62,8 @@ int upgradeTool::WifiReconnect(const char* failureLine)
 
 void upgradeTool::WifiBuild(int index, std::uint8_t command, const std::vector<std::uint8_t>& data, int lengthByte)
 {
-    std::vector<std::uint8_t>& tx = wifiTx_;
-    tx.clear();
-    tx.push_back(static_cast<std::uint8_t>(index));
-    tx.push_back(static_cast<std::uint8_t>(index >> 8));
-    tx.push_back(0xFF);
-    tx.push_back(0xFF);
-    tx.push_back(static_cast<std::uint8_t>(lengthByte));
-    tx.push_back(command);
-    tx.insert(tx.end(), data.begin(), data.end());
-    const std::uint16_t crc = Crc16Modbus(tx.data(), tx.size());
-    tx.push_back(static_cast<std::uint8_t>(crc));
-    tx.push_back(static_cast<std::uint8_t>(crc >> 8));
-    FrameLength = static_cast<std::int32_t>(tx.size());
+    wifiTx_ = BootFrame(static_cast<std::uint16_t>(index), command, data, lengthByte);
+    FrameLength = static_cast<std::int32_t>(wifiTx_.size());
 }
 
 int upgradeTool::WifiExchange(int index, std::uint8_t command, const std::vector<std::uint8_t>& data, int lengthByte,

@@ -1,5 +1,7 @@
 #include "tools/invsim/Bus.h"
 
+#include "tools/invsim/BootLoader.h"
+
 #include <cerrno>
 #include <chrono>
 #include <poll.h>
@@ -78,6 +80,8 @@ void Bus::Handle(const Bytes& bytes)
     traffic_.Add(rec);
     if (!CrcOk(bytes) || bytes.size() < 4)
         return;
+    if (IsBootLoaderFrame(bytes) && HandleBootFrame(rec))
+        return;
 
     const int id = bytes[0];
     Bytes reply;
@@ -103,6 +107,47 @@ void Bus::Handle(const Bytes& bytes)
         return;
     }
     DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return PauseMs(ms); });
+}
+
+// A boot-loader frame to every boot loader that runs (0xE000) or to one in boot mode; false for
+// a frame to an inverter whose application runs (answered like any request, faults included).
+// A loader that runs listens at any rate (the programming rate is the image's). Replies go out
+// in address order, each paced at the line rate.
+bool Bus::HandleBootFrame(const Frame& rec)
+{
+    const Bytes& bytes = rec.bytes;
+    const int destination = bytes[0] | bytes[1] << 8;
+    std::vector<Bytes> out;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (destination != kBootBroadcast) {
+            auto it = inverters_.find(destination);
+            if (it == inverters_.end() || !it->second.Boot().inBoot)
+                return false;
+        }
+        for (auto& [id, inv] : inverters_) {
+            const bool addressed = destination == id || (destination == kBootBroadcast && inv.Boot().inBoot);
+            if (!addressed || (!inv.Boot().inBoot && inv.Baud() != rec.baud))
+                continue;
+            std::optional<Fault> fault = TakeFault(faults_[id]);
+            if (fault && fault->kind == FaultKind::Silence)
+                continue;
+            Bytes unsolicited;
+            Bytes reply = BootLoaderAnswer(id, inv.ProductId(), inv.Boot(), bytes, &unsolicited);
+            if (!reply.empty())
+                out.push_back(std::move(reply));
+            if (!unsolicited.empty())
+                out.push_back(std::move(unsolicited));
+        }
+    }
+    const int baud = rec.baud > 0 ? rec.baud : 9600;
+    for (const Bytes& reply : out) {
+        // Ten bit times a byte on the wire.
+        if (!PauseMs(static_cast<int>((reply.size() * 10000 + static_cast<std::size_t>(baud) - 1) / static_cast<std::size_t>(baud))))
+            return true;
+        Send(reply);
+    }
+    return true;
 }
 
 void Bus::Serve()
@@ -133,10 +178,17 @@ void Bus::Serve()
             const ssize_t n = ::read(fd, chunk, sizeof chunk);
             if (n > 0) {
                 pending.insert(pending.end(), chunk, chunk + n);
-                // A complete request of 8 bytes is answered at once, without waiting for the gap.
-                while (pending.size() >= 8 && CrcOk(Bytes(pending.begin(), pending.begin() + 8))) {
-                    Bytes frame(pending.begin(), pending.begin() + 8);
-                    pending.erase(pending.begin(), pending.begin() + 8);
+                // A complete request is answered at once, without waiting for the gap: a
+                // boot-loader frame by its length byte, a Modbus request of 8 bytes by its CRC.
+                for (;;) {
+                    const std::size_t boot = BootFrameSize(pending);
+                    const std::size_t size = boot >= 8 ? boot : 8;
+                    if (pending.size() < size)
+                        break;
+                    Bytes frame(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(size));
+                    if (!CrcOk(frame))
+                        break;
+                    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(size));
                     Handle(frame);
                 }
             }

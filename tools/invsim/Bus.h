@@ -60,6 +60,7 @@ public:
 private:
     void Serve() override;
     void Handle(const Bytes& frame);
+    bool HandleBootFrame(const Frame& frame);
     void Send(const Bytes& bytes) { PutOnLine(bytes.data(), bytes.size()); }
 
     mutable std::mutex mutex_;

@@ -214,7 +214,9 @@ Bytes Inverter::Answer(const Bytes& request)
         return {};
     // ---- Boot loader: the product-ID request of the slave-ID scan ----
     if (IsBootLoaderFrame(request))
-        return BootLoaderAnswer(id_, productId_, request);
+        return BootLoaderAnswer(id_, productId_, boot_, request);
+    if (boot_.inBoot)
+        return {};   // only the boot loader runs: the application does not answer
     // ---- end boot loader ----
     const std::uint8_t fc = request[1];
     if (request.size() != 8 || fc < 1 || fc > 6 || fc == 2)

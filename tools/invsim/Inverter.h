@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,41 @@ constexpr int kMonthHistoryWords = 240;
 constexpr int kClockHigh = 784;
 constexpr int kClockLow = 785;
 constexpr int kClockFields = 1033;
+
+// The boot loader of a simulated inverter (answered in BootLoader.cpp): its identity, its
+// faults on request and the blocks it was sent.
+struct BootVersion {
+    int major = 0;
+    int minor = 0;
+};
+
+struct BootLoaderState {
+    int version = 3;                 // 2: one inverter at a time, (0x10) blocks; 3: broadcast runs
+    bool inBoot = false;             // only the boot loader runs (the application is silent)
+    std::string serial = "SV5K20A123456";
+    std::string model = "SV5000TL-EU";
+    std::array<BootVersion, 10> hardware{};   // by processor
+    std::array<BootVersion, 10> software{};
+
+    // Requests on purpose: commands answered with an error reply, commands not answered at all.
+    std::set<int> errorCommands;
+    std::set<int> silentCommands;
+    // After the n-th block of a bank (1-based), one retry request for this address, once.
+    int retryAfterBlock = 0;
+    std::uint32_t retryAddress = 0;
+
+    // What it holds: the blocks of the current bank by address (the last write of each).
+    std::map<std::uint32_t, Bytes> blocks;
+    int blocksReceived = 0;
+    int selectedProcessor = -1;
+    std::uint32_t bankStart = 0;
+    std::uint32_t closedLength = 0;
+    int finishes = 0;
+
+    // The blocks joined in address order.
+    Bytes Image() const;
+};
+
 
 class Inverter {
 public:
@@ -101,9 +137,11 @@ public:
     static constexpr std::uint16_t kUnlockValue = 15771;
     // ---- end registers with rules ----
 
-    // ---- Boot loader: the product ID its product-ID request answers (BootLoader.h) ----
+    // ---- Boot loader: its product ID and state (BootLoader.h) ----
     std::uint32_t ProductId() const { return productId_; }
     void SetProductId(std::uint32_t id) { productId_ = id; }
+    BootLoaderState& Boot() { return boot_; }
+    const BootLoaderState& Boot() const { return boot_; }
     // ---- end boot loader ----
 
     // Applies one request (address byte, function code, ..., CRC checked by the caller) and
@@ -137,6 +175,7 @@ private:
     std::uint32_t clockBase_ = 1577836800;   // 2020/01/01 00:00:00
     std::int64_t clockSetAt_ = 0;            // steady seconds when the clock was set
     std::uint32_t productId_ = 52000100;   // boot loader's product ID (kDefaultProductId)
+    BootLoaderState boot_;
 };
 
 } // namespace invsim

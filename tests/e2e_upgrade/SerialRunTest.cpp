@@ -1,0 +1,239 @@
+// Firmware over the RS-485 bus on the real main window against the simulated boot loaders: the
+// survey that fills the inverter grid, a run that programs an old-style loader on its own and
+// two new-style loaders by broadcast, and what the loaders' faults do to a run.
+#include "e2e_monitor/MonitorFixture.h"
+
+#include "app/Mymessage.h"
+#include "support/HookedTime.h"
+#include "tools/invsim/BootLoader.h"
+#include "upgrade/HexGrid.h"
+#include "upgrade/Upgrade.h"
+
+#include <QTimer>
+
+using namespace monitortest;
+
+namespace {
+
+const QString kData = QStringLiteral(SUNVANE_SOURCE_DIR "/tests/upgrade/data/");
+
+class ImageDialogs : public ScriptedDialogs {
+public:
+    QString OpenFile(const QString&, const QString&, const QString&) override
+    {
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+    QStringList answers;
+};
+
+std::string Joined(const QStringList& lines) { return lines.join(QStringLiteral(" | ")).toStdString(); }
+
+// The image's own identity (tests/upgrade/data: product ID 10, processor 1, hardware 1.02,
+// software 3.04): an inverter that runs 3.03 on that hardware is due for it.
+void MakeDue(invsim::Inverter& inv, int bootVersion)
+{
+    invsim::LoadDemoInverter(inv);
+    inv.SetProductId(10);
+    invsim::BootLoaderState& b = inv.Boot();
+    b.version = bootVersion;
+    b.hardware[1] = {1, 2};
+    b.software[1] = {3, 3};
+}
+
+class SerialRunTest : public MonitorHomeWindow {
+protected:
+    void SetUp() override
+    {
+        MonitorHomeWindow::SetUp();
+        if (HasFatalFailure())
+            return;
+        vcl::SetDialogService(&images);
+        // Four times faster than real time: the replies on the pty still arrive within the
+        // shortened waits, and a run's fixed pauses shrink.
+        vcl::SetTimeService(&time);
+        std::string error;
+        ASSERT_TRUE(bus.Start(&error)) << error;
+        OpenWindow();
+        result = std::make_unique<TForm_Message>();
+    }
+    void TearDown() override
+    {
+        time.hook = nullptr;
+        window.reset();
+        result.reset();
+        bus.Stop();
+        MonitorHomeWindow::TearDown();
+    }
+    // Polling on the bus, then the upgrade page, and the image through the load button (which
+    // rescans IDs 1 to `last` and surveys the inverters).
+    void LoadOnThePage(const char* file, int last)
+    {
+        TForm_Main& w = *window;
+        driver->PickText("Combo_SelectMode", "Monitor");
+        driver->MouseDown("Radio_ComRS485");
+        driver->Type("Combo_COM", QString::fromStdString(bus.Path()));
+        time.hook = [&] {
+            if (w.PollCycleCount >= 1 && w.FirmwarePageFlag == 0)
+                driver->Click("Image_Firmware");
+        };
+        driver->Click("OpenPort");
+        time.hook = nullptr;
+        ASSERT_EQ(w.PageControl->ActivePage(), w.Tab_Firmware);
+        driver->Type("Edit_EndID", QString::number(last));
+        images.answers << kData + QLatin1String(file);
+        driver->Click("Btn_LoadHEX");
+    }
+    void Start()
+    {
+        shownLabels.clear();
+        QTimer closer;
+        closer.setInterval(10);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (result->Visible()) {
+                shownLabels << result->Label1->Caption() << result->Label2->Caption();
+                driver->Click("BitBtn1");
+            }
+        });
+        closer.start();
+        driver->Click("Btn_UpgradeStart");
+        closer.stop();
+    }
+    QStringList Log() const
+    {
+        QStringList lines;
+        for (int i = 0; i < window->List_UpgradeEvent->Lines()->Count(); ++i)
+            lines << window->List_UpgradeEvent->Lines()->Strings(i);
+        return lines;
+    }
+    QStringList Row(int row) const
+    {
+        QStringList cells;
+        for (int col = 0; col < 11; ++col)
+            cells << window->Grid_Dev->Cells(col, row);
+        return cells;
+    }
+    // The image's blocks by address: every row, or only those not skipped.
+    std::map<std::uint32_t, invsim::Bytes> FileBlocks(bool skippedToo) const
+    {
+        std::map<std::uint32_t, invsim::Bytes> out;
+        const HexInfo& info = UpgradeEngine().FileInfo;
+        GridBlock block;
+        CellGrid& grid = UpgradeEngine().View->HexGrid();
+        for (int row = 1;
+             ReadHexGridBlock(row, block, grid, std::max(info.BlockSize, 32), info.StopAddressText) == 0; ++row)
+            if (skippedToo || !grid.Cell(0, row).isEmpty())
+                out[block.Address] = block.Data;
+        return out;
+    }
+    std::map<std::uint32_t, invsim::Bytes> LoaderBlocks(int id)
+    {
+        std::map<std::uint32_t, invsim::Bytes> out;
+        bus.With(id, [&](invsim::Inverter& inv) { out = inv.Boot().blocks; });
+        return out;
+    }
+
+    testsupport::HookedScaledTime time{0.25};
+    ImageDialogs images;
+    invsim::Bus bus;
+    std::unique_ptr<TForm_Message> result;
+    QStringList shownLabels;
+};
+
+} // namespace
+
+// Three inverters on the bus: an old-style loader and two new-style ones, one of them with its
+// application stopped. The survey lists them; a fourth whose loader does not answer is unknown
+// and not ticked. One start programs the old-style one on its own in the (0x10) mode and the two
+// others by broadcast in the (0x20) mode; every loader holds the image afterwards.
+TEST_F(SerialRunTest, SurveyThenOneRunForBothKindsOfLoader)
+{
+    bus.With(1, [](invsim::Inverter& inv) { MakeDue(inv, 3); });
+    bus.With(2, [](invsim::Inverter& inv) { MakeDue(inv, 2); });
+    bus.With(3, [](invsim::Inverter& inv) {
+        MakeDue(inv, 3);
+        inv.Boot().serial = std::string("SN\x01\x02-0003", 9);   // control bytes stay out of the grid
+        inv.Boot().inBoot = true;                                   // only its boot loader runs
+    });
+    bus.With(4, [](invsim::Inverter& inv) {
+        MakeDue(inv, 3);
+        for (int c : {0x01, 0x02, 0x03, 0x04, 0x16})
+            inv.Boot().silentCommands.insert(c);
+    });
+    LoadOnThePage("linear32_crlf.hex", 4);
+    ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart")) << Joined(Log());
+
+    EXPECT_EQ(window->Grid_Dev->RowCount(), 5);
+    EXPECT_EQ(Row(0).mid(2), (QStringList{"ID", "", "Mode", "Model Name", "Serial Number", "Product ID", "Boot SW", "HW", "SW"}));
+    EXPECT_EQ(Row(1), (QStringList{"1", "", " 1", "", "Normal", "SV5000TL-E", "SV5K20A123456", "10", "V03", "1.02", "3.03"}));
+    EXPECT_EQ(Row(2).mid(8), (QStringList{"V02", "1.02", "3.03"}));
+    EXPECT_EQ(Row(3).at(6), "SN-0003");
+    EXPECT_EQ(Row(3).at(4), "Boot");
+    EXPECT_EQ(Row(4).mid(4), (QStringList{"Normal", "", "", "10", "V02", "0.00", "0.00"}));
+    const upgradeTool& tool = UpgradeEngine();
+    EXPECT_EQ(std::vector<int>({tool.InvSelected[1], tool.InvSelected[2], tool.InvSelected[3], tool.InvSelected[4]}),
+              std::vector<int>({1, 1, 1, 0}));
+
+    Start();
+    const QStringList log = Log();
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"})) << Joined(log);
+    EXPECT_EQ(log.filter("In V02 Procedure").size(), 1);
+    EXPECT_EQ(log.filter("In V03 Procedure").size(), 1);
+    EXPECT_TRUE(log.contains("   ID2: Check SUM CRC & Bank Close OK")) << Joined(log);
+    EXPECT_TRUE(log.contains("   ID1: Check SUM CRC& Bank Close OK")) << Joined(log);
+    EXPECT_TRUE(log.contains("   ID3: Check SUM CRC& Bank Close OK")) << Joined(log);
+    EXPECT_EQ(LoaderBlocks(2), FileBlocks(true));
+    EXPECT_EQ(LoaderBlocks(1), FileBlocks(false));
+    EXPECT_EQ(LoaderBlocks(3), FileBlocks(false));
+    EXPECT_TRUE(LoaderBlocks(4).empty());
+    // Finished inverters are no longer ticked; the grid shows the table again after the run.
+    EXPECT_EQ(std::vector<int>({tool.InvSelected[1], tool.InvSelected[2], tool.InvSelected[3]}),
+              std::vector<int>({0, 0, 0}));
+    // Blocks go out to every loader at once, one frame per row, in the mode of the procedure.
+    int block10 = 0, block20 = 0;
+    for (const auto& f : bus.Frames())
+        if (f.bytes.size() > 6 && f.bytes[0] == 0x00 && f.bytes[1] == 0xE0 && f.bytes[2] == 0xFF) {
+            block10 += f.bytes[5] == 0x10;
+            block20 += f.bytes[5] == 0x20;
+        }
+    // An old-style loader on the bus takes 32-byte blocks only: the image loaded as 64 rows.
+    EXPECT_EQ(block10, 64);
+    EXPECT_EQ(block20, 64);
+    EXPECT_FALSE(driver->Enabled("Btn_UpgradeStart"));
+}
+
+// A loader that asks for a block again gets the image from there; a loader whose bank check
+// fails is tried five times and the run says it failed; the engine can start again.
+TEST_F(SerialRunTest, RetryRequestAndAFailedBankClose)
+{
+    bus.With(1, [](invsim::Inverter& inv) {
+        MakeDue(inv, 3);
+        inv.Boot().retryAfterBlock = 32;   // after the last block: the tail goes out again
+        inv.Boot().retryAddress = 0x0001FC00 + 10 * 64 + 5;   // inside row 11
+    });
+    LoadOnThePage("linear32_crlf.hex", 1);
+    ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart")) << Joined(Log());
+    Start();
+    QStringList log = Log();
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"})) << Joined(log);
+    EXPECT_TRUE(log.contains("   ID1: Retry Address: 0x0001FE85")) << Joined(log);
+    EXPECT_EQ(LoaderBlocks(1), FileBlocks(false));
+    int blocks = 0;
+    for (const auto& f : bus.Frames())
+        blocks += f.bytes.size() > 6 && f.bytes[1] == 0xE0 && f.bytes[5] == 0x20;
+    EXPECT_EQ(blocks, 32 + 22);   // rows 11 to 32 went out again
+
+    // Now the bank close is refused by an error reply: five tries, then a failed run.
+    window->List_UpgradeEvent->Clear();
+    bus.With(1, [](invsim::Inverter& inv) {
+        inv.Boot().software[1] = {3, 3};
+        inv.Boot().errorCommands.insert(0x13);
+    });
+    images.answers << kData + "linear32_crlf.hex";
+    driver->Click("Btn_LoadHEX");
+    ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart"));
+    Start();
+    log = Log();
+    EXPECT_EQ(shownLabels, QStringList({"Failed", ""})) << Joined(log);
+    EXPECT_EQ(log.filter("   ID1: Check SUM CRC& Bank Close Error").size(), 15);   // three attempts of five tries
+    EXPECT_TRUE(UpgradeEngine().InvSelected[1]);
+}
