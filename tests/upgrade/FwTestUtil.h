@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include <ostream>
@@ -159,7 +160,13 @@ public:
     LogPane& UpgradePane() override { return upgradePane; }
     LogPane& EventPane() override { return eventPane; }
     void SetProgress(int percent) override { progress = percent; }
-    void SetStatusPanel(int index, const QString& text) override { status[index] = text; }
+    void SetStatusPanel(int index, const QString& text) override
+    {
+        status[index] = text;
+        if (onStatus)
+            onStatus(index);
+    }
+    std::function<void(int)> onStatus;
     void Pump() override { vcl::ProcessMessages(); }
 };
 
