@@ -111,7 +111,13 @@ TEST_F(UpgradePageTest, LoadButtonFillsTheBlockGridAndTheMetaBlock)
     EXPECT_EQ(Text("L_PROGRAMSIZE"), "64");
     EXPECT_EQ(Text("L_BAUDRATE"), "19200");
     EXPECT_EQ(Text("Combo_Delay"), "100");
-    EXPECT_EQ(w.List_UpgradeEvent->Lines()->Strings(0), "Hex Length: 2048(0x10) / 2048(0x20)");
+    // Before the image, the boot loaders' versions; after it, the survey of ID 1.
+    const QString log = w.List_UpgradeEvent->Lines()->Text();
+    EXPECT_TRUE(log.contains("Hex Length: 2048(0x10) / 2048(0x20)")) << log.toStdString();
+    EXPECT_LT(log.indexOf("   Rx: FF FF 01 00 06 16 03"), log.indexOf("Hex Length: "));
+    EXPECT_GT(log.indexOf("ID1: Getting Information"), log.indexOf("Hex Length: "));
+    EXPECT_EQ(w.Grid_Dev->Cells(2, 1), " 1");
+    EXPECT_EQ(w.Grid_Dev->Cells(4, 1), "Normal");
     EXPECT_EQ(UpgradeEngine().FileInfo.Length20, 2048);
     EXPECT_EQ(UpgradeEngine().FileInfo.Crc10, 0x047C);
     EXPECT_TRUE(driver->Enabled("Btn_UpgradeStart"));
@@ -168,7 +174,14 @@ TEST_F(UpgradePageTest, DroppedImagesReachThePage)
     EXPECT_EQ(Cell(1, 1), "0000F800");
     EXPECT_EQ(UpgradeEngine().FileInfo.Crc10, 0x8005);
     EXPECT_TRUE(driver->Enabled("Btn_UpgradeStart"));
-    EXPECT_EQ(bus.Frames().size(), framesBefore);   // a drop rescans nothing
+    // A drop rescans nothing: the one product-ID request is the survey's own, at ID 1's rate.
+    int productIdRequests = 0;
+    const auto frames = bus.Frames();
+    for (std::size_t i = framesBefore; i < frames.size(); ++i) {
+        const auto& f = frames[i];
+        productIdRequests += f.bytes.size() == 8 && f.bytes[2] == 0xFF && f.bytes[5] == 0x00;
+    }
+    EXPECT_EQ(productIdRequests, 1);
 
     // A BIN image, a text file and a broken image dropped second are not taken; a broken HEX
     // dropped first fails like a load through the button.
@@ -257,7 +270,7 @@ TEST_F(UpgradePageTest, ScanAndModeSwitchWaitForTheLoad)
     auto probes = [&] {
         int n = 0;
         for (const auto& f : bus.Frames())
-            if (f.bytes.size() == 8 && f.bytes[1] == 0x00 && f.bytes[2] == 0xFF && f.bytes[3] == 0xFF)
+            if (f.bytes.size() == 8 && f.bytes[1] == 0x00 && f.bytes[2] == 0xFF && f.bytes[3] == 0xFF && f.bytes[5] == 0x00)
                 ++n;
         return n;
     };
@@ -275,7 +288,7 @@ TEST_F(UpgradePageTest, ScanAndModeSwitchWaitForTheLoad)
     LoadThroughDialog("linear16_lf.hex");
     time.hook = nullptr;
     ASSERT_TRUE(tried);
-    EXPECT_EQ(probes() - probesBefore, 3);   // ID 1 once at each of the three rates
+    EXPECT_EQ(probes() - probesBefore, 4);   // ID 1 once at each of the three rates, then the survey
     EXPECT_EQ(w.Combo_SelectMode->ItemIndex(), -1);
     EXPECT_EQ(w.FirmwarePageFlag, 1);
     EXPECT_FALSE(w.PollRunning);
@@ -285,5 +298,5 @@ TEST_F(UpgradePageTest, ScanAndModeSwitchWaitForTheLoad)
 
     // Afterwards both work again: the scan at once, the mode back to polling.
     driver->Click("Btn_ScanID");
-    EXPECT_EQ(probes() - probesBefore, 6);
+    EXPECT_EQ(probes() - probesBefore, 7);
 }
