@@ -166,6 +166,7 @@ public:
     int ReadPfControl(std::uint8_t stop);
     int ReadRelayFunction(std::uint8_t stop);
     int ReadRprOvgr(std::uint8_t stop);
+    int ReadHarunetSetPoint(std::uint8_t stop);
     // The record groups (PollRecords.cpp).
     int ReadErrorEvents(std::uint8_t stop);
     int ReadJapanErrorList(std::uint8_t stop);

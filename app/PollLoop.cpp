@@ -101,7 +101,8 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadHarunetOvpEvents},
     {When::Always, &TForm_Main::ReadHarunetVinEvents},
     {When::Always, &TForm_Main::ReadHarunetOvpLowEvents},
-    // ---- (partner-brand set-point and energy) ----
+    {When::Always, &TForm_Main::ReadHarunetSetPoint},
+    // ---- (partner-brand energy) ----
     {When::Always, &TForm_Main::ReadRelayFunction},
     // ---- (Japanese active power, STX groups) ----
     {When::Always, &TForm_Main::ReadCommProtection},
@@ -215,6 +216,11 @@ int TForm_Main::ReadRelayFunction(std::uint8_t stop)
     // The relay shown is the one chosen when the reader runs.
     const auto* select = dynamic_cast<const TComboBox*>(FindComponent(QStringLiteral("Combo_SelectRelay")));
     return groups::ReadRelayFunction(Link, ProtectionRelays, *this, select ? select->ItemIndex() : -1, stop);
+}
+
+int TForm_Main::ReadHarunetSetPoint(std::uint8_t stop)
+{
+    return groups::ReadHarunetSetPoint(Link, ProtectionRelays, *this, stop);
 }
 
 int TForm_Main::ReadRprOvgr(std::uint8_t stop)

@@ -149,6 +149,27 @@ void BuildRpr(vcl::TComponent& form, vcl::TWinControl* p)
     }
 }
 
+// The set points: one caption and one value a row, the captions as the partner's engineers read
+// them. The last row's caption takes two lines.
+void BuildSetPoint(vcl::TComponent& form, vcl::TWinControl* p)
+{
+    AddRows(form, p,
+            {{RowKind::Value, "系統過電圧 OVR", "Label_HRN_SysOVR"},
+             {RowKind::Value, "系統不足電圧 UVR", "Label_HRN_SysUVR"},
+             {RowKind::Value, "OVR•UVR 整定時間", "Label_HRN_OVRUVRTime"},
+             {RowKind::Value, "系統過週波數 OFR", "Label_HRN_SysOFR"},
+             {RowKind::Value, "系統不足週波數 UFR", "Label_HRN_SysUFR"},
+             {RowKind::Value, "OFR•UFR 整定時間", "Label_HRN_OFRUFRTime"},
+             {RowKind::Value, "連系保護-復帰時間", "Label_HRN_RecoveryTime"},
+             {RowKind::Value, "系統電圧上昇抑制②", "Label_HRN_SysVoltDerate2"},
+             {RowKind::Value, "単独運転検出", "Label_HRN_SingleOP"},
+             {RowKind::Value, "出力抑制", "Label_HRN_OutputDerate"},
+             {RowKind::Value, "力率一定抑制", "Label_HRN_PowDerate"},
+             {RowKind::Value, "系統電圧上升抑制①", "Label_HRN_SysVoltDerate1"},
+             {RowKind::Value, "進相無効電力制御の\n運転力率整定値", "Label_HRN_PhaseNoEffect"}},
+            kFirstRowTop, p->Width());
+}
+
 } // namespace
 
 RelayGroup FindRelayGroups(const vcl::TComponent& form)
@@ -157,6 +178,7 @@ RelayGroup FindRelayGroups(const vcl::TComponent& form)
     g.PfCtrl = FindPanel(form, QStringLiteral("Group_PFCtrl"));
     g.Relay = FindPanel(form, QStringLiteral("Group_RelayFunction1"));
     g.Rpr = FindPanel(form, QStringLiteral("Group_RPR_OVGR"));
+    g.SetPoint = FindPanel(form, QStringLiteral("Group_HRN_SetPoint"));
     g.AlarmWord = dynamic_cast<RelayAlarmWord*>(form.FindComponent(QStringLiteral("RelayAlarmMask")));
     return g;
 }
@@ -173,6 +195,8 @@ RelayGroup BuildRelayGroups(vcl::TComponent& form)
         BuildRelay(form, g.Relay);
     if (fresh(g.Rpr, "Label_RPR1Status"))
         BuildRpr(form, g.Rpr);
+    if (fresh(g.SetPoint, "Label_HRN_SysOVR"))
+        BuildSetPoint(form, g.SetPoint);
     if (!g.AlarmWord)
         new RelayAlarmWord(&form);
     return FindRelayGroups(form);
@@ -303,6 +327,66 @@ int ReadRprOvgr(Modbus& link, const RelayGroup& g, vcl::TComponent& form, std::u
     }
     Blue(form, {"Label_RPR1ReconnectTime", "Label_RPR1CountdownTime", "Label_RPR2ReconnectTime",
                 "Label_RPR2CountdownTime", "Label_RPR1Status", "Label_RPR2Status"});
+    return 0;
+}
+
+namespace {
+
+const QString kSeconds = QStringLiteral(" 秒");
+
+// A value in the general form of the class library: the shortest text, up to 15 digits.
+QString General(long double v) { return QString::number(static_cast<double>(v), 'g', 15); }
+
+QString OneDecimal(long double v) { return FormatFloatDecimals(static_cast<float>(v), 1); }
+
+} // namespace
+
+int ReadHarunetSetPoint(Modbus& link, const RelayGroup& g, vcl::TComponent& form, std::uint8_t stop)
+{
+    const int frame = FrameStart(link, stop, {g.SetPoint}, QStringLiteral("SetPoint..."));
+    if (frame >= 0)
+        return frame;
+    if (link.Request(3332, 1, 4))
+        return 1;
+    const int hz = Accepted(link, 4) ? Word(link, 0) : 0;
+    const bool sixty = hz > 5500 && hz < 6500;
+    const bool fifty = hz > 4500 && hz < 5500;
+    if (link.Request(25344, 17, 3))
+        return 1;
+    if (!Accepted(link, 3))
+        return 0;
+    auto set = [&form](const char* name, const QString& text) { SetText(L(form, name), text); };
+    const auto w = [&link](int i) { return static_cast<long double>(Word(link, i)); };
+    set("Label_HRN_SysOVR", QString::number(Word(link, 0) + 110) + QStringLiteral(" V"));
+    set("Label_HRN_SysUVR", QString::number(Word(link, 1) + 80) + QStringLiteral(" V"));
+    set("Label_HRN_OVRUVRTime", OneDecimal(w(2) * 0.5L + 0.5L) + kSeconds);
+    if (sixty) {
+        set("Label_HRN_SysOFR", General(w(3) * 0.1L + 60.6L) + QStringLiteral(" Hz"));
+        set("Label_HRN_SysUFR", General(w(4) * 0.1L + 58.2L) + QStringLiteral(" Hz"));
+    } else if (fifty) {
+        set("Label_HRN_SysOFR", General(w(10) * 0.1L + 50.5L) + QStringLiteral(" Hz"));
+        set("Label_HRN_SysUFR", General(w(11) * 0.1L + 48.5L) + QStringLiteral(" Hz"));
+    }
+    set("Label_HRN_OFRUFRTime", OneDecimal(w(5) * 0.5L + 0.5L) + kSeconds);
+    static const char* const kRecovery[] = {"10", "60", "150", "300"};
+    const int recovery = Word(link, 6);
+    set("Label_HRN_RecoveryTime", recovery < 4 ? QLatin1String(kRecovery[recovery]) + kSeconds
+                                  : recovery == 4 ? QStringLiteral("0xAA55(Set)")
+                                                  : QStringLiteral("??"));
+    set("Label_HRN_SysVoltDerate2", Word(link, 7) == 0 ? QStringLiteral("OFF") : General(w(7) * 0.5L + 106.5L));
+    if (Word(link, 8) <= 1)
+        set("Label_HRN_SingleOP", Word(link, 8) == 0 ? QStringLiteral("OFF") : QStringLiteral("ON"));
+    if (Word(link, 9) <= 1)
+        set("Label_HRN_OutputDerate", Word(link, 9) == 0 ? QStringLiteral("0 %") : QStringLiteral("50 %"));
+    const int pf = Word(link, 14);
+    if (pf == 0)
+        set("Label_HRN_PowDerate", QStringLiteral("OFF"));
+    else if (pf <= 21)
+        set("Label_HRN_PowDerate", FormatFloatDecimals(static_cast<float>(0.80L + (pf - 1) * 0.01L), 2));
+    else if (pf <= 41)
+        set("Label_HRN_PowDerate", FormatFloatDecimals(static_cast<float>(-(1.20L - (pf - 1) * 0.01L)), 2));
+    set("Label_HRN_SysVoltDerate1", Word(link, 15) == 0 ? QStringLiteral("OFF") : QString::number(Word(link, 15)));
+    set("Label_HRN_PhaseNoEffect", FormatFloatDecimals(static_cast<float>(w(16) * 0.01L + 0.85L), 2));
     return 0;
 }
 

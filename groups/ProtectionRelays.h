@@ -1,7 +1,8 @@
 // Frequency-dependent power reduction and the relays: "P-F Control" (Group_PFCtrl), the two
-// multi-function relays (Group_RelayFunction1, one shown at a time by Combo_SelectRelay) and the
+// multi-function relays (Group_RelayFunction1, one shown at a time by Combo_SelectRelay), the
 // two external trip inputs of the reverse-power and ground-over-voltage relays
-// (Group_RPR_OVGR).
+// (Group_RPR_OVGR), and the partner brand's grid-protection set points (Group_HRN_SetPoint,
+// shown only: it has no settings).
 #pragma once
 
 #include "groups/ReaderFrame.h"
@@ -27,6 +28,7 @@ struct RelayGroup {
     vcl::TWinControl* PfCtrl = nullptr;
     vcl::TWinControl* Relay = nullptr;
     vcl::TWinControl* Rpr = nullptr;
+    vcl::TWinControl* SetPoint = nullptr;
     RelayAlarmWord* AlarmWord = nullptr;
 };
 
@@ -44,5 +46,7 @@ int ReadPfControl(Modbus& link, const RelayGroup& g, vcl::TComponent& form, std:
 // relayIndex: the item index of Combo_SelectRelay just before the call (1 relay 2, else relay 1).
 int ReadRelayFunction(Modbus& link, const RelayGroup& g, vcl::TComponent& form, int relayIndex, std::uint8_t stop);
 int ReadRprOvgr(Modbus& link, const RelayGroup& g, vcl::TComponent& form, std::uint8_t stop);
+// The grid frequency (0.01 Hz) chooses the 60 Hz or the 50 Hz frequency rows, or neither.
+int ReadHarunetSetPoint(Modbus& link, const RelayGroup& g, vcl::TComponent& form, std::uint8_t stop);
 
 } // namespace groups

@@ -17,7 +17,7 @@ protected:
         GroupsOnPty::SetUp();
         if (HasFatalFailure())
             return;
-        for (const char* name : {"Group_PFCtrl", "Group_RelayFunction1", "Group_RPR_OVGR"})
+        for (const char* name : {"Group_PFCtrl", "Group_RelayFunction1", "Group_RPR_OVGR", "Group_HRN_SetPoint"})
             MakeGroupPanel(*form, name, 1250)->SetBounds(0, 1250, 300, 560);
         g = groups::BuildRelayGroups(*form);
         bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoProtection(inv); });
@@ -119,3 +119,59 @@ TEST_F(Relays, RprReadsWriteNothingAndShowTheLocks)
 }
 
 } // namespace
+
+// The partner brand's set points: the grid frequency picks the 60 Hz or the 50 Hz rows (or
+// neither, at exactly 55.00 Hz); the coded rows show their texts, and codes outside their
+// tables leave the text or show "??" as each row does. The reader writes nothing and changes no
+// colour.
+TEST_F(Relays, PartnerSetPointsFollowTheGridFrequency)
+{
+    auto words = [&](std::initializer_list<std::pair<int, int>> w) {
+        bus.With(1, [&](invsim::Inverter& inv) {
+            for (auto [k, v] : w)
+                inv.SetHolding(25344 + k, static_cast<std::uint16_t>(v));
+        });
+    };
+    auto hz = [&](int v) { bus.With(1, [&](invsim::Inverter& inv) { inv.SetInput(3332, static_cast<std::uint16_t>(v)); }); };
+    ASSERT_EQ(groups::ReadHarunetSetPoint(link, g, *form, 0), 0);
+    const std::pair<const char*, const char*> demo[] = {
+        {"Label_HRN_SysOVR", "115 V"},         {"Label_HRN_SysUVR", "80 V"},
+        {"Label_HRN_OVRUVRTime", "1.0 秒"},    {"Label_HRN_SysOFR", "61.1 Hz"},
+        {"Label_HRN_SysUFR", "58.2 Hz"},       {"Label_HRN_OFRUFRTime", "2.0 秒"},
+        {"Label_HRN_RecoveryTime", "300 秒"},  {"Label_HRN_SysVoltDerate2", "108"},
+        {"Label_HRN_SingleOP", "ON"},          {"Label_HRN_OutputDerate", "0 %"},
+        {"Label_HRN_PowDerate", "0.95"},       {"Label_HRN_SysVoltDerate1", "3"},
+        {"Label_HRN_PhaseNoEffect", "0.95"},
+    };
+    for (const auto& [name, text] : demo)
+        EXPECT_EQ(Text(name), QString::fromUtf8(text)) << name;
+
+    hz(5000);
+    words({{10, 5}, {2, 3}, {6, 7}, {14, 22}, {8, 2}, {9, 1}, {7, 0}});
+    ASSERT_EQ(groups::ReadHarunetSetPoint(link, g, *form, 0), 0);
+    EXPECT_EQ(Text("Label_HRN_SysOFR"), "51 Hz");
+    EXPECT_EQ(Text("Label_HRN_SysUFR"), "48.5 Hz");
+    EXPECT_EQ(Text("Label_HRN_OVRUVRTime"), QString::fromUtf8("2.0 秒"));
+    EXPECT_EQ(Text("Label_HRN_RecoveryTime"), "??");
+    EXPECT_EQ(Text("Label_HRN_PowDerate"), "-0.99");
+    EXPECT_EQ(Text("Label_HRN_SingleOP"), "ON");        // 2 is no code: the text stays
+    EXPECT_EQ(Text("Label_HRN_OutputDerate"), "50 %");
+    EXPECT_EQ(Text("Label_HRN_SysVoltDerate2"), "OFF");
+
+    hz(5500);
+    words({{10, 0}, {3, 0}, {14, 41}, {6, 4}});
+    ASSERT_EQ(groups::ReadHarunetSetPoint(link, g, *form, 0), 0);
+    EXPECT_EQ(Text("Label_HRN_SysOFR"), "51 Hz");        // neither scale: unchanged
+    EXPECT_EQ(Text("Label_HRN_PowDerate"), "-0.80");
+    EXPECT_EQ(Text("Label_HRN_RecoveryTime"), "0xAA55(Set)");
+    words({{14, 42}});
+    ASSERT_EQ(groups::ReadHarunetSetPoint(link, g, *form, 0), 0);
+    EXPECT_EQ(Text("Label_HRN_PowDerate"), "-0.80");     // 42 is no code: the text stays
+    words({{14, 21}});
+    ASSERT_EQ(groups::ReadHarunetSetPoint(link, g, *form, 0), 0);
+    EXPECT_EQ(Text("Label_HRN_PowDerate"), "1.00");
+
+    // Reads only: nothing written to the inverter.
+    for (const auto& f : bus.Frames())
+        EXPECT_TRUE(f.bytes[1] == 3 || f.bytes[1] == 4) << int(f.bytes[1]);
+}

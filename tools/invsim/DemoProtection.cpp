@@ -57,6 +57,10 @@ void LoadDemoProtection(Inverter& inv)
         // status group's demonstration shows it.
         {52672, {3, 300, 0, 0, 300, 0}},
         {25411, {1}},
+        // The partner brand's set points on a 60 Hz grid: OVR 115 V, UVR 80 V, 1.0 s; OFR 61.1 Hz,
+        // UFR 58.2 Hz, 2.0 s; reconnection after 300 s; voltage rise suppression 108.0 and 3;
+        // islanding detection on, no output limit; fixed power factor 0.95; 50 Hz rows 51/48.5.
+        {25344, {5, 0, 1, 5, 0, 3, 3, 3, 1, 0, 5, 0, 0, 0, 16, 3, 10}},
     };
     for (const Block& b : holding) {
         int reg = b.first;
@@ -64,6 +68,7 @@ void LoadDemoProtection(Inverter& inv)
             inv.SetHolding(reg++, w);
     }
     inv.SetInput(1793, 0);   // DRM state: no demand response mode asserted
+    inv.SetInput(3332, 6000);   // grid frequency 60.00 Hz: the set points' 60 Hz rows
     // Insulation: the switches on, the leakage resistances now / max / min of R1 and R2.
     inv.SetCoil(24641, true);
     inv.SetCoil(24642, true);
