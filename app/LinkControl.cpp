@@ -22,6 +22,7 @@ void TForm_Main::SetUpMonitoring()
     ProtectionSwitches = groups::BuildProtectionSwitchGroups(*this);
     ProtectionFunctions = groups::BuildProtectionFunctionGroups(*this);
     ProtectionRelays = groups::BuildRelayGroups(*this);
+    PartnerPanels = groups::BuildPartnerGroups(*this);
     RecordLabels = groups::BuildRecordGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);

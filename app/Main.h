@@ -21,6 +21,7 @@
 #include "groups/Status.h"
 #include "groups/Protection.h"
 #include "groups/ProtectionFunctions.h"
+#include "groups/PartnerBrand.h"
 #include "groups/ProtectionRelays.h"
 #include "groups/ProtectionSwitches.h"
 #include "groups/Records.h"
@@ -96,6 +97,7 @@ public:
     groups::ProtectionSwitchGroup ProtectionSwitches;
     groups::ProtectionFunctionGroup ProtectionFunctions;
     groups::RelayGroup ProtectionRelays;
+    groups::PartnerGroups PartnerPanels;
     // The relay alarm word read last no longer stands for the inverter addressed next.
     void ForgetRelayAlarmWord()
     {
@@ -167,6 +169,8 @@ public:
     int ReadRelayFunction(std::uint8_t stop);
     int ReadRprOvgr(std::uint8_t stop);
     int ReadHarunetSetPoint(std::uint8_t stop);
+    int ReadHarunetMonitor(std::uint8_t stop);
+    int ReadHarunetEnergy(std::uint8_t stop);
     // The record groups (PollRecords.cpp).
     int ReadErrorEvents(std::uint8_t stop);
     int ReadJapanErrorList(std::uint8_t stop);

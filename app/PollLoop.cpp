@@ -96,13 +96,14 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadPoll04},
     {When::Always, &TForm_Main::ReadErrorCodes},
     {When::Always, &TForm_Main::ReadJapanErrorList},
-    // ---- (Japan 3P set and user setting, partner-brand monitor) ----
+    // ---- (Japan 3P set and user setting) ----
+    {When::Always, &TForm_Main::ReadHarunetMonitor},
     {When::Always, &TForm_Main::ReadHarunetThermalEvents},
     {When::Always, &TForm_Main::ReadHarunetOvpEvents},
     {When::Always, &TForm_Main::ReadHarunetVinEvents},
     {When::Always, &TForm_Main::ReadHarunetOvpLowEvents},
     {When::Always, &TForm_Main::ReadHarunetSetPoint},
-    // ---- (partner-brand energy) ----
+    {When::Always, &TForm_Main::ReadHarunetEnergy},
     {When::Always, &TForm_Main::ReadRelayFunction},
     // ---- (Japanese active power, STX groups) ----
     {When::Always, &TForm_Main::ReadCommProtection},
@@ -221,6 +222,16 @@ int TForm_Main::ReadRelayFunction(std::uint8_t stop)
 int TForm_Main::ReadHarunetSetPoint(std::uint8_t stop)
 {
     return groups::ReadHarunetSetPoint(Link, ProtectionRelays, *this, stop);
+}
+
+int TForm_Main::ReadHarunetMonitor(std::uint8_t stop)
+{
+    return groups::ReadHarunetMonitor(Link, PartnerPanels, *this, stop);
+}
+
+int TForm_Main::ReadHarunetEnergy(std::uint8_t stop)
+{
+    return groups::ReadHarunetEnergy(Link, PartnerPanels, *this, stop);
 }
 
 int TForm_Main::ReadRprOvgr(std::uint8_t stop)

@@ -150,7 +150,7 @@ void BuildRpr(vcl::TComponent& form, vcl::TWinControl* p)
 }
 
 // The set points: one caption and one value a row, the captions as the partner's engineers read
-// them. The last row's caption takes two lines.
+// them. The last row's caption takes two lines, its value sits beside the second.
 void BuildSetPoint(vcl::TComponent& form, vcl::TWinControl* p)
 {
     AddRows(form, p,
@@ -165,9 +165,13 @@ void BuildSetPoint(vcl::TComponent& form, vcl::TWinControl* p)
              {RowKind::Value, "単独運転検出", "Label_HRN_SingleOP"},
              {RowKind::Value, "出力抑制", "Label_HRN_OutputDerate"},
              {RowKind::Value, "力率一定抑制", "Label_HRN_PowDerate"},
-             {RowKind::Value, "系統電圧上升抑制①", "Label_HRN_SysVoltDerate1"},
-             {RowKind::Value, "進相無効電力制御の\n運転力率整定値", "Label_HRN_PhaseNoEffect"}},
+             {RowKind::Value, "系統電圧上升抑制①", "Label_HRN_SysVoltDerate1"}},
             kFirstRowTop, p->Width());
+    const int top = kFirstRowTop + 12 * kRowPitch;
+    auto* caption = CaptionLabel(&form, p, QStringLiteral("Label_HRN_PhaseNoEffectCaption"),
+                                 QStringLiteral("進相無効電力制御の\n運転力率整定値"), 8, top + 3, 150);
+    caption->SetHeight(34);
+    ValueLabel(&form, p, QStringLiteral("Label_HRN_PhaseNoEffect"), 120, top + 12, p->Width() - 128);
 }
 
 } // namespace
