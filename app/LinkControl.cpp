@@ -23,6 +23,7 @@ void TForm_Main::SetUpMonitoring()
     ProtectionFunctions = groups::BuildProtectionFunctionGroups(*this);
     ProtectionRelays = groups::BuildRelayGroups(*this);
     PartnerPanels = groups::BuildPartnerGroups(*this);
+    TalveraPanels = groups::BuildTalveraGroups(*this);
     RecordLabels = groups::BuildRecordGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);

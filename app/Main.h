@@ -22,6 +22,7 @@
 #include "groups/Protection.h"
 #include "groups/ProtectionFunctions.h"
 #include "groups/PartnerBrand.h"
+#include "groups/Talvera.h"
 #include "groups/ProtectionRelays.h"
 #include "groups/ProtectionSwitches.h"
 #include "groups/Records.h"
@@ -98,6 +99,7 @@ public:
     groups::ProtectionFunctionGroup ProtectionFunctions;
     groups::RelayGroup ProtectionRelays;
     groups::PartnerGroups PartnerPanels;
+    groups::TalveraGroups TalveraPanels;
     // The relay alarm word read last no longer stands for the inverter addressed next.
     void ForgetRelayAlarmWord()
     {
@@ -171,6 +173,10 @@ public:
     int ReadHarunetSetPoint(std::uint8_t stop);
     int ReadHarunetMonitor(std::uint8_t stop);
     int ReadHarunetEnergy(std::uint8_t stop);
+    int ReadTalveraTest(std::uint8_t stop);
+    int ReadTalveraDc1(std::uint8_t stop);
+    int ReadTalveraDc2(std::uint8_t stop);
+    int ReadTalveraAc1(std::uint8_t stop);
     // The record groups (PollRecords.cpp).
     int ReadErrorEvents(std::uint8_t stop);
     int ReadJapanErrorList(std::uint8_t stop);

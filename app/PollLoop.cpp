@@ -105,7 +105,11 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadHarunetSetPoint},
     {When::Always, &TForm_Main::ReadHarunetEnergy},
     {When::Always, &TForm_Main::ReadRelayFunction},
-    // ---- (Japanese active power, STX groups) ----
+    // ---- (Japanese active power) ----
+    {When::Always, &TForm_Main::ReadTalveraTest},
+    {When::Always, &TForm_Main::ReadTalveraDc1},
+    {When::Always, &TForm_Main::ReadTalveraDc2},
+    {When::Always, &TForm_Main::ReadTalveraAc1},
     {When::Always, &TForm_Main::ReadCommProtection},
     {When::Always, &TForm_Main::ReadAustraliaSet},
     // ---- (Q by night, Q(P), Q(P) daytime) ----
@@ -233,6 +237,11 @@ int TForm_Main::ReadHarunetEnergy(std::uint8_t stop)
 {
     return groups::ReadHarunetEnergy(Link, PartnerPanels, *this, stop);
 }
+
+int TForm_Main::ReadTalveraTest(std::uint8_t stop) { return groups::ReadTalveraTest(Link, TalveraPanels, *this, stop); }
+int TForm_Main::ReadTalveraDc1(std::uint8_t stop) { return groups::ReadTalveraDc1(Link, TalveraPanels, *this, stop); }
+int TForm_Main::ReadTalveraDc2(std::uint8_t stop) { return groups::ReadTalveraDc2(Link, TalveraPanels, *this, stop); }
+int TForm_Main::ReadTalveraAc1(std::uint8_t stop) { return groups::ReadTalveraAc1(Link, TalveraPanels, *this, stop); }
 
 int TForm_Main::ReadRprOvgr(std::uint8_t stop)
 {

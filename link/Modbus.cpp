@@ -223,7 +223,11 @@ int Modbus::TransactSerial()
         expected = count + 5;
     else if (fc == 3 || fc == 4)
         expected = 2 * count + 5;
+    if (StxRequestSent())
+        expected = 9;
     if (Com.ReadExpected(expected) != 0)
+        return 1;
+    if (StxRequestSent() && ReadStxTail() != 0)
         return 1;
     LogRxHex();
 
@@ -234,6 +238,30 @@ int Modbus::TransactSerial()
     }
     CheckReplyShape();
     Host().SetStatusPanel(5, QStringLiteral("NoRx/Error:%1/%2").arg(NoReplyCount).arg(CrcErrors));
+    return 0;
+}
+
+int Modbus::ReadStxTail()
+{
+    // An STX reply says its own length in its fourth byte: wait for that many, a poll at a time.
+    constexpr int kRoom = Tcomm::kRxBufferSize - 1;   // a NUL follows the bytes
+    std::uint8_t got[kRoom];
+    int n = Com.RxCount < kRoom ? Com.RxCount : kRoom;
+    std::memcpy(got, Com.RxBuffer, static_cast<std::size_t>(n));
+    for (int poll = 0; poll < 10 && n < kRoom; ++poll) {
+        const int want = StxReplyLength(got, n);
+        if (n < 4 ? n == 0 : n >= want)
+            break;
+        DelayPumped(40);
+        if (Com.ReadAvailable() != 0)
+            return 1;
+        const int more = Com.RxCount < kRoom - n ? Com.RxCount : kRoom - n;
+        std::memcpy(got + n, Com.RxBuffer, static_cast<std::size_t>(more));
+        n += more;
+    }
+    std::memcpy(Com.RxBuffer, got, static_cast<std::size_t>(n));
+    Com.RxBuffer[n] = 0;
+    Com.RxCount = n;
     return 0;
 }
 
@@ -248,7 +276,7 @@ int Modbus::CheckCrc(const std::uint8_t* bytes, int n)
 int Modbus::CheckReplyCrc() const
 {
     const int n = ReplyLength < kReplySize ? ReplyLength : kReplySize;
-    return CheckCrc(Reply, n);
+    return StxRequestSent() ? CheckStx(Reply, n) : CheckCrc(Reply, n);
 }
 
 int Modbus::OpenCom(const QString& name)

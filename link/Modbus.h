@@ -68,10 +68,24 @@ public:
     // Reply[1] is its function code and ReplyOk is 1. A call made while another is in progress
     // (from a handler that runs inside the other's waits) is refused: 0 with no reply.
     int Request(int reg, int countOrValue, std::uint8_t fc);
+    // The STX request of one product line (Stx.cpp): command and sub-command to SlaveId. 1 on a
+    // link failure; the caller accepts the reply only when Reply[1] is 0x06 and ReplyOk is 1.
+    // The radio link sends nothing (no reply).
+    int RequestStx(std::uint8_t command, std::uint8_t subCommand);
+    // Whether the request in Com.TxBuffer is an STX request: its reply is then judged as an STX
+    // frame (0x02, length byte, CRC-16/ARC, 0x03), not by the Modbus CRC.
+    bool StxRequestSent() const;
+    // The length an STX reply announces (its length byte plus seven), 0 before it is known.
+    static int StxReplyLength(const std::uint8_t* bytes, int n);
+    // 1 when the n bytes are exactly one STX reply with a good CRC-16/ARC and end byte.
+    static int CheckStx(const std::uint8_t* bytes, int n);
     // Sends the frame in Com.TxBuffer on the current link and judges the reply. 1 on a link failure.
     int Transact();
     // One request and reply on the serial port. 1 on a link failure.
     int TransactSerial();
+    // After an STX request: reads on until the reply's announced length is there (at most ten
+    // polls of 40 ms). 1 on a failed port.
+    int ReadStxTail();
     // CRC-16/MODBUS check of the first ReplyLength bytes of Reply (fewer than 4 bytes fail).
     int CheckReplyCrc() const;
     // The same check on any buffer (n <= 3 fails).

@@ -1,6 +1,7 @@
 #include "tools/invsim/Bus.h"
 
 #include "tools/invsim/BootLoader.h"
+#include "tools/invsim/Stx.h"
 
 #include <cerrno>
 #include <chrono>
@@ -78,6 +79,10 @@ void Bus::Handle(const Bytes& bytes)
 {
     const Frame rec{NowUs(), LineBaud(), bytes};
     traffic_.Add(rec);
+    if (IsStxRequest(bytes)) {
+        HandleStxFrame(rec);
+        return;
+    }
     if (!CrcOk(bytes) || bytes.size() < 4)
         return;
     if (IsBootLoaderFrame(bytes) && HandleBootFrame(rec))
@@ -113,6 +118,29 @@ void Bus::Handle(const Bytes& bytes)
 // a frame to an inverter whose application runs (answered like any request, faults included).
 // A loader that runs listens at any rate (the programming rate is the image's). Replies go out
 // in address order, each paced at the line rate.
+// An STX request: answered by the inverter of that line at the slave ID, at its own rate, the
+// reply paced at the line rate (with the inverter's faults, as a Modbus reply is).
+void Bus::HandleStxFrame(const Frame& rec)
+{
+    Bytes reply;
+    std::optional<Fault> fault;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = inverters_.find(rec.bytes[2]);
+        if (it == inverters_.end() || it->second.Baud() != rec.baud)
+            return;
+        reply = StxAnswer(it->first, it->second.Talvera(), rec.bytes);
+        if (reply.empty())
+            return;
+        fault = TakeFault(faults_[it->first]);
+    }
+    if (fault && fault->kind == FaultKind::Silence)
+        return;
+    if (fault)
+        SpoilReply(reply, *fault);
+    DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return PauseMs(ms); });
+}
+
 bool Bus::HandleBootFrame(const Frame& rec)
 {
     const Bytes& bytes = rec.bytes;

@@ -61,6 +61,7 @@ private:
     void Serve() override;
     void Handle(const Bytes& frame);
     bool HandleBootFrame(const Frame& frame);
+    void HandleStxFrame(const Frame& frame);
     void Send(const Bytes& bytes) { PutOnLine(bytes.data(), bytes.size()); }
 
     mutable std::mutex mutex_;

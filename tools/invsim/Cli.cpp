@@ -1,4 +1,5 @@
 #include "tools/invsim/Cli.h"
+#include "tools/invsim/Stx.h"
 
 #include "tools/invsim/Demo.h"
 
@@ -14,7 +15,7 @@ int Usage(const std::string& why)
     std::fprintf(stderr, "invsim: %s\n"
                  "usage: invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]\n"
                  "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
-                 "       [--fault ID:FAULT ...] [--log] [--demo ID ...]\n"
+                 "       [--fault ID:FAULT ...] [--log] [--demo ID ...] [--talvera ID ...]\n"
                  "       invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
                  "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID]\n"
                  "       [--product-id PID] [--log]\n"
@@ -114,6 +115,12 @@ int RegisterOption(const std::string& opt, const std::string& arg, long maxId, c
         if (!Number(arg, 1, maxId, v))
             return -1;
         return with(static_cast<int>(v), [](Inverter& inv) { LoadDemoInverter(inv); }) ? 1 : -1;
+    }
+    if (opt == "--talvera") {
+        long v = 0;
+        if (!Number(arg, 1, maxId, v))
+            return -1;
+        return with(static_cast<int>(v), [](Inverter& inv) { LoadDemoTalvera(inv.Talvera()); }) ? 1 : -1;
     }
     return 0;
 }

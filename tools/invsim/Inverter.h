@@ -81,6 +81,18 @@ struct BootLoaderState {
 };
 
 
+// An inverter of the line that answers STX frames (answered in Stx.cpp): its identity texts, its
+// clock and the values of command 0x10 by sub-command.
+struct TalveraState {
+    bool answers = false;
+    std::string type = "TLV-5000";
+    std::string serial = "TV50A2411007";
+    std::string sap = "SAP-7731-02";
+    int day = 15, month = 3, year = 24;    // year within the century
+    int hour = 9, minute = 5, second = 0;
+    std::map<int, int> values;             // command 0x10: sub-command -> value
+};
+
 class Inverter {
 public:
     explicit Inverter(int id = 1, int baud = 9600) : id_(id), baud_(baud) {}
@@ -141,6 +153,7 @@ public:
     std::uint32_t ProductId() const { return productId_; }
     void SetProductId(std::uint32_t id) { productId_ = id; }
     BootLoaderState& Boot() { return boot_; }
+    TalveraState& Talvera() { return talvera_; }
     const BootLoaderState& Boot() const { return boot_; }
     // ---- end boot loader ----
 
@@ -176,6 +189,7 @@ private:
     std::int64_t clockSetAt_ = 0;            // steady seconds when the clock was set
     std::uint32_t productId_ = 52000100;   // boot loader's product ID (kDefaultProductId)
     BootLoaderState boot_;
+    TalveraState talvera_;
 };
 
 } // namespace invsim

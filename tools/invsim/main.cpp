@@ -3,7 +3,7 @@
 //
 //   invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]
 //                 [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...]
-//                 [--page ID:PAGE=W1,W2,...] [--fault ID:FAULT ...] [--log] [--demo ID ...]
+//                 [--page ID:PAGE=W1,W2,...] [--fault ID:FAULT ...] [--log] [--demo ID ...] [--talvera ID ...]
 //
 // Prints the path of its pseudo-terminal alone on the first line, then serves until it is
 // stopped (SIGINT, SIGTERM or SIGHUP). RATE is 4800, 9600, 19200 or 38400 (default 9600);
