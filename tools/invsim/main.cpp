@@ -10,7 +10,8 @@
 // REG is a 1-based register number; --set answers function codes 3 and 4 alike. --page gives
 // words 1.. of a measurement page (word 0 echoes the page). FAULT is one of silence, crc,
 // short[:N], split[:N[:MS]], delay:MS, otherid:ID, flood[:N], exception[:CODE], hangup,
-// optionally followed by /TIMES. --log prints each frame received. --demo makes inverter ID a
+// optionally followed by /TIMES. --log prints each frame received. --talvera makes inverter ID
+// answer the STX frames of that product line (identity, DC and AC values). --demo makes inverter ID a
 // demonstration inverter (identity, versions, scale factors, AC values that drift over time, and
 // the other live values: measurement pages, DC inputs, meter, energy, counters, temperatures).
 #include "tools/invsim/Bus.h"
