@@ -69,7 +69,7 @@ void LoadDemoProtection(Inverter& inv)
     }
     inv.SetInput(1793, 0);   // DRM state: no demand response mode asserted
     inv.SetInput(3332, 6000);   // grid frequency 60.00 Hz: the set points' 60 Hz rows
-    // The partner brand's monitor and energy: 2033 hours of output since 2020/01/01, maxima of
+    // The partner brand's monitor and energy: 2032 h 51 min of output since 2020/01/01, maxima of
     // 438.5 V DC and 245.1 V AC, processor versions 1.02, 2.03 and 10.03; two strings live.
     const std::pair<int, std::vector<std::uint16_t>> partner[] = {
         {53254, {0xAB10, 0x006F}},
