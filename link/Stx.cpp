@@ -5,6 +5,7 @@
 
 #include "link/Crc.h"
 #include "link/LinkHost.h"
+#include "vcl/Services.h"
 
 int Modbus::RequestStx(std::uint8_t command, std::uint8_t subCommand)
 {
@@ -23,6 +24,13 @@ int Modbus::RequestStx(std::uint8_t command, std::uint8_t subCommand)
     // The radio adapter carries Modbus requests only: an STX request sends nothing there.
     if (LinkType != LinkRs485 && LinkType != LinkWifi) {
         ClearReply();
+        return 0;
+    }
+    // No inverter selected: nothing is sent and nothing counts, as for a Modbus request (the
+    // frame's first byte is STX, so the driver's own test of the slave ID cannot see it).
+    if (SlaveId == 0) {
+        ClearReply();
+        vcl::Time().Sleep(500);
         return 0;
     }
     std::uint8_t* f = Com.TxBuffer;

@@ -74,8 +74,17 @@ TEST_F(Talvera, RequestFrameAndReplyCheck)
     flipped[6] ^= 1;
     EXPECT_EQ(Modbus::CheckStx(flipped.data(), static_cast<int>(flipped.size())), 0);
 
+    // No inverter chosen: nothing is sent and nothing counts as unanswered.
+    const int unanswered = link.NoReplyCount;
+    auto framesBefore = bus.Frames().size();
+    link.SlaveId = 0;
+    ASSERT_EQ(link.RequestStx(0x10, 2), 0);
+    EXPECT_EQ(bus.Frames().size(), framesBefore);
+    EXPECT_EQ(link.NoReplyCount, unanswered);
+    link.SlaveId = 2;
+
     // The radio link carries Modbus only: nothing is sent, nothing answers.
-    const auto framesBefore = bus.Frames().size();
+    framesBefore = bus.Frames().size();
     link.LinkType = LinkSub1g;
     ASSERT_EQ(link.RequestStx(0x10, 2), 0);
     EXPECT_EQ(link.ReplyOk, 0);
