@@ -24,6 +24,7 @@
 #include "groups/PartnerBrand.h"
 #include "groups/Talvera.h"
 #include "groups/ProtectionRelays.h"
+#include "groups/ReactivePower.h"
 #include "groups/ProtectionSwitches.h"
 #include "groups/Records.h"
 #include "groups/Version.h"
@@ -100,6 +101,7 @@ public:
     groups::RelayGroup ProtectionRelays;
     groups::PartnerGroups PartnerPanels;
     groups::TalveraGroups TalveraPanels;
+    groups::ReactiveGroups ReactivePanels;
     // The relay alarm word read last no longer stands for the inverter addressed next.
     void ForgetRelayAlarmWord()
     {
@@ -177,6 +179,20 @@ public:
     int ReadTalveraDc1(std::uint8_t stop);
     int ReadTalveraDc2(std::uint8_t stop);
     int ReadTalveraAc1(std::uint8_t stop);
+    // The reactive and active power groups (ReactivePoll.cpp).
+    groups::ReactiveOptions ReactiveReaderOptions() const;
+    int ReadReactivePower(std::uint8_t stop);
+    int ReadQofU(std::uint8_t stop);
+    int ReadCosphiOfP(std::uint8_t stop);
+    int ReadExtendCosphiP(std::uint8_t stop);
+    int ReadActivePower(std::uint8_t stop);
+    int ReadPofU(std::uint8_t stop);
+    int ReadCosphiOfU(std::uint8_t stop);
+    int ReadVoltageSuppression(std::uint8_t stop);
+    int ReadJapanActivePower(std::uint8_t stop);
+    int ReadQByNight(std::uint8_t stop);
+    int ReadQofP(std::uint8_t stop);
+    int ReadQofPDaytime(std::uint8_t stop);
     // The record groups (PollRecords.cpp).
     int ReadErrorEvents(std::uint8_t stop);
     int ReadJapanErrorList(std::uint8_t stop);

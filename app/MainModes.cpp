@@ -229,6 +229,7 @@ void TForm_Main::ApplyModeOptions()
         SetVisibleIfPresent(this, "Combo_ReactiveMode", ReactivePowerMode == 0);
         SetVisibleIfPresent(this, "Combo_ReactiveModeForJapan", ReactivePowerMode == 1);
     }
+    groups::ApplyQofUCaptions(*this, ShowQofUMode);
     for (const char* name : {"Label_ShowLang", "Label_LanguageSelect", "Combo_LanguageSelect"})
         SetVisibleIfPresent(this, name, LanguageSelectShow == 1);
 

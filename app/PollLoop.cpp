@@ -54,11 +54,16 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadVacProtection},
     {When::Always, &TForm_Main::ReadFreqProtection},
     {When::Always, &TForm_Main::ReadAcTerminal},
-    // ---- (reactive power, Q(U), cos phi(P), extended cos phi(P), active power) ----
+    {When::Always, &TForm_Main::ReadReactivePower},
+    {When::Always, &TForm_Main::ReadQofU},
+    {When::Always, &TForm_Main::ReadCosphiOfP},
+    {When::Always, &TForm_Main::ReadExtendCosphiP},
+    {When::Always, &TForm_Main::ReadActivePower},
     {When::Always, &TForm_Main::ReadPfControl},
-    // ---- (P(U), cos phi(U)) ----
+    {When::Always, &TForm_Main::ReadPofU},
+    {When::Always, &TForm_Main::ReadCosphiOfU},
     {When::Always, &TForm_Main::ReadFrt},
-    // ---- (voltage suppression) ----
+    {When::Always, &TForm_Main::ReadVoltageSuppression},
     {When::Always, &TForm_Main::ReadIslanding},
     {When::Always, &TForm_Main::ReadAntiIslanding},
     {When::Always, &TForm_Main::ReadArc},
@@ -105,14 +110,16 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadHarunetSetPoint},
     {When::Always, &TForm_Main::ReadHarunetEnergy},
     {When::Always, &TForm_Main::ReadRelayFunction},
-    // ---- (Japanese active power) ----
+    {When::Always, &TForm_Main::ReadJapanActivePower},
     {When::Always, &TForm_Main::ReadTalveraTest},
     {When::Always, &TForm_Main::ReadTalveraDc1},
     {When::Always, &TForm_Main::ReadTalveraDc2},
     {When::Always, &TForm_Main::ReadTalveraAc1},
     {When::Always, &TForm_Main::ReadCommProtection},
     {When::Always, &TForm_Main::ReadAustraliaSet},
-    // ---- (Q by night, Q(P), Q(P) daytime) ----
+    {When::Always, &TForm_Main::ReadQByNight},
+    {When::Always, &TForm_Main::ReadQofP},
+    {When::Always, &TForm_Main::ReadQofPDaytime},
     {When::Always, &TForm_Main::ReadRprOvgr},
 };
 

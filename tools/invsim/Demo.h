@@ -40,6 +40,8 @@ void LoadDemoInverter(Inverter& inverter);
 void LoadDemoStatusGroups(Inverter& inverter);
 // The voltage and frequency protection limits (LoadDemoInverter loads them too).
 void LoadDemoProtection(Inverter& inverter);
+// The reactive and active power settings (LoadDemoInverter loads them too).
+void LoadDemoReactive(Inverter& inverter);
 // The record groups' registers: event log, warnings and flags, derating records, installation
 // date, a clock on the computer's local time, day and month energy history.
 void LoadDemoRecords(Inverter& inverter);
