@@ -6,6 +6,8 @@
 #include "groups/PanelControls.h"
 #include "groups/PanelRows.h"
 
+#include <QAbstractItemView>
+#include <algorithm>
 #include <vector>
 
 namespace groups {
@@ -22,8 +24,8 @@ struct Line {
 };
 
 constexpr int kLinePitch = 26;
-constexpr int kEditWidth = 62;
-constexpr int kChooserWidth = 40;
+constexpr int kEditWidth = 56;
+constexpr int kChooserWidth = 50;
 constexpr int kComboWidth = 112;
 
 int serial = 0;
@@ -37,8 +39,15 @@ void AddChooser(vcl::TComponent& form, vcl::TWinControl* parent, const QString& 
     list->SetItemHeight(17);
     list->Items()->Add(QStringLiteral("Ind"));
     list->Items()->Add(QStringLiteral("Cap"));
-    list->SetBounds(left, top, kChooserWidth, 21);
+    list->SetBounds(left, top, kChooserWidth, 22);
     list->SetTopIndex(0);
+    // One row in view: the side's name and the arrows that scroll to the other one.
+    if (auto* view = qobject_cast<QAbstractItemView*>(list->Handle())) {
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        const int height = std::max(view->sizeHintForRow(0), 14) + 2 * view->frameWidth();
+        list->SetBounds(left, top + std::max(0, 22 - height) / 2, kChooserWidth, height);
+    }
 }
 
 vcl::TComboBox* AddCombo(vcl::TComponent& form, vcl::TWinControl* parent, const QString& name,
@@ -199,7 +208,7 @@ void BuildQbyNight(vcl::TComponent& form, vcl::TWinControl* p)
               {"Q(U)_P_Lock_out", "Label_QU_P_Lock_out", "Edit_QU_P_Lock_out"},
               {"Q(U)_Hysteresis", "Label_QU_Hysteresis", "Edit_QU_Hysteresis"},
               {"Response_Delay", "Label_Response_Delay", "Edit_Response_Delay"}},
-             kFirstRowTop, p->Width());
+             kFirstRowTop, p->Width(), 0, 124);
     // The Q(T) mode and the Q(P) night rows form a second column beyond the panel's visible
     // width; the reader fills them all the same.
     AddLines(form, p,
@@ -210,7 +219,7 @@ void BuildQbyNight(vcl::TComponent& form, vcl::TWinControl* p)
               {"Q(P)_Lower_Limit", "Label_QP_Lower_Limit", "Edit_QP_Lower_Limit"},
               {"Q(P)_Lockin_V", "Label_QP_Lockin_V", "Edit_QP_Lockin_V"},
               {"Q(P)_Lockout_V", "Label_QP_Lockout_V", "Edit_QP_Lockout_V"}},
-             kFirstRowTop, 255, 330);
+             kFirstRowTop, 255, 330, 124);
 }
 
 // A table of curve points: one row a point, its P with an edit, its Q (or cos φ) with the
@@ -219,17 +228,17 @@ void AddPoints(vcl::TComponent& form, vcl::TWinControl* p, int top, int first, i
                const QString& qName, const QString& chooserName, const QString& suffix, const QString& qHeading)
 {
     const int w = p->Width();
-    Heading(form, p, QStringLiteral("P"), 36, top, 90);
-    Heading(form, p, qHeading, 136, top, 90);
+    Heading(form, p, QStringLiteral("P"), 28, top, 90);
+    Heading(form, p, qHeading, 120, top, 90);
     top += 18;
     for (int k = first; k < first + count; ++k) {
         const QString n = QString::number(k);
-        CaptionLabel(&form, p, QStringLiteral("Label_ReactiveRow%1").arg(++serial), n, 8, top + 3, 24);
-        ValueLabel(&form, p, QStringLiteral("Label_") + pName + n + suffix, 30, top + 3, 52);
-        PanelEdit(&form, p, QStringLiteral("Edit_") + pName + n + suffix, 84, top, 44);
-        ValueLabel(&form, p, QStringLiteral("Label_") + qName + n + suffix, 134, top + 3, 70);
-        AddChooser(form, p, chooserName + n + suffix, w - 92, top);
-        PanelEdit(&form, p, QStringLiteral("Edit_") + qName + n + suffix, w - 50, top, 44);
+        CaptionLabel(&form, p, QStringLiteral("Label_ReactiveRow%1").arg(++serial), n, 8, top + 3, 18);
+        ValueLabel(&form, p, QStringLiteral("Label_") + pName + n + suffix, 28, top + 3, 48);
+        PanelEdit(&form, p, QStringLiteral("Edit_") + pName + n + suffix, 78, top, 38);
+        ValueLabel(&form, p, QStringLiteral("Label_") + qName + n + suffix, 120, top + 3, w - 120 - 106);
+        AddChooser(form, p, chooserName + n + suffix, w - 104, top);
+        PanelEdit(&form, p, QStringLiteral("Edit_") + qName + n + suffix, w - 50, top, 42);
         top += 24;
     }
 }
@@ -269,10 +278,10 @@ void BuildActive(vcl::TComponent& form, vcl::TWinControl* p)
              {{"Mode", "Label_PowerManageMode", "Combo_PowerManageMode", nullptr, {"Disable", "Enable"}},
               {"PM (%)", "Label_PowerManage", "Edit_PowerManage"},
               {"Ramp Up Power(%) ", "Label_RampUp", "Edit_RampUp"}},
-             kFirstRowTop, w);
+             kFirstRowTop, w, 0, 130);
     // The slope row lies below the panel's normal height: it shows only when the mode's
     // option gives the panel its taller size.
-    AddLines(form, p, {{"Active Power Slope", "Label_ActiveSlope", "Edit_ActiveSlope"}}, 212, w);
+    AddLines(form, p, {{"Active Power Slope", "Label_ActiveSlope", "Edit_ActiveSlope"}}, 212, w, 0, 130);
 }
 
 void BuildPofU(vcl::TComponent& form, vcl::TWinControl* p)
@@ -287,7 +296,7 @@ void BuildPofU(vcl::TComponent& form, vcl::TWinControl* p)
               {"Stop Voltage", "Label_StopVoltage_Vac", "Edit_StopVoltage_Vac"},
               {"Pend", "Label_PofU_Pend", "Edit_PofU_Pend"},
               {"Response Time", "Label_ReDelayT1", "Edit_ReDelayT1"}},
-             kFirstRowTop, p->Width(), 0, 124);
+             kFirstRowTop, p->Width(), 0, 140);
 }
 
 void BuildSuppression(vcl::TComponent& form, vcl::TWinControl* p)

@@ -52,6 +52,16 @@ protected:
         EXPECT_EQ(driver->Color(c.label), vcl::clBlue);
         EXPECT_EQ(Text(c.label), QString::fromUtf8(c.shown));
     }
+    // Pictures of the page's panels with the simulator's values, for a person to look at.
+    void Pictures(const char* prefix) const
+    {
+        const QByteArray dir = qgetenv("SUNVANE_SCREENSHOTS");
+        if (dir.isEmpty())
+            return;
+        for (vcl::TPanel* p : window->GroupPanels)
+            if (p->Visible())
+                p->Handle()->grab().save(QString::fromUtf8(dir) + u'/' + QLatin1String(prefix) + p->Name() + QStringLiteral(".png"));
+    }
     void ExpectShown(std::initializer_list<std::pair<const char*, const char*>> expected)
     {
         for (const auto& [name, text] : expected) {
@@ -76,6 +86,7 @@ TEST_F(PowerControlPage, ShowsTheSettingsAndWritesThem)
                  {"Label_UacLow", "218.5 V"}, {"Label_UacLockIn", "20 %"}, {"Label_PowerManageMode", "Enable"},
                  {"Label_PowerManage", "70 %"}, {"Label_RampUp", "10 %"}, {"Label_ProvrLockOutV", "248.0 V"},
                  {"Label_ReDelayT1", "3.00 sec"}});
+    Pictures("grid_");
     // This mode does not show the slope: it is not read.
     EXPECT_EQ(Text("Label_ActiveSlope"), "???");
     EXPECT_EQ(RequestsFor(48514, 3), 0);
@@ -160,6 +171,7 @@ TEST_F(PowerControlPage, CurvesWriteWhereTheyAreRead)
                  {"Label_CosphiOfU_LowerLimit", "Cap 0.900"}});
     driver->ScrollTop("List_QofP_RangeQ4", 1);
     driver->ScrollTop("Combo_ExtendCosphiP_CosP2", 1);
+    Pictures("curves_");
     const Case cases[] = {
         {"Edit_QofP_Q3", "enter 12.5", 48835, 125, "Label_QofP_Q3", "Ind  12.5%"},
         {"Edit_QofP_Q4", "enter 20", 48837, 0xFF38, "Label_QofP_Q4", "Cap  20.0%"},
@@ -185,6 +197,7 @@ TEST_F(PowerControlPage, JapaneseModeList)
     ASSERT_EQ(window->PollCycle(), 0);
     ExpectShown({{"Label_VoltageSuppression_V1", "248.0 V"}, {"Label_VoltageSuppression_PF", "0.90"},
                  {"Label_VoltageSuppression_PL", "80 %"}});
+    Pictures("japan_");
     const Case cases[] = {
         {"Combo_ReactiveModeForJapan", "pick 2", 33616, 8, "Label_ReactiveMode", "Voltage suppression"},
         {"Edit_VoltageSuppression_PF", "enter 0.95", 48791, 95, "Label_VoltageSuppression_PF", "0.95"},
