@@ -187,6 +187,23 @@ TEST_F(PowerControlPage, CurvesWriteWhereTheyAreRead)
         Run(c);
 }
 
+// A mode with the active power slope: the taller panel uncovers its row, and it is read.
+TEST_F(PowerControlPage, SlopeUnderItsOption)
+{
+    Open("Storage", "4780", 2);
+    ASSERT_TRUE(driver->Visible("Label_ActiveSlope"));
+    EXPECT_EQ(driver->Tag("Group_ActivePower"), 250);
+    ASSERT_EQ(window->PollCycle(), 0);
+    ExpectShown({{"Label_ActiveSlope", "60 sec"}, {"Label_PowerManage", "70 %"}});
+    const Case cases[] = {
+        {"Edit_ActiveSlope", "enter 120", 48514, 120, "Label_ActiveSlope", "120 sec"},
+        {"Edit_ActiveSlope", "enter x", 48514, 0, "Label_ActiveSlope", "0 sec"},
+        {"Edit_RampUp", "enter 15", 864, 15, "Label_RampUp", "15 %"},
+    };
+    for (const Case& c : cases)
+        Run(c);
+}
+
 // The Japanese-market mode: the short mode list, voltage suppression.
 TEST_F(PowerControlPage, JapaneseModeList)
 {
