@@ -233,7 +233,7 @@ MODES = {
             ["ReactivePower", "ActivePower", "CosPCtrl", "QUCtrl", "PUFunction", "PFCtrl", "NightMode"],
             ["Country", "UacProtect", "FreqProtect", "AustraliaSet", "K4PSetting", "CommProtection",
              "Factory", "VIPGain", "CalibrateInput", "FanTest", "MPPTSwitch", "DryContactTest"],
-            ["ReactivePower", "ActivePower", "QofP", "QbyNight", "ExtendCosphiP", "CosphiOfU"],
+            ["ReactivePower", "ActivePower", "QofP", "QofP_DayTime", "QbyNight", "ExtendCosphiP", "CosphiOfU"],
             ["InvTime", "DailyEnergy", "MonthlyEnergy", "DeratingRecords", "Insulation",
              "GroundCurrent", "DCInject", "DcRelayAccTimes", "AntiPid", "ARCTest", "EPO", "RecordPM",
              "RecordOPV", "RecordVin", "RecordOPVLo", "FanFail", "EnergyClone"],

@@ -163,9 +163,11 @@ TEST_F(PowerControlPage, CurvesWriteWhereTheyAreRead)
     Open("Monitor", "2059", 2);
     ASSERT_TRUE(driver->Visible("Label_QofP_Q3"));
     ASSERT_TRUE(driver->Visible("Label_ExtendCosphiP_CosP4"));
+    ASSERT_TRUE(driver->Visible("Label_QofP_Q3_DT"));
     ASSERT_EQ(window->PollCycle(), 0);
     ExpectShown({{"Label_QofP_Mode", "Rated"}, {"Label_QofP_P2", "100.0%"}, {"Label_QofP_Q2", "Ind  33.0%"},
-                 {"Label_QofP_Q0", "Cap 0"}, {"Label_ExtendCosphiP_CosP4", "Ind  90.0%"},
+                 {"Label_QofP_Q0", "Cap 0"}, {"Label_QofP_Mode_DT", "Actual"}, {"Label_QofP_Q3_DT", "Cap  33.0%"},
+                 {"Label_ExtendCosphiP_CosP4", "Ind  90.0%"},
                  {"Label_CosLockInVolt_Ext", "241.5 V"}, {"Label_ConstQ_Percent", "10 %"},
                  {"Label_QU_Vmin", "207.0V"}, {"Label_Response_Delay", "10.00 sec"},
                  {"Label_CosphiOfU_LowerLimit", "Cap 0.900"}});
@@ -177,6 +179,8 @@ TEST_F(PowerControlPage, CurvesWriteWhereTheyAreRead)
         {"Edit_QofP_Q4", "enter 20", 48837, 0xFF38, "Label_QofP_Q4", "Cap  20.0%"},
         {"Edit_QofP_P3", "enter 75", 48834, 750, "Label_QofP_P3", "75.0%"},
         {"Combo_QofP_Mode", "pick 1", 48826, 1, "Label_QofP_Mode", "Actual"},
+        {"Edit_QofP_Q3_DT", "enter 5", 48874, 50, "Label_QofP_Q3_DT", "Ind  5.0%"},
+        {"Combo_QofP_Mode_DT", "pick 0", 48865, 0, "Label_QofP_Mode_DT", "Rated"},
         {"Edit_ExtendCosphiP_CosP2", "enter 95", 48852, 0xFC4A, "Label_ExtendCosphiP_CosP2", "Cap  95.0%"},
         {"Edit_ExtendCosphiP_P2", "enter 25", 48851, 250, "Label_ExtendCosphiP_P2", "25.0%"},
         {"Edit_CosLockInVolt_ext", "enter 242", 48786, 2420, "Label_CosLockInVolt_Ext", "242.0 V"},
