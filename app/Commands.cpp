@@ -3,6 +3,7 @@
 #include "app/Main.h"
 #include "app/SettingsLiveValues.h"
 #include "app/ProtectionSettings.h"
+#include "app/JapanSettings.h"
 #include "app/SettingsPolls.h"
 
 using namespace vcl;
@@ -13,6 +14,7 @@ void TForm_Main::SetUpCommands()
     settings::BindTable(settings::PollRowBindings(), Settings);
     settings::BindTable(settings::LiveValueBindings(), Settings);
     settings::BindTable(settings::ProtectionBindings(), Settings);
+    settings::BindTable(settings::JapanBindings(), Settings);
     if (TButton* b = PollGroups[0].CleanAll)
         b->OnClick = Method(this, &TForm_Main::Btn_Poll1CleanAllClick);
     if (TButton* b = PollGroups[1].CleanAll)

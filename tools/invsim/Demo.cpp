@@ -63,6 +63,7 @@ void LoadDemoInverter(Inverter& inv)
     LoadDemoLiveValues(inv);
     LoadDemoStatusGroups(inv);
     LoadDemoProtection(inv);
+    LoadDemoJapan(inv);
 }
 
 void UpdateDemoAc(Inverter& inv, double t)

@@ -40,6 +40,8 @@ void LoadDemoInverter(Inverter& inverter);
 void LoadDemoStatusGroups(Inverter& inverter);
 // The voltage and frequency protection limits (LoadDemoInverter loads them too).
 void LoadDemoProtection(Inverter& inverter);
+// The Japanese-market groups' registers (LoadDemoInverter loads them too).
+void LoadDemoJapan(Inverter& inverter);
 // The record groups' registers: event log, warnings and flags, derating records, installation
 // date, a clock on the computer's local time, day and month energy history.
 void LoadDemoRecords(Inverter& inverter);
