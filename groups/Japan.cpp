@@ -68,7 +68,8 @@ void BuildSet(vcl::TComponent& form, vcl::TWinControl* p)
     AddRows(form, p,
             {{RowKind::Buttons, "Speed Up", nullptr, "JapanSpeedup", {"Btn_CountSpeedup|Speed Up"}},
              {RowKind::Buttons, "LED Test", nullptr, "JapanLedTest", {"Btn_LedTestON|ON", "Btn_LedTestOFF|OFF"}},
-             {RowKind::Buttons, "Reset", nullptr, "JapanReset", {"Btn_EnergyResetJapan|Energy && Runtime", "Btn_EventResetJapan|Event Log"}}},
+             {RowKind::Buttons, "Reset", nullptr, "JapanResetEnergy", {"Btn_EnergyResetJapan|Energy && Runtime"}},
+             {RowKind::Buttons, "", nullptr, "JapanResetEvent", {"Btn_EventResetJapan|Event Log"}}},
             top + 4, w);
 }
 
@@ -116,8 +117,8 @@ void BuildShipment(vcl::TComponent& form, vcl::TWinControl* p)
              {RowKind::Buttons, "LED", nullptr, "ShipLed", {"Btn_LEDTest1|LED1 ON", "Btn_LEDTest2|LED2 ON"}},
              {RowKind::Buttons, "", nullptr, "ShipLedOff", {"Btn_LEDAllOFF|All Dark"}},
              {RowKind::Buttons, "再閉路時間", nullptr, "ShipReclosure", {"Btn_ReclosureTime30Sec|３０秒に短縮"}},
-             {RowKind::Buttons, "Reset", nullptr, "ShipReset",
-              {"Btn_EnergyResetShip|Energy && Runtime", "Btn_EventResetShip|Event Log"}}},
+             {RowKind::Buttons, "Reset", nullptr, "ShipResetEnergy", {"Btn_EnergyResetShip|Energy && Runtime"}},
+             {RowKind::Buttons, "", nullptr, "ShipResetEvent", {"Btn_EventResetShip|Event Log"}}},
             kFirstRowTop, p->Width());
 }
 
@@ -193,8 +194,8 @@ void BuildProtect(vcl::TComponent& form, vcl::TWinControl* p)
     caption(p, "外乱検知2", 8, top + 3, pairLeft - 12);
     pair(p, "JapanFlicker2", "Radio_JapanFlicker2_SWON", "Radio_JapanFlicker2_SWOFF", pairLeft, top + 2);
     top += 26;
-    caption(p, "初期動作状態を「通常状態」/「待機状態」に切替る機能", 8, top, w - 16);
-    top += 18;
+    caption(p, "初期動作状態を「通常状態」/「待機状態」に切替る機能", 8, top, w - 16, 32);
+    top += 34;
     auto* init = PanelPart(&form, p, QStringLiteral("Panel_JapanInitAction"), 8, top, w - 16, 20);
     const char* initRadios[3][2] = {{"Radio_JapanInitAction1", "強制待機"}, {"Radio_JapanInitAction2", "強制通常"},
                                     {"Radio_JapanInitAction3", "通常運転"}};

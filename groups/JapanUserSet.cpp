@@ -165,16 +165,16 @@ int LayOutRows(vcl::TComponent& form, vcl::TWinControl* p, const std::vector<Set
     const int w = p->Width();
     for (const SettingRow& r : rows) {
         const QString stem = QLatin1String(r.stem);
-        CaptionLabel(&form, p, QStringLiteral("Label_%1%2_Name").arg(stem, suffix), QString::fromUtf8(r.caption), 8, top + 3, 124);
-        ValueLabel(&form, p, QStringLiteral("Label_%1%2").arg(stem, suffix), 134, top + 3, 72);
+        CaptionLabel(&form, p, QStringLiteral("Label_%1%2_Name").arg(stem, suffix), QString::fromUtf8(r.caption), 8, top + 3, 120);
+        ValueLabel(&form, p, QStringLiteral("Label_%1%2").arg(stem, suffix), 130, top + 3, 84);
         if (r.items.empty()) {
-            PanelEdit(&form, p, QStringLiteral("Edit_%1%2").arg(stem, suffix), 210, top, w - 218);
+            PanelEdit(&form, p, QStringLiteral("Edit_%1%2").arg(stem, suffix), 218, top, w - 226);
         } else {
             auto* c = new vcl::TComboBox(&form);
             c->SetName(QStringLiteral("Combo_%1%2").arg(stem, suffix));
             c->SetParent(p);
             c->SetStyle(vcl::csDropDownList);
-            c->SetBounds(210, top, w - 218, 24);
+            c->SetBounds(218, top, w - 226, 24);
             for (const QString& item : r.items)
                 c->Items()->Add(item);
         }
@@ -204,7 +204,7 @@ void BuildOld(vcl::TComponent& form, vcl::TWinControl* p)
     rows.push_back({"JapIDsetting", "ID 設定", {}});
     const int top = LayOutRows(form, p, rows, QStringLiteral("_Old"), kFirstRowTop);
     CaptionLabel(&form, p, QStringLiteral("Label_ReturnToDefault_Name"), QStringLiteral("Return to Default"), 8, top + 3, 124);
-    PanelButton(&form, p, QStringLiteral("Btn_ReturnToDefault"), QStringLiteral("Run"), 210, top, p->Width() - 218);
+    PanelButton(&form, p, QStringLiteral("Btn_ReturnToDefault"), QStringLiteral("Run"), 218, top, p->Width() - 226);
 }
 
 void Build3P(vcl::TComponent& form, vcl::TWinControl* p)
@@ -228,10 +228,11 @@ void Build3P(vcl::TComponent& form, vcl::TWinControl* p)
         PanelEdit(&form, p, QStringLiteral("Edit_Japan3P_") + QLatin1String(stem), 226, top, w - 234)->SetHeight(20);
         top += 22;
     };
+    // The choices' texts are long: the value takes most of the row, the list the rest.
     auto combo = [&](const char* caption_, const char* stem, std::initializer_list<const char*> items) {
-        caption(caption_);
-        ValueLabel(&form, p, QStringLiteral("Label_Japan3P_") + QLatin1String(stem), 120, top + 3, 82);
-        PanelCombo(&form, p, QStringLiteral("Combo_Japan3P_") + QLatin1String(stem), items, 204, top, w - 212);
+        caption(caption_, 96);
+        ValueLabel(&form, p, QStringLiteral("Label_Japan3P_") + QLatin1String(stem), 108, top + 3, 122);
+        PanelCombo(&form, p, QStringLiteral("Combo_Japan3P_") + QLatin1String(stem), items, 232, top, w - 240);
         top += 26;
     };
     // A limit and its time in one row.
