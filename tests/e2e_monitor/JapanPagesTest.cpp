@@ -237,6 +237,14 @@ TEST_F(JapanPages, ThreePhasePanelsAndTheRunStateCommand)
     driver->Enter("Edit_Japan3P_ReclosureTime", "0.29");
     ASSERT_EQ(window->PollCycle(), 0);
     EXPECT_EQ(Writes(), (std::vector<std::tuple<int, int, int>>{{6, 48154, 29}}));
+
+    // The grid lock is engaged (bit 0 of 25411): the unlock button is enabled and runs the
+    // status group's unlock sequence.
+    ASSERT_TRUE(driver->Enabled("Btn_Japan3P_GridUnlock"));
+    bus.ClearFrames();
+    driver->Click("Btn_Japan3P_GridUnlock");
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Writes(), (std::vector<std::tuple<int, int, int>>{{6, 25411, 1}, {6, 48384, 1}}));
 }
 
 } // namespace
