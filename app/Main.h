@@ -102,7 +102,8 @@ public:
     groups::PartnerGroups PartnerPanels;
     groups::TalveraGroups TalveraPanels;
     groups::JapanGroups JapanPanels;
-    // The relay alarm word read last no longer stands for the inverter addressed next.
+    // The relay alarm word and the Japanese protection masks read last no longer stand for the
+    // inverter addressed next.
     void ForgetRelayAlarmWord()
     {
         if (ProtectionRelays.AlarmWord)

@@ -46,10 +46,10 @@ JapanGroups FindJapanGroups(const vcl::TComponent& form);
 QString JapanVersionText(int word);
 // "Y19W07" from high byte 19 and low byte 7.
 QString JapanDateText(int word);
-// Register bytes as characters, at most `limit` of them (before dropping), without the control
-// bytes 0x00-0x1F and 0x7F; bytes from 0x80 are taken as Latin-1.
+// `bytes` register bytes from data word `firstWord` of the reply as characters, without the
+// control bytes 0x00-0x1F and 0x7F; bytes from 0x80 are taken as Latin-1.
 QString JapanDeviceText(const Modbus& link, int firstWord, int bytes);
-// The three-phase serial: 15 bytes from byte `from` of the reply, keeping only "0".."Z".
+// The three-phase serial: 15 bytes from data word `firstWord` of the reply, keeping only "0".."Z".
 QString JapanSerial3P(const Modbus& link, int firstWord);
 // The text of code `code` in word `word` (0..19) of the enumerated user settings; `old` picks the
 // old layout's bases and Q(U) texts. Empty when the code has no text (the label stays).

@@ -207,6 +207,60 @@ TEST_F(JapanPages, MaskRadiosWaitForThisInvertersWord)
     EXPECT_TRUE(Writes().empty());
 }
 
+TEST_F(JapanPages, VersionsAndRemoteControl)
+{
+    // The main page: the versions of the communication and DSP processors and of both BMS.
+    Prepare("Japan");
+    OpenWithoutLoop();
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Text("Label_JapanVersionCOM"), "V1.23");
+    EXPECT_EQ(Text("Label_JapanVersionDSP"), "V2.05");
+    EXPECT_EQ(Text("Label_JapanVersionSBMS"), "V1.04");
+    EXPECT_EQ(Text("Label_JapanVersionRBMS"), "V2.01");
+
+    // "Ctrl" with the first code: remote control; a pick writes the mode and reads it back.
+    dialogs.answers.push_back("4780");
+    driver->ChooseTab("PageControl", 2);
+    ASSERT_TRUE(driver->Visible("Label_Japan_RemoteCtrlMode"));
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Text("Label_Japan_RemoteCtrlMode"), "ON Grid");
+    bus.ClearFrames();
+    driver->Pick("Combo_Japan_RemoteCtrlMode", 2);
+    EXPECT_EQ(driver->Color("Label_Japan_RemoteCtrlMode"), vcl::clRed);
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Writes(), (std::vector<std::tuple<int, int, int>>{{6, 25409, 2}}));
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_EQ(Text("Label_Japan_RemoteCtrlMode"), "Stand Alone");
+    EXPECT_EQ(driver->Color("Label_Japan_RemoteCtrlMode"), vcl::clBlue);
+}
+
+TEST_F(JapanPages, ArrivalInspectionSwitchesAndButtons)
+{
+    // "Ctrl" with the third code: the arrival inspection.
+    OpenPage(2, "7352");
+    ASSERT_TRUE(driver->Visible("Radio_LEDTestOFF"));
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_TRUE(driver->Checked("Radio_LEDTestOFF"));
+    const std::pair<const char*, std::tuple<int, int, int>> cases[] = {
+        {"Radio_LEDTestON", {5, 24627, 0xFF00}},
+        {"Btn_LEDTest1", {6, 811, 1}},
+        {"Btn_ReclosureTime30Sec", {6, 48154, 3000}},
+        {"Btn_EventResetShip", {5, 24624, 0xFF00}},
+    };
+    for (const auto& [control, write] : cases) {
+        SCOPED_TRACE(control);
+        bus.ClearFrames();
+        if (QString::fromLatin1(control).startsWith("Radio_"))
+            driver->MouseDown(control);
+        else
+            driver->Click(control);
+        ASSERT_EQ(window->PollCycle(), 0);
+        EXPECT_EQ(Writes(), (std::vector<std::tuple<int, int, int>>{write}));
+    }
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_TRUE(driver->Checked("Radio_LEDTestON"));   // read back from the coil
+}
+
 TEST_F(JapanPages, ThreePhasePanelsAndTheRunStateCommand)
 {
     OpenPage(1, "2059");
