@@ -178,7 +178,7 @@ std::vector<Binding> MakeRows()
         if (!kEnumerated[word])
             continue;
         const QString stem = QLatin1String(kEnumerated[word]);
-        for (const QString suffix : {QString(), QStringLiteral("_Old")})
+        for (const QString& suffix : {QString(), QStringLiteral("_Old")})
             rows.push_back(Binding(QStringLiteral("Combo_") + stem + suffix).Register(25344 + word).Index().Paint(QStringLiteral("Label_") + stem + suffix));
     }
     return rows;

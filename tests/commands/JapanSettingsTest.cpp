@@ -152,8 +152,9 @@ TEST_F(JapanSettings, EveryControlPostsItsCommand)
         EXPECT_EQ(link.CommandCode, c.code);
         EXPECT_EQ(link.CommandAddress, c.address);
         EXPECT_EQ(Word(), c.value);
-        if (c.red)
+        if (c.red) {
             EXPECT_EQ(user->Color(c.red), vcl::clRed);
+        }
     }
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_EQ(time.slept, 0);

@@ -160,13 +160,15 @@ TEST_F(JapanPages, SettingsWriteTheirFramesAndReadBack)
             driver->Enter(c.control, action.mid(6));
         else
             driver->Pick(c.control, action.mid(5).toInt());
-        if (c.label)
+        if (c.label) {
             EXPECT_EQ(driver->Color(c.label), vcl::clRed);
+        }
         ASSERT_EQ(window->PollCycle(), 0);   // readers skip, the command runs at the cycle's end
         EXPECT_EQ(Writes(), (std::vector<std::tuple<int, int, int>>{c.write}));
         ASSERT_EQ(window->PollCycle(), 0);
-        if (c.label)
+        if (c.label) {
             EXPECT_EQ(driver->Color(c.label), vcl::clBlue);
+        }
     }
     EXPECT_TRUE(driver->Checked("Radio_JapanFlicker2_SWON"));
     EXPECT_EQ(Text("Label_JapOVR"), "117 V");
