@@ -331,7 +331,7 @@ TEST_F(Japan, UserSettingLayoutsReadTheirBlocks)
     auto* protocol = new vcl::TLabel(form.get());   // the header band's protocol label
     protocol->SetName("Label_InvProtocol");
     protocol->SetParent(form.get());
-    protocol->SetCaption(QStringLiteral("SunSpec"));
+    protocol->SetCaption(QStringLiteral("Other"));
     bus.ClearFrames();
     ASSERT_EQ(groups::ReadJapanUserSet(link, g, *form, 0), 0);
     EXPECT_EQ(Requests(), (std::vector<std::pair<int, int>>{{3, 25344}, {3, 44040}, {3, 25368}}));
