@@ -4,6 +4,7 @@
 #include "app/SettingsLiveValues.h"
 #include "app/ProtectionSettings.h"
 #include "app/ReactiveSettings.h"
+#include "app/JapanSettings.h"
 #include "app/SettingsPolls.h"
 
 using namespace vcl;
@@ -15,6 +16,7 @@ void TForm_Main::SetUpCommands()
     settings::BindTable(settings::LiveValueBindings(), Settings);
     settings::BindTable(settings::ProtectionBindings(), Settings);
     settings::BindTable(settings::ReactiveBindings(), Settings);
+    settings::BindTable(settings::JapanBindings(), Settings);
     if (TButton* b = PollGroups[0].CleanAll)
         b->OnClick = Method(this, &TForm_Main::Btn_Poll1CleanAllClick);
     if (TButton* b = PollGroups[1].CleanAll)

@@ -4,6 +4,7 @@
 // the fixed sequences join it by their codes.
 #include "app/Formwait.h"
 #include "app/Main.h"
+#include "app/JapanSettings.h"
 
 using namespace vcl;
 
@@ -86,6 +87,8 @@ int TForm_Main::ExecutePendingCommand()
         m.CommandCode = 0;
         return result;
     }
+    if (m.CommandCode == CmdSetRunStateMode)
+        return settings::ExecuteRunStateMode(m);
     if (m.CommandCode == CmdDryContactTestOn || m.CommandCode == CmdDryContactTestOff ||
         m.CommandCode == CmdEnableStringCurrentDc12)
         return RunLiveValueCommand();

@@ -25,6 +25,7 @@ void TForm_Main::SetUpMonitoring()
     PartnerPanels = groups::BuildPartnerGroups(*this);
     TalveraPanels = groups::BuildTalveraGroups(*this);
     ReactivePanels = groups::BuildReactiveGroups(*this);
+    JapanPanels = groups::BuildJapanGroups(*this);
     RecordLabels = groups::BuildRecordGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);
@@ -47,6 +48,7 @@ void TForm_Main::OpenPortClick(TObject*)
     // A fresh session: a command posted while no link was open is dropped, and no connection
     // of an earlier session is left over (a left-over descriptor would only leak).
     Link.CommandCode = 0;
+    ForgetRelayAlarmWord();
     Link.SlaveId = 0;
     Link.ScanStop = 0;
     Link.ResetLinkCounters();

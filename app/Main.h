@@ -24,6 +24,7 @@
 #include "groups/PartnerBrand.h"
 #include "groups/Talvera.h"
 #include "groups/ProtectionRelays.h"
+#include "groups/Japan.h"
 #include "groups/ReactivePower.h"
 #include "groups/ProtectionSwitches.h"
 #include "groups/Records.h"
@@ -102,11 +103,15 @@ public:
     groups::PartnerGroups PartnerPanels;
     groups::TalveraGroups TalveraPanels;
     groups::ReactiveGroups ReactivePanels;
-    // The relay alarm word read last no longer stands for the inverter addressed next.
+    groups::JapanGroups JapanPanels;
+    // The relay alarm word and the Japanese protection masks read last no longer stand for the
+    // inverter addressed next.
     void ForgetRelayAlarmWord()
     {
         if (ProtectionRelays.AlarmWord)
             ProtectionRelays.AlarmWord->Forget();
+        if (JapanPanels.Masks)
+            JapanPanels.Masks->Forget();
     }
     groups::RecordGroups RecordLabels;
     bool PollRunning = false;         // a polling loop runs; no second one is started
@@ -172,6 +177,16 @@ public:
     int ReadPfControl(std::uint8_t stop);
     int ReadRelayFunction(std::uint8_t stop);
     int ReadRprOvgr(std::uint8_t stop);
+    // The Japanese-market groups (PollJapan.cpp).
+    int ReadJapanSet(std::uint8_t stop);
+    int ReadJapanSet3P(std::uint8_t stop);
+    int ReadJapanVersions(std::uint8_t stop);
+    int ReadJapanRemoteCtrl(std::uint8_t stop);
+    int ReadShipmentTest(std::uint8_t stop);
+    int ReadJapanProtect(std::uint8_t stop);
+    int ReadJapanUserSet3P(std::uint8_t stop);
+    int ReadJapanUserSet(std::uint8_t stop);
+    int ReadJapanUserSetOld(std::uint8_t stop);
     int ReadHarunetSetPoint(std::uint8_t stop);
     int ReadHarunetMonitor(std::uint8_t stop);
     int ReadHarunetEnergy(std::uint8_t stop);

@@ -78,7 +78,14 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadGroundCurrent},
     {When::Always, &TForm_Main::ReadDcInjection},
     {When::Always, &TForm_Main::ReadEuSet},
-    // ---- (Japan set and user settings, remote control, protection, versions, shipment test; battery info, control, subsidy, modules) ----
+    {When::Always, &TForm_Main::ReadJapanSet},
+    {When::Always, &TForm_Main::ReadJapanUserSet},
+    {When::Always, &TForm_Main::ReadJapanUserSetOld},
+    {When::Always, &TForm_Main::ReadJapanRemoteCtrl},
+    {When::Always, &TForm_Main::ReadJapanProtect},
+    {When::Always, &TForm_Main::ReadJapanVersions},
+    {When::Always, &TForm_Main::ReadShipmentTest},
+    // ---- (battery info, control, subsidy, modules) ----
     {When::Always, &TForm_Main::ReadLoad1},
     {When::Always, &TForm_Main::ReadLoad2},
     {When::Always, &TForm_Main::ReadStandAlone3P},
@@ -101,7 +108,8 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadPoll04},
     {When::Always, &TForm_Main::ReadErrorCodes},
     {When::Always, &TForm_Main::ReadJapanErrorList},
-    // ---- (Japan 3P set and user setting) ----
+    {When::Always, &TForm_Main::ReadJapanSet3P},
+    {When::Always, &TForm_Main::ReadJapanUserSet3P},
     {When::Always, &TForm_Main::ReadHarunetMonitor},
     {When::Always, &TForm_Main::ReadHarunetThermalEvents},
     {When::Always, &TForm_Main::ReadHarunetOvpEvents},

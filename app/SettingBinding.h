@@ -48,6 +48,7 @@ enum CommandCodes : int {
     CmdPowerLimitPreset = 42,
     CmdGridUnlock = 166,
     CmdBroadcastMaxPower = 595,
+    CmdSetRunStateMode = 648,
     CmdGainSelectInput = 1000,
     CmdGainLowVoltage = 1001,
     CmdGainLowCurrent = 1002,

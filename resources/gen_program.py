@@ -278,7 +278,7 @@ MODES = {
                 ["Input1", "Input2", "Input3"],
                 ["JapanErrorEvent"],
             ],
-            ["JapanSet", "JapUserSet", "JapanProtectSet"],
+            ["JapanSet", "JapUserSet", "JapanProtectSet", "JapUserSetOld"],
             ["JapanRemoteCtrl", "ReactivePower", "ActivePower", "VoltageSuppression", "RPR_OVGR"],
             ["Country", "JapanSet3P", "UserSetJapan3P", "UacProtect", "FreqProtect"],
             ["InternalMeterPhaseU", "InternalMeterPhaseW", "InternalMeterPhaseUW",

@@ -27,13 +27,21 @@ TEST_F(PartnerPages, PartnerPanelsShowTheInvertersValues)
     const std::pair<const char*, const char*> expected[] = {
         {"Label_HRN_OutputTime", "2032 Hour 51 Min."}, {"Label_HRN_StartTime", "2020/01/01"},
         {"Label_HRN_VdcMax", "438.5"},                {"Label_HRN_VacMax", "245.1"},
-        {"Label_HRN_DspMCU", "V01.02"},               {"Label_HRN_CommMCU", "V10.03"},
         {"Label_HRN_Vdc1", "365.2"},                  {"Label_HRN_Idc1", "8.1"},
         {"Label_HRN_Pdc2", "2881"},                   {"Label_HRN_SysOVR", "115 V"},
         {"Label_HRN_SysOFR", "61.1 Hz"},              {"Label_HRN_PowDerate", "0.95"},
     };
     for (const auto& [name, text] : expected)
         EXPECT_EQ(Text(name), QString::fromUtf8(text)) << name;
+    // The processor versions are the words of the firmware block the Japanese-market groups
+    // share, whatever a demonstration puts there.
+    int dsp = -1, comm = -1;
+    bus.With(1, [&](invsim::Inverter& inv) {
+        dsp = inv.Input(1040).value_or(0);
+        comm = inv.Input(1044).value_or(0);
+    });
+    EXPECT_EQ(Text("Label_HRN_DspMCU"), groups::PartnerVersionText(dsp));
+    EXPECT_EQ(Text("Label_HRN_CommMCU"), groups::PartnerVersionText(comm));
 
     invsim::Fault silence;
     silence.kind = invsim::FaultKind::Silence;

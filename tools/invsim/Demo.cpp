@@ -64,6 +64,7 @@ void LoadDemoInverter(Inverter& inv)
     LoadDemoStatusGroups(inv);
     LoadDemoProtection(inv);
     LoadDemoReactive(inv);
+    LoadDemoJapan(inv);
 }
 
 void UpdateDemoAc(Inverter& inv, double t)

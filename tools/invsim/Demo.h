@@ -42,6 +42,8 @@ void LoadDemoStatusGroups(Inverter& inverter);
 void LoadDemoProtection(Inverter& inverter);
 // The reactive and active power settings (LoadDemoInverter loads them too).
 void LoadDemoReactive(Inverter& inverter);
+// The Japanese-market groups' registers (LoadDemoInverter loads them too).
+void LoadDemoJapan(Inverter& inverter);
 // The record groups' registers: event log, warnings and flags, derating records, installation
 // date, a clock on the computer's local time, day and month energy history.
 void LoadDemoRecords(Inverter& inverter);

@@ -70,12 +70,12 @@ void LoadDemoProtection(Inverter& inv)
     inv.SetInput(1793, 0);   // DRM state: no demand response mode asserted
     inv.SetInput(3332, 6000);   // grid frequency 60.00 Hz: the set points' 60 Hz rows
     // The partner brand's monitor and energy: 2032 h 51 min of output since 2020/01/01, maxima of
-    // 438.5 V DC and 245.1 V AC, processor versions 1.02, 2.03 and 10.03; two strings live.
+    // 438.5 V DC and 245.1 V AC; two strings live. The processor versions it shows are those of
+    // the Japanese-market block (LoadDemoJapan).
     const std::pair<int, std::vector<std::uint16_t>> partner[] = {
         {53254, {0xAB10, 0x006F}},
         {55808, {0x5E0B, 0xE100}},
         {1114, {4120, 4385, 0, 3980, 2451}},
-        {1040, {0x0102, 0, 0x0203, 0, 0x0A03, 0}},
         {3360, {3652, 812, 2965, 3610, 798, 2881, 0, 0, 0, 0, 0, 0}},
     };
     for (const auto& [first, words] : partner) {
