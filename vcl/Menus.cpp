@@ -59,6 +59,9 @@ TMenuItem::~TMenuItem()
     for (TMenuItem* item : items_)
         item->parent_ = nullptr;
     Detach();
+    // The entry lets go of its submenu before the submenu goes.
+    if (submenu_)
+        action_->setMenu(static_cast<QMenu*>(nullptr));
 }
 
 void TMenuItem::Detach()
