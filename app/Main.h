@@ -11,6 +11,7 @@
 #include "design/CountryList.h"
 #include "design/GroupPanels.h"
 #include "design/ModeSettings.h"
+#include "design/PanelDrag.h"
 #include "app/Monitoring.h"
 #include "app/SettingBinding.h"
 #include "groups/LiveValues.h"
@@ -315,6 +316,30 @@ public:
     void PaintDeviceGrid();
     std::shared_ptr<struct UpgradePageParts> upgradeParts_;
     // ---- end of upgrade page --------------------------------------------------------------
+
+    // ---- Page designer and hover pictures (MainDesigner.cpp) -----------------------------
+    design::PanelDragState PanelDrag;
+    void SetUpDesigner();
+    // The scroll box of the page shown (tab index 0..6), or nullptr on any other tab.
+    vcl::TScrollBox* ShownPageBox() const;
+    void Scroll_PageMouseMove(vcl::TObject* Sender, vcl::TShiftState Shift, int X, int Y);
+    void Label_MouseDown(vcl::TObject* Sender, vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y);
+    void Label_MouseMove(vcl::TObject* Sender, vcl::TShiftState Shift, int X, int Y);
+    void Label_MouseUp(vcl::TObject* Sender, vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y);
+    void Label_DblClick(vcl::TObject* Sender);
+    void Pop_Click(vcl::TObject* Sender);
+    void Image_SyncClockMouseEnter(vcl::TObject* Sender);
+    void Image_SyncClockMouseLeave(vcl::TObject* Sender);
+    void Image_DataLogMouseEnter(vcl::TObject* Sender);
+    void Image_DataLogMouseLeave(vcl::TObject* Sender);
+    void Image_FirmwareMouseEnter(vcl::TObject* Sender);
+    void Image_FirmwareMouseLeave(vcl::TObject* Sender);
+    void Image_OpenGridSetMouseEnter(vcl::TObject* Sender);
+    void Image_OpenGridSetMouseLeave(vcl::TObject* Sender);
+    void Image_SaveGridSetMouseEnter(vcl::TObject* Sender);
+    void Image_SaveGridSetMouseLeave(vcl::TObject* Sender);
+    std::shared_ptr<struct DesignerParts> designerParts_;
+    // ---- end of page designer -------------------------------------------------------------
 
     // ---- Controls ------------------------------------------------------------------------
     // Header band.

@@ -61,6 +61,7 @@ TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
     BuildLeftPane();
     BuildPages();
     BuildGroupPanels();
+    SetUpDesigner();
     SetUpMonitoring();
     SetUpCommands();
     SetUpStatusFamily();

@@ -6,6 +6,7 @@
 
 #include "common/Tables.h"
 #include "design/CountryList.h"
+#include "design/DisplayOptions.h"
 #include "design/LayoutFile.h"
 #include "design/ModeSettings.h"
 #include "design/ModeState.h"
@@ -179,6 +180,7 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     SuperUserMode = modeName == design::kSuperUserModeName ? 1 : 0;
     for (TScrollBox* box : ScrollPages)
         box->SetPopupMenu(SuperUserMode ? ScrollPopMenu : nullptr);
+    PageControl->SetPopupMenu(SuperUserMode ? ScrollPopMenu : nullptr);
     SetTabsForMode();
 
     PageControl->SetTabIndex(0);
@@ -201,29 +203,12 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
 // The display options of the mode settings that the window's own controls follow.
 void TForm_Main::ApplyModeOptions()
 {
+    design::ApplyJapanUserSettingLayout(*this, JapanUserSettingMode);
+    design::ApplyVacProtectSet(*this, VacProtectSet);
+    design::ApplyFreqProtectCaptions(*this, ShowGsFacMode);
+    design::ApplyQofUCaptions(*this, ShowQofUMode);
+    design::ApplyAcOutputTitles(*this, ShowAcTitle);
     SetVisibleIfPresent(this, "Group_ConstVolt", ConstVoltShow == 1);
-
-    TPanel* uac = GroupPanel(QStringLiteral("Group_UacProtection"));
-    TLabel* uacTitle = Find<TLabel>(this, "Label_UacProtection");
-    switch (VacProtectSet) {
-    case 0:
-        uac->SetWidth(255);
-        uacTitle->SetWidth(255 - 20);
-        break;
-    case 1:
-        uac->SetWidth(520);
-        uacTitle->SetWidth(520 - 20);
-        SetVisibleIfPresent(this, "GroupBox39", true);
-        break;
-    case 2:
-    case 3:
-        uac->SetWidth(520);
-        uacTitle->SetWidth(520 - 20);
-        SetVisibleIfPresent(this, "GroupBox39", false);
-        break;
-    default:
-        break;
-    }
 
     if (ReactivePowerMode == 0 || ReactivePowerMode == 1) {
         SetVisibleIfPresent(this, "Combo_ReactiveMode", ReactivePowerMode == 0);

@@ -51,17 +51,21 @@ int SavePageDesign(const QString& path, const PanelStates& panels, int page)
     auto write = [&ini](const QString& section, const QString& key, int value) {
         return ini.WriteString(section, key, QString::number(value));
     };
-    for (int i = 0; i < kLayoutSectionCount; ++i) {
+    // The keys are written in the order of the sections, then the file once: a large layout
+    // must not keep the window waiting, and a failed save leaves the file as it was.
+    ini.BeginUpdate();
+    bool ok = true;
+    for (int i = 0; ok && i < kLayoutSectionCount; ++i) {
         const QString section = QLatin1StringView(table[i].section);
         const PanelState& p = panels[i];
         const int stored = EncodePanelHeight(section, p.height, p.tag, page >= 0 && p.page == page);
-        bool ok = write(section, kHeight, stored);
+        ok = write(section, kHeight, stored);
         if (ok && stored != kCollapsedHeight)
             ok = write(section, kTop, p.top) && write(section, kLeft, p.left);
-        if (!ok) {
-            vcl::MessageBox(ini.LastError());
-            return 2;
-        }
+    }
+    if (!ini.EndUpdate() || !ok) {
+        vcl::MessageBox(ini.LastError());
+        return 2;
     }
     return 0;
 }

@@ -20,12 +20,12 @@ namespace design {
 // Returns 0, or 1 when there is no file at `path` (no message, nothing changed).
 int LoadPageDesign(const QString& path, PanelStates& panels);
 
-// Writes the arrangement of page `page` (0..6) into the existing file at `path`, key by key:
-// every other line of the file stays. A panel stands on the page when its height equals its tag
-// and its page is `page`.
+// Writes the arrangement of page `page` (0..6) into the existing file at `path`, key by key in
+// the text, the file once: every other line of the file stays. A panel stands on the page when
+// its height equals its tag and its page is `page`.
 // Returns 0 written; 1 no file at `path` (after the message box "No found Setting File"; nothing
 // is created); 2 the file could not be written (after one message box "Unable to write to
-// <path>"; keys written before the failure stay written, no further key is tried).
+// <path>"; the file stays as it was).
 int SavePageDesign(const QString& path, const PanelStates& panels, int page);
 
 } // namespace design

@@ -98,6 +98,7 @@ int SaveMonitorSet(const QString& path, const ModeSettings& s, std::uint8_t supe
     if (superUserMode != 1)
         return 0;
     vcl::TIniFile ini(path);
+    ini.BeginUpdate();   // one write of the file for the 144 keys, whole or not at all
     bool ok = true;
     auto write = [&](const QString& section, const QString& key, const QString& value) {
         if (ok)
@@ -118,7 +119,7 @@ int SaveMonitorSet(const QString& path, const ModeSettings& s, std::uint8_t supe
         for (int r = 1; r <= 10; ++r)
             write(section, PollKey("Value", d, r), s.poll[d][r - 1].value);
     }
-    if (!ok) {
+    if (!ini.EndUpdate() || !ok) {
         vcl::MessageBox(ini.LastError());
         return 2;
     }

@@ -60,7 +60,7 @@ int LoadMonitorSet(const QString& path, ModeSettings& s);
 // Writes all 144 keys, key by key, when `superUserMode` is 1 (otherwise writes nothing).
 // Returns 1 when there is no file at `path` (after the message box "No found Setting File", in
 // any mode); 2 when the file could not be written (after one message box "Unable to write to
-// <path>"; keys before stay written, no further key is tried); else 0.
+// <path>"; the file stays as it was: the keys go into the file in one write); else 0.
 int SaveMonitorSet(const QString& path, const ModeSettings& s, std::uint8_t superUserMode);
 
 } // namespace design

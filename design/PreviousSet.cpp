@@ -44,6 +44,7 @@ int SavePreviousSet(const QString& path, const PreviousSet& p)
     if (!QFileInfo(path).isFile())
         return 1;
     vcl::TIniFile ini(path);
+    ini.BeginUpdate();   // one write of the file, whole or not at all
     bool ok = ini.WriteString(kLanguage, kSet, QString::number(p.languageIndex))
               && ini.WriteString(kSearch, kStartId, p.startId)
               && ini.WriteString(kSearch, kEndId, p.endId);
@@ -51,7 +52,7 @@ int SavePreviousSet(const QString& path, const PreviousSet& p)
         const int code = p.idFound[id] == id ? p.idBaudCode[id] : 0;
         ok = ini.WriteString(kInvExist, IdKey(id), QString::number(code));
     }
-    if (!ok) {
+    if (!ini.EndUpdate() || !ok) {
         vcl::MessageBox(ini.LastError());
         return 2;
     }

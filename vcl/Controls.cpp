@@ -524,7 +524,7 @@ bool TControl::WidgetEvent(QObject*, QEvent* event)
         const bool dbl = event->type() == QEvent::MouseButtonDblClick;
         pressed_ = me->button() == Qt::LeftButton;
         if (OnMouseDown) {
-            const QPoint p = widget_->mapFromGlobal(me->globalPosition().toPoint());
+            const QPoint p = MouseWidget()->mapFromGlobal(me->globalPosition().toPoint());
             TShiftState shift = detail::ShiftFromQt(me->modifiers(), me->buttons());
             if (dbl) shift |= ssDouble;
             Guarded([&] { OnMouseDown(this, detail::ButtonFromQt(me->button()), shift, p.x(), p.y()); });
@@ -537,12 +537,12 @@ bool TControl::WidgetEvent(QObject*, QEvent* event)
         if (!widget_ || !widget_->isEnabled() || Propagated(event))
             return false;
         auto* me = static_cast<QMouseEvent*>(event);
-        const QPoint p = widget_->mapFromGlobal(me->globalPosition().toPoint());
+        const QPoint p = MouseWidget()->mapFromGlobal(me->globalPosition().toPoint());
         const bool wasPressed = pressed_;
         pressed_ = false;
         if (OnMouseUp)
             Guarded([&] { OnMouseUp(this, detail::ButtonFromQt(me->button()), detail::ShiftFromQt(me->modifiers(), me->buttons()), p.x(), p.y()); });
-        if (wasPressed && me->button() == Qt::LeftButton && ClicksOnRelease() && widget_ && widget_->rect().contains(p))
+        if (wasPressed && me->button() == Qt::LeftButton && ClicksOnRelease() && widget_ && MouseWidget()->rect().contains(p))
             Click();
         return false;
     }
@@ -551,7 +551,7 @@ bool TControl::WidgetEvent(QObject*, QEvent* event)
             return false;
         if (OnMouseMove) {
             auto* me = static_cast<QMouseEvent*>(event);
-            const QPoint p = widget_->mapFromGlobal(me->globalPosition().toPoint());
+            const QPoint p = MouseWidget()->mapFromGlobal(me->globalPosition().toPoint());
             Guarded([&] { OnMouseMove(this, detail::ShiftFromQt(me->modifiers(), me->buttons()), p.x(), p.y()); });
         }
         return false;

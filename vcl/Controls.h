@@ -164,6 +164,9 @@ public:
 
     // The widget behind the control: for the kit and its user driver, not for program code.
     QWidget* Handle() const { return widget_; }
+    // The widget whose top-left corner is the origin of the control's mouse coordinates (its
+    // client area): the widget itself, or a scroll box's visible area.
+    virtual QWidget* MouseWidget() const { return widget_; }
 
 protected:
     // widget: the Qt widget that shows the control; the control owns it.

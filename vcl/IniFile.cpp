@@ -245,9 +245,10 @@ void TIniFile::Reload()
 
 int TIniFile::FindSection(const QString& section) const
 {
+    const QString wanted = section.trimmed();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& l = lines_[i];
-        if (l.kind == 1 && SameName(l.name, section)) return static_cast<int>(i);
+        if (l.kind == 1 && QString::compare(l.name, wanted, Qt::CaseInsensitive) == 0) return static_cast<int>(i);
     }
     return -1;
 }
@@ -263,10 +264,11 @@ int TIniFile::SectionEnd(int header) const
 int TIniFile::FindKey(int header, const QString& key) const
 {
     if (header < 0) return -1;
+    const QString wanted = key.trimmed();
     const int end = SectionEnd(header);
     for (int i = header + 1; i < end; ++i) {
         const Line& l = lines_[static_cast<std::size_t>(i)];
-        if (l.kind == 2 && SameName(l.name, key)) return i;
+        if (l.kind == 2 && QString::compare(l.name, wanted, Qt::CaseInsensitive) == 0) return i;
     }
     return -1;
 }
@@ -363,15 +365,17 @@ bool TIniFile::WriteString(const QString& section, const QString& key, const QSt
         || k.contains(u'=') || sec.contains(u']') || k.startsWith(u'[') || k.startsWith(u';')
         || k.startsWith(u'#')) {
         error_ = QStringLiteral("Unable to write to %1: invalid section, key or value").arg(path_);
+        groupFailed_ = groupFailed_ || updating_;
         return false;
     }
-    // Work on the file as it stands now, as the profile functions do.
-    Reload();
-    if (!found_) {
-        error_ = QStringLiteral("Unable to write to %1").arg(path_);
+    if (!Prepare())
         return false;
-    }
-    std::vector<Line> lines = lines_;
+    // Inside a group the text in memory is changed in place; outside, a copy is changed and
+    // becomes the text only when the file took it.
+    std::vector<Line> copy;
+    if (!updating_)
+        copy = lines_;
+    std::vector<Line>& lines = updating_ ? lines_ : copy;
     const QByteArray nl = NewLineEnding();
     const QString v = value.trimmed();
     const int header = FindSection(sec);
@@ -416,11 +420,8 @@ bool TIniFile::WriteFloat(const QString& section, const QString& key, double val
 
 bool TIniFile::EraseSection(const QString& section)
 {
-    Reload();
-    if (!found_) {
-        error_ = QStringLiteral("Unable to write to %1").arg(path_);
+    if (!Prepare())
         return false;
-    }
     const int header = FindSection(section);
     if (header < 0) return true;
     std::vector<Line> lines = lines_;
@@ -430,11 +431,8 @@ bool TIniFile::EraseSection(const QString& section)
 
 bool TIniFile::DeleteKey(const QString& section, const QString& key)
 {
-    Reload();
-    if (!found_) {
-        error_ = QStringLiteral("Unable to write to %1").arg(path_);
+    if (!Prepare())
         return false;
-    }
     const int at = FindKey(FindSection(section), key);
     if (at < 0) return true;
     std::vector<Line> lines = lines_;
@@ -442,8 +440,60 @@ bool TIniFile::DeleteKey(const QString& section, const QString& key)
     return Store(lines);
 }
 
+bool TIniFile::Prepare()
+{
+    // Outside a group every write works on the file as it stands now, as the profile functions
+    // do; inside one the file was read when the group began.
+    if (!updating_)
+        Reload();
+    if (!found_) {
+        error_ = QStringLiteral("Unable to write to %1").arg(path_);
+        groupFailed_ = groupFailed_ || updating_;
+        return false;
+    }
+    return true;
+}
+
+void TIniFile::BeginUpdate()
+{
+    Reload();
+    updating_ = true;
+    dirty_ = false;
+    groupFailed_ = false;
+}
+
+bool TIniFile::EndUpdate()
+{
+    if (!updating_)
+        return error_.isEmpty();
+    updating_ = false;
+    const bool failed = groupFailed_;
+    const bool dirty = dirty_;
+    groupFailed_ = dirty_ = false;
+    if (failed) {
+        Reload();   // the text in memory goes back to the file's
+        return false;
+    }
+    if (!dirty) {
+        error_.clear();
+        return true;
+    }
+    const std::vector<Line> lines = lines_;
+    if (!Store(lines)) {
+        Reload();
+        return false;
+    }
+    return true;
+}
+
 bool TIniFile::Store(const std::vector<Line>& lines)
 {
+    if (updating_) {
+        if (&lines != &lines_)
+            lines_ = lines;
+        dirty_ = true;
+        return true;
+    }
     const QString failed = QStringLiteral("Unable to write to %1").arg(path_);
     QFileInfo info(path_);
     // A file without any write permission is read-only for the program, whoever runs it.

@@ -30,7 +30,10 @@ bool TryStrToFloat(const QString& text, long double& value);
 // - a missing file reads as empty and is never created: a write to it fails;
 // - every write goes to the file at once (atomically where the folder allows it); a write
 //   that fails returns false, leaves the file as it was and sets LastError() to
-//   "Unable to write to <path>" so the caller can report it.
+//   "Unable to write to <path>" so the caller can report it;
+// - between BeginUpdate() and EndUpdate() the writes change the text in memory only, and
+//   EndUpdate() writes the file once, whole or not at all: a save of hundreds of keys costs one
+//   write of the file, not one per key.
 // A missing or unparsable number reads as the caller's default.
 class TIniFile {
 public:
@@ -63,6 +66,17 @@ public:
     // False when the last write failed.
     bool UpdateFile() const { return error_.isEmpty(); }
 
+    // Starts a group of writes (WriteString and the other writers, EraseSection, DeleteKey):
+    // the file is read once now, and the writes that follow change only the text in memory.
+    // A write that the format refuses, or any write to a missing file, still returns false at
+    // once, with LastError() set, and fails the whole group.
+    void BeginUpdate();
+    // Ends the group: writes the file once when anything changed, whole or not at all.
+    // False, with LastError() set and the file as it was, when the file could not be written
+    // or a write of the group failed; true otherwise (also when nothing changed).
+    bool EndUpdate();
+    bool Updating() const { return updating_; }
+
     // Reads the file again (a change made by someone else becomes visible).
     void Reload();
     // True when the file existed at the last (re)load.
@@ -84,6 +98,7 @@ private:
     int SectionEnd(int header) const;                         // index past the section's last line
     int FindKey(int header, const QString& key) const;        // index of the key line or -1
     bool Store(const std::vector<Line>& lines);
+    bool Prepare();   // reads the file outside a group; false (LastError set) when it is missing
     static Line MakeLine(const QString& text, const QByteArray& ending);
     QByteArray NewLineEnding() const;
 
@@ -91,6 +106,9 @@ private:
     std::vector<Line> lines_;
     bool found_ = false;
     QString error_;
+    bool updating_ = false;
+    bool dirty_ = false;
+    bool groupFailed_ = false;
 };
 
 } // namespace vcl

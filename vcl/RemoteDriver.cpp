@@ -135,11 +135,13 @@ QString RemoteDriver::Handle(const QString& request)
     SplitFirst(rest, name, argument);
     try {
         // Actions: checked now, performed from the event loop.
-        static const QStringList actions = {"click", "mousedown", "enter", "text", "pick", "pickt", "top", "dblclick", "tab"};
+        static const QStringList actions = {"click", "mousedown", "enter", "text", "pick", "pickt", "top", "dblclick", "tab",
+                                            "move", "rightclick", "drag", "menu"};
         if (actions.contains(verb)) {
             if (name.isEmpty())
                 return Error(QString("%1 needs a control name").arg(verb));
-            if ((verb == "enter" || verb == "text" || verb == "pick" || verb == "pickt" || verb == "top" || verb == "tab")
+            if ((verb == "enter" || verb == "text" || verb == "pick" || verb == "pickt" || verb == "top" || verb == "tab"
+                 || verb == "move" || verb == "rightclick" || verb == "drag" || verb == "menu")
                 && request.count(' ') < 2)
                 return Error(QString("%1 needs an argument").arg(verb));
             user_.Validate(verb, name, argument);
@@ -155,6 +157,14 @@ QString RemoteDriver::Handle(const QString& request)
                     else if (verb == "dblclick" && argument.isEmpty()) user_.DblClick(name);
                     else if (verb == "dblclick") user_.DblClickNode(name, argument);
                     else if (verb == "tab") user_.ChooseTab(name, argument.trimmed().toInt());
+                    else if (verb == "menu") user_.Menu(name, argument);
+                    else {
+                        const QStringList xy = argument.split(u' ', Qt::SkipEmptyParts);
+                        const int x = xy.value(0).toInt(), y = xy.value(1).toInt();
+                        if (verb == "move") user_.MouseMove(name, x, y);
+                        else if (verb == "rightclick") user_.RightClick(name, x, y);
+                        else if (verb == "drag") user_.DragBy(name, x, y);
+                    }
                 } catch (const std::exception& e) {
                     // The state changed between the check and the turn of the event loop.
                     std::fprintf(stderr, "SUNVANE_DRIVER %s %s: %s\n", verb.toLocal8Bit().constData(),
@@ -206,6 +216,11 @@ QString RemoteDriver::Handle(const QString& request)
                 o["visible"] = control->Visible();
                 o["enabled"] = control->Enabled();
                 o["height"] = control->Height();
+                o["left"] = control->Left();
+                o["top"] = control->Top();
+                o["width"] = control->Width();
+                if (control->Parent())
+                    o["parent"] = control->Parent()->Name();
             } else if (auto* item = dynamic_cast<TMenuItem*>(c)) {
                 o["text"] = item->Caption();
                 o["visible"] = item->Visible();

@@ -22,11 +22,20 @@
 //   top NAME INDEX       scroll a (one-row) list box to INDEX; the selection stays
 //   dblclick NAME [ITEM] double-click a control, or the tree node whose text is ITEM
 //   tab NAME INDEX       choose a page control's visible tab INDEX
+//   move NAME X Y        the mouse moves over a control to X, Y (its client coordinates)
+//   rightclick NAME X Y  the mouse moves to X, Y of a control and the right button clicks
+//                        there: the control's popup menu opens (when it has one)
+//   menu NAME PATH       choose the item of popup menu NAME by its shown captions from the
+//                        top joined by "/" (a caption may itself hold "/"), as the user opens
+//                        the submenus; the menu must be the popup menu of a control the user
+//                        can reach (an error otherwise); the item acts where the mouse was last
+//   drag NAME DX DY      press the left button on a control's middle, move by DX, DY, release
 //   drop PATH            a file dropped on the main window
 //   close                the user closes the main window
 // Queries are answered from the current state:
 //   get NAME   {"ok":true,"class":"TLabel","text":"...","color":"0xFF0000","visible":true,
-//              "enabled":true,"height":17,"tag":0} plus "checked" (check and radio boxes,
+//              "enabled":true,"height":17,"tag":0,"left":8,"top":4,"width":60,
+//              "parent":"Scroll_Page1"} ("parent" when it has one) plus "checked" (check and radio boxes,
 //              menu items), "index" (combo and list boxes: ItemIndex; page controls: the
 //              visible tab), "items" (combo and list boxes, tree views), "top" (list boxes).
 //              The main window answers to its own Name, Form_Main; its caption is its text.

@@ -565,7 +565,15 @@ TScrollBox::TScrollBox(TComponent* Owner) : TWinControl(Owner, new QScrollArea),
     area->setWidget(inner_);
     WatchWidget(area->viewport());
     WatchWidget(inner_);
+    // A mouse move over the box is reported with no button held, too.
+    area->viewport()->setMouseTracking(true);
+    inner_->setMouseTracking(true);
     SetBounds(0, 0, 185, 41);
+}
+
+QWidget* TScrollBox::MouseWidget() const
+{
+    return static_cast<QScrollArea*>(Handle())->viewport();
 }
 
 QWidget* TScrollBox::ClientWidget() const
@@ -741,8 +749,12 @@ void TImage::SetCenter(bool on)
 TCanvas* TImage::Canvas()
 {
     if (!canvas_) {
+        // The canvas starts as the picture shown, as a picture's canvas does.
+        const QPixmap shown = static_cast<QLabel*>(Handle())->pixmap();
         canvas_ = std::make_unique<TCanvas>([this] { ShowCanvas(); });
         canvas_->SetSize(Width(), Height());
+        if (!shown.isNull())
+            canvas_->Draw(0, 0, shown.toImage());
     }
     return canvas_.get();
 }

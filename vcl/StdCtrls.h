@@ -250,6 +250,8 @@ public:
     explicit TScrollBox(TComponent* Owner);
     QString ClassName() const override { return "TScrollBox"; }
     QWidget* ClientWidget() const override;
+    // Mouse positions are those of the visible client area.
+    QWidget* MouseWidget() const override;
     int HorzScrollPosition() const;
     int VertScrollPosition() const;
     void ScrollTo(int x, int y);

@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,6 +21,10 @@
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace vcl {
 
@@ -240,6 +245,38 @@ void UserDriver::Validate(const QString& verb, const QString& name, const QStrin
         const int i = argument.trimmed().toInt(&ok);
         if (!ok || !pc->PageOfTab(i))
             throw DriverError(QString("%1 has no visible tab %2").arg(Describe(pc), argument));
+    } else if (verb == "move" || verb == "rightclick" || verb == "drag") {
+        TControl* c = Reachable(name);
+        const QStringList parts = argument.split(u' ', Qt::SkipEmptyParts);
+        bool okX = false, okY = false;
+        if (parts.size() == 2) {
+            parts[0].toInt(&okX);
+            parts[1].toInt(&okY);
+        }
+        if (!okX || !okY)
+            throw DriverError(QString("%1 %2 needs two whole numbers, not \"%3\"").arg(verb, Describe(c), argument));
+    } else if (verb == "menu") {
+        auto* menu = As<TPopupMenu>(name, "a popup menu");
+        if (!menu->FindPath(argument))
+            throw DriverError(QString("%1 has no item \"%2\"").arg(Describe(menu), argument));
+        // The user opens a popup menu only on a control that shows it.
+        bool reachable = false;
+        auto consider = [&](TComponent* owner) {
+            for (int i = 0; !reachable && i < owner->ComponentCount(); ++i) {
+                auto* c = dynamic_cast<TControl*>(owner->Components(i));
+                if (!c || c->PopupMenu() != menu)
+                    continue;
+                try {
+                    Reachable(c->Name());
+                    reachable = true;
+                } catch (const DriverError&) {
+                }
+            }
+        };
+        if (main_)
+            consider(main_);
+        if (!reachable)
+            throw DriverError(QString("%1 does not open here: no control the user can reach shows it").arg(Describe(menu)));
     } else {
         throw DriverError(QString("unknown action %1").arg(verb));
     }
@@ -396,13 +433,52 @@ void UserDriver::Close()
 
 void UserDriver::MouseMove(const QString& name, int x, int y)
 {
-    QWidget* w = Reachable(name)->Handle();
+    QWidget* w = Reachable(name)->MouseWidget();
     SendMouse(w, QEvent::MouseMove, QPoint(x, y), Qt::NoButton, Qt::NoButton);
+}
+
+void UserDriver::RightClick(const QString& name, int x, int y)
+{
+    Validate("rightclick", name, QString("%1 %2").arg(x).arg(y));
+    TControl* c = Reachable(name);
+    QWidget* w = c->MouseWidget();
+    const QPoint at(x, y);
+    SendMouse(w, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    SendMouse(w, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+    SendMouse(w, QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+    g_stamp += 1000;
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &menu);
+}
+
+void UserDriver::Menu(const QString& menuName, const QString& path)
+{
+    Validate("menu", menuName, path);
+    auto* menu = As<TPopupMenu>(menuName, "a popup menu");
+    TMenuItem* item = menu->FindPath(path);
+    std::vector<TMenuItem*> chain;
+    for (TMenuItem* i = item; i; i = i->Parent())
+        chain.insert(chain.begin(), i);
+    // Each submenu opens as the user points at its header; the last item is chosen. The
+    // handlers run with the menu gone, as after the user's choice.
+    menu->CloseUp();
+    for (TMenuItem* i : chain)
+        i->Click();
+}
+
+void UserDriver::DragBy(const QString& name, int dx, int dy)
+{
+    Validate("drag", name, QString("%1 %2").arg(dx).arg(dy));
+    QWidget* w = Reachable(name)->MouseWidget();
+    const QPoint from = w->rect().center();
+    // A few steps, as a hand moves: a limit met on the way stops the control there.
+    const int steps = std::clamp((std::abs(dx) + std::abs(dy)) / 20, 1, 8);
+    Drag(name, from.x(), from.y(), from.x() + dx, from.y() + dy, steps);
 }
 
 void UserDriver::Drag(const QString& name, int fromX, int fromY, int toX, int toY, int steps)
 {
-    QWidget* w = Reachable(name)->Handle();
+    QWidget* w = Reachable(name)->MouseWidget();
     // Positions are fixed on the screen at the start: the control may move with the mouse.
     const QPoint origin = w->mapToGlobal(QPoint(0, 0));
     auto at = [&](int x, int y) { return w->mapFromGlobal(origin + QPoint(x, y)); };

@@ -35,7 +35,16 @@
 //   ChooseTab(name, visibleIndex)
 //   Drop(paths)     files dropped on the main form
 //   Close()         the user closes the main form
-//   MouseMove(name, x, y), Drag(name, from, to) the mouse over a control (C++ only)
+//   MouseMove(name, x, y)  the mouse moves over a control to x, y (its client coordinates)
+//   RightClick(name, x, y) the mouse moves there and the right button clicks: the control's
+//                   mouse-down and mouse-up, then its popup menu opens (when it has one)
+//   Menu(menu, path) choose an item of a popup menu by its shown captions from the top,
+//                   joined by "/" ("Main Page/1. Version/No Date Code"), as the user opens the
+//                   submenus (each submenu's own click runs as it opens); the menu must be the
+//                   popup menu of a control the user can reach; it closes afterwards
+//   DragBy(name, dx, dy) press the left button on a control's middle, move by dx, dy in a
+//                   few steps, release
+//   Drag(name, from, to) the same between two points of the control (C++ only)
 #pragma once
 
 #include "vcl/Types.h"
@@ -77,14 +86,22 @@ public:
     void ChooseTab(const QString& name, int visibleIndex);
     void Drop(const QStringList& paths);
     void Close();
-    // The mouse moves over a control to x, y (its own coordinates), no button held.
+    // The mouse moves over a control to x, y (its client coordinates), no button held.
     void MouseMove(const QString& name, int x, int y);
+    // The right button clicks at x, y of the control, after the mouse moved there; the
+    // control's popup menu then opens.
+    void RightClick(const QString& name, int x, int y);
+    // Chooses the item of popup menu `menuName` at `path` (shown captions joined by "/").
+    void Menu(const QString& menuName, const QString& path);
+    // Presses on the control's middle, moves by dx, dy and releases.
+    void DragBy(const QString& name, int dx, int dy);
     // A drag: the left button goes down at (fromX, fromY), the mouse moves to (toX, toY) in
     // `steps` moves, the button comes up there. Coordinates are the control's own at the start.
     void Drag(const QString& name, int fromX, int fromY, int toX, int toY, int steps = 1);
 
     // Checks that an action (by its remote verb: click, mousedown, enter, text, pick, pickt,
-    // top, dblclick, tab) can be done on that control now; throws DriverError if not.
+    // top, dblclick, tab, move, rightclick, drag, menu) can be done on that control now; throws
+    // DriverError if not.
     void Validate(const QString& verb, const QString& name, const QString& argument = QString()) const;
 
     QString ClassOf(const QString& name) const;

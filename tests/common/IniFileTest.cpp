@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -293,6 +294,75 @@ TEST_F(IniFileTest, WritesThroughASymlink)
     EXPECT_TRUE(ini.WriteString("A", "x", "2"));
     EXPECT_TRUE(QFileInfo(Path("link.RQX")).isSymLink());
     EXPECT_EQ(Get("target.RQX"), "[A]\nx=2\n");
+}
+
+} // namespace
+
+namespace {
+
+// A group of writes gives the bytes the same writes give one by one, and reaches the file only
+// at its end, in one piece; a group that fails anywhere leaves the file as it was.
+TEST_F(IniFileTest, GroupedWritesReachTheFileOnceWholeOrNotAtAll)
+{
+    const QByteArray before = "; layout\r\n[Version]\r\nHeight=40\r\n\r\n[Output]\r\nHeight=40\r\n";
+    auto writeAll = [](TIniFile& ini) {
+        bool ok = ini.WriteString("version", "height", "7770");
+        ok = ini.WriteString("Version", "Top", "3") && ok;
+        ok = ini.WriteString("Output", "Left", "-5") && ok;
+        ok = ini.WriteString("New", "Height", "40") && ok;
+        ok = ini.DeleteKey("Output", "Height") && ok;
+        return ok;
+    };
+
+    Put(before, "single.RQX");
+    TIniFile single(Path("single.RQX"));
+    ASSERT_TRUE(writeAll(single));
+    const QByteArray expected = Get("single.RQX");
+    ASSERT_NE(expected, before);
+
+    Put(before);
+    TIniFile grouped(Path());
+    grouped.BeginUpdate();
+    ASSERT_TRUE(writeAll(grouped));
+    EXPECT_EQ(grouped.ReadInteger("Version", "Height", 0), 7770) << "reads see the group's writes";
+    EXPECT_EQ(Get(), before) << "nothing reaches the file before the group ends";
+    EXPECT_TRUE(grouped.EndUpdate());
+    EXPECT_EQ(Get(), expected);
+    EXPECT_EQ(grouped.LastError(), QString());
+    EXPECT_TRUE(grouped.EndUpdate()) << "ending twice is harmless";
+
+    struct Failure {
+        const char* what;
+        std::function<void(const QString&)> prepare;
+        std::function<bool(TIniFile&)> write;
+    };
+    const Failure failures[] = {
+        {"read-only file", [](const QString& p) { QFile::setPermissions(p, QFile::ReadOwner); },
+         [&](TIniFile& ini) { return writeAll(ini); }},
+        {"a refused key in the group", [](const QString&) {},
+         [&](TIniFile& ini) { return writeAll(ini) && ini.WriteString("A", "bad=key", "1"); }},
+    };
+    for (const Failure& f : failures) {
+        SCOPED_TRACE(f.what);
+        QFile::remove(Path());
+        Put(before);
+        f.prepare(Path());
+        TIniFile ini(Path());
+        ini.BeginUpdate();
+        f.write(ini);
+        EXPECT_FALSE(ini.EndUpdate());
+        EXPECT_TRUE(ini.LastError().startsWith("Unable to write to " + Path())) << ini.LastError().toStdString();
+        EXPECT_EQ(Get(), before);
+        EXPECT_EQ(ini.ReadInteger("Version", "Height", 0), 40) << "the text in memory is the file's again";
+        QFile::setPermissions(Path(), QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // A missing file is not created by a group either.
+    TIniFile missing(Path("missing.RQX"));
+    missing.BeginUpdate();
+    EXPECT_FALSE(missing.WriteString("A", "x", "1"));
+    EXPECT_FALSE(missing.EndUpdate());
+    EXPECT_FALSE(QFileInfo::exists(Path("missing.RQX")));
 }
 
 } // namespace
