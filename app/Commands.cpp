@@ -4,6 +4,7 @@
 #include "app/SettingsLiveValues.h"
 #include "app/ProtectionSettings.h"
 #include "app/SettingsPolls.h"
+#include "app/StorageSettings.h"
 
 using namespace vcl;
 
@@ -13,6 +14,7 @@ void TForm_Main::SetUpCommands()
     settings::BindTable(settings::PollRowBindings(), Settings);
     settings::BindTable(settings::LiveValueBindings(), Settings);
     settings::BindTable(settings::ProtectionBindings(), Settings);
+    settings::BindTable(settings::StorageBindings(), Settings);
     if (TButton* b = PollGroups[0].CleanAll)
         b->OnClick = Method(this, &TForm_Main::Btn_Poll1CleanAllClick);
     if (TButton* b = PollGroups[1].CleanAll)

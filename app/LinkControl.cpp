@@ -24,6 +24,7 @@ void TForm_Main::SetUpMonitoring()
     ProtectionRelays = groups::BuildRelayGroups(*this);
     PartnerPanels = groups::BuildPartnerGroups(*this);
     TalveraPanels = groups::BuildTalveraGroups(*this);
+    StoragePanels = groups::BuildStorageGroups(*this);
     RecordLabels = groups::BuildRecordGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);

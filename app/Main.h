@@ -19,6 +19,7 @@
 #include "groups/PowerMeter.h"
 #include "groups/Service.h"
 #include "groups/Status.h"
+#include "groups/Storage.h"
 #include "groups/Protection.h"
 #include "groups/ProtectionFunctions.h"
 #include "groups/PartnerBrand.h"
@@ -100,6 +101,7 @@ public:
     groups::RelayGroup ProtectionRelays;
     groups::PartnerGroups PartnerPanels;
     groups::TalveraGroups TalveraPanels;
+    groups::StorageGroups StoragePanels;
     // The relay alarm word read last no longer stands for the inverter addressed next.
     void ForgetRelayAlarmWord()
     {
@@ -123,6 +125,15 @@ public:
     int ReadOutput(std::uint8_t stop);
     int ReadVersion(std::uint8_t stop);
     int ReadPowerMeterInfo(std::uint8_t stop);
+    // The storage groups (StorageReaders.cpp).
+    int ReadBatteryInfo(std::uint8_t stop);
+    int ReadBatteryCtrl(std::uint8_t stop);
+    int ReadSubsidy(std::uint8_t stop);
+    int ReadBatteryModule1(std::uint8_t stop);
+    int ReadBatteryModule2(std::uint8_t stop);
+    int ReadQR45(std::uint8_t stop);
+    int ReadMasterDcb(std::uint8_t stop);
+    int ReadSlaveDcb(std::uint8_t stop);
     // Live values (LiveValues.cpp): the paged windows, AC phases, bus, loads, ADC counts,
     // output side, DC inputs, meter, energy, counters, temperatures and test values, and the
     // command sequences of their panels' buttons.
