@@ -5,6 +5,9 @@
 #include "groups/PanelRows.h"
 #include "groups/Version.h"
 
+#include <QListWidget>
+#include <algorithm>
+
 namespace groups {
 
 namespace {
@@ -180,10 +183,14 @@ vcl::TListBox* OneRowList(vcl::TComponent& form, vcl::TWinControl* parent, const
     auto* list = new vcl::TListBox(&form);
     list->SetName(name);
     list->SetParent(parent);
-    list->SetItemHeight(16);
-    list->SetBounds(left, top, 38, 20);
     for (int k = 0; k < items; ++k)
         list->Items()->Add(QString::asprintf("%02d", k * step));
+    // Exactly one row high, scrolled by its arrows like a spin field.
+    auto* view = static_cast<QListWidget*>(list->Handle());
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int row = std::max(view->sizeHintForRow(0), 14);
+    list->SetItemHeight(row);
+    list->SetBounds(left, top, 38, row + 2 * view->frameWidth());
     return list;
 }
 
@@ -204,14 +211,14 @@ int WindowBox(vcl::TComponent& form, vcl::TWinControl* p, bool charge, int top)
         const int y = 18 + (t - 1) * 40;
         const QString n = QString::number(t);
         OneRowList(form, box, lists + n + QStringLiteral("StartHour"), 24, 1, 8, y);
-        OneRowList(form, box, lists + n + QStringLiteral("StartMin"), 2, 30, 48, y);
+        OneRowList(form, box, lists + n + QStringLiteral("StartMin"), 2, 30, 47, y);
         CaptionLabel(&form, box, QStringLiteral("Caption_BT%1_T%2To").arg(charge ? "C" : "D").arg(t), QStringLiteral("~"),
-                     90, y + 2, 10);
-        OneRowList(form, box, lists + n + QStringLiteral("StopHour"), 24, 1, 102, y);
-        OneRowList(form, box, lists + n + QStringLiteral("StopMin"), 2, 30, 142, y);
-        PanelButton(&form, box, buttons + n + QStringLiteral("Set"), QStringLiteral("T%1 Set").arg(t), 186, y - 1, 46);
-        PanelButton(&form, box, buttons + n + QStringLiteral("Clear"), QStringLiteral("T%1 Clear").arg(t), 234, y - 1,
-                    w - 8 - 234 - 6);
+                     88, y + 2, 10);
+        OneRowList(form, box, lists + n + QStringLiteral("StopHour"), 24, 1, 98, y);
+        OneRowList(form, box, lists + n + QStringLiteral("StopMin"), 2, 30, 137, y);
+        PanelButton(&form, box, buttons + n + QStringLiteral("Set"), QStringLiteral("T%1 Set").arg(t), 176, y - 2, 48);
+        PanelButton(&form, box, buttons + n + QStringLiteral("Clear"), QStringLiteral("T%1 Clear").arg(t), 226, y - 2,
+                    w - 8 - 226 - 4);
         ValueLabel(&form, box, labels + n + QStringLiteral("Start"), 10, y + 21, 76);
         ValueLabel(&form, box, labels + n + QStringLiteral("Stop"), 104, y + 21, 76);
     }

@@ -38,6 +38,17 @@ protected:
                 out.emplace_back((f.bytes[2] << 8 | f.bytes[3]) + 1, f.bytes[4] << 8 | f.bytes[5]);
         return out;
     }
+    // Pictures of the visible panels with the simulator's values, for a person to look at.
+    void Pictures(const char* page)
+    {
+        const QByteArray dir = qgetenv("SUNVANE_SCREENSHOTS");
+        if (dir.isEmpty())
+            return;
+        for (vcl::TPanel* p : window->GroupPanels)
+            if (p->Visible())
+                p->Handle()->grab().save(QString::fromUtf8(dir) + u'/' + QLatin1String(page) + u'_' + p->Name() +
+                                         QStringLiteral(".png"));
+    }
     void Expect(std::initializer_list<std::pair<const char*, const char*>> expected)
     {
         for (const auto& [name, text] : expected) {
@@ -55,6 +66,7 @@ TEST_F(StoragePages, MainPageShowsTheBatteryAndASilentInverterMarksIt)
     Expect({{"Label_BT_SOC", "65.3 %"}, {"Label_BT_MinT", "-3 \u00B0C"}, {"Label_BT_Current", "-26.30 A"},
             {"Label_BT_Power", "-1400 W"}, {"Label_BT_Voltage", "53.2 V"}, {"Label_BT_Capacity", "10.2 KWh"}});
     EXPECT_EQ(driver->Color("Label_BT_SOC"), vcl::clBlue);
+    Pictures("main");
     // Reading writes no setting (the page selects of the measurement and event windows aside).
     for (const auto& [reg, value] : Writes())
         EXPECT_TRUE(reg == 800 || reg == 801) << reg << "=" << value;
@@ -79,6 +91,7 @@ TEST_F(StoragePages, WindowsAndSettingsAreWrittenAndReadBack)
             {"Label_BT_Charge_T1Start", "01:00"}, {"Label_BT_Charge_T1Stop", "06:00"},
             {"Label_BT_DCHG_T1Start", "17:30"}, {"Label_BT_Charge_T3Stop", "219:30"},
             {"Label_Subsidy_Mode", "ON"}, {"Label_PV_Capacity", "9.8 KWh"}, {"Label_Feedin_Percent", "70 %"}});
+    Pictures("config");
 
     // Charge window 1 from 07:30 to 22:00: the rows shown are written, both at once.
     driver->ScrollTop("List_BTC_T1StartHour", 7);
@@ -159,11 +172,13 @@ TEST_F(StoragePages, ServicePagesShowModulesPackBoardsAndMeter)
     EXPECT_EQ(RequestsFor(3072, 3, invsim::demo::kMeterId), 1);
     EXPECT_EQ(RequestsFor(3072, 3, 1), 0);
     EXPECT_EQ(window->Link.SlaveId, 1);
+    Pictures("service");
 
     driver->ChooseTab("PageControl", 2);
     ASSERT_EQ(window->PollCycle(), 0);
     Expect({{"Label_MasterDCB_BarcodeLabel", "DCB2301M0042"}, {"Label_MasterDCB_MinCellTemper", "-3"},
             {"Label_SlaveDCB_CycleCount", "213"}, {"Label_SlaveDCB_ErrorFlags", "4"}});
+    Pictures("boards");
 }
 
 TEST_F(StoragePages, ADoubleClickDuringTheMeterReadChoosesTheInverter)
