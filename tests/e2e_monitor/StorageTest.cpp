@@ -222,6 +222,18 @@ TEST_F(StoragePages, ADoubleClickDuringTheMeterReadChoosesTheInverter)
     EXPECT_EQ(RequestsFor(3072, 3, invsim::demo::kMeterId), 0);
     EXPECT_EQ(w.Link.CommandCode, 0);
     EXPECT_EQ(w.Link.SlaveId, 2);
+
+    // A text that is no number addresses nobody: the meter's requests send nothing, the meter's
+    // labels keep what they showed, and the inverter stays chosen.
+    const QString serial = Text("Label_PowerMeter_SN");
+    driver->Type("Combo_PowerMeter_ID", "meter");
+    bus.ClearFrames();
+    ASSERT_EQ(w.PollCycle(), 0);
+    for (const auto& f : bus.Frames())
+        EXPECT_EQ(f.bytes[0], 2);
+    EXPECT_EQ(RequestsFor(1600, 4, 2), 1);
+    EXPECT_EQ(Text("Label_PowerMeter_SN"), serial);
+    EXPECT_EQ(w.Link.SlaveId, 2);
 }
 
 } // namespace
