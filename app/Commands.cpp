@@ -6,6 +6,7 @@
 #include "app/ReactiveSettings.h"
 #include "app/JapanSettings.h"
 #include "app/SettingsPolls.h"
+#include "app/StorageSettings.h"
 
 using namespace vcl;
 
@@ -17,6 +18,7 @@ void TForm_Main::SetUpCommands()
     settings::BindTable(settings::ProtectionBindings(), Settings);
     settings::BindTable(settings::ReactiveBindings(), Settings);
     settings::BindTable(settings::JapanBindings(), Settings);
+    settings::BindTable(settings::StorageBindings(), Settings);
     if (TButton* b = PollGroups[0].CleanAll)
         b->OnClick = Method(this, &TForm_Main::Btn_Poll1CleanAllClick);
     if (TButton* b = PollGroups[1].CleanAll)

@@ -26,6 +26,7 @@ void TForm_Main::SetUpMonitoring()
     TalveraPanels = groups::BuildTalveraGroups(*this);
     ReactivePanels = groups::BuildReactiveGroups(*this);
     JapanPanels = groups::BuildJapanGroups(*this);
+    StoragePanels = groups::BuildStorageGroups(*this);
     RecordLabels = groups::BuildRecordGroups(*this);
 
     OpenPort->OnClick = Method(this, &TForm_Main::OpenPortClick);

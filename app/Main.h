@@ -20,6 +20,7 @@
 #include "groups/PowerMeter.h"
 #include "groups/Service.h"
 #include "groups/Status.h"
+#include "groups/Storage.h"
 #include "groups/Protection.h"
 #include "groups/ProtectionFunctions.h"
 #include "groups/PartnerBrand.h"
@@ -105,6 +106,7 @@ public:
     groups::TalveraGroups TalveraPanels;
     groups::ReactiveGroups ReactivePanels;
     groups::JapanGroups JapanPanels;
+    groups::StorageGroups StoragePanels;
     // The relay alarm word and the Japanese protection masks read last no longer stand for the
     // inverter addressed next.
     void ForgetRelayAlarmWord()
@@ -131,6 +133,15 @@ public:
     int ReadOutput(std::uint8_t stop);
     int ReadVersion(std::uint8_t stop);
     int ReadPowerMeterInfo(std::uint8_t stop);
+    // The storage groups (StorageReaders.cpp).
+    int ReadBatteryInfo(std::uint8_t stop);
+    int ReadBatteryCtrl(std::uint8_t stop);
+    int ReadSubsidy(std::uint8_t stop);
+    int ReadBatteryModule1(std::uint8_t stop);
+    int ReadBatteryModule2(std::uint8_t stop);
+    int ReadQR45(std::uint8_t stop);
+    int ReadMasterDcb(std::uint8_t stop);
+    int ReadSlaveDcb(std::uint8_t stop);
     // Live values (LiveValues.cpp): the paged windows, AC phases, bus, loads, ADC counts,
     // output side, DC inputs, meter, energy, counters, temperatures and test values, and the
     // command sequences of their panels' buttons.

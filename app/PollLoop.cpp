@@ -85,7 +85,11 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadJapanProtect},
     {When::Always, &TForm_Main::ReadJapanVersions},
     {When::Always, &TForm_Main::ReadShipmentTest},
-    // ---- (battery info, control, subsidy, modules) ----
+    {When::Always, &TForm_Main::ReadBatteryInfo},
+    {When::Always, &TForm_Main::ReadBatteryCtrl},
+    {When::Always, &TForm_Main::ReadSubsidy},
+    {When::Always, &TForm_Main::ReadBatteryModule1},
+    {When::Always, &TForm_Main::ReadBatteryModule2},
     {When::Always, &TForm_Main::ReadLoad1},
     {When::Always, &TForm_Main::ReadLoad2},
     {When::Always, &TForm_Main::ReadStandAlone3P},
@@ -101,6 +105,9 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadMonthlyEnergy},
     {When::Always, &TForm_Main::ReadNightMode},
     // ---- (QR45, master and slave DCB) ----
+    {When::Always, &TForm_Main::ReadQR45},
+    {When::Always, &TForm_Main::ReadMasterDcb},
+    {When::Always, &TForm_Main::ReadSlaveDcb},
     {When::PowerMeter, &TForm_Main::ReadPowerMeterInfo},
     {When::Always, &TForm_Main::ReadPoll01},
     {When::Always, &TForm_Main::ReadPoll02},

@@ -1,6 +1,7 @@
 // Poll cycles of the real main window (offscreen) against the simulated demonstration inverter
 // on a pty: first with the Output 1 to 3, Total Power and Version groups shown, then the shipped
-// "GridTied" main page with every panel of its layout (AC layout 2). Bound, per page and kind of
+// "GridTied" main page with every panel of its layout (AC layout 2), and the "Storage" main page
+// on a storage inverter. Bound, per page and kind of
 // cycle (with the version group, every tenth cycle, and without it): the median wall time is at
 // most 15 % above the floor of its transactions' specified waits (30 ms before each write plus
 // one 40 ms poll, plus the 10 ms pause of the cycle), over at least 10 cycles of each kind.
@@ -16,6 +17,7 @@
 #include "support/ProgramFolder.h"
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Demo.h"
+#include "tools/invsim/DemoStorage.h"
 #include "vcl/Kit.h"
 #include "vcl/UserDriver.h"
 
@@ -136,6 +138,13 @@ int main(int argc, char** argv)
     window.Link.SetBaudCode(1);
     window.StopRequest = 0;
     measure("the GridTied main page");
+    // The shipped storage main page: the battery's summary beside the live values.
+    bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoStorage(inv); });
+    driver.PickText("Combo_SelectMode", "Storage");
+    window.Link.SlaveId = 1;
+    window.Link.SetBaudCode(1);
+    window.StopRequest = 0;
+    measure("the Storage main page");
     window.Link.Com.Close();
     bus.Stop();
     return verdict.Finish();

@@ -16,6 +16,7 @@ int Usage(const std::string& why)
                  "usage: invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]\n"
                  "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
                  "       [--fault ID:FAULT ...] [--log] [--demo ID ...] [--talvera ID ...]\n"
+                 "       [--storage ID ...] [--meter ID]\n"
                  "       invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
                  "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID]\n"
                  "       [--product-id PID] [--log]\n"

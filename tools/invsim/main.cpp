@@ -4,6 +4,7 @@
 //   invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]
 //                 [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...]
 //                 [--page ID:PAGE=W1,W2,...] [--fault ID:FAULT ...] [--log] [--demo ID ...] [--talvera ID ...]
+//                 [--storage ID ...] [--meter ID]
 //
 // Prints the path of its pseudo-terminal alone on the first line, then serves until it is
 // stopped (SIGINT, SIGTERM or SIGHUP). RATE is 4800, 9600, 19200 or 38400 (default 9600);
@@ -14,9 +15,12 @@
 // answer the STX frames of that product line (identity, DC and AC values). --demo makes inverter ID a
 // demonstration inverter (identity, versions, scale factors, AC values that drift over time, and
 // the other live values: measurement pages, DC inputs, meter, energy, counters, temperatures).
+// --storage makes inverter ID a demonstration storage inverter (the demonstration values and a
+// battery); --meter puts a power meter on the bus at ID (1 to 254, usually 252).
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Cli.h"
 #include "tools/invsim/Demo.h"
+#include "tools/invsim/DemoStorage.h"
 #include "tools/invsim/RadioAdapter.h"   // invsim radio
 #include "tools/invsim/TcpModule.h"      // invsim tcp
 
@@ -65,6 +69,22 @@ int main(int argc, char** argv)
                 demoIds.push_back(lastId);
                 anyId = true;
             }
+            return 0;
+        }
+        if (opt == "--storage" || opt == "--meter") {
+            long v = 0;
+            if (!Number(arg, 1, opt == "--meter" ? 254 : kMaxId, v))
+                return Usage("bad " + opt + " " + arg);
+            if (opt == "--meter") {
+                bus.With(static_cast<int>(v), [](invsim::Inverter& inv) { invsim::LoadDemoMeter(inv); });
+                return 0;
+            }
+            bus.With(static_cast<int>(v), [](invsim::Inverter& inv) {
+                invsim::LoadDemoInverter(inv);
+                invsim::LoadDemoStorage(inv);
+            });
+            demoIds.push_back(static_cast<int>(v));
+            anyId = true;
             return 0;
         }
         if (opt == "--id") {
