@@ -160,6 +160,69 @@ TEST_F(LanguageTest, ShippedTableHasGermanAndFrenchForEveryTranslatedCaption)
     EXPECT_TRUE(missing.isEmpty()) << missing.join("\n").toStdString();
 }
 
+// The lookup is exact and skips the heading: a caption found only in the first line, or only
+// with another letter case or a trailing blank, stays English and is logged; the first of two
+// rows for one caption serves every control with that caption.
+TEST_F(LanguageTest, LookupIsExactFirstMatchAndSkipsTheHeading)
+{
+    QFile table(Home("profile/LangTable.RQX"));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    table.write(utf16.encode(QStringLiteral("Sync Clock\tUhr stellen\tHorloge\r\n"
+                                            "Current\tStrom\tCourant\r\n"
+                                            "Current\tFalsch\tFaux\r\n"
+                                            "firmware\tFirmware (de)\tFirmware (fr)\r\n"
+                                            "Protocol \tProtokoll\tProtocole\r\n"
+                                            "Broadcast\tAn alle\tTous\r\n")));
+    table.close();
+    TForm_Main& w = OpenIn(1);
+    const std::pair<const char*, const char*> captions[] = {
+        {"Label_SyncClock", "Sync Clock"},   // only in the heading
+        {"Label2003", "Firmware"},           // other letter case
+        {"Label_InvProtocol", "Protocol"},   // trailing blank
+        {"Radio_CmdBroadcast", "An alle"},
+    };
+    for (const auto& [name, text] : captions)
+        EXPECT_EQ(driver->Text(QString::fromLatin1(name)), QString::fromUtf8(text)) << name;
+    const QStringList errors = SearchErrors(w);
+    for (const char* logged : {"Sync Clock Search Error", "Firmware Search Error", "Protocol Search Error"})
+        EXPECT_TRUE(errors.contains(QString::fromLatin1(logged))) << logged;
+
+    // Every control captioned "Current" in the design takes the first row's text.
+    int currents = 0;
+    {
+        std::vector<QString> designCaptions;
+        window.reset();
+        TIniFile(Home("profile/PreviousSet.RQX")).WriteInteger("Language", "Set", 0);
+        for (TControl* c : TranslatedControls(Open()))
+            designCaptions.push_back(c->Caption());
+        window.reset();
+        TForm_Main& german = OpenIn(1);
+        const std::vector<TControl*> controls = TranslatedControls(german);
+        ASSERT_EQ(controls.size(), designCaptions.size());
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            if (designCaptions[i] == "Current") {
+                ++currents;
+                EXPECT_EQ(controls[i]->Caption(), "Strom") << controls[i]->Name().toStdString();
+            }
+    }
+    EXPECT_GT(currents, 1);
+}
+
+// Without the table the window stays in English and says nothing; the language is still the
+// one chosen.
+TEST_F(LanguageTest, MissingTableLeavesEnglish)
+{
+    ASSERT_TRUE(QFile::remove(Home("profile/LangTable.RQX")));
+    TForm_Main& w = OpenIn(1);
+    EXPECT_EQ(w.LanguageIndex, 1);
+    EXPECT_EQ(w.Label_SelectLanguage->Caption(), "German");
+    EXPECT_EQ(w.Label_SyncClock->Caption(), "Sync Clock");
+    EXPECT_EQ(w.Radio_SendSingle->Caption(), "Single");
+    EXPECT_TRUE(SearchErrors(w).isEmpty());
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
 // The window shows every translated caption in the chosen language, with none logged as
 // missing, and only the labels and radio buttons marked for it change.
 TEST_P(LanguageTest, EveryTranslatedCaptionInTheChosenLanguage)
