@@ -91,7 +91,9 @@ QString CutOff(TForm_Main& w, TControl* c)
             return name + QStringLiteral(": needs %1 px high, has %2").arg(h).arg(c->Height());
         return {};
     }
-    const int needed = metrics.horizontalAdvance(label->text()) + 2 * label->margin();
+    // A left-aligned caption keeps a pixel from the value that follows it.
+    const int gap = label->alignment() & Qt::AlignHCenter ? 0 : 1;
+    const int needed = metrics.horizontalAdvance(label->text()) + 2 * label->margin() + gap;
     if (needed > label->contentsRect().width())
         return name + QStringLiteral(": needs %1 px, has %2").arg(needed).arg(c->Width());
     const QRect text = TextRect(label);
