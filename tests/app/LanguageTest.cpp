@@ -4,6 +4,7 @@
 // grabbed into SUNVANE_SCREENSHOTS when set, so that they can be looked at).
 #include "WindowFixture.h"
 
+#include "app/MainHooks.h"
 #include "design/LangTable.h"
 #include "vcl/IniFile.h"
 #include "vcl/StdCtrls.h"
@@ -223,6 +224,26 @@ TEST_F(LanguageTest, MissingTableLeavesEnglish)
     EXPECT_EQ(w.Radio_SendSingle->Caption(), "Single");
     EXPECT_TRUE(SearchErrors(w).isEmpty());
     EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+// Each flag saves its language and starts the program again, also the flag of the language
+// already shown.
+TEST_F(LanguageTest, EveryFlagRestartsEvenInTheLanguageShown)
+{
+    const std::pair<const char*, int> flags[] = {
+        {"Image_Country_Genman", 1}, {"Image_Country_French", 2}, {"Image_Country_USA", 0}};
+    for (const auto& [flag, language] : flags) {
+        TForm_Main& w = OpenIn(language);
+        int starts = 0;
+        auto saved = mainhooks::StartProgram;
+        mainhooks::StartProgram = [&] { ++starts; return true; };
+        driver->Click(QString::fromLatin1(flag));
+        mainhooks::StartProgram = saved;
+        EXPECT_EQ(starts, 1) << flag;
+        EXPECT_FALSE(w.Visible()) << flag;
+        EXPECT_EQ(TIniFile(Home("profile/PreviousSet.RQX")).ReadInteger("Language", "Set", -1), language) << flag;
+        window.reset();
+    }
 }
 
 // The window shows every translated caption in the chosen language, with none logged as
