@@ -92,6 +92,8 @@ int TForm_Main::ExecutePendingCommand()
     if (m.CommandCode == CmdDryContactTestOn || m.CommandCode == CmdDryContactTestOff ||
         m.CommandCode == CmdEnableStringCurrentDc12)
         return RunLiveValueCommand();
+    if (m.CommandCode == CmdProtocolSunSpec || m.CommandCode == CmdProtocolNative)
+        return RunProtocolSwitch();
 
     m.CommandCode = 0;
     return 0;

@@ -307,6 +307,22 @@ public:
     int ReadEuSet(std::uint8_t stop);
     // ---- end of status, country and service groups -------------------------------------------
 
+    // ---- Header band (HeaderBand.cpp): the picture buttons that post commands, and the
+    // protocol switch they run.
+    vcl::TButton* Btn_OnSiteRepair = nullptr;
+    void SetUpHeaderBand();
+    void Image_VantoSunClick(vcl::TObject* Sender);
+    void Image_SunVantoClick(vcl::TObject* Sender);
+    void Image_ProtocolMouseEnter(vcl::TObject* Sender);
+    void Image_ProtocolMouseLeave(vcl::TObject* Sender);
+    void Image_SaveGridSetClick(vcl::TObject* Sender);
+    void Image_OpenGridSetClick(vcl::TObject* Sender);
+    void Btn_OnSiteRepairClick(vcl::TObject* Sender);
+    // Codes 800 and 801: the protocol register of one inverter or of every inverter found;
+    // 1 when the link failed.
+    int RunProtocolSwitch();
+    // ---- end of header band ------------------------------------------------------------------
+
     // Upgrade page (UpgradePageUi.cpp): the controls of Tab_Firmware and the image load.
     vcl::TScrollBox* Scroll_Upgrade = nullptr;   // the left column; scrolls in a small window
     vcl::TButton* Btn_LoadHEX = nullptr;

@@ -65,6 +65,7 @@ TForm_Main::TForm_Main(TComponent* Owner) : TForm(Owner)
     SetUpMonitoring();
     SetUpCommands();
     SetUpStatusFamily();
+    SetUpHeaderBand();
 
     RememberedPassword.clear();
     CountryListFile.names.fill(QString());
@@ -107,7 +108,7 @@ void TForm_Main::BuildHeaderBand()
     PLACE_AS(GroupBox14, Group_Top, kHeaderGap, 0, kLinkBoxWithoutPortBox + kPortBoxNarrowest, kHeaderBoxHeight);
     PLACE(Image51, Image, GroupBox14, nullptr, 2, 2, 296, 70);
     Image51->SetTag(2);
-    PLACE(Label2001, Label, GroupBox14, "Link", 10, 5, 60);
+    PLACE(Label2001, Label, GroupBox14, "Link", 10, 5, 120);
     PLACE(Radio_ComRS485, Radio, GroupBox14, "RS485", 10, 25, 72);
     PLACE(Radio_ComWifi, Radio, GroupBox14, "Wi-Fi", 10, 48, 72);
     PLACE(Radio_ComSub1g, Radio, GroupBox14, "Sub1G", 84, 48, 66);
@@ -136,8 +137,8 @@ void TForm_Main::BuildHeaderBand()
     PLACE(Label2002, Label, GroupBox18, "Monitor Mode", 10, 5, 120);
     PLACE(Combo_SelectMode, Combo, GroupBox18, {}, csDropDownList, 10, 28, 140);
     Combo_SelectMode->SetDropDownCount(12);
-    PLACE(Radio_SendSingle, Radio, GroupBox18, "Single", 158, 22, 82);
-    PLACE(Radio_CmdBroadcast, Radio, GroupBox18, "Broadcast", 158, 45, 84);
+    PLACE(Radio_SendSingle, Radio, GroupBox18, "Single", 154, 22, 88);
+    PLACE(Radio_CmdBroadcast, Radio, GroupBox18, "Broadcast", 154, 45, 88);
     Radio_SendSingle->SetChecked(true);
 
     // Tools: clock, firmware, protocol, grid settings, data log, language.

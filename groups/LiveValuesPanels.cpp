@@ -155,7 +155,8 @@ void BuildBusAndLoads(vcl::TComponent& form)
         }
     }
     if (auto* p = Unbuilt(form, "Group_ADC", QStringLiteral("Label_Output1AdcVolt"))) {
-        const char* const columns[] = {"Volt", "Curr", "Power", "Volt(Red)"};
+        // Short titles: the columns are narrow (an ADC count has at most five digits).
+        const char* const columns[] = {"Volt", "Curr", "Pwr", "Volt(Red)"};
         QStringList rows;
         for (const AdcPage& a : kAdcPages)
             rows << QLatin1String(a.caption);
@@ -300,9 +301,11 @@ void BuildDryContactTest(vcl::TComponent& form)
     static_cast<vcl::TControl*>(form.FindComponent(QStringLiteral("Btn_DryContactTest3POFF")))->SetEnabled(false);
     top += 40;
     auto* help = CaptionLabel(&form, p, QStringLiteral("Label6581"),
-                              QStringLiteral("For the Australian market.\n"
+                              // One line of text (wrapped by the label), so that the language
+                              // table, a table of one-line captions, can hold it.
+                              QStringLiteral("For the Australian market. "
                                              "ON: once on grid, the inverter gives a signal on its dry contact "
-                                             "for a sound or light device.\n"
+                                             "for a sound or light device. "
                                              "After OFF the country may return to its default: choose the "
                                              "country again."),
                               10, top, p->Width() - 20);

@@ -71,10 +71,8 @@ RadioPair PanelRadioPair(vcl::TComponent* owner, vcl::TWinControl* parent, const
     const int half = width / 2;
     r.On = Place<vcl::TRadioButton>(owner, r.Holder, onName, 0, 0, half, 20);
     r.On->SetCaption(onCaption);
-    r.On->SetTag(1);
     r.Off = Place<vcl::TRadioButton>(owner, r.Holder, offName, half, 0, width - half, 20);
     r.Off->SetCaption(offCaption);
-    r.Off->SetTag(1);
     return r;
 }
 

@@ -171,6 +171,8 @@ void BuildSetPoint(vcl::TComponent& form, vcl::TWinControl* p)
     auto* caption = CaptionLabel(&form, p, QStringLiteral("Label_HRN_PhaseNoEffectCaption"),
                                  QStringLiteral("進相無効電力制御の\n運転力率整定値"), 8, top + 3, 150);
     caption->SetHeight(34);
+    // A caption of two lines has no row in the language table (one line a row): not translated.
+    caption->SetTag(0);
     ValueLabel(&form, p, QStringLiteral("Label_HRN_PhaseNoEffect"), 120, top + 12, p->Width() - 128);
 }
 

@@ -2,6 +2,7 @@
 """Writes the program folder that ships beside the program (resources/program/):
 
   profile/PreviousSet.RQX            remembered scan range, language and found inverters
+  profile/LangTable.RQX              the window's texts in German and French, from LangTable.tsv
   SuperHero/                         the super-user (designer) mode: settings, 7 layouts, countries
   SuperUser/Init/                    factory layouts, reloaded by the mode list's "SuperUser-Init"
   SuperUser-Init/MonitorSet.RQX      makes "SuperUser-Init" appear in the mode list
@@ -307,6 +308,21 @@ def write_mode(folder, settings, pages, columns, countries=None, with_settings=T
         write(os.path.join(folder, "CountryList.RQX"), country_text(countries))
 
 
+def write_language_table():
+    """profile/LangTable.RQX from resources/LangTable.tsv (UTF-8, one row a line, TAB between the
+    English, German and French texts, the first line a heading): the same rows as UTF-16
+    little-endian text with a byte-order mark and CR LF line ends, as the program reads it."""
+    text = open(os.path.join(ROOT, "resources", "LangTable.tsv"), encoding="utf-8", newline="").read()
+    rows = text.split("\n")
+    if rows and rows[-1] == "":
+        rows.pop()
+    data = "\ufeff" + "".join(row.rstrip("\r") + "\r\n" for row in rows)
+    path = os.path.join(OUT, "profile", "LangTable.RQX")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data.encode("utf-16-le"))
+
+
 def main():
     global OUT
     if len(sys.argv) == 3 and sys.argv[1] == "--out":
@@ -321,6 +337,7 @@ def main():
     prev = ["[Language]", "Set=0", "[Search]", "StartID=1", "EndID=32", "[InvExist]"]
     prev += ["ID%d=0" % i for i in range(1, 254)]
     write(os.path.join(OUT, "profile", "PreviousSet.RQX"), "\n".join(prev) + "\n")
+    write_language_table()
     return 0
 
 

@@ -1,6 +1,7 @@
 // The real program, driven from outside through its remote user driver: a mode is chosen, a
 // Config page opened with an access code, and the panels on it read back; a second start of
 // the program ends at once and leaves the first one running.
+#include "design/LangTable.h"
 #include "design/LayoutFile.h"
 #include "design/ModeState.h"
 #include "support/ProgramFolder.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -149,5 +151,74 @@ TEST_F(ProgramTest, LanguageChoiceRestartsTheProgram)
     socket.waitForReadyRead(2000);
     socket.readLine();
     // Wait until it has let go of its lock, so that the folder can go.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(SocketPath()); }, 10000));
+}
+
+// German chosen: the program comes back with every translated caption German; English chosen
+// there: it comes back in English. Each new process is no child of the test: it is reached
+// through the driver socket, which the restarted program opens on the same path.
+TEST_F(ProgramTest, GermanAndBackToEnglishThroughRestarts)
+{
+    QFile file(home.path() + "/profile/LangTable.RQX");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the shipped language table is missing";
+    QHash<QString, QString> german;
+    QStringList lines;
+    for (const QStringList& row : design::ReadLangTable(file.readAll())) {
+        german[row.value(0)] = row.value(1);
+        // Without its row, "End ID" stays English.
+        if (row.value(0) != "End ID")
+            lines << row.join('\t');
+    }
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringEncoder(QStringEncoder::Utf16LE).encode(lines.join("\r\n")));
+    file.close();
+
+    ProgramRun first(home.path(), runtime.path(), SocketPath());
+    ASSERT_TRUE(first.StartForwarded());
+    const char* names[] = {"Label_SyncClock", "Label2001", "Label2005", "Radio_SendSingle", "Radio_CmdBroadcast"};
+    std::map<QString, QString> english;
+    for (const char* name : names)
+        english[name] = first.TextOf(name);
+    EXPECT_TRUE(first.Do("click Image_Country_Genman"));
+    ASSERT_TRUE(first.process.waitForFinished(10000));
+
+    QLocalSocket socket;
+    auto ask = [&](const QString& request) {
+        if (socket.state() != QLocalSocket::ConnectedState) {
+            socket.abort();
+            socket.connectToServer(SocketPath());
+            if (!socket.waitForConnected(100))
+                return QJsonObject();
+        }
+        socket.write(request.toUtf8() + "\n");
+        if (!socket.waitForReadyRead(2000)) {
+            socket.abort();
+            return QJsonObject();
+        }
+        return QJsonDocument::fromJson(socket.readLine()).object();
+    };
+    auto waitForLanguage = [&](const QString& language) {
+        return QTest::qWaitFor([&] { return ask("get Label_SelectLanguage")["text"].toString() == language; }, 20000);
+    };
+
+    ASSERT_TRUE(waitForLanguage("German")) << "the program did not come back in German";
+    for (const char* name : names) {
+        const QString text = ask(QStringLiteral("get ") + name)["text"].toString();
+        EXPECT_EQ(text, german.value(english[name])) << name;
+        EXPECT_NE(text, english[name]) << name;
+    }
+    EXPECT_EQ(ask("get Label2006")["text"].toString(), "End ID");
+    QStringList errors;
+    for (const auto& line : ask("get List_Event")["lines"].toArray())
+        if (line.toString().endsWith(" Search Error"))
+            errors << line.toString();
+    EXPECT_EQ(errors, QStringList{"End ID Search Error"});
+
+    ask("click Image_Country_USA");
+    ASSERT_TRUE(waitForLanguage("English")) << "the program did not come back in English";
+    for (const char* name : names)
+        EXPECT_EQ(ask(QStringLiteral("get ") + name)["text"].toString(), english[name]) << name;
+    ask("close");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(SocketPath()); }, 10000));
 }
