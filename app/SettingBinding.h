@@ -61,6 +61,9 @@ enum CommandCodes : int {
     CmdReadEnergyHistory = 410,
     CmdWriteEnergyHistory = 411,
     CmdScanIds = 600,
+    CmdSaveGridSettings = 420,
+    CmdLoadGridSettings = 421,
+    CmdOnSiteRepair = 440,
     CmdEnableStringCurrentDc12 = 1931,
     CmdWriteRegisterCurrentId = 6500,
 };
