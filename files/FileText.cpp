@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -12,12 +11,8 @@ namespace {
 
 bool IsSpaceOrControl(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
 
-bool ValidUtf8(const QByteArray& bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)utf8.decode(bytes);
-    return !utf8.hasError();
-}
+// Valid UTF-8 survives the round trip; anything else comes back with replacement characters.
+bool ValidUtf8(const QByteArray& bytes) { return QString::fromUtf8(bytes).toUtf8() == bytes; }
 
 } // namespace
 
