@@ -7,7 +7,9 @@
 #include "link/Modbus.h"
 #include "support/Dialogs.h"
 #include "support/QtApp.h"
+#include "files/FileText.h"
 #include "tools/invsim/Bus.h"
+#include "tools/invsim/Demo.h"
 #include "vcl/Kit.h"
 
 #include <QDir>
@@ -289,6 +291,42 @@ TEST_F(SettingFiles, RepairRecordsAreWrittenWholeAfterOneTitleLine)
     Write(path, "");
     ASSERT_EQ(files::WriteOnSiteRepairRecord(form, 3, path, link), 0);
     EXPECT_EQ(Read(path).rfind(" ,3P,", 0), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// The register list that ships with the program fits the simulated inverter: every listed
+// register is read without an error, and holds the value the list names as its default.
+TEST_F(SettingFiles, TheShippedListFitsTheSimulatedInverter)
+{
+    ASSERT_TRUE(QFile::copy(SUNVANE_SOURCE_DIR "/resources/program/profile/ConfigModel.csv",
+                            home.filePath("profile/ConfigModel.csv")));
+    bus.With(5, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    const QString dump = QString::fromStdString(Read(Dump(5)));
+    EXPECT_TRUE(dialogs.TakeShown().isEmpty());
+    const QStringList lines = dump.split("\r\n", Qt::SkipEmptyParts);
+    std::vector<QString> listRows;
+    ASSERT_TRUE(files::ReadRows(home.filePath("profile/ConfigModel.csv"), listRows));
+    ASSERT_EQ(lines.size(), static_cast<qsizetype>(listRows.size()));
+    int registers = 0;
+    for (size_t i = 0; i < listRows.size(); ++i) {
+        const QStringList row = files::SplitDelimited(listRows[i]);
+        ASSERT_EQ(row.size(), 3) << listRows[i].toStdString() << " (names without blanks upload as they dump)";
+        const QStringList dumped = lines[static_cast<qsizetype>(i)].split(',');
+        if (row[1].toInt() >= 1) {
+            ++registers;
+            EXPECT_EQ(dumped[2], row[2]) << lines[static_cast<qsizetype>(i)].toStdString();
+        }
+    }
+    EXPECT_GE(registers, 30);
+    // Uploaded back unchanged it writes nothing.
+    QFile::copy(home.filePath("ConfigLog/Config_ID5.csv"), home.filePath("back.csv"));
+    bus.ClearFrames();
+    found[0] = 1;
+    EXPECT_EQ(files::UploadSettingFile(link, found, home.filePath("back.csv")), 0);
+    EXPECT_TRUE(Writes().empty());
 }
 
 } // namespace
