@@ -2,6 +2,8 @@
 """Writes the program folder that ships beside the program (resources/program/):
 
   profile/PreviousSet.RQX            remembered scan range, language and found inverters
+                                     (profile/ConfigModel.csv, the register list of the grid-setting
+                                     save, is kept by hand beside it)
   SuperHero/                         the super-user (designer) mode: settings, 7 layouts, countries
   SuperUser/Init/                    factory layouts, reloaded by the mode list's "SuperUser-Init"
   SuperUser-Init/MonitorSet.RQX      makes "SuperUser-Init" appear in the mode list
