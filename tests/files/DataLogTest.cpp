@@ -216,6 +216,34 @@ TEST_F(DataLog, SamplesGoOnWhileThePollingLoopRunsAndStopWithTheSecondClick)
     EXPECT_FALSE(w.Timer_Record->Enabled());
 }
 
+TEST_F(DataLog, ClosingTheLinkEndsTheLog)
+{
+    TForm_Main& w = *window;
+    Prepare();
+    bool started = false, closed = false;
+    time.hook = [&] {
+        if (!started && w.PollCycleCount >= 1) {
+            started = true;
+            dialogs.answers.push_back("1");
+            driver->Click("Image_DataLog");
+        } else if (started && !closed && w.DataLogRecordCount >= 1) {
+            closed = true;
+            driver->Click("ClosePort");
+        }
+    };
+    driver->Click("OpenPort");
+    time.hook = nullptr;
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(DataLogActive, 0);
+    EXPECT_FALSE(w.Timer_Record->Enabled() || w.Timer_Datalog->Enabled());
+    // A tick that was already due writes nothing more.
+    const std::string before = Read(LogPath(1));
+    w.Timer_RecordTimer(nullptr);
+    EXPECT_EQ(Read(LogPath(1)), before);
+    const QStringList lines = QString::fromStdString(before).split("\r\n", Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), 1 + w.DataLogRecordCount);
+}
+
 TEST_F(DataLog, ALogThatCannotBeWrittenIsReportedAndLosesNothing)
 {
     TForm_Main& w = *window;
