@@ -244,6 +244,32 @@ TEST_F(DataLog, ClosingTheLinkEndsTheLog)
     EXPECT_EQ(lines.size(), 1 + w.DataLogRecordCount);
 }
 
+// The designer mode starts without the refusals and leaves the pages alone; with no link open
+// (the stop request of the start-up still set) the first tick writes its line and ends the timer.
+TEST_F(DataLog, TheDesignerModeLogsWithoutALink)
+{
+    TForm_Main& w = *window;
+    driver->PickText("Combo_SelectMode", "SuperHero");
+    ASSERT_EQ(w.SuperUserMode, 1);
+    std::vector<bool> tabs;
+    for (vcl::TTabSheet* t : w.TabSheets)
+        tabs.push_back(t->TabVisible());
+    dialogs.answers.push_back("3");
+    driver->Click("Image_DataLog");
+    EXPECT_TRUE(dialogs.TakeShown().isEmpty());
+    ASSERT_EQ(DataLogActive, 1);
+    EXPECT_EQ(w.Timer_Record->Interval(), 3000);
+    for (size_t i = 0; i < tabs.size(); ++i)
+        EXPECT_EQ(w.TabSheets[i]->TabVisible(), tabs[i]) << i;
+    ASSERT_EQ(w.StopRequest, 1);
+    w.Timer_RecordTimer(nullptr);
+    EXPECT_FALSE(w.Timer_Record->Enabled());
+    EXPECT_EQ(w.DataLogRecordCount, 1);
+    EXPECT_EQ(QString::fromStdString(Read(LogPath(1))).split("\r\n", Qt::SkipEmptyParts).size(), 2);
+    driver->Click("Image_DataLog");
+    EXPECT_EQ(DataLogActive, 0);
+}
+
 TEST_F(DataLog, ALogThatCannotBeWrittenIsReportedAndLosesNothing)
 {
     TForm_Main& w = *window;

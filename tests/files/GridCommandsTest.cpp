@@ -92,7 +92,11 @@ TEST_F(GridCommands, TheSaveRunsBehindTheWaitWindowAndPutsTheSelectionBack)
     EXPECT_EQ(w.Link.SlaveId, 5) << "the inverter current before is selected again";
     EXPECT_TRUE(QFile::exists(home.path() + "/ConfigLog/Config_ID5.csv"));
     EXPECT_TRUE(QFile::exists(home.path() + "/ConfigLog/Config_ID7.csv"));
-    EXPECT_FALSE(QFile(home.path() + "/ConfigLog/Config_ID7.csv").readAll().contains("Error"));
+    QFile dump(home.path() + "/ConfigLog/Config_ID7.csv");
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    const QByteArray text = dump.readAll();
+    EXPECT_TRUE(text.startsWith("Name,Address,Default\r\n")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Error")) << text.toStdString();
 }
 
 TEST_F(GridCommands, ACancelledOpenDialogSendsNothing)

@@ -290,6 +290,9 @@ TEST_F(SettingFiles, RepairRecordsAreWrittenWholeAfterOneTitleLine)
     link.SetBaudCode(1);
     Write(path, "");
     ASSERT_EQ(files::WriteOnSiteRepairRecord(form, 3, path, link), 0);
+    // A file that cannot be written (its folder is a plain file): 1.
+    Write(home.filePath("blocked"), "keep");
+    EXPECT_EQ(files::WriteOnSiteRepairRecord(form, 3, home.filePath("blocked/OnSiteRepair.csv"), link), 1);
     EXPECT_EQ(Read(path).rfind(" ,3P,", 0), 0u);
 }
 
