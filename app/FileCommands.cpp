@@ -72,7 +72,6 @@ void TForm_Main::SetUpFileCommands()
     Timer_Datalog->OnTimer = Method(this, &TForm_Main::Timer_DatalogTimer);
     Image_SaveGridSet->OnClick = Method(this, &TForm_Main::Image_SaveGridSetClick);
     Image_OpenGridSet->OnClick = Method(this, &TForm_Main::Image_OpenGridSetClick);
-    OpenDialog_OpenSetting->SetFilter(QStringLiteral("*.csv|*.csv"));
     auto* panel = groups::FindPanel(*this, QStringLiteral("Group_OnSiteRepair"));
     if (!panel || Btn_OnSiteRepair)
         return;
@@ -262,9 +261,8 @@ int TForm_Main::RunOnSiteRepairCommand()
     if (Link.CommandCode != CmdOnSiteRepair)
         return 0;
     QString path;
-    files::OnSiteRepairFileName(path, groups::FindLabel(*this, QStringLiteral("Label_VantoSN"))
-                                          ? groups::FindLabel(*this, QStringLiteral("Label_VantoSN"))->Caption()
-                                          : QString());
+    const TLabel* serial = groups::FindLabel(*this, QStringLiteral("Label_VantoSN"));
+    files::OnSiteRepairFileName(path, serial ? serial->Caption() : QString());
     const int result = files::WriteOnSiteRepairRecord(*this, PhaseCount, path, Link);
     Link.CommandCode = 0;
     MessageBox(result == 0 ? QStringLiteral("Done") : QStringLiteral("Repair record not written: ") + path);
