@@ -1,6 +1,6 @@
 // The register dump of a 100-register list from the simulated inverter on a pty, in real time,
 // through the program's own dump and link. Bound: the median wall time of a whole dump stays
-// within 5 % above 100 transactions' specified waits (the 30 ms pause before each request and
+// within 5 % above the fixed waits of 100 transactions (the 30 ms pause before each request and
 // one 40 ms poll for its reply), over at least 3 dumps, every value right in the file.
 //   bench_register_dump [RUNS (default 5, at least 3)]
 #include "Verdict.h"
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
     const double floorMs = kRegisters * (30.0 + 40.0);
     std::printf("register_dump: %d dumps of %d registers, %d complete and right\n", runs, kRegisters, right);
     if (!wall.empty())
-        std::printf("  wall per dump: median %.1f ms (min %.1f, max %.1f); specified waits %.0f ms\n",
+        std::printf("  wall per dump: median %.1f ms (min %.1f, max %.1f); fixed waits %.0f ms\n",
                     testsupport::Median(wall), *std::min_element(wall.begin(), wall.end()),
                     *std::max_element(wall.begin(), wall.end()), floorMs);
     verdict.Check(right == runs, std::to_string(runs - right) + " dumps failed or wrong");
