@@ -33,6 +33,7 @@ void TForm_Main::SetUpCommands()
     Btn_ScanID->OnClick = Method(this, &TForm_Main::Btn_ScanIDClick);
     TreeView->OnDblClick = Method(this, &TForm_Main::TreeViewDblClick);
     SetUpRecordCommands();
+    SetUpFileCommands();
 }
 
 void TForm_Main::Btn_Poll1CleanAllClick(TObject*) { groups::CleanAllRows(PollGroups[0]); }

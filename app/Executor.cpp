@@ -79,6 +79,7 @@ int TForm_Main::ExecutePendingCommand()
         m.Request(m.CommandAddress + 1, static_cast<std::uint16_t>(m.CommandValue2), 6);
         m.CommandCode = 0;
     }
+    RunGridSettingsCommand();   // 420, 421
     if (m.CommandCode == CmdReadEnergyHistory || m.CommandCode == CmdWriteEnergyHistory)
         return RunEnergyTransfer();
     // The fixed sequences (codes 10, 40, 41, 42, 166, 410, 411, 417, 418, 420, 421, 440, 595,
@@ -89,6 +90,7 @@ int TForm_Main::ExecutePendingCommand()
     }
     if (m.CommandCode == CmdSetRunStateMode)
         return settings::ExecuteRunStateMode(m);
+    RunOnSiteRepairCommand();   // 440
     if (m.CommandCode == CmdDryContactTestOn || m.CommandCode == CmdDryContactTestOff ||
         m.CommandCode == CmdEnableStringCurrentDc12)
         return RunLiveValueCommand();

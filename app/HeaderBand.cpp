@@ -1,6 +1,6 @@
-// The picture buttons of the header band that act on the inverters: the protocol switch, the
-// grid-setting save and load behind the service code, and the on-site repair button of its
-// panel. Each only posts its command; the executor runs it between two polling cycles.
+// The protocol switch of the header band: its two pictures only post their command; the executor
+// runs it between two polling cycles. (The grid-setting pictures and the repair button post from
+// FileCommands.cpp.)
 #include "app/Main.h"
 
 #include "groups/ReaderFrame.h"
@@ -24,22 +24,6 @@ void TForm_Main::SetUpHeaderBand()
         image->OnMouseEnter = Method(this, &TForm_Main::Image_ProtocolMouseEnter);
         image->OnMouseLeave = Method(this, &TForm_Main::Image_ProtocolMouseLeave);
     }
-    Image_SaveGridSet->OnClick = Method(this, &TForm_Main::Image_SaveGridSetClick);
-    Image_OpenGridSet->OnClick = Method(this, &TForm_Main::Image_OpenGridSetClick);
-
-    // The repair panel's one button; the panel's other controls belong to the repair record.
-    Btn_OnSiteRepair = dynamic_cast<TButton*>(FindComponent(QStringLiteral("Btn_OnSiteRepair")));
-    if (!Btn_OnSiteRepair) {
-        if (auto* panel = groups::FindPanel(*this, QStringLiteral("Group_OnSiteRepair"))) {
-            Btn_OnSiteRepair = new TButton(this);
-            Btn_OnSiteRepair->SetName(QStringLiteral("Btn_OnSiteRepair"));
-            Btn_OnSiteRepair->SetParent(panel);
-            Btn_OnSiteRepair->SetCaption(QStringLiteral("RUN"));
-            Btn_OnSiteRepair->SetBounds(10, groups::kFirstRowTop, 80, 26);
-        }
-    }
-    if (Btn_OnSiteRepair && !Btn_OnSiteRepair->OnClick)
-        Btn_OnSiteRepair->OnClick = Method(this, &TForm_Main::Btn_OnSiteRepairClick);
 }
 
 void TForm_Main::Image_VantoSunClick(TObject*)
@@ -63,23 +47,6 @@ void TForm_Main::Image_ProtocolMouseEnter(TObject*)
 void TForm_Main::Image_ProtocolMouseLeave(TObject*)
 {
     Label_InvProtocol->Font()->SetStyle(TFontStyles{});
-}
-
-void TForm_Main::Image_SaveGridSetClick(TObject*)
-{
-    if (CheckServicePassword() == 1)
-        Link.CommandCode = CmdSaveGridSettings;
-}
-
-void TForm_Main::Image_OpenGridSetClick(TObject*)
-{
-    if (CheckServicePassword() == 1)
-        Link.CommandCode = CmdLoadGridSettings;
-}
-
-void TForm_Main::Btn_OnSiteRepairClick(TObject*)
-{
-    Link.CommandCode = CmdOnSiteRepair;
 }
 
 int TForm_Main::RunProtocolSwitch()

@@ -249,6 +249,21 @@ public:
     void Btn_WriteEnergyClick(vcl::TObject* Sender);
     int RunSyncClock();
     int RunEnergyTransfer();
+    // The data log and the setting files (FileCommands.cpp): the data-log buttons and timers,
+    // the grid-setting save and load, the on-site repair record.
+    vcl::TButton* Btn_OnSiteRepair = nullptr;
+    void SetUpFileCommands();
+    void Image_DataLogClick(vcl::TObject* Sender);
+    void Image_DatalogOnceClick(vcl::TObject* Sender);
+    void Timer_RecordTimer(vcl::TObject* Sender);
+    void Timer_DatalogTimer(vcl::TObject* Sender);
+    void Image_SaveGridSetClick(vcl::TObject* Sender);
+    void Image_OpenGridSetClick(vcl::TObject* Sender);
+    void Btn_OnSiteRepairClick(vcl::TObject* Sender);
+    // The executor's part for the grid-setting save (420) and load (421) and the repair
+    // record (440); each leaves a code it did not run alone. Returns 0.
+    int RunGridSettingsCommand();
+    int RunOnSiteRepairCommand();
     // ---- end of monitoring ----------------------------------------------------------------
 
     // ---- Commands: executor, settings, scan ------------------------------------------------
@@ -309,15 +324,11 @@ public:
 
     // ---- Header band (HeaderBand.cpp): the picture buttons that post commands, and the
     // protocol switch they run.
-    vcl::TButton* Btn_OnSiteRepair = nullptr;
     void SetUpHeaderBand();
     void Image_VantoSunClick(vcl::TObject* Sender);
     void Image_SunVantoClick(vcl::TObject* Sender);
     void Image_ProtocolMouseEnter(vcl::TObject* Sender);
     void Image_ProtocolMouseLeave(vcl::TObject* Sender);
-    void Image_SaveGridSetClick(vcl::TObject* Sender);
-    void Image_OpenGridSetClick(vcl::TObject* Sender);
-    void Btn_OnSiteRepairClick(vcl::TObject* Sender);
     // Codes 800 and 801: the protocol register of one inverter or of every inverter found;
     // 1 when the link failed.
     int RunProtocolSwitch();

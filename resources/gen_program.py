@@ -3,6 +3,8 @@
 
   profile/PreviousSet.RQX            remembered scan range, language and found inverters
   profile/LangTable.RQX              the window's texts in German and French, from LangTable.tsv
+  profile/ConfigModel.csv            the register list of the grid-setting save: the simulator's
+                                     grid protection settings with its values as defaults
   SuperHero/                         the super-user (designer) mode: settings, 7 layouts, countries
   SuperUser/Init/                    factory layouts, reloaded by the mode list's "SuperUser-Init"
   SuperUser-Init/MonitorSet.RQX      makes "SuperUser-Init" appear in the mode list
@@ -293,6 +295,38 @@ MODES = {
 }
 
 
+# The register list of the grid-setting save: (name, register, default); a name alone heads a
+# group of rows (it names no register, so the dump copies it as it stands). Names have no blanks,
+# so a dump uploads as it was written.
+CONFIG_MODEL = [
+    ("Voltage protection",),
+    ("Vac_High_Off", 33552, 2645), ("Vac_High_Time", 33553, 20), ("Vac_High_On", 33554, 2530),
+    ("Vac_Low_Off", 33555, 1840), ("Vac_Low_Time", 33556, 20), ("Vac_Low_On", 33557, 1955),
+    ("Vac_High_Off_Slow", 33558, 2530), ("Vac_High_Time_Slow", 33559, 300), ("Vac_High_On_Slow", 33560, 2500),
+    ("Vac_Low_Off_Slow", 33561, 2070), ("Vac_Low_Time_Slow", 33562, 300), ("Vac_Low_On_Slow", 33563, 2070),
+    ("Vac_High_Off_2", 33564, 2650), ("Vac_High_Time_2", 33565, 20), ("Vac_High_On_2", 33566, 2530),
+    ("Vac_High_Off_Slow2", 48176, 2600), ("Vac_High_Time_Slow2", 48177, 1000), ("Vac_High_On_Slow2", 48178, 2500),
+    ("Vac_Low_Off_Slow2", 48179, 1950), ("Vac_Low_Time_Slow2", 48180, 1000), ("Vac_Low_On_Slow2", 48181, 2070),
+    ("Frequency protection",),
+    ("Fac_High_Off", 33568, 5200), ("Fac_High_Time", 33569, 20), ("Fac_High_On", 33570, 5005),
+    ("Fac_Low_Off", 33571, 4750), ("Fac_Low_Time", 33572, 20), ("Fac_Low_On", 33573, 4995),
+    ("Fac_High_Off_Slow", 33610, 5150), ("Fac_High_Time_Slow", 33611, 500), ("Fac_High_On_Slow", 33612, 5005),
+    ("Fac_Low_Off_Slow", 33613, 4800), ("Fac_Low_Time_Slow", 33614, 500), ("Fac_Low_On_Slow", 33615, 4995),
+    ("Other limits",),
+    ("PU_Start_Volt", 48550, 2500), ("PU_Stop_Volt", 48551, 2650),
+    ("Insulation_Limit", 33584, 400),
+    ("Ground_Current_Limit", 33593, 3), ("Ground_Current_Time", 33594, 3),
+    ("DC_Injection_Limit", 33576, 50), ("DC_Injection_Time", 33577, 5),
+]
+
+
+def config_model_text():
+    rows = ["Name,Address,Default"]
+    for row in CONFIG_MODEL:
+        rows.append('"%s",0,-' % row[0] if len(row) == 1 else "%s,%d,%d" % row)
+    return "\r\n".join(rows) + "\r\n"
+
+
 def write(path, text):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8", newline="") as f:
@@ -338,6 +372,7 @@ def main():
     prev += ["ID%d=0" % i for i in range(1, 254)]
     write(os.path.join(OUT, "profile", "PreviousSet.RQX"), "\n".join(prev) + "\n")
     write_language_table()
+    write(os.path.join(OUT, "profile", "ConfigModel.csv"), config_model_text())
     return 0
 
 

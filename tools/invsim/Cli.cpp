@@ -17,12 +17,15 @@ int Usage(const std::string& why)
                  "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
                  "       [--fault ID:FAULT ...] [--log] [--demo ID ...] [--talvera ID ...]\n"
                  "       [--storage ID ...] [--meter ID]\n"
+                 "       [--refuse ID:REG=VALUE ...]\n"
                  "       invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
                  "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID]\n"
                  "       [--product-id PID] [--log]\n"
                  "       invsim radio --id ID [--id ...] [--set ID:REG=VALUE ...] [--holding ...] [--input ...]\n"
                  "       [--coil ...] [--fault ID:FAULT ...] [--listen ID:HZ] [--signal ID:RSSI:SNR]\n"
                  "       [--reply-delay MS] [--no-tune] [--demo ID] [--log]\n"
+                 "--refuse ID:REG=VALUE (every command): a write of VALUE to holding register REG is\n"
+                 "  acknowledged, but the register keeps its old value\n"
                  "FAULT, each optionally followed by /TIMES (the replies it spoils, e.g. crc/3):\n"
                  "  silence          no reply at all\n"
                  "  crc              the reply with a spoilt CRC\n"
@@ -105,6 +108,11 @@ int RegisterOption(const std::string& opt, const std::string& arg, long maxId, c
             if (opt != "--holding")
                 inv.SetInput(reg, v);
         }) ? 1 : -1;
+    }
+    if (opt == "--refuse") {
+        if (!Assignment(arg, maxId, 0xFFFF, id, reg, value))
+            return -1;
+        return with(id, [&](Inverter& inv) { inv.RefuseWrite(reg, static_cast<std::uint16_t>(value)); }) ? 1 : -1;
     }
     if (opt == "--coil") {
         if (!Assignment(arg, maxId, 1, id, reg, value))

@@ -295,7 +295,8 @@ Bytes Inverter::Answer(const Bytes& request)
                 monthHistory_[i] = static_cast<std::uint16_t>(value);
         }
         else if (holding_.count(first)) {
-            if (!WriteWithRule(first, static_cast<std::uint16_t>(value)))
+            if (refused_.count({first, static_cast<std::uint16_t>(value)}) == 0 &&
+                !WriteWithRule(first, static_cast<std::uint16_t>(value)))
                 holding_[first] = static_cast<std::uint16_t>(value);
         }
         else

@@ -147,6 +147,9 @@ public:
     static constexpr int kGridLock2 = 48384;
     static constexpr int kUnlockRegister = 832;
     static constexpr std::uint16_t kUnlockValue = 15771;
+    // A write of this value to this holding register is acknowledged but not kept (the register
+    // keeps its old value), as an inverter does with a setting outside its range.
+    void RefuseWrite(int reg, std::uint16_t value) { refused_.insert({reg, value}); }
     // ---- end registers with rules ----
 
     // ---- Boot loader: its product ID and state (BootLoader.h) ----
@@ -175,6 +178,7 @@ private:
     std::optional<std::uint16_t> echoOverride_;
     std::map<int, std::uint16_t> hidden_;   // served only right after the unlock
     bool unlocked_ = false;
+    std::set<std::pair<int, std::uint16_t>> refused_;   // writes acknowledged, not kept
     // A holding write with a rule of its own; false when the register has none.
     bool WriteWithRule(int reg, std::uint16_t value);
     std::optional<std::uint16_t> eventEchoOverride_;

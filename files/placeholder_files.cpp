@@ -1,2 +1,0 @@
-// Placeholder until the first unit of this library lands.
-namespace sunvane { int filesLinked = 1; }
