@@ -216,6 +216,12 @@ TEST_F(Japan, ProtectMasksShowTheirBitsAndKeepTheWords)
 
 TEST_F(Japan, ThreePhaseUserSettingShowsItsBlocks)
 {
+    // A Japanese three-phase inverter's output control and voltage-rise suppression (the
+    // demonstration inverter holds a 230 V grid's values in these registers).
+    const std::pair<int, int> japanese[] = {{798, 1},     {799, 100},  {48514, 300}, {33616, 1},
+                                            {48790, 1070}, {48791, 95}, {48792, 1090}, {48793, 50}};
+    for (const auto& [reg, value] : japanese)
+        Holding(reg, value);
     bus.ClearFrames();
     ASSERT_EQ(groups::ReadJapanUserSet3P(link, g, *form, 0), 0);
     const std::vector<std::pair<int, int>> order = {{1, 24641}, {3, 33648}, {1, 24576}, {3, 48154}, {3, 25411}, {3, 33552},

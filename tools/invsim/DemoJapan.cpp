@@ -26,13 +26,9 @@ void LoadDemoJapan(Inverter& inv)
         // backflow protection on, load following off.
         {25361, {1, 100, 300, 1, 0, 1, 0, 1, 0}},
         {44040, {1}},                         // ID setting
-        // Three-phase user settings: output control on at 100 % for 300 s; voltage-rise
-        // suppression by constant power factor; reactive control from 107.0 V, PF 0.95,
-        // suppression at 109.0 V, level 50 %; power factor Ind 0.95.
-        {798, {1, 100}},
-        {48514, {300}},
-        {33616, {1}},
-        {48790, {1070, 95, 1090, 50}},
+        // Three-phase user settings: power factor Ind 0.95. The output control (798.., 48514), the
+        // reactive mode (33616) and the voltage-rise suppression (48790..) are the registers the
+        // grid-tied power-control panels show; the demonstration inverter keeps their values.
         {48769, {95}},
     };
     for (const Block& b : holding) {
