@@ -24,11 +24,14 @@ int GroupPanelWidth(const QString& name)
 
 // Name of a panel's title label: "Label_" and the panel name without "Group_" (as
 // Label_GetAC1 or Label_UacProtection); the country panel's is Label_CountryTitle, since
-// Label_Country shows the country value.
+// Label_Country shows the country value; the Japanese user settings' title is Label_JapanUserSet,
+// the label their layout variant re-titles.
 QString TitleLabelName(const QString& panelName)
 {
     if (panelName == QLatin1String("Group_Country"))
         return QStringLiteral("Label_CountryTitle");
+    if (panelName == QLatin1String("Group_JapUserSet"))
+        return QStringLiteral("Label_JapanUserSet");
     return QStringLiteral("Label_") + panelName.mid(6);
 }
 

@@ -189,13 +189,22 @@ void BuildCurrent(vcl::TComponent& form, vcl::TWinControl* p)
     // The current layout's own rows: the UFR time after the frequency time, the rest at the end.
     rows.insert(rows.begin() + 6, SettingRow{"JapUFRDelayTime", "UFR 整定時間", Items(kVoltageTimes)});
     rows.insert(rows.begin() + 19, SettingRow{"JapIDsetting", "ID 設定", {}});
-    rows.push_back({"JapActiveIslanding", "単独運転検出(能動)", Items(kActiveIslanding)});
     rows.push_back({"JapRPRStandbyTime", "RPR 待機時間", Items(kStandby)});
     rows.push_back({"JapGroundFault", "地絡検出", Items({"OFF", "ON"})});
     rows.push_back({"JapanSetMainLoadCal", "主幹負荷計測", Items({"OFF", "ON"})});
     rows.push_back({"JapanCurrBackflowProtect", "逆潮流防止", Items({"OFF", "ON"})});
     rows.push_back({"JapanTraceLoad", "負荷追従", Items({"OFF", "ON"})});
+    // Active islanding stands last, below every row a layout variant places, since the variants
+    // move the other rows and never this one.
+    rows.push_back({"JapActiveIslanding", "単独運転検出(能動)", Items(kActiveIslanding)});
     LayOutRows(form, p, rows, QString(), kFirstRowTop);
+    if (auto* name = form.FindComponent(QStringLiteral("Label_JapActiveIslanding_Name")))
+        name->SetName(QStringLiteral("Label473"));
+    // On the pitch of the layout variants, one row below the lowest they use (830).
+    constexpr int kActiveIslandingTop = 860;
+    for (const char* name : {"Label473", "Label_JapActiveIslanding", "Combo_JapActiveIslanding"})
+        if (auto* c = dynamic_cast<vcl::TControl*>(form.FindComponent(QLatin1String(name))))
+            c->SetTop(QLatin1String(name).startsWith(QLatin1String("Combo_")) ? kActiveIslandingTop - 2 : kActiveIslandingTop);
 }
 
 void BuildOld(vcl::TComponent& form, vcl::TWinControl* p)

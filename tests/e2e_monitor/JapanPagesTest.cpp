@@ -4,6 +4,8 @@
 // this inverter's word, and a silent inverter turns the values red.
 #include "MonitorFixture.h"
 
+#include "design/DisplayOptions.h"
+
 #include "tools/invsim/Faults.h"
 
 #include <QFontDatabase>
@@ -54,6 +56,46 @@ QImage Drawn(const QFont& font, const QString& text)
     painter.setPen(Qt::black);
     painter.drawText(4, 24, text);
     return image;
+}
+
+// The mode's layout variant of the current user-setting panel: the shipped "Japan" mode asks for
+// the "N" layout; another variant re-titles the panel and moves its rows on their 30-pixel pitch.
+TEST_F(JapanPages, UserSettingPanelFollowsTheModesLayoutVariant)
+{
+    OpenPage(1);
+    ASSERT_TRUE(driver->Visible("Label_JapRT"));
+    EXPECT_EQ(Text("Label_JapanUserSet"), "Japan User Setting(N)");
+    EXPECT_EQ(Text("Label_JapFST_Name"), QString::fromUtf8("OFR 整定時間"));
+    auto control = [&](const char* name) { return dynamic_cast<vcl::TControl*>(window->FindComponent(QString::fromLatin1(name))); };
+    auto top = [&](const char* name) { return control(name)->Top(); };
+    for (const char* name : {"Label_JapRT_Name", "Label_JapRT", "Combo_JapRT", "Label_JapUFRDelayTime_Name", "Combo_JapUFRDelayTime"})
+        ASSERT_NE(control(name), nullptr) << name;
+    EXPECT_EQ(top("Label_JapRT_Name"), 260);
+    EXPECT_EQ(top("Label_JapRT"), 260);
+    EXPECT_EQ(top("Combo_JapRT"), 258);
+    EXPECT_EQ(top("Label_JapUFRDelayTime_Name"), 230);
+    Screenshots();
+
+    design::ApplyJapanUserSettingLayout(*window, 1);
+    EXPECT_EQ(Text("Label_JapanUserSet"), "Japan User Setting(O)");
+    EXPECT_EQ(top("Label_JapRT_Name"), 230);
+    EXPECT_EQ(top("Combo_JapRT"), 228);
+    // The old layout has no UFR time of its own: its row goes out of sight, selector and all.
+    EXPECT_EQ(top("Label_JapUFRDelayTime_Name"), 1830);
+    EXPECT_EQ(top("Combo_JapUFRDelayTime"), 1830);
+    EXPECT_GT(top("Combo_JapUFRDelayTime"), control("Group_JapUserSet")->Height());
+
+    // Active islanding keeps its place below every row any variant shows.
+    ASSERT_NE(control("Label473"), nullptr);
+    const int islanding = top("Combo_JapActiveIslanding");
+    for (int variant : {10, 0, 2}) {
+        design::ApplyJapanUserSettingLayout(*window, variant);
+        EXPECT_EQ(top("Combo_JapActiveIslanding"), islanding);
+        for (const char* row : {"Combo_JapUFRDelayTime", "Combo_JapanTraceLoad", "Combo_JapanSetMainLoadCal"})
+            if (top(row) < 1000)
+                EXPECT_GE(islanding, top(row) + 30) << row << " in variant " << variant;
+    }
+    EXPECT_LE(islanding + 24, control("Group_JapUserSet")->Height());
 }
 
 TEST_F(JapanPages, SetAndUserSettingsShowTheInvertersValues)
