@@ -31,6 +31,12 @@ TForm_wait::TForm_wait(TComponent* Owner) : TForm(Owner)
     OnShow = Method(this, &TForm_wait::FormShow);
 }
 
+TForm_wait::~TForm_wait()
+{
+    if (Form_wait == this)
+        Form_wait = nullptr;
+}
+
 // Only the current picture is seen over the main window: the window's own ground is clear.
 void TForm_wait::FormShow(TObject*)
 {

@@ -9,6 +9,8 @@
 class TForm_wait : public vcl::TForm {
 public:
     explicit TForm_wait(vcl::TComponent* Owner = nullptr);
+    // The global pointer never outlives the window it names.
+    ~TForm_wait() override;
 
     vcl::TImage* Image_Wait1 = nullptr;
     vcl::TImage* Image_Wait2 = nullptr;
