@@ -130,12 +130,12 @@ void BuildInfo(vcl::TComponent& form, vcl::TWinControl* p)
            {{"Status", "Label_BT_Status"}, {"SOC", "Label_BT_SOC"}, {"SOH", "Label_BT_SOH"},
             {"Real SOC", "Label_BT_RealSOC"}, {"Event", "Label_BT_Event"}, {"Mode", "Label_BT_Mode"},
             {"Max Cell", "Label_BT_MaxVolt"}, {"Min Cell", "Label_BT_MinVolt"}, {"Max Temp", "Label_BT_MaxT"}},
-           kFirstRowTop, 8, 142, 64);
+           kFirstRowTop, 8, 142, 74);
     Column(form, p,
            {{"Min Temp", "Label_BT_MinT"}, {"Capacity", "Label_BT_Capacity"}, {"Voltage", "Label_BT_Voltage"},
             {"Current", "Label_BT_Current"}, {"Power", "Label_BT_Power"}, {"RPR Pwr", "Label_BT_RPRPwr"},
             {"MCCL", "Label_BT_MCCL"}, {"MDCL", "Label_BT_MDCL"}},
-           kFirstRowTop, 152, 146, 64);
+           kFirstRowTop, 152, 146, 74);
 }
 
 void BuildModule(vcl::TComponent& form, vcl::TWinControl* p, int module)
