@@ -40,27 +40,46 @@ QString EnableText(int w) { return w != 0 ? QStringLiteral("Enable") : QStringLi
 
 const std::vector<const char*> kOnOff = {"Disable", "Enable"};
 
+// Hides a row whose value the window does not show at all: its caption with its label and edit.
+// Rows of this kind stand last in their list and take no room.
+void HideRowOf(vcl::TWinControl* parent, vcl::TComponent& form, const char* label, const char* edit)
+{
+    auto* value = dynamic_cast<vcl::TControl*>(form.FindComponent(QLatin1String(label)));
+    for (int i = 0; value && i < parent->ControlCount(); ++i) {
+        vcl::TControl* c = parent->Controls(i);
+        if (dynamic_cast<vcl::TLabel*>(c) && c != value && c->Top() == value->Top())
+            SetVisible(c, false);
+    }
+    SetVisible(value, false);
+    SetVisible(dynamic_cast<vcl::TControl*>(form.FindComponent(QLatin1String(edit))), false);
+}
+
 void BuildPfCtrl(vcl::TComponent& form, vcl::TWinControl* p)
 {
     const int w = p->Width();
     int top = AddRows(form, p,
                       {{RowKind::ValueEdit, "F High Off", "Label_FHighOFF1", "Edit_FHighOFF1"},
-                       {RowKind::ValueEdit, "Response Time", "Label_PROFR_ResponseTime", "Edit_PROFR_ResponseTime"},
-                       {RowKind::ValueEdit, "Statism (Italy only)", "Label_Statism", "Edit_Statism"}},
+                       {RowKind::ValueEdit, "Response Time", "Label_PROFR_ResponseTime", "Edit_PROFR_ResponseTime"}},
                       kFirstRowTop, w);
+    // Statism is shown only for the grid codes that use it: hidden from the start, row and all.
+    AddRows(form, p, {{RowKind::ValueEdit, "Statism (Italy only)", "Label_Statism", "Edit_Statism"}}, top, w);
+    HideRowOf(p, form, "Label_Statism", "Edit_Statism");
     if (auto* e = dynamic_cast<vcl::TEdit*>(form.FindComponent(QStringLiteral("Edit_FHighOFF1")))) {
         e->SetHint(QStringLiteral("Max: 65Hz"));
         e->SetShowHint(true);
     }
-    auto box = [&](const char* name, const char* title, const std::vector<Row>& rows) {
+    // hiddenLast: the box's last row is hidden from the start and takes no room.
+    auto box = [&](const char* name, const char* title, const std::vector<Row>& rows, bool hiddenLast) -> vcl::TGroupBox* {
         auto* b = new vcl::TGroupBox(&form);
         b->SetName(QLatin1String(name));
         b->SetParent(p);
         b->SetCaption(QLatin1String(title));
-        const int height = 22 + static_cast<int>(rows.size()) * (kRowPitch + 1) + 8;
+        const int shown = static_cast<int>(rows.size()) - (hiddenLast ? 1 : 0);
+        const int height = 22 + shown * (kRowPitch + 1) + 8;
         b->SetBounds(4, top, w - 8, height);
         AddRows(form, b, rows, 20, w - 8);
         top += height + 4;
+        return b;
     };
     box("GroupBox_OverFreq", "Over Frequency",
         {{RowKind::ValueCombo, "Mode", "Label_PROFRMode", "Combo_PROFRMode", kOnOff},
@@ -68,17 +87,17 @@ void BuildPfCtrl(vcl::TComponent& form, vcl::TWinControl* p)
          {RowKind::ValueEdit, "F Start", "Label_FacStart", "Edit_FacStart"},
          {RowKind::ValueEdit, "F Stop", "Label_FacStop", "Edit_FacStop"},
          {RowKind::ValueEdit, "F Recovery", "Label_FacRec", "Edit_FacRec"},
-         {RowKind::ValueEdit, "Recovery Time", "Label_PF_ReocveryTime", "Edit_PF_ReocveryTime"}});
-    box("GroupBox_UnderFreq", "Under Frequency",
+         {RowKind::ValueEdit, "Recovery Time", "Label_PF_ReocveryTime", "Edit_PF_ReocveryTime"}},
+        false);
+    vcl::TGroupBox* under = box("GroupBox_UnderFreq", "Under Frequency",
         {{RowKind::ValueCombo, "Mode", "Label_PROFRMode_Under", "Combo_PROFRMode_Under", kOnOff},
          {RowKind::ValueEdit, "Gradient", "Label_PROFRGradient_Under", "Edit_PROFRGradient_Under"},
          {RowKind::ValueEdit, "F Start", "Label_FacStart_Under", "Edit_FacStart_Under"},
          {RowKind::ValueEdit, "F Recovery", "Label_FacRec_Under", "Edit_FacRec_Under"},
          {RowKind::ValueEdit, "Pmin", "Label_PminPercent", "Edit_PminPercent"},
-         {RowKind::ValueEdit, "Recovery Time", "Label_PF_ReocveryTime_Under", "Edit_PF_ReocveryTime_Under"}});
-    // Shown only for the grid codes that use them.
-    for (const char* hidden : {"Label_Statism", "Edit_Statism", "Label_PF_ReocveryTime_Under", "Edit_PF_ReocveryTime_Under"})
-        SetVisible(dynamic_cast<vcl::TControl*>(form.FindComponent(QLatin1String(hidden))), false);
+         {RowKind::ValueEdit, "Recovery Time", "Label_PF_ReocveryTime_Under", "Edit_PF_ReocveryTime_Under"}},
+        true);
+    HideRowOf(under, form, "Label_PF_ReocveryTime_Under", "Edit_PF_ReocveryTime_Under");
 }
 
 void BuildRelay(vcl::TComponent& form, vcl::TWinControl* p)

@@ -1,5 +1,6 @@
 // Every page of every shipped mode: the panels its layout names stand on the page at their
-// places, nothing else does, none lies outside the page or on another, and the page is grabbed
+// places, nothing else does, none lies outside the page or on another, no panel's content is cut
+// by its bottom edge, and the page is grabbed
 // as a picture (into SUNVANE_SCREENSHOTS when set) so that it can be looked at.
 #include "WindowFixture.h"
 
@@ -93,6 +94,15 @@ TEST_P(PagesTest, LayoutStandsOnItsPage)
         EXPECT_EQ(widget->geometry(), place) << panel->Name().toStdString();
         const QWidget* area = widget->parentWidget();
         EXPECT_TRUE(area->rect().contains(widget->geometry())) << panel->Name().toStdString() << " outside its page";
+        // Nothing the panel shows is cut in half by its bottom edge. (A row wholly below the edge
+        // is hidden by the panel's size on purpose, as the active power's slope row is while the
+        // panel has its shorter height.)
+        for (int k = 0; k < panel->ControlCount(); ++k) {
+            const vcl::TControl* child = panel->Controls(k);
+            if (child->Visible() && child->Top() < panel->Height())
+                EXPECT_LE(child->Top() + child->Height(), panel->Height())
+                    << child->Name().toStdString() << " is cut by the bottom of " << panel->Name().toStdString();
+        }
     }
     EXPECT_GT(shown, 0);
 
