@@ -487,7 +487,7 @@ int upgradeTool::SendEnterBootMode2(int i)
     return EnterBootMode(*this, *Link, i, kEnterBootMode2, false, QStringLiteral("mode2"));
 }
 
-int upgradeTool::Step2EnterBootloader(int i)
+int upgradeTool::EnterBootloaderTries(int i)
 {
     const auto k = static_cast<std::size_t>(i);
     for (int t = 0; t < 5; ++t) {
@@ -496,12 +496,12 @@ int upgradeTool::Step2EnterBootloader(int i)
         InvStepOk[k] = 0;
         const int first = SendEnterBootMode1(i);
         if (first == 2)
-            return 1;
+            return 2;
         if (first != 0)
             continue;
         const int second = SendEnterBootMode2(i);
         if (second == 2)
-            return 1;
+            return 2;
         if (second == 0) {
             InvStepOk[k] = 1;
             return 0;
@@ -509,6 +509,11 @@ int upgradeTool::Step2EnterBootloader(int i)
         Sleep(2000);
     }
     return 1;
+}
+
+int upgradeTool::Step2EnterBootloader(int i)
+{
+    return EnterBootloaderTries(i) == 0 ? 0 : 1;
 }
 
 int upgradeTool::Step2EnterBootloaderAll()
@@ -519,24 +524,9 @@ int upgradeTool::Step2EnterBootloaderAll()
         if (!Eligible(i, false))
             continue;
         View->Pump();
-        const auto k = static_cast<std::size_t>(i);
-        for (int t = 0; t < 5; ++t) {
-            Link->SetBaudCode(t % 2 == 0 ? InvBaudIndex[k] : 1);
-            InvStepOk[k] = 0;
-            const int first = SendEnterBootMode1(i);
-            if (first == 2)
-                return 1;
-            if (first != 0)
-                continue;
-            const int second = SendEnterBootMode2(i);
-            if (second == 2)
-                return 1;
-            if (second == 0) {
-                InvStepOk[k] = 1;
-                break;
-            }
-            Sleep(2000);
-        }
+        // An inverter that does not enter stays unmarked; only a failed link ends the step.
+        if (EnterBootloaderTries(i) == 2)
+            return 1;
     }
     return 0;
 }

@@ -189,6 +189,9 @@ private:
     void SetProgrammingRate();
     void SetDevCell(int i, int col, const QString& text);
     bool Eligible(int i, bool testStepOk) const;
+    // Five tries of the two boot-mode handshakes with inverter i: 0 entered (InvStepOk set),
+    // 1 every try failed, 2 the link failed.
+    int EnterBootloaderTries(int i);
     template <typename Try>
     int Handshake(int i, int waitBefore, int waitAfter, int failPause, Try accepted, const QString& okLine,
                   const QString& errorLine, bool errorRed);

@@ -2,6 +2,7 @@
 // survey that fills the inverter grid, a run that programs an old-style loader on its own and
 // two new-style loaders by broadcast, and what the loaders' faults do to a run.
 #include "e2e_monitor/MonitorFixture.h"
+#include "e2e_upgrade/UpgradeRunSupport.h"
 
 #include "app/Mymessage.h"
 #include "support/HookedTime.h"
@@ -15,18 +16,7 @@ using namespace monitortest;
 
 namespace {
 
-const QString kData = QStringLiteral(SUNVANE_SOURCE_DIR "/tests/upgrade/data/");
-
-class ImageDialogs : public ScriptedDialogs {
-public:
-    QString OpenFile(const QString&, const QString&, const QString&) override
-    {
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-    QStringList answers;
-};
-
-std::string Joined(const QStringList& lines) { return lines.join(QStringLiteral(" | ")).toStdString(); }
+using namespace upgraderun;
 
 // The image's own identity (tests/upgrade/data: product ID 10, processor 1, hardware 1.02,
 // software 3.04): an inverter that runs 3.03 on that hardware is due for it.

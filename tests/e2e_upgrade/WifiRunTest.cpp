@@ -2,6 +2,7 @@
 // module: the run, its time lines, the result window, the "UpgradeLog" file, and what is refused
 // while the run is under way.
 #include "e2e_monitor/MonitorFixture.h"
+#include "e2e_upgrade/UpgradeRunSupport.h"
 
 #include "app/Mymessage.h"
 #include "support/HookedTime.h"
@@ -18,18 +19,7 @@ using namespace monitortest;
 
 namespace {
 
-const QString kData = QStringLiteral(SUNVANE_SOURCE_DIR "/tests/upgrade/data/");
-
-class ImageDialogs : public ScriptedDialogs {
-public:
-    QString OpenFile(const QString&, const QString&, const QString&) override
-    {
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-    QStringList answers;
-};
-
-std::string Joined(const QStringList& lines) { return lines.join(QStringLiteral(" | ")).toStdString(); }
+using namespace upgraderun;
 
 class WifiRunTest : public MonitorHomeWindow {
 protected:
