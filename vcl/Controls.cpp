@@ -156,7 +156,45 @@ void Guarded(const std::function<void()>& fn)
 }
 
 // ---------------------------------------------------------------------------------------------
-TComponent::TComponent(TComponent* Owner) : owner_(Owner)
+namespace {
+
+std::uint64_t nextComponentSerial = 0;
+
+// The key of a name in the name index: every code point folded as a case-insensitive
+// comparison of two names folds it, so equal keys mean names that compare equal.
+QString NameKey(const QString& name)
+{
+    bool plain = true;
+    for (QChar c : name)
+        if (c.unicode() >= 0x80 || (c >= u'A' && c <= u'Z')) {
+            plain = false;
+            break;
+        }
+    if (plain)
+        return name;
+    QString key;
+    key.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        // A pair is one code point; a lone surrogate stays as it is.
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i], name[i + 1]);
+            ++i;
+        }
+        const char32_t folded = QChar::toCaseFolded(c);
+        if (QChar::requiresSurrogates(folded)) {
+            key.append(QChar(QChar::highSurrogate(folded)));
+            key.append(QChar(QChar::lowSurrogate(folded)));
+        } else {
+            key.append(QChar(static_cast<char16_t>(folded)));
+        }
+    }
+    return key;
+}
+
+} // namespace
+
+TComponent::TComponent(TComponent* Owner) : owner_(Owner), serial_(nextComponentSerial++)
 {
     if (owner_)
         owner_->components_.push_back(this);
@@ -166,15 +204,40 @@ TComponent::~TComponent()
 {
     DestroyComponents();
     if (owner_) {
+        UnindexName();
+        // Components usually go last first (an owner destroys them so): search from the end.
         auto& list = owner_->components_;
-        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+        const auto it = std::find(list.rbegin(), list.rend(), this);
+        if (it != list.rend())
+            list.erase(std::next(it).base());
     }
+}
+
+void TComponent::SetName(const QString& name)
+{
+    if (name == name_)
+        return;
+    UnindexName();
+    name_ = name;
+    IndexName();
+}
+
+void TComponent::IndexName()
+{
+    if (owner_ && !name_.isEmpty())
+        owner_->names_.insert(NameKey(name_), this);
+}
+
+void TComponent::UnindexName()
+{
+    if (owner_ && !name_.isEmpty())
+        owner_->names_.remove(NameKey(name_), this);
 }
 
 void TComponent::DestroyComponents()
 {
     while (!components_.empty())
-        delete components_.back(); // its destructor takes it off the list
+        delete components_.back(); // its destructor takes it off the list and the index
 }
 
 TComponent* TComponent::Components(int i) const
@@ -188,10 +251,12 @@ TComponent* TComponent::FindComponent(const QString& name) const
 {
     if (name.isEmpty())
         return nullptr;
-    for (TComponent* c : components_)
-        if (c->Name().compare(name, Qt::CaseInsensitive) == 0)
-            return c;
-    return nullptr;
+    TComponent* first = nullptr;
+    const auto [from, to] = names_.equal_range(NameKey(name));
+    for (auto it = from; it != to; ++it)
+        if (!first || it.value()->serial_ < first->serial_)
+            first = it.value();
+    return first;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,10 +5,12 @@
 
 #include "vcl/Types.h"
 
+#include <QMultiHash>
 #include <QPointer>
 #include <QWidget>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -39,7 +41,7 @@ public:
     QString ClassName() const override { return "TComponent"; }
 
     QString Name() const { return name_; }
-    void SetName(const QString& name) { name_ = name; }
+    void SetName(const QString& name);
     int Tag() const { return tag_; }
     void SetTag(int tag) { tag_ = tag; }
     TComponent* Owner() const { return owner_; }
@@ -47,7 +49,8 @@ public:
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     // Owned component i in creation order; std::out_of_range outside 0..ComponentCount()-1.
     TComponent* Components(int i) const;
-    // The owned component of that name (case-insensitive), or nullptr.
+    // The owned component of that name (case-insensitive), or nullptr; of several with the
+    // same name, the first created.
     TComponent* FindComponent(const QString& name) const;
 
 protected:
@@ -55,10 +58,18 @@ protected:
     void DestroyComponents();
 
 private:
+    void IndexName();
+    void UnindexName();
+
     QString name_;
     int tag_ = 0;
     TComponent* owner_ = nullptr;
+    // Creation order among all components: tells which of two same-named ones came first.
+    std::uint64_t serial_ = 0;
     std::vector<TComponent*> components_;
+    // The named components of components_ by case-folded name, so that a form with thousands
+    // of components finds one without comparing every name.
+    QMultiHash<QString, TComponent*> names_;
 };
 
 // A font: colour (TColor), size in points or height in pixels, styles, face name. Owned by its
