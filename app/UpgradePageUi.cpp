@@ -219,7 +219,15 @@ void TForm_Main::BuildUpgradePage()
     runs.LinkType = [this] { return Link.LinkType; };
     runs.DelayText = [this] { return Combo_Delay->Text(); };
     runs.ProgramFolder = [] { return ProgramFolder(); };
-    runs.SaveLog = [this](const QString& path) { return List_UpgradeEvent->SaveToFile(path); };
+    runs.SaveLog = [this](const QString& path, int firstLine) {
+        // The run's own lines, with their colours, through the rich edit's own writer.
+        TRichLines& lines = *List_UpgradeEvent->Lines();
+        TRichEdit part(nullptr);
+        for (int i = std::max(firstLine, 0); i < lines.Count(); ++i)
+            part.AddLine(lines.Strings(i), lines.ColorOf(i));
+        return part.SaveToFile(path);
+    };
+    runs.ImageIsBin = [this] { return upgradeParts_->page.ImageIsBin(); };
     runs.BinProcedure = [] { return UpgradeEngine().BinProcedure(); };
     runs.HexProcedures = [] { return RunSerialProcedures(UpgradeEngine()); };
     runs.AnySelected = [] { return UpgradeEngine().AnySelected(); };
@@ -238,7 +246,7 @@ void TForm_Main::BuildUpgradePage()
             Form_Message->ShowFailure();
         Form_Message->ShowModal();
     };
-    Btn_UpgradeStart->OnClick = [this](TObject*) { upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text()); };
+    Btn_UpgradeStart->OnClick = [this](TObject*) { upgradeParts_->runs.Btn_UpgradeStartClick(); };
     OnDropFiles = [this](TObject*, const QStringList& files) {
         if (!upgradeParts_->runs.Running())
             upgradeParts_->page.DropFiles(files);

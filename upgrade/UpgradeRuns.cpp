@@ -44,15 +44,19 @@ QString FreeUpgradeLogName(const QString& folder, const QDate& day)
 
 UpgradeRuns::UpgradeRuns(upgradeTool& tool, UpgradeView& view) : tool_(tool), view_(view) {}
 
-void UpgradeRuns::Btn_UpgradeStartClick(const QString& hexPath)
+void UpgradeRuns::Btn_UpgradeStartClick()
 {
     if (running_)
         return;
     running_ = true;
+    // Whatever the last run reached, this one starts from nothing: a run that fails early must
+    // not leave the previous run's 100 % standing.
+    view_.SetProgress(0);
+    view_.SetStatusPanel(8, QString());
+    view_.SetStatusPanel(9, QString());
     tool_.FileInfo.DelayBase = FwStrToInt(DelayText ? DelayText() : QString());
-    // Only an upper-case ".BIN" runs the BIN procedure first; a ".bin" image goes straight on.
-    const qsizetype dot = hexPath.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0 && hexPath.mid(dot) == QLatin1String(".BIN") && BinProcedure) {
+    // The load knows what kind of image it read; the path edit may name it in any letter case.
+    if (ImageIsBin && ImageIsBin() && BinProcedure) {
         if (BinProcedure() != 0)
             AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Procedure Stop"));
     }
@@ -128,7 +132,13 @@ void UpgradeRuns::WriteLogFile()
     const QString name = FreeUpgradeLogName(folder, Today());
     if (name.isEmpty())
         return;
+    // Each file holds what happened since the last saved run: this run's load, survey and
+    // programming, not the runs before it. A pane emptied meanwhile starts again from its top.
+    LogPane& pane = view_.UpgradePane();
+    if (logStart_ > pane.LineCount())
+        logStart_ = 0;
     // A log that cannot be written is said where the engineer looks, never lost silently.
-    if (!SaveLog || !SaveLog(name))
-        AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Upgrade log not saved: ") + QDir::toNativeSeparators(name));
+    if (!SaveLog || !SaveLog(name, logStart_))
+        AppendLogLineRed(pane, QStringLiteral("Upgrade log not saved: ") + QDir::toNativeSeparators(name));
+    logStart_ = pane.LineCount();
 }
