@@ -108,7 +108,7 @@ UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
 }
 
 // Left column of the page: path, meta block, start and progress, the inverter grid, the log.
-constexpr int kColumnWidth = 620;
+constexpr int kColumnWidth = 670;
 constexpr int kScrollBarRoom = 24;
 constexpr int kDevGridTop = 230;
 constexpr int kLogTopRs485 = 560;
@@ -160,7 +160,7 @@ void TForm_Main::BuildUpgradePage()
     PLACE_AS(Grid_Dev, Scroll_Upgrade, 8, kDevGridTop, kColumnWidth - 16, kLogTopRs485 - kDevGridTop - 8);
     Grid_Dev->SetColCount(11);
     Grid_Dev->SetRowCount(2);
-    Grid_Dev->SetDefaultColWidth(50);
+    Grid_Dev->SetDefaultColWidth(30);
     Grid_Dev->SetDefaultRowHeight(28);
     Grid_Dev->Font()->SetColor(clBlue);
     Grid_Dev->Font()->SetStyle(fsBold);

@@ -12,6 +12,7 @@
 #include "upgrade/Upgrade.h"
 
 #include <QFile>
+#include <QWidget>
 #include <QTimer>
 
 using namespace monitortest;
@@ -161,6 +162,17 @@ TEST_F(SerialRunTest, SurveyThenOneRunForBothKindsOfLoader)
     EXPECT_EQ(Row(3).at(6), "SN-0003");
     EXPECT_EQ(Row(3).at(4), "Boot");
     EXPECT_EQ(Row(4).mid(4), (QStringList{"Normal", "", "", "10", "V02", "0.00", "0.00"}));
+    // Every caption and value fits its column, and every column fits the grid.
+    vcl::TStringGrid& grid = *window->Grid_Dev;
+    int total = 0;
+    for (int col = 0; col < grid.ColCount(); ++col) {
+        total += grid.ColWidths(col) + 1;
+        for (int row = 0; row < grid.RowCount(); ++row)
+            EXPECT_LE(grid.TextWidth(grid.Cells(col, row)) + 8, grid.ColWidths(col)) << grid.Cells(col, row).toStdString();
+    }
+    EXPECT_LE(total, grid.Handle()->contentsRect().width());
+    if (const char* dir = std::getenv("SUNVANE_SHOTS"))
+        window->Handle()->grab().save(QString::fromUtf8(dir) + "/UpgradePage.png");
     const upgradeTool& tool = UpgradeEngine();
     EXPECT_EQ(std::vector<int>({tool.InvSelected[1], tool.InvSelected[2], tool.InvSelected[3], tool.InvSelected[4]}),
               std::vector<int>({1, 1, 1, 0}));
