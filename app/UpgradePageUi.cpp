@@ -58,55 +58,6 @@ struct UpgradePageParts {
 
 namespace {
 
-// The RS-485 run's procedures: the boot-mode and version-2 inverters one at a time, then the
-// broadcast run, each with up to three attempts and a longer block delay on each; then the
-// check that the inverters still selected run the image's version.
-UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
-{
-    LogPane& log = tool.View->UpgradePane();
-    HexInfo& info = tool.FileInfo;
-    bool good = true;
-    for (int a = 0; a < 3; ++a) {
-        info.BlockDelay = info.DelayBase + 20 * a;
-        if (tool.BootProcedure() == 0)
-            break;
-        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
-        vcl::Time().Sleep(20000);
-        good = a < 2;
-    }
-    for (int a = 0; good && a < 3; ++a) {
-        info.BlockDelay = info.DelayBase + 20 * a;
-        if (tool.V02Procedure() == 0)
-            break;
-        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
-        good = a < 2;
-    }
-    for (int r = 0; good && r < 3; ++r) {
-        info.BlockDelay = info.DelayBase + 20 * r;
-        if (tool.V03Procedure() != 0) {
-            AppendLogLineRed(log, QStringLiteral("Procedure Stop"));
-            good = false;
-            break;
-        }
-        if (!tool.SelectedStepFailed())
-            break;
-        good = r < 2;
-    }
-    if (!good)
-        return UpgradeRuns::Outcome::Failed;
-    // The inverters start their new firmware.
-    for (int n = 0; n < 3; ++n) {
-        vcl::Time().Sleep(5000);
-        tool.View->Pump();
-    }
-    const int version = info.SwMajor * 100 + info.SwMinor;
-    for (int i = 1; i <= 253; ++i)
-        if (tool.InvSelected[static_cast<std::size_t>(i)] == 1 && tool.InvAddress[static_cast<std::size_t>(i)] == i
-            && tool.CheckSoftwareVersion(i, version, info.Processor) != 0)
-            return UpgradeRuns::Outcome::Uncertain;
-    return UpgradeRuns::Outcome::Good;
-}
-
 // Left column of the page: path, meta block, start and progress, the inverter grid, the log.
 constexpr int kColumnWidth = 670;
 constexpr int kScrollBarRoom = 24;

@@ -66,3 +66,8 @@ private:
     bool running_ = false;
     int logStart_ = 0;   // the upgrade pane's first line not yet in a saved log file
 };
+
+// The RS-485 run's procedures: the boot-mode and version-2 inverters one at a time, then the
+// broadcast run, each with up to three attempts and a block delay 20 ms longer on each; then the
+// check that the inverters still selected run the image's version.
+UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool);
