@@ -58,57 +58,8 @@ struct UpgradePageParts {
 
 namespace {
 
-// The RS-485 run's procedures: the boot-mode and version-2 inverters one at a time, then the
-// broadcast run, each with up to three attempts and a longer block delay on each; then the
-// check that the inverters still selected run the image's version.
-UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
-{
-    LogPane& log = tool.View->UpgradePane();
-    HexInfo& info = tool.FileInfo;
-    bool good = true;
-    for (int a = 0; a < 3; ++a) {
-        info.BlockDelay = info.DelayBase + 20 * a;
-        if (tool.BootProcedure() == 0)
-            break;
-        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
-        vcl::Time().Sleep(20000);
-        good = a < 2;
-    }
-    for (int a = 0; good && a < 3; ++a) {
-        info.BlockDelay = info.DelayBase + 20 * a;
-        if (tool.V02Procedure() == 0)
-            break;
-        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
-        good = a < 2;
-    }
-    for (int r = 0; good && r < 3; ++r) {
-        info.BlockDelay = info.DelayBase + 20 * r;
-        if (tool.V03Procedure() != 0) {
-            AppendLogLineRed(log, QStringLiteral("Procedure Stop"));
-            good = false;
-            break;
-        }
-        if (!tool.SelectedStepFailed())
-            break;
-        good = r < 2;
-    }
-    if (!good)
-        return UpgradeRuns::Outcome::Failed;
-    // The inverters start their new firmware.
-    for (int n = 0; n < 3; ++n) {
-        vcl::Time().Sleep(5000);
-        tool.View->Pump();
-    }
-    const int version = info.SwMajor * 100 + info.SwMinor;
-    for (int i = 1; i <= 253; ++i)
-        if (tool.InvSelected[static_cast<std::size_t>(i)] == 1 && tool.InvAddress[static_cast<std::size_t>(i)] == i
-            && tool.CheckSoftwareVersion(i, version, info.Processor) != 0)
-            return UpgradeRuns::Outcome::Uncertain;
-    return UpgradeRuns::Outcome::Good;
-}
-
 // Left column of the page: path, meta block, start and progress, the inverter grid, the log.
-constexpr int kColumnWidth = 620;
+constexpr int kColumnWidth = 670;
 constexpr int kScrollBarRoom = 24;
 constexpr int kDevGridTop = 230;
 constexpr int kLogTopRs485 = 560;
@@ -160,7 +111,7 @@ void TForm_Main::BuildUpgradePage()
     PLACE_AS(Grid_Dev, Scroll_Upgrade, 8, kDevGridTop, kColumnWidth - 16, kLogTopRs485 - kDevGridTop - 8);
     Grid_Dev->SetColCount(11);
     Grid_Dev->SetRowCount(2);
-    Grid_Dev->SetDefaultColWidth(50);
+    Grid_Dev->SetDefaultColWidth(30);
     Grid_Dev->SetDefaultRowHeight(28);
     Grid_Dev->Font()->SetColor(clBlue);
     Grid_Dev->Font()->SetStyle(fsBold);
@@ -219,7 +170,15 @@ void TForm_Main::BuildUpgradePage()
     runs.LinkType = [this] { return Link.LinkType; };
     runs.DelayText = [this] { return Combo_Delay->Text(); };
     runs.ProgramFolder = [] { return ProgramFolder(); };
-    runs.SaveLog = [this](const QString& path) { return List_UpgradeEvent->SaveToFile(path); };
+    runs.SaveLog = [this](const QString& path, int firstLine) {
+        // The run's own lines, with their colours, through the rich edit's own writer.
+        TRichLines& lines = *List_UpgradeEvent->Lines();
+        TRichEdit part(nullptr);
+        for (int i = std::max(firstLine, 0); i < lines.Count(); ++i)
+            part.AddLine(lines.Strings(i), lines.ColorOf(i));
+        return part.SaveToFile(path);
+    };
+    runs.ImageIsBin = [this] { return upgradeParts_->page.ImageIsBin(); };
     runs.BinProcedure = [] { return UpgradeEngine().BinProcedure(); };
     runs.HexProcedures = [] { return RunSerialProcedures(UpgradeEngine()); };
     runs.AnySelected = [] { return UpgradeEngine().AnySelected(); };
@@ -238,7 +197,7 @@ void TForm_Main::BuildUpgradePage()
             Form_Message->ShowFailure();
         Form_Message->ShowModal();
     };
-    Btn_UpgradeStart->OnClick = [this](TObject*) { upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text()); };
+    Btn_UpgradeStart->OnClick = [this](TObject*) { upgradeParts_->runs.Btn_UpgradeStartClick(); };
     OnDropFiles = [this](TObject*, const QStringList& files) {
         if (!upgradeParts_->runs.Running())
             upgradeParts_->page.DropFiles(files);

@@ -18,22 +18,33 @@ void KitHexGrid::SetCell(int col, int row, const QString& text)
     if (!text.isEmpty()) {
         rowsWritten_ = std::max(rowsWritten_, row + 1);
         colsWritten_ = std::max(colsWritten_, col + 1);
+        if (fit_ == Fit::EveryText && grid_.ColWidths(col) < Needed(text))
+            grid_.SetColWidths(col, Needed(text));
     }
     grid_.SetCells(col, row, text);
+}
+
+int KitHexGrid::Needed(const QString& text) const
+{
+    constexpr int kCellPadding = 12; // the view's cell margins on both sides
+    return grid_.TextWidth(text) + kCellPadding;
 }
 
 int KitHexGrid::RowCount() const { return grid_.RowCount(); }
 int KitHexGrid::ColCount() const { return grid_.ColCount(); }
 void KitHexGrid::SetRowCount(int rows) { grid_.SetRowCount(rows); }
 void KitHexGrid::SetColCount(int cols) { grid_.SetColCount(cols); }
-// The address column always fits its eight hexadecimal digits in the grid's own font (a
-// nominal width cuts them off with a larger font); the other columns take the width asked for.
+// A nominal width cuts texts off in a larger font: the block grid's address column always fits
+// its eight hexadecimal digits, and an inverter grid's column what it already holds; other
+// columns take the width asked for.
 void KitHexGrid::SetColWidth(int col, int width)
 {
-    if (col == kAddressColumn) {
-        constexpr int kCellPadding = 12; // the view's cell margins on both sides
-        width = std::max(width, grid_.TextWidth(QStringLiteral("00000000")) + kCellPadding);
-    }
+    if (fit_ == Fit::AddressColumn && col == kAddressColumn)
+        width = std::max(width, Needed(QStringLiteral("00000000")));
+    if (fit_ == Fit::EveryText)
+        for (int row = 0; row < grid_.RowCount(); ++row)
+            if (!grid_.Cells(col, row).isEmpty())
+                width = std::max(width, Needed(grid_.Cells(col, row)));
     grid_.SetColWidths(col, width);
 }
 

@@ -20,7 +20,10 @@ class TStringGrid;
 // adapter remembers how far the image reached so that clearing empties all of it.
 class KitHexGrid : public CellGrid {
 public:
-    explicit KitHexGrid(vcl::TStringGrid& grid) : grid_(grid) {}
+    enum class Fit { AddressColumn, EveryText };
+    // AddressColumn: the block grid, whose address column always fits eight hexadecimal digits.
+    // EveryText: the inverter grid, whose columns grow to fit every caption and value written.
+    explicit KitHexGrid(vcl::TStringGrid& grid, Fit fit = Fit::AddressColumn) : grid_(grid), fit_(fit) {}
     QString Cell(int col, int row) const override;
     void SetCell(int col, int row, const QString& text) override;
     int RowCount() const override;
@@ -32,7 +35,10 @@ public:
 
 private:
     static constexpr int kAddressColumn = 1;
+    // The width a text needs in the grid's own font, with the view's cell margins.
+    int Needed(const QString& text) const;
     vcl::TStringGrid& grid_;
+    Fit fit_;
     int rowsWritten_ = 0;
     int colsWritten_ = 0;
 };
@@ -58,7 +64,7 @@ public:
     void Pump() override;
     CellGrid* DeviceGrid() override { return dev_.get(); }
     // Grid_Dev, the inverters found on the bus.
-    void SetDeviceGrid(vcl::TStringGrid& grid) { dev_ = std::make_unique<KitHexGrid>(grid); }
+    void SetDeviceGrid(vcl::TStringGrid& grid) { dev_ = std::make_unique<KitHexGrid>(grid, KitHexGrid::Fit::EveryText); }
 
     // The progress bar and the status bar's panels, wired by the window.
     std::function<void(int)> Progress;

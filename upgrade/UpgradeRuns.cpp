@@ -44,15 +44,19 @@ QString FreeUpgradeLogName(const QString& folder, const QDate& day)
 
 UpgradeRuns::UpgradeRuns(upgradeTool& tool, UpgradeView& view) : tool_(tool), view_(view) {}
 
-void UpgradeRuns::Btn_UpgradeStartClick(const QString& hexPath)
+void UpgradeRuns::Btn_UpgradeStartClick()
 {
     if (running_)
         return;
     running_ = true;
+    // Whatever the last run reached, this one starts from nothing: a run that fails early must
+    // not leave the previous run's 100 % standing.
+    view_.SetProgress(0);
+    view_.SetStatusPanel(8, QString());
+    view_.SetStatusPanel(9, QString());
     tool_.FileInfo.DelayBase = FwStrToInt(DelayText ? DelayText() : QString());
-    // Only an upper-case ".BIN" runs the BIN procedure first; a ".bin" image goes straight on.
-    const qsizetype dot = hexPath.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0 && hexPath.mid(dot) == QLatin1String(".BIN") && BinProcedure) {
+    // The load knows what kind of image it read; the path edit may name it in any letter case.
+    if (ImageIsBin && ImageIsBin() && BinProcedure) {
         if (BinProcedure() != 0)
             AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Procedure Stop"));
     }
@@ -128,7 +132,59 @@ void UpgradeRuns::WriteLogFile()
     const QString name = FreeUpgradeLogName(folder, Today());
     if (name.isEmpty())
         return;
+    // Each file holds what happened since the last saved run: this run's load, survey and
+    // programming, not the runs before it. A pane emptied meanwhile starts again from its top.
+    LogPane& pane = view_.UpgradePane();
+    if (logStart_ > pane.LineCount())
+        logStart_ = 0;
     // A log that cannot be written is said where the engineer looks, never lost silently.
-    if (!SaveLog || !SaveLog(name))
-        AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Upgrade log not saved: ") + QDir::toNativeSeparators(name));
+    if (!SaveLog || !SaveLog(name, logStart_))
+        AppendLogLineRed(pane, QStringLiteral("Upgrade log not saved: ") + QDir::toNativeSeparators(name));
+    logStart_ = pane.LineCount();
+}
+
+UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
+{
+    LogPane& log = tool.View->UpgradePane();
+    HexInfo& info = tool.FileInfo;
+    bool good = true;
+    for (int a = 0; a < 3; ++a) {
+        info.BlockDelay = info.DelayBase + 20 * a;
+        if (tool.BootProcedure() == 0)
+            break;
+        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
+        vcl::Time().Sleep(20000);
+        good = a < 2;
+    }
+    for (int a = 0; good && a < 3; ++a) {
+        info.BlockDelay = info.DelayBase + 20 * a;
+        if (tool.V02Procedure() == 0)
+            break;
+        AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
+        good = a < 2;
+    }
+    for (int r = 0; good && r < 3; ++r) {
+        info.BlockDelay = info.DelayBase + 20 * r;
+        if (tool.V03Procedure() != 0) {
+            AppendLogLineRed(log, QStringLiteral("Procedure Stop"));
+            good = false;
+            break;
+        }
+        if (!tool.SelectedStepFailed())
+            break;
+        good = r < 2;
+    }
+    if (!good)
+        return UpgradeRuns::Outcome::Failed;
+    // The inverters start their new firmware.
+    for (int n = 0; n < 3; ++n) {
+        vcl::Time().Sleep(5000);
+        tool.View->Pump();
+    }
+    const int version = info.SwMajor * 100 + info.SwMinor;
+    for (int i = 1; i <= 253; ++i)
+        if (tool.InvSelected[static_cast<std::size_t>(i)] == 1 && tool.InvAddress[static_cast<std::size_t>(i)] == i
+            && tool.CheckSoftwareVersion(i, version, info.Processor) != 0)
+            return UpgradeRuns::Outcome::Uncertain;
+    return UpgradeRuns::Outcome::Good;
 }

@@ -1,4 +1,4 @@
-// The start of a programming run on the upgrade page: the BIN procedure for a ".BIN" image, then
+// The start of a programming run on the upgrade page: the BIN procedure for a BIN image, then
 // over RS-485 the multi-inverter procedures and over Wi-Fi the module's boot-loader run with up to
 // three attempts; time lines in the page's log, the result window, and one "UpgradeLog" file per
 // run in rich-text form.
@@ -33,8 +33,11 @@ public:
     std::function<QString()> DelayText;                  // Combo_Delay's text
     std::function<QString()> ProgramFolder;              // the folder "UpgradeLog" goes into
     std::function<void(Outcome)> ShowResult;             // the result window, modal
-    // Saves List_UpgradeEvent in rich-text form; false when the file cannot be written.
-    std::function<bool(const QString& path)> SaveLog;
+    // Saves List_UpgradeEvent from line firstLine on in rich-text form; false when the file
+    // cannot be written.
+    std::function<bool(const QString& path, int firstLine)> SaveLog;
+    // Whether the image that loaded last is a BIN image (recorded by the load).
+    std::function<bool()> ImageIsBin;
     // The serial procedures, when there are any: the BIN procedure (0 done), the multi-inverter
     // run's procedures and version check (its outcome), whether an inverter is selected, and
     // the refresh of the inverter grid after the run.
@@ -46,8 +49,8 @@ public:
     std::function<QTime()> Clock = [] { return QTime::currentTime(); };
     std::function<QDate()> Today = [] { return QDate::currentDate(); };
 
-    // The start button. hexPath is the path edit's text.
-    void Btn_UpgradeStartClick(const QString& hexPath);
+    // The start button.
+    void Btn_UpgradeStartClick();
     bool Running() const { return running_; }
 
 private:
@@ -61,4 +64,10 @@ private:
     UpgradeView& view_;
     QTime start_;
     bool running_ = false;
+    int logStart_ = 0;   // the upgrade pane's first line not yet in a saved log file
 };
+
+// The RS-485 run's procedures: the boot-mode and version-2 inverters one at a time, then the
+// broadcast run, each with up to three attempts and a block delay 20 ms longer on each; then the
+// check that the inverters still selected run the image's version.
+UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool);

@@ -6,10 +6,13 @@
 
 #include "app/Mymessage.h"
 #include "support/HookedTime.h"
+#include "support/PeerProcess.h"
 #include "tools/invsim/BootLoader.h"
 #include "upgrade/HexGrid.h"
 #include "upgrade/Upgrade.h"
 
+#include <QFile>
+#include <QWidget>
 #include <QTimer>
 
 using namespace monitortest;
@@ -56,12 +59,12 @@ protected:
     }
     // Polling on the bus, then the upgrade page, and the image through the load button (which
     // rescans IDs 1 to `last` and surveys the inverters).
-    void LoadOnThePage(const char* file, int last)
+    void LoadOnThePage(const char* file, int last, const QString& port = QString())
     {
         TForm_Main& w = *window;
         driver->PickText("Combo_SelectMode", "Monitor");
         driver->MouseDown("Radio_ComRS485");
-        driver->Type("Combo_COM", QString::fromStdString(bus.Path()));
+        driver->Type("Combo_COM", port.isEmpty() ? QString::fromStdString(bus.Path()) : port);
         time.hook = [&] {
             if (w.PollCycleCount >= 1 && w.FirmwarePageFlag == 0)
                 driver->Click("Image_Firmware");
@@ -159,6 +162,17 @@ TEST_F(SerialRunTest, SurveyThenOneRunForBothKindsOfLoader)
     EXPECT_EQ(Row(3).at(6), "SN-0003");
     EXPECT_EQ(Row(3).at(4), "Boot");
     EXPECT_EQ(Row(4).mid(4), (QStringList{"Normal", "", "", "10", "V02", "0.00", "0.00"}));
+    // Every caption and value fits its column, and every column fits the grid.
+    vcl::TStringGrid& grid = *window->Grid_Dev;
+    int total = 0;
+    for (int col = 0; col < grid.ColCount(); ++col) {
+        total += grid.ColWidths(col) + 1;
+        for (int row = 0; row < grid.RowCount(); ++row)
+            EXPECT_LE(grid.TextWidth(grid.Cells(col, row)) + 8, grid.ColWidths(col)) << grid.Cells(col, row).toStdString();
+    }
+    EXPECT_LE(total, grid.Handle()->contentsRect().width());
+    if (const char* dir = std::getenv("SUNVANE_SHOTS"))
+        window->Handle()->grab().save(QString::fromUtf8(dir) + "/UpgradePage.png");
     const upgradeTool& tool = UpgradeEngine();
     EXPECT_EQ(std::vector<int>({tool.InvSelected[1], tool.InvSelected[2], tool.InvSelected[3], tool.InvSelected[4]}),
               std::vector<int>({1, 1, 1, 0}));
@@ -226,4 +240,50 @@ TEST_F(SerialRunTest, RetryRequestAndAFailedBankClose)
     EXPECT_EQ(shownLabels, QStringList({"Failed", ""})) << Joined(log);
     EXPECT_EQ(log.filter("   ID1: Check SUM CRC& Bank Close Error").size(), 15);   // three attempts of five tries
     EXPECT_TRUE(UpgradeEngine().InvSelected[1]);
+}
+
+// A BIN image named in lower case runs the BIN procedure: slave ID 1 gets the image's rows at the
+// fixed processor and bank, although no survey ticked it.
+TEST_F(SerialRunTest, LowerCaseBinImageRunsTheBinProcedure)
+{
+    bus.AddInverter(1, 19200);   // the BIN procedure's rate
+    bus.With(1, [](invsim::Inverter& inv) { MakeDue(inv, 3); });
+    LoadOnThePage("image_1000.bin", 1);
+    ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart")) << Joined(Log());
+    Start();
+    const QStringList log = Log();
+    EXPECT_TRUE(log.contains("In BIN Procedure")) << Joined(log);
+    EXPECT_TRUE(log.contains("   ID1: Check SUM CRC& Bank Close OK")) << Joined(log);
+    invsim::Bytes image;
+    int processor = -1;
+    std::uint32_t bank = 0;
+    bus.With(1, [&](invsim::Inverter& inv) {
+        image = inv.Boot().Image();
+        processor = inv.Boot().selectedProcessor;
+        bank = inv.Boot().bankStart;
+    });
+    EXPECT_EQ(processor, 9);
+    EXPECT_EQ(bank, 0x80000000u);
+    QFile file(kData + "image_1000.bin");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray rows = file.readAll().left(7 * 128);
+    EXPECT_EQ(image, invsim::Bytes(rows.begin(), rows.end()));
+}
+
+// The upgrade as a new user does it against the simulator program: "invsim serial --demo 1
+// --product-id 10" reports a board and a version the shipped images are made for, so loading
+// linear32_crlf.hex ticks it and "Upgrade" completes.
+TEST_F(SerialRunTest, SimulatorProgramTakesTheShippedImage)
+{
+    testsupport::PeerProcess sim;
+    ASSERT_TRUE(sim.Start(QStringLiteral(INVSIM_BIN), {"serial", "--demo", "1", "--product-id", "10"}))
+        << sim.process.readAllStandardError().toStdString();
+    LoadOnThePage("linear32_crlf.hex", 1, sim.first);
+    ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart")) << Joined(Log());
+    EXPECT_EQ(Row(1).mid(7), (QStringList{"10", "V03", "1.02", "3.03"}));
+    EXPECT_EQ(UpgradeEngine().InvSelected[1], 1);
+    Start();
+    const QStringList log = Log();
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"})) << Joined(log);
+    EXPECT_TRUE(log.contains("   ID1: Check SUM CRC& Bank Close OK")) << Joined(log);
 }

@@ -151,7 +151,8 @@ TEST_F(WifiRunTest, StartProgramsTheModuleAndSavesTheRunsLog)
     EXPECT_TRUE(rtf.contains("Upgrade Finish"));
 
     // A second run the same day: a module that answers with another product ID fails three
-    // times and the window says so in dark red.
+    // times and the window says so in dark red. Nothing of the first run's 100 % is left, and
+    // the second file holds the second run alone.
     images.answers << kData + "linear32_crlf.hex";
     driver->Click("Btn_LoadHEX");
     module.WithBootLoader([](invsim::WifiBootLoader& b) { b.productId ^= 1; });
@@ -159,7 +160,51 @@ TEST_F(WifiRunTest, StartProgramsTheModuleAndSavesTheRunsLog)
     EXPECT_EQ(shownLabels, QStringList({"Failed", ""}));
     EXPECT_EQ(shownColour, vcl::RGB(180, 0, 0));
     EXPECT_EQ(Log().filter(QRegularExpression("^Retry\\.\\.\\.$")).size(), 3);
+    EXPECT_EQ(window->ProgressBar->Position(), 0);
+    EXPECT_FALSE(window->StatusText(8).contains("100%")) << window->StatusText(8).toStdString();
+    EXPECT_FALSE(window->StatusText(9).startsWith("Addr: ")) << window->StatusText(9).toStdString();
     EXPECT_EQ(LogFiles(), QStringList({"Log" + today + "_1.txt", "Log" + today + "_2.txt"}));
+    QFile second(home.path() + "/UpgradeLog/Log" + today + "_2.txt");
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    const QByteArray secondRtf = second.readAll();
+    EXPECT_TRUE(secondRtf.startsWith("{\\rtf"));
+    EXPECT_EQ(secondRtf.count("Programming Begin"), 1);
+    EXPECT_TRUE(secondRtf.contains("Retry..."));
+    EXPECT_TRUE(secondRtf.contains("Hex Length: 2048"));   // the load the run programmed
+    EXPECT_FALSE(secondRtf.contains("Upgrade Finish"));    // the first run's end
+    saved.seek(0);
+    EXPECT_EQ(saved.readAll(), rtf);                        // the first file stays as it was
+}
+
+// A BIN image named in lower case, as the load recorded it: the BIN procedure's fixed values
+// (processor 9, bank 0x80000000, stop 0x0F000000) go to the module with the image's rows. It has
+// no serial steps on this link, so it reports a stop and the module's run programs the image.
+TEST_F(WifiRunTest, LowerCaseBinImageGoesOutWithTheBinProcedureValues)
+{
+    OpenPageWithImage("image_1000.bin");
+    Start();
+    const QStringList log = Log();
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"})) << Joined(log);
+    EXPECT_TRUE(log.contains("Procedure Stop")) << Joined(log);
+    int selected = -1;
+    std::uint32_t bank = 0, next = 0;
+    module.WithBootLoader([&](invsim::WifiBootLoader& b) {
+        selected = b.selectedProcessor;
+        bank = b.bankStart;
+        next = b.lastNextAddress;
+    });
+    EXPECT_EQ(selected, 9);
+    EXPECT_EQ(bank, 0x80000000u);
+    EXPECT_EQ(next, 0x0F000000u);
+    QFile file(kData + "image_1000.bin");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    std::map<std::uint32_t, std::vector<std::uint8_t>> expected;
+    for (int row = 0; row < 7; ++row) {
+        const QByteArray part = bytes.mid(row * 128, 128);
+        expected[0x80000000u + 128u * static_cast<std::uint32_t>(row)] = std::vector<std::uint8_t>(part.begin(), part.end());
+    }
+    EXPECT_EQ(ModuleBlocks(), expected);
 }
 
 // A log that cannot be written is a red line in the page's log, not lost in silence.

@@ -49,11 +49,13 @@ protected:
         vcl::SetTimeService(&time);
         ASSERT_TRUE(folder.isValid());
         runs.ProgramFolder = [&] { return folder.path(); };
-        runs.SaveLog = [&](const QString& path) {
+        runs.SaveLog = [&](const QString& path, int firstLine) {
             saved << path;
+            savedLines.push_back(view.upgradeLog.mid(firstLine));
             QFile f(path);
             return f.open(QIODevice::WriteOnly);
         };
+        runs.ImageIsBin = [&] { return imageIsBin; };
         runs.ShowResult = [&](UpgradeRuns::Outcome o) { outcomes.push_back(o); };
         runs.BinProcedure = [&] {
             calls << "bin";
@@ -76,6 +78,8 @@ protected:
     TestView view;
     UpgradeRuns runs{tool, view};
     QStringList saved, calls;
+    std::vector<QStringList> savedLines;   // what each saved log holds
+    bool imageIsBin = false;
     std::vector<UpgradeRuns::Outcome> outcomes;
     int binResult = 0;
     bool selected = true;
@@ -102,7 +106,7 @@ TEST_F(UpgradeRunsTest, Rs485PreconditionsStopBeforeAnything)
         tool.FileInfo.Length20 = c.length20;
         selected = c.selected;
         view.start = true;
-        runs.Btn_UpgradeStartClick("fw.hex");
+        runs.Btn_UpgradeStartClick();
         EXPECT_EQ(dialogs.messages, QStringList({c.message}));
         EXPECT_TRUE(view.start);   // a refused start leaves the button as it was
         EXPECT_TRUE(calls.isEmpty());
@@ -114,7 +118,7 @@ TEST_F(UpgradeRunsTest, Rs485RunShowsItsOutcomeAndSavesItsLog)
 {
     tool.FileInfo.Length20 = 2048;
     view.start = true;
-    runs.Btn_UpgradeStartClick("fw.hex");
+    runs.Btn_UpgradeStartClick();
     EXPECT_EQ(calls, QStringList({"hex", "grid", "grid"}));
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0], UpgradeRuns::Outcome::Uncertain);
@@ -125,31 +129,69 @@ TEST_F(UpgradeRunsTest, Rs485RunShowsItsOutcomeAndSavesItsLog)
     EXPECT_TRUE(view.upgradeLog.last().startsWith("Total Time: "));
 }
 
-// Only an upper-case ".BIN" runs the BIN procedure before the link's run; its failure is a red
+// The kind of image the load recorded decides, not the path edit's text: a BIN image runs the BIN
+// procedure before the link's run, whatever the letter case of its name; its failure is a red
 // "Procedure Stop" and the run goes on.
-TEST_F(UpgradeRunsTest, BinProcedureOnlyForUpperCaseBin)
+TEST_F(UpgradeRunsTest, BinProcedureForTheImageTheLoadCalledBin)
 {
     tool.FileInfo.Length20 = 2048;
     struct Case {
-        const char* path;
+        bool bin;
         int binResult;
         QStringList calls;
         bool stopLine;
     };
     const Case cases[] = {
-        {"/x/fw.BIN", 0, {"bin", "hex", "grid", "grid"}, false},
-        {"/x/fw.BIN", 1, {"bin", "hex", "grid", "grid"}, true},
-        {"/x/fw.bin", 0, {"hex", "grid", "grid"}, false},
-        {"/x/fw.Bin", 0, {"hex", "grid", "grid"}, false},
+        {true, 0, {"bin", "hex", "grid", "grid"}, false},
+        {true, 1, {"bin", "hex", "grid", "grid"}, true},
+        {false, 0, {"hex", "grid", "grid"}, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
+        SCOPED_TRACE(c.bin);
         calls.clear();
         view.upgradeLog.clear();
         view.upgradePane.red.clear();
         binResult = c.binResult;
-        runs.Btn_UpgradeStartClick(c.path);
+        imageIsBin = c.bin;
+        runs.Btn_UpgradeStartClick();
         EXPECT_EQ(calls, c.calls);
         EXPECT_EQ(view.upgradePane.red.contains("Procedure Stop"), c.stopLine);
     }
+}
+
+// Each run starts its progress from nothing, and each saved log holds only what came after the
+// previous saved run (its own load lines included); a pane emptied in between starts at its top.
+TEST_F(UpgradeRunsTest, EachRunStartsAfreshAndSavesOnlyItsOwnLines)
+{
+    tool.FileInfo.Length20 = 2048;
+    runs.HexProcedures = [&] {
+        EXPECT_EQ(view.progress, 0);
+        EXPECT_EQ(view.status.value(8), "");
+        EXPECT_EQ(view.status.value(9), "");
+        view.SetProgress(100);
+        view.SetStatusPanel(8, "Processing... 100%");
+        view.SetStatusPanel(9, "Addr: 0x00000000   Len: 32");
+        return UpgradeRuns::Outcome::Good;
+    };
+    view.upgradeLog << "Hex Length: 2048(0x20)";
+    runs.Btn_UpgradeStartClick();
+    view.upgradeLog << "Hex Length: 1024(0x20)";
+    runs.HexProcedures = [&] {
+        EXPECT_EQ(view.progress, 0);
+        EXPECT_EQ(view.status.value(8), "");
+        return UpgradeRuns::Outcome::Failed;
+    };
+    runs.Btn_UpgradeStartClick();
+    ASSERT_EQ(savedLines.size(), 2u);
+    EXPECT_EQ(savedLines[0].first(), "Hex Length: 2048(0x20)");
+    EXPECT_EQ(savedLines[0].filter("Programming Begin").size(), 1);
+    EXPECT_EQ(savedLines[1].first(), "Hex Length: 1024(0x20)");
+    EXPECT_EQ(savedLines[1].filter("Programming Begin").size(), 1);
+    EXPECT_TRUE(savedLines[1].last().startsWith("Total Time: "));
+
+    view.upgradeLog.clear();
+    view.upgradeLog << "Hex Length: 512(0x20)";
+    runs.Btn_UpgradeStartClick();
+    ASSERT_EQ(savedLines.size(), 3u);
+    EXPECT_EQ(savedLines[2].first(), "Hex Length: 512(0x20)");
 }

@@ -152,6 +152,12 @@ TEST_F(WifiUpgradeTest, FaultsOfTheModule)
     const Case cases[] = {
         {"a block refused once is sent again", [](auto& b) { b.refuseBlock = 3; }, 0, "Upgrade Finish",
          "   ID1: Programming Error"},
+        {"a block refused twice gets its third try",
+         [](auto& b) {
+             b.refuseBlock = 3;
+             b.refuseBlockTimes = 2;
+         },
+         0, "Upgrade Finish", "   ID1: Programming Error"},
         {"a block refused three times ends the run",
          [](auto& b) {
              b.refuseBlock = 3;

@@ -143,7 +143,8 @@ Bytes BootLoaderAnswer(int id, std::uint32_t productId, BootLoaderState& s, cons
         s.blocks[address] = Bytes(data.begin() + static_cast<std::ptrdiff_t>(head), data.end());
         ++s.blocksReceived;
         if (unsolicited && s.retryAfterBlock != 0 && s.blocksReceived == s.retryAfterBlock) {
-            s.retryAfterBlock = 0;
+            ++s.retryRequestsSent;
+            s.retryAfterBlock = --s.retryTimes > 0 ? s.blocksReceived + std::max(s.retryGap, 1) : 0;
             Bytes d;
             PutLe32(d, s.retryAddress);
             *unsolicited = Reply(id, 0x90, d);

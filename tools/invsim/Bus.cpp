@@ -49,6 +49,13 @@ void Bus::With(int id, const std::function<void(Inverter&)>& f)
     f(it->second);
 }
 
+void Bus::ForEach(const std::function<void(Inverter&)>& f)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [id, inverter] : inverters_)
+        f(inverter);
+}
+
 std::optional<std::uint16_t> Bus::Holding(int id, int reg)
 {
     std::lock_guard<std::mutex> lock(mutex_);

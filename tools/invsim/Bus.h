@@ -34,6 +34,8 @@ public:
     void AddInverter(int id, int baud = 9600);
     // Runs f on the inverter with this ID under the bus lock (adds it at 9600 when missing).
     void With(int id, const std::function<void(Inverter&)>& f);
+    // Runs f on every inverter of the bus, in ID order, under the bus lock.
+    void ForEach(const std::function<void(Inverter&)>& f);
     void SetCoil(int id, int reg, bool on) { With(id, [&](Inverter& i) { i.SetCoil(reg, on); }); }
     void SetHolding(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetHolding(reg, v); }); }
     void SetInput(int id, int reg, std::uint16_t v) { With(id, [&](Inverter& i) { i.SetInput(reg, v); }); }

@@ -16,7 +16,7 @@ int Usage(const std::string& why)
                  "usage: invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]\n"
                  "       [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...] [--page ID:PAGE=W1,W2,...]\n"
                  "       [--fault ID:FAULT ...] [--log] [--demo ID ...] [--talvera ID ...]\n"
-                 "       [--storage ID ...] [--meter ID]\n"
+                 "       [--storage ID ...] [--meter ID] [--product-id PID]\n"
                  "       [--refuse ID:REG=VALUE ...]\n"
                  "       invsim tcp PORT [--id ID] [--set ID:REG=VALUE ...] [--holding ID:REG=VALUE ...]\n"
                  "       [--input ID:REG=VALUE ...] [--coil ID:REG=0|1 ...] [--fault ID:FAULT ...] [--demo ID]\n"
@@ -49,6 +49,19 @@ bool Number(const std::string& s, long lo, long hi, long& v)
     errno = 0;
     v = std::strtol(s.c_str(), &end, 0);
     return !errno && !*end && v >= lo && v <= hi;
+}
+
+bool ProductId(const std::string& s, std::uint32_t& pid)
+{
+    if (s.empty() || s[0] == '-')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(s.c_str(), &end, 0);
+    if (errno || *end != '\0' || v > 0xFFFFFFFFull)
+        return false;
+    pid = static_cast<std::uint32_t>(v);
+    return true;
 }
 
 bool IdAndRest(const std::string& arg, long maxId, int& id, std::string& rest)

@@ -17,6 +17,8 @@ int Usage(const std::string& why);
 
 // A whole number (decimal, or 0x hexadecimal) from lo to hi.
 bool Number(const std::string& s, long lo, long hi, long& v);
+// A boot loader's product ID: a whole number (decimal, or 0x hexadecimal) of 32 bits.
+bool ProductId(const std::string& s, std::uint32_t& pid);
 // "ID:REST" with ID from 1 to maxId.
 bool IdAndRest(const std::string& arg, long maxId, int& id, std::string& rest);
 // "ID:REG=VALUE" with ID from 1 to maxId, REG from 1 to 65536 and VALUE from 0 to maxValue.

@@ -64,9 +64,13 @@ struct BootLoaderState {
     // Requests on purpose: commands answered with an error reply, commands not answered at all.
     std::set<int> errorCommands;
     std::set<int> silentCommands;
-    // After the n-th block of a bank (1-based), one retry request for this address, once.
+    // After the n-th block of a bank (1-based), a retry request for this address; retryTimes
+    // requests in all, each further one retryGap blocks after the one before.
     int retryAfterBlock = 0;
     std::uint32_t retryAddress = 0;
+    int retryTimes = 1;
+    int retryGap = 1;
+    int retryRequestsSent = 0;
 
     // What it holds: the blocks of the current bank by address (the last write of each).
     std::map<std::uint32_t, Bytes> blocks;

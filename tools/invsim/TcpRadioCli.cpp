@@ -53,11 +53,10 @@ int TcpMain(int argc, char** argv)
         if (opt == "--id")
             return 0;
         if (opt == "--product-id") {
-            char* end = nullptr;
-            const unsigned long long pid = std::strtoull(arg.c_str(), &end, 0);
-            if (arg.empty() || *end != '\0' || pid > 0xFFFFFFFFull)
+            std::uint32_t pid = 0;
+            if (!ProductId(arg, pid))
                 return Usage("bad --product-id " + arg);
-            module.WithBootLoader([&](WifiBootLoader& b) { b.productId = static_cast<std::uint32_t>(pid); });
+            module.WithBootLoader([&](WifiBootLoader& b) { b.productId = pid; });
             return 0;
         }
         const int handled = RegisterOption(opt, arg, 255, with);

@@ -118,6 +118,7 @@ Bytes WifiBootLoader::Answer(const Bytes& request, bool& hangup)
         else
             crc_ = CrcFrom(crc_, data.data(), data.size());
         blocks[address] = std::move(data);
+        lastNextAddress = Le32(request, dataAt + 4);
         ++blocksReceived;
         Bytes d;
         PutLe32(d, address);

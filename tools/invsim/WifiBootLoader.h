@@ -29,6 +29,7 @@ public:
     // What the loader holds.
     std::map<std::uint32_t, Bytes> blocks;   // by block address, the data of its last write
     int blocksReceived = 0;
+    std::uint32_t lastNextAddress = 0;       // the next-block address the last block carried
     bool inBootMode = false;
     bool finished = false;
     int selectedProcessor = -1;

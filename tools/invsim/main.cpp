@@ -4,7 +4,7 @@
 //   invsim serial --id ID[@RATE] [--id ...] [--set ID:REG=VALUE ...] [--coil ID:REG=0|1 ...]
 //                 [--holding ID:REG=VALUE ...] [--input ID:REG=VALUE ...]
 //                 [--page ID:PAGE=W1,W2,...] [--fault ID:FAULT ...] [--log] [--demo ID ...] [--talvera ID ...]
-//                 [--storage ID ...] [--meter ID]
+//                 [--storage ID ...] [--meter ID] [--product-id PID]
 //
 // Prints the path of its pseudo-terminal alone on the first line, then serves until it is
 // stopped (SIGINT, SIGTERM or SIGHUP). RATE is 4800, 9600, 19200 or 38400 (default 9600);
@@ -17,6 +17,10 @@
 // the other live values: measurement pages, DC inputs, meter, energy, counters, temperatures).
 // --storage makes inverter ID a demonstration storage inverter (the demonstration values and a
 // battery); --meter puts a power meter on the bus at ID (1 to 254, usually 252).
+// Every inverter's boot loader reports hardware 1.02 and software 3.03 for each processor, and the
+// product ID PID (decimal or 0x hex; default 52000100): the images in tests/upgrade/data (product
+// ID 10, hardware 1.02, software 3.04) program over the bus with --product-id 10.
+#include "tools/invsim/BootLoader.h"
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Cli.h"
 #include "tools/invsim/Demo.h"
@@ -47,6 +51,7 @@ int main(int argc, char** argv)
     bool anyId = false;
     bool log = false;
     std::vector<int> demoIds;   // demonstration inverters (animated once serving)
+    std::uint32_t productId = invsim::kDefaultProductId;
     int lastId = 0;             // the inverter the last register option reached
     const WithInverter with = [&](int id, const std::function<void(invsim::Inverter&)>& f) {
         lastId = id;
@@ -114,6 +119,9 @@ int main(int argc, char** argv)
                 start = comma + 1;
             }
             bus.With(id, [&](invsim::Inverter& inv) { inv.SetMeasurementPage(static_cast<int>(page), words); });
+        } else if (opt == "--product-id") {
+            if (!ProductId(arg, productId))
+                return Usage("bad --product-id " + arg);
         } else if (opt == "--fault") {
             invsim::Fault fault;
             if (!IdAndRest(arg, kMaxId, id, rest) || !invsim::ParseFault(rest, fault))
@@ -128,6 +136,15 @@ int main(int argc, char** argv)
         return bad;
     if (!anyId)
         return Usage("at least one --id is needed");
+    // What a firmware image checks before it is programmed: a board and a running version that
+    // an image can be made for.
+    bus.ForEach([&](invsim::Inverter& inv) {
+        inv.SetProductId(productId);
+        for (std::size_t p = 0; p < inv.Boot().hardware.size(); ++p) {
+            inv.Boot().hardware[p] = {1, 2};
+            inv.Boot().software[p] = {3, 3};
+        }
+    });
 
     BlockStopSignals();
     if (log) {
