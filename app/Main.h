@@ -360,6 +360,8 @@ public:
     void SetUpDesigner();
     // The scroll box of the page shown (tab index 0..6), or nullptr on any other tab.
     vcl::TScrollBox* ShownPageBox() const;
+    // A caption in the window's language, from the language table (the display options' texts).
+    QString CaptionInLanguage(const QString& english) const;
     void Scroll_PageMouseMove(vcl::TObject* Sender, vcl::TShiftState Shift, int X, int Y);
     void Label_MouseDown(vcl::TObject* Sender, vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y);
     void Label_MouseMove(vcl::TObject* Sender, vcl::TShiftState Shift, int X, int Y);

@@ -34,7 +34,8 @@ constexpr int kRightEdgeStrip = 72 + kHeaderGap;
 // Widths of the 11 status panels, each wide enough for its longest text: slave ID, bit rate,
 // progress, transmit count, port state, link counters, scale factors, device type, reactive
 // sign and lock (an upgrade's progress), data-log count or RSSI (an upgrade's block address), SNR.
-constexpr int kStatusWidths[11] = {70, 60, 120, 60, 80, 170, 250, 90, 120, 180, 70};
+// The link's counters (panel 5) take the room of four five-digit numbers.
+constexpr int kStatusWidths[11] = {70, 60, 120, 60, 80, 250, 170, 90, 120, 180, 70};
 
 } // namespace
 

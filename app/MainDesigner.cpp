@@ -158,6 +158,14 @@ TScrollBox* TForm_Main::ShownPageBox() const
     return PageBox(PageControl->TabIndex());
 }
 
+QString TForm_Main::CaptionInLanguage(const QString& english) const
+{
+    if (LanguageIndex <= 0)
+        return english;
+    const int row = FindGridRow(english, *Grid_MultiLang);
+    return row > 0 ? Grid_MultiLang->Cells(LanguageIndex, row) : english;
+}
+
 // ---- Designer --------------------------------------------------------------------------------
 
 void TForm_Main::Scroll_PageMouseMove(TObject*, TShiftState, int X, int Y)
@@ -215,7 +223,8 @@ void TForm_Main::Pop_Click(TObject* Sender)
         return;
     }
     design::OptionItemHost host{*this, *this, insert,
-                                [this](int style) { groups::ApplyVoltageCaptions(OutputLabels, style); }};
+                                [this](int style) { groups::ApplyVoltageCaptions(OutputLabels, style); },
+                                [this](const QString& english) { return CaptionInLanguage(english); }};
     design::RunOptionItem(tag, host);
 }
 
@@ -228,28 +237,9 @@ void TForm_Main::Image_DataLogMouseLeave(TObject*) { PaintTable(Image_DataLog, d
 void TForm_Main::Image_FirmwareMouseEnter(TObject*) { PaintTable(Image_Firmware, designerParts_->PicturesOf(Image_Firmware).highlighted); }
 void TForm_Main::Image_FirmwareMouseLeave(TObject*) { PaintTable(Image_Firmware, designerParts_->PicturesOf(Image_Firmware).normal); }
 
-// A raised frame of fixed size, 40 x 40: the edges without the corners.
-void TForm_Main::Image_OpenGridSetMouseEnter(TObject*)
-{
-    TCanvas* canvas = designerParts_->FrameCanvas(Image_OpenGridSet);
-    for (int i = 1; i <= 38; ++i) {
-        canvas->SetPixel(i, 0, kFrameLight);
-        canvas->SetPixel(0, i, kFrameLight);
-        canvas->SetPixel(i, 39, kFrameDark);
-        canvas->SetPixel(39, i, kFrameDark);
-    }
-}
-
-void TForm_Main::Image_OpenGridSetMouseLeave(TObject*)
-{
-    TCanvas* canvas = designerParts_->FrameCanvas(Image_OpenGridSet);
-    for (int i = 1; i <= 38; ++i) {
-        canvas->SetPixel(i, 0, canvas->Pixel(0, 0));
-        canvas->SetPixel(0, i, canvas->Pixel(0, 0));
-        canvas->SetPixel(i, 39, canvas->Pixel(0, 0));
-        canvas->SetPixel(39, i, canvas->Pixel(0, 0));
-    }
-}
+// The grid-settings button takes the same raised frame along its own border as the others.
+void TForm_Main::Image_OpenGridSetMouseEnter(TObject*) { Image_SaveGridSetMouseEnter(Image_OpenGridSet); }
+void TForm_Main::Image_OpenGridSetMouseLeave(TObject*) { Image_SaveGridSetMouseLeave(Image_OpenGridSet); }
 
 // A raised frame along the border of the button that sent the event.
 void TForm_Main::Image_SaveGridSetMouseEnter(TObject* Sender)

@@ -203,18 +203,18 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
 // The display options of the mode settings that the window's own controls follow.
 void TForm_Main::ApplyModeOptions()
 {
-    design::ApplyJapanUserSettingLayout(*this, JapanUserSettingMode);
-    design::ApplyVacProtectSet(*this, VacProtectSet);
-    design::ApplyFreqProtectCaptions(*this, ShowGsFacMode);
-    design::ApplyQofUCaptions(*this, ShowQofUMode);
-    design::ApplyAcOutputTitles(*this, ShowAcTitle);
+    const design::CaptionLanguage language = [this](const QString& english) { return CaptionInLanguage(english); };
+    design::ApplyJapanUserSettingLayout(*this, JapanUserSettingMode, language);
+    design::ApplyVacProtectSet(*this, VacProtectSet, language);
+    design::ApplyFreqProtectCaptions(*this, ShowGsFacMode, language);
+    design::ApplyQofUCaptions(*this, ShowQofUMode, language);
+    design::ApplyAcOutputTitles(*this, ShowAcTitle, language);
     SetVisibleIfPresent(this, "Group_ConstVolt", ConstVoltShow == 1);
 
     if (ReactivePowerMode == 0 || ReactivePowerMode == 1) {
         SetVisibleIfPresent(this, "Combo_ReactiveMode", ReactivePowerMode == 0);
         SetVisibleIfPresent(this, "Combo_ReactiveModeForJapan", ReactivePowerMode == 1);
     }
-    groups::ApplyQofUCaptions(*this, ShowQofUMode);
     for (const char* name : {"Label_ShowLang", "Label_LanguageSelect", "Combo_LanguageSelect"})
         SetVisibleIfPresent(this, name, LanguageSelectShow == 1);
 

@@ -77,7 +77,9 @@ void TForm_Main::Label_LeftDownRetractClick(TObject*)
 void TForm_Main::Label_TopRetractClick(TObject*)
 {
     if (Group_Top->Height() == 75) {
-        Label_TopRetract->SetTop(-6);
+        // Both folding labels stay whole in the 14-pixel strip, so that both can unfold again.
+        Label_TopRetract->SetTop(-5);
+        Label_LeftDownRetract->SetTop(2);
         Group_Top->SetHeight(14);
         Label_TopRetract->SetCaption(QStringLiteral("+"));
         Label_TopRetract->Font()->SetSize(14);
@@ -89,6 +91,7 @@ void TForm_Main::Label_TopRetractClick(TObject*)
         ProcessMessages();
     } else {
         Label_TopRetract->SetTop(-20);
+        Label_LeftDownRetract->SetTop(44);
         Group_Top->SetHeight(75);
         Label_TopRetract->SetCaption(QStringLiteral("_"));
         Label_TopRetract->Font()->SetSize(18);

@@ -14,10 +14,12 @@ vcl::TControl* Control(const vcl::TComponent& form, const char* name)
     return dynamic_cast<vcl::TControl*>(form.FindComponent(QString::fromLatin1(name)));
 }
 
-void SetCaption(const vcl::TComponent& form, const char* name, const char* caption)
+void SetCaption(const vcl::TComponent& form, const char* name, const char* caption, const CaptionLanguage& language)
 {
-    if (vcl::TControl* c = Control(form, name))
-        c->SetCaption(QString::fromUtf8(caption));
+    if (vcl::TControl* c = Control(form, name)) {
+        const QString english = QString::fromUtf8(caption);
+        c->SetCaption(language ? language(english) : english);
+    }
 }
 
 void SetVisible(const vcl::TComponent& form, const char* name, bool visible)
@@ -34,12 +36,13 @@ struct CaptionRow {
 };
 
 template <int N, std::size_t Rows>
-void ApplyCaptionTable(const vcl::TComponent& form, const CaptionRow<N> (&rows)[Rows], int style)
+void ApplyCaptionTable(const vcl::TComponent& form, const CaptionRow<N> (&rows)[Rows], int style,
+                       const CaptionLanguage& language)
 {
     if (style < 0 || style >= N)
         return;
     for (const auto& row : rows)
-        SetCaption(form, row.label, row.captions[style]);
+        SetCaption(form, row.label, row.captions[style], language);
 }
 
 const CaptionRow<3> kFreqCaptions[] = {
@@ -135,27 +138,27 @@ constexpr int kOutOfSight = 1000;
 
 } // namespace
 
-void ApplyFreqProtectCaptions(vcl::TComponent& form, int style)
+void ApplyFreqProtectCaptions(vcl::TComponent& form, int style, const CaptionLanguage& language)
 {
-    ApplyCaptionTable(form, kFreqCaptions, style);
+    ApplyCaptionTable(form, kFreqCaptions, style, language);
 }
 
-void ApplyUacProtectCaptions(vcl::TComponent& form, int style)
+void ApplyUacProtectCaptions(vcl::TComponent& form, int style, const CaptionLanguage& language)
 {
-    ApplyCaptionTable(form, kUacCaptions, style);
+    ApplyCaptionTable(form, kUacCaptions, style, language);
 }
 
-void ApplyQofUCaptions(vcl::TComponent& form, int style)
+void ApplyQofUCaptions(vcl::TComponent& form, int style, const CaptionLanguage& language)
 {
-    ApplyCaptionTable(form, kQofUCaptions, style);
+    ApplyCaptionTable(form, kQofUCaptions, style, language);
 }
 
-void ApplyAcOutputTitles(vcl::TComponent& form, int style)
+void ApplyAcOutputTitles(vcl::TComponent& form, int style, const CaptionLanguage& language)
 {
-    ApplyCaptionTable(form, kAcTitles, style);
+    ApplyCaptionTable(form, kAcTitles, style, language);
 }
 
-void ApplyJapanUserSettingLayout(vcl::TComponent& form, int variant)
+void ApplyJapanUserSettingLayout(vcl::TComponent& form, int variant, const CaptionLanguage& language)
 {
     int column = -1;
     const char* title = nullptr;
@@ -167,8 +170,8 @@ void ApplyJapanUserSettingLayout(vcl::TComponent& form, int variant)
     case 2: column = 3; title = "Japan User Setting(AC Coupling)"; fstName = "OFR 整定時間"; break;
     default: return;
     }
-    SetCaption(form, "Label_JapanUserSet", title);
-    SetCaption(form, "Label_JapFST_Name", fstName);
+    SetCaption(form, "Label_JapanUserSet", title, language);
+    SetCaption(form, "Label_JapFST_Name", fstName, language);
     for (const JapanRow& r : kJapanRows) {
         const int top = r.top[column];
         const QByteArray name = QByteArray("Label_") + r.row + "_Name";
@@ -183,7 +186,7 @@ void ApplyJapanUserSettingLayout(vcl::TComponent& form, int variant)
     }
 }
 
-void ApplyVacProtectSet(vcl::TComponent& form, int set)
+void ApplyVacProtectSet(vcl::TComponent& form, int set, const CaptionLanguage& language)
 {
     int width = 0;
     int style = 0;
@@ -199,7 +202,7 @@ void ApplyVacProtectSet(vcl::TComponent& form, int set)
     // The title label stands 10 pixels in from either edge of the panel.
     if (vcl::TControl* title = Control(form, "Label_UacProtection"))
         title->SetWidth(width - 20);
-    ApplyUacProtectCaptions(form, style);
+    ApplyUacProtectCaptions(form, style, language);
 }
 
 bool RunOptionItem(int tag, OptionItemHost& host)
@@ -214,11 +217,12 @@ bool RunOptionItem(int tag, OptionItemHost& host)
         if (host.voltageCaptions)
             host.voltageCaptions(style);
     };
-    auto titles = [&form](const char* prefix, std::initializer_list<const char*> captions) {
+    const CaptionLanguage& language = host.language;
+    auto titles = [&form, &language](const char* prefix, std::initializer_list<const char*> captions) {
         int k = 1;
         for (const char* caption : captions) {
             const QByteArray name = QByteArray(prefix) + QByteArray::number(k++);
-            SetCaption(form, name.constData(), caption);
+            SetCaption(form, name.constData(), caption, language);
         }
     };
     switch (tag) {
@@ -230,8 +234,8 @@ bool RunOptionItem(int tag, OptionItemHost& host)
     case 1021: insert("Group_Status"); o.StateTextTable = 1; return true;
     case 1030: o.AcLayout = 0; voltage(-1); return true;
     case 1032: o.AcLayout = 2; voltage(2); return true;
-    case 1036: o.ShowAcTitle = 0; ApplyAcOutputTitles(form, 0); return true;
-    case 1037: o.ShowAcTitle = 1; ApplyAcOutputTitles(form, 1); return true;
+    case 1036: o.ShowAcTitle = 0; ApplyAcOutputTitles(form, 0, language); return true;
+    case 1037: o.ShowAcTitle = 1; ApplyAcOutputTitles(form, 1, language); return true;
     case 1038: o.AcLayout = 3; voltage(-1); return true;
     case 1120:
         insert("Group_Temper1");
@@ -256,14 +260,14 @@ bool RunOptionItem(int tag, OptionItemHost& host)
     case 2024:
         insert("Group_UacProtection");
         o.VacProtectSet = tag - 2021;
-        ApplyVacProtectSet(form, o.VacProtectSet);
+        ApplyVacProtectSet(form, o.VacProtectSet, language);
         return true;
     case 2030:
     case 2031:
     case 2032:
         insert("Group_FreqProtection");
         o.ShowGsFacMode = tag - 2030;
-        ApplyFreqProtectCaptions(form, o.ShowGsFacMode);
+        ApplyFreqProtectCaptions(form, o.ShowGsFacMode, language);
         return true;
     case 3000: o.ReactiveSign = 0; return true;
     case 3001: o.ReactiveSign = 1; return true;
@@ -280,7 +284,7 @@ bool RunOptionItem(int tag, OptionItemHost& host)
     case 3021:
         insert("Group_QUCtrl");
         o.ShowQofUMode = tag - 3020;
-        ApplyQofUCaptions(form, o.ShowQofUMode);
+        ApplyQofUCaptions(form, o.ShowQofUMode, language);
         return true;
     case 3040:
     case 3041:
@@ -295,7 +299,7 @@ bool RunOptionItem(int tag, OptionItemHost& host)
     case 50213: {
         const int variant = tag == 50213 ? 10 : tag - 50210;
         insert("Group_JapUserSet");
-        ApplyJapanUserSettingLayout(form, variant);
+        ApplyJapanUserSettingLayout(form, variant, language);
         o.JapanUserSettingMode = variant;
         return true;
     }

@@ -10,8 +10,8 @@ class TWinControl;
 
 namespace design {
 
-// Drag limits: a panel's Left stays inside 0 < Left < page width - 50 and its Top inside
-// 0 < Top < page height - 80 (the page's visible size).
+// Drag limits: a panel's place in the page's visible area stays inside
+// 0 < Left < page width - 50 and 0 < Top < page height - 80 (the page's visible size).
 constexpr int kDragRightMargin = 50;
 constexpr int kDragBottomMargin = 80;
 
@@ -32,7 +32,7 @@ struct PanelDragState {
     // Takes the panel off its page: 40 pixels high and hidden; parent and position stay.
     int Hide(vcl::TControl* panel);
     // Puts the panel on `page` (when not null) at the last mouse position with `height`, and
-    // shows it.
+    // shows it; on a scrolled page the panel lands under the mouse.
     int Show(vcl::TControl* panel, int height, vcl::TWinControl* page);
 };
 

@@ -259,7 +259,7 @@ void Build3P(vcl::TComponent& form, vcl::TWinControl* p)
     pair("漏れ電流の検出設定", "Japan3P_GroundCurrent", "Radio_Japan3P_GroundCurrentON", "ON", "Radio_Japan3P_GroundCurrentOFF", "OFF");
     pair("連系/自立モード", "Japan3P_Remote", "Radio_Japan3P_RemoteON", "ON", "Radio_Japan3P_RemoteOFF", "OFF");
     // Grid lock: the pair narrower, the unlock button beside it.
-    pair("Grid Lock", "Japan3P_GridLock", "Radio_Japan3P_GridLockON", "ON", "Radio_Japan3P_GridLockOFF", "OFF", 96);
+    pair("Grid Lock", "Japan3P_GridLock", "Radio_Japan3P_GridLockON", "ON", "Radio_Japan3P_GridLockOFF", "OFF", 98);
     top -= 24;
     PanelButton(&form, p, QStringLiteral("Btn_Japan3P_GridUnlock"), QStringLiteral("Grid unlock"), 218, top, w - 226);
     top += 26;

@@ -1,13 +1,17 @@
 #include "groups/PanelRows.h"
 
+#include <QWidget>
+
+#include <algorithm>
+
 namespace groups::rows {
 
-int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<Row>& rows, int top, int width)
+int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<Row>& rows, int top, int width,
+            int valueLeft)
 {
     static int captionSerial = 0;
-    const int valueLeft = 120;
     for (const Row& r : rows) {
-        CaptionLabel(&form, parent, QStringLiteral("Label_Row%1").arg(++captionSerial), QString::fromUtf8(r.caption), 8, top + 3, valueLeft - 10);
+        CaptionLabel(&form, parent, QStringLiteral("Label_Row%1").arg(++captionSerial), QString::fromUtf8(r.caption), 8, top + 3, valueLeft - 8);
         switch (r.kind) {
         case RowKind::Value:
             ValueLabel(&form, parent, QLatin1String(r.label), valueLeft, top + 3, width - valueLeft - 8);
@@ -39,9 +43,9 @@ int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<R
             holder->SetName(QStringLiteral("Panel_") + QLatin1String(r.control));
             holder->SetParent(parent);
             holder->SetBevelOuter(vcl::TPanel::bvNone);
-            holder->SetBounds(valueLeft - 4, top - 1, width - valueLeft - 2, 24);
             const int n = static_cast<int>(r.items.size());
-            const int step = (width - valueLeft - 6) / (n > 0 ? n : 1);
+            std::vector<vcl::TControl*> made;
+            int widest = 0;
             for (int k = 0; k < n; ++k) {
                 const QStringList parts = QString::fromUtf8(r.items[static_cast<std::size_t>(k)]).split('|');
                 vcl::TControl* c = nullptr;
@@ -53,9 +57,22 @@ int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<R
                     c = new vcl::TButton(&form);
                 c->SetName(parts[0]);
                 c->SetParent(holder);
-                c->SetBounds(2 + k * step, 1, step - 4, 22);
                 c->SetCaption(parts.value(1));
+                made.push_back(c);
+                if (r.kind != RowKind::Buttons)
+                    widest = std::max(widest, c->Handle()->sizeHint().width());
             }
+            // As many side by side as their captions leave room for; the rest on further lines.
+            const int room = width - valueLeft - 6;
+            int columns = n > 0 ? n : 1;
+            while (columns > 1 && room / columns - 1 < widest)
+                --columns;
+            const int step = room / columns;
+            const int lines = (n + columns - 1) / columns;
+            holder->SetBounds(valueLeft - 4, top - 1, width - valueLeft - 2, 24 * std::max(lines, 1));
+            for (int k = 0; k < n; ++k)
+                made[static_cast<std::size_t>(k)]->SetBounds(2 + (k % columns) * step, 1 + 24 * (k / columns), step - 1, 22);
+            top += 24 * std::max(lines - 1, 0);
             break;
         }
         }

@@ -20,8 +20,11 @@ struct Row {
     std::vector<const char*> items{}; // combo items; radio or button "Name|Caption" pairs
 };
 
-// Lays out rows from `top` down inside a parent `width` wide; returns the top below the last.
-int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<Row>& rows, int top, int width);
+// Lays out rows from `top` down inside a parent `width` wide, the values from `valueLeft` on;
+// returns the top below the last. A row of radios, check boxes or buttons whose captions do not
+// fit side by side goes on over further lines.
+int AddRows(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<Row>& rows, int top, int width,
+            int valueLeft = 120);
 
 // A label of the form by name (readers of the protection panels look their labels up).
 inline vcl::TLabel* L(const vcl::TComponent& form, const char* name) { return FindLabel(form, QLatin1String(name)); }

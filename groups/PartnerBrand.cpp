@@ -44,9 +44,11 @@ void BuildEnergy(vcl::TComponent& form, vcl::TWinControl* p)
     const int w = p->Width() - 8;
     int top = kFirstRowTop - 6;
     auto* dc = Frame(form, p, "GroupBox_HRN_Input", QStringLiteral("入力"), top, 22 + 4 * kRowPitch);
-    const int column = (w - 58) / 4;
+    // The quantities' captions take 52 px, the four inputs share the rest.
+    const int first = 60;
+    const int column = (w - first - 8) / 4;
     for (int n = 1; n <= 4; ++n)
-        CaptionLabel(&form, dc, QStringLiteral("Label_HRN_DcTitle%1").arg(n), QString::number(n), 50 + (n - 1) * column,
+        CaptionLabel(&form, dc, QStringLiteral("Label_HRN_DcTitle%1").arg(n), QString::number(n), first + (n - 1) * column,
                      18, column - 4);
     const char* quantities[] = {"Vdc", "Idc", "Pdc"};
     const char* units[] = {"V", "A", "W"};
@@ -55,10 +57,10 @@ void BuildEnergy(vcl::TComponent& form, vcl::TWinControl* p)
         CaptionLabel(&form, dc, QStringLiteral("Label_HRN_%1Caption").arg(QLatin1String(quantities[q])),
                      QStringLiteral("%1 (%2)").arg(q == 0 ? QStringLiteral("電圧") : q == 1 ? QStringLiteral("電流") : QStringLiteral("電力"),
                                                   QLatin1String(units[q])),
-                     6, rowTop, 44);
+                     6, rowTop, first - 8);
         for (int n = 1; n <= 4; ++n)
             ValueLabel(&form, dc, QStringLiteral("Label_HRN_%1%2").arg(QLatin1String(quantities[q])).arg(n),
-                       50 + (n - 1) * column, rowTop, column - 4);
+                       first + (n - 1) * column, rowTop, column - 4);
     }
     top += dc->Height() + 4;
     auto* ac = Frame(form, p, "GroupBox_HRN_Output", QStringLiteral("出力"), top, 22 + 4 * kRowPitch);

@@ -46,7 +46,8 @@ void BuildDarkCurrent(vcl::TComponent& form, vcl::TWinControl* p)
         {RowKind::Value, "Energy (Wh)", "Label_DarkCurrentEnergy"},
         {RowKind::Value, "Run Time", "Label_DarkCurrentRuntime"},
     };
-    AddRows(form, p, rows, kFirstRowTop, p->Width());
+    // The state's text is long and the captions are short: the values start further left.
+    AddRows(form, p, rows, kFirstRowTop, p->Width(), 104);
 }
 
 void BuildFrt(vcl::TComponent& form, vcl::TWinControl* p)
@@ -116,7 +117,7 @@ ProtectionFunctionGroup BuildProtectionFunctionGroups(vcl::TComponent& form)
         AddRows(form, g.Epo,
                 {{RowKind::ValueCombo, "EPO 1", "Label_EPO1_Mode", "Combo_EPO1_Mode", items},
                  {RowKind::ValueCombo, "EPO 2", "Label_EPO2_Mode", "Combo_EPO2_Mode", items}},
-                kFirstRowTop, g.Epo->Width());
+                kFirstRowTop, g.Epo->Width(), 80);   // short captions: room for "Normal Close"
     }
     if (fresh(g.Islanding, "Label_IslandingMode"))
         AddRows(form, g.Islanding,

@@ -3,6 +3,7 @@
 #include "common/Myfunc.h"
 #include "groups/PanelRows.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace groups {
@@ -155,7 +156,7 @@ void BuildRpr(vcl::TComponent& form, vcl::TWinControl* p)
         const QByteArray cd = "Label_RPR" + n + "CountdownTime", st = "Label_RPR" + n + "Status";
         const QByteArray g1 = "RPR" + n + "Enable", g2 = "RPR" + n + "Contact", g3 = "RPR" + n + "Reconnect",
                          g4 = "RPR" + n + "Unlock";
-        AddRows(form, b,
+        const int bottom = AddRows(form, b,
                 {{RowKind::Radios, "Input", nullptr, g1.constData(), {en.constData(), dis.constData()}},
                  {RowKind::Radios, "Contact", nullptr, g2.constData(), {no.constData(), nc.constData()}},
                  {RowKind::Radios, "Reconnect", nullptr, g3.constData(), {man.constData(), aut.constData()}},
@@ -164,7 +165,10 @@ void BuildRpr(vcl::TComponent& form, vcl::TWinControl* p)
                  {RowKind::Value, "Status", st.constData()},
                  {RowKind::Buttons, "", nullptr, g4.constData(), {btn.constData()}}},
                 20, w - 8);
-        top += height + 6;
+        // The contact's captions are long: their radios stand one below the other, and the box
+        // grows by that line.
+        b->SetHeight(std::max(height, bottom + 8));
+        top += b->Height() + 6;
     }
 }
 

@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <vector>
 
+#include <QWidget>
+
+#include <algorithm>
+
 namespace groups {
 
 namespace {
@@ -77,8 +81,11 @@ int AddLines(vcl::TComponent& form, vcl::TWinControl* parent, const std::vector<
             std::vector<QString> items;
             for (const char* i : l.items)
                 items.push_back(QString::fromUtf8(i));
-            AddCombo(form, parent, QLatin1String(l.control), items, left + width - kComboWidth - 8, top, kComboWidth);
-            valueRight = left + width - kComboWidth - 12;
+            // A combo of short items takes only the width they need, leaving its value the rest.
+            vcl::TComboBox* combo = AddCombo(form, parent, QLatin1String(l.control), items, left + width - kComboWidth - 8, top, kComboWidth);
+            const int comboWidth = std::clamp(combo->Handle()->sizeHint().width(), 60, kComboWidth);
+            combo->SetBounds(left + width - comboWidth - 8, top, comboWidth, 24);
+            valueRight = left + width - comboWidth - 12;
         } else if (l.control) {
             PanelEdit(&form, parent, QLatin1String(l.control), editLeft, top, kEditWidth);
             valueRight = editLeft - 4;

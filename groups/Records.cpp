@@ -99,13 +99,15 @@ void BuildEventLog(vcl::TComponent& form, bool japan)
     const QString first = japan ? QStringLiteral("Label_Japan_E00") : QStringLiteral("Label_Event0");
     if (!panel || form.FindComponent(first))
         return;
-    // The event text takes the width the time leaves it; a long text is cut at the time column.
-    const int codeLeft = japan ? 6 : 32, timeLeft = 186, pitch = 20;
+    // The event text takes the width the time leaves it: the event panel is wide enough for the
+    // longest text beside its time.
+    const int right = panel->Width() - 4;
+    const int codeLeft = japan ? 6 : 32, timeLeft = right - 100, pitch = 20;
     int top = kFirstRowTop;
     CaptionLabel(&form, panel, japan ? QStringLiteral("Label_JapanCodeTitle") : QStringLiteral("Label_EventCodeTitle"),
                  japan ? U8("コード/說明") : QStringLiteral("Code"), codeLeft, top, timeLeft - codeLeft - 4);
     CaptionLabel(&form, panel, japan ? QStringLiteral("Label_JapanTimeTitle") : QStringLiteral("Label_EventTimeTitle"),
-                 japan ? U8("日付") : QStringLiteral("Time"), timeLeft, top, 296 - timeLeft);
+                 japan ? U8("日付") : QStringLiteral("Time"), timeLeft, top, right - timeLeft);
     for (int n = 0; n < 30; ++n) {
         top = kFirstRowTop + pitch * (n + 1);
         if (!japan)
@@ -114,7 +116,7 @@ void BuildEventLog(vcl::TComponent& form, bool japan)
         ValueLabel(&form, panel, japan ? QStringLiteral("Label_Japan_E%1").arg(Two(n)) : QStringLiteral("Label_Event%1").arg(n),
                    codeLeft, top, timeLeft - codeLeft - 4)->Font()->SetSize(7);
         ValueLabel(&form, panel, japan ? QStringLiteral("Label_ET%1").arg(Two(n)) : QStringLiteral("Label_EventTime%1").arg(n),
-                   timeLeft, top, 296 - timeLeft)->Font()->SetSize(7);
+                   timeLeft, top, right - timeLeft)->Font()->SetSize(7);
     }
 }
 

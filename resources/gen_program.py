@@ -47,6 +47,8 @@ def panel_width(section, settings):
     if section == "UacProtect":
         vac = settings.get("VacProtectSet", 0)
         return 255 if vac == 0 else 520
+    if section == "ErrorEvent":
+        return 350
     return PANEL_WIDTH
 
 
@@ -65,7 +67,8 @@ def place(sections, columns, settings):
         for c, column in enumerate(sections):
             top = GAP
             for sec in column:
-                assert sec in TAG and panel_width(sec, settings) <= PANEL_WIDTH, sec
+                # Only the last column may hold a panel wider than the others.
+                assert sec in TAG and (panel_width(sec, settings) <= PANEL_WIDTH or c == len(sections) - 1), sec
                 h = panel_tag(sec, settings)
                 places[sec] = (GAP + c * (PANEL_WIDTH + GAP), top, h)
                 top += h + GAP

@@ -79,8 +79,10 @@ void TMenuItem::Detach()
 void TMenuItem::SetCaption(const QString& caption)
 {
     caption_ = caption;
-    action_->setText(caption);
-    action_->setSeparator(caption == "-");
+    // A separator carries no text: some styles draw a separator's text as a section heading.
+    const bool separator = caption == "-";
+    action_->setText(separator ? QString() : caption);
+    action_->setSeparator(separator);
 }
 
 QString TMenuItem::ShownCaption() const

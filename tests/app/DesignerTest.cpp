@@ -8,7 +8,12 @@
 #include "vcl/IniFile.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QEvent>
+#include <QPoint>
+#include <QWidget>
+
+#include <functional>
 
 namespace {
 
@@ -201,6 +206,50 @@ TEST_F(DesignerTest, OptionItemsApplyAtOnceAndAfterARestart)
     check(again, "after a restart");
 }
 
+TEST_F(DesignerTest, InsertOnAScrolledPageLandsUnderTheMouse)
+{
+    TForm_Main& w = OpenSuperHero();
+    vcl::TScrollBox* page = w.ScrollPages[0];
+    vcl::TPanel* poll = Panel("Group_Poll01");
+    // The user scrolls the page down (its scroll bar), then points at it and inserts a panel.
+    page->ScrollTo(0, 250);
+    const int scrolled = page->VertScrollPosition();
+    ASSERT_GT(scrolled, 0) << "the main page must be taller than its visible area";
+    driver->MouseMove("Scroll_Page1", 400, 120);
+    driver->RightClick("Scroll_Page1", 400, 120);
+    driver->Menu("ScrollPopMenu", "Custom/Poll/Poll 01 (Unsigned)");
+    ASSERT_TRUE(poll->Visible());
+    ASSERT_EQ(poll->Parent(), page);
+    EXPECT_EQ(poll->Left(), 400);
+    EXPECT_EQ(poll->Top(), 120 + scrolled);
+    EXPECT_EQ(poll->Handle()->mapTo(page->MouseWidget(), QPoint(0, 0)), QPoint(400, 120))
+        << "the panel's corner is where the mouse was";
+
+    // Dragged by its title there, it follows the mouse.
+    driver->DragBy("Label_Poll01", 40, 40);
+    EXPECT_EQ(poll->Left(), 440);
+    EXPECT_EQ(poll->Top(), 160 + scrolled);
+}
+
+// Separators are lines: a style that draws a separator's text as a heading shows nothing there.
+TEST_F(DesignerTest, MenuSeparatorsCarryNoText)
+{
+    OpenSuperHero();
+    int separators = 0;
+    std::function<void(vcl::TMenuItem*)> walk = [&](vcl::TMenuItem* item) {
+        if (item->IsSeparator()) {
+            ++separators;
+            EXPECT_TRUE(item->Action()->isSeparator());
+            EXPECT_EQ(item->Action()->text(), QString());
+        }
+        for (int i = 0; i < item->Count(); ++i)
+            walk(item->Items(i));
+    };
+    for (int i = 0; i < window->ScrollPopMenu->Count(); ++i)
+        walk(window->ScrollPopMenu->Items(i));
+    EXPECT_GT(separators, 3);
+}
+
 TEST_F(DesignerTest, HoverPicturesChangeOnEnterAndLeave)
 {
     TForm_Main& w = Open();
@@ -228,8 +277,8 @@ TEST_F(DesignerTest, HoverPicturesChangeOnEnterAndLeave)
         vcl::TImage* image;
         int right, bottom;   // the frame's last column and row
     };
-    for (const Frame& f : {Frame{w.Image_OpenGridSet, 39, 39},
-                           Frame{w.Image_SaveGridSet, w.Image_SaveGridSet->Width() - 1, w.Image_SaveGridSet->Height() - 1}}) {
+    for (vcl::TImage* image : {w.Image_OpenGridSet, w.Image_SaveGridSet}) {
+        const Frame f{image, image->Width() - 1, image->Height() - 1};
         SCOPED_TRACE(f.image->Name().toStdString());
         send(f.image, QEvent::Enter);
         vcl::TCanvas* c = f.image->Canvas();

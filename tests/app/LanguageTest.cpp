@@ -2,6 +2,7 @@
 // every translated caption, German and French texts in every row, and in each language every
 // translated caption fits the place the window gives it (the pages of the designer mode are
 // grabbed into SUNVANE_SCREENSHOTS when set, so that they can be looked at).
+#include "TextFit.h"
 #include "WindowFixture.h"
 
 #include "app/MainHooks.h"
@@ -20,6 +21,7 @@
 
 namespace {
 
+using textfit::TextRect;
 using vcl::TControl;
 using vcl::TIniFile;
 
@@ -50,23 +52,6 @@ QStringList SearchErrors(TForm_Main& w)
         if (w.List_Event->Lines()->Strings(i).endsWith(" Search Error"))
             errors << w.List_Event->Lines()->Strings(i);
     return errors;
-}
-
-// Where a one-line label's text stands, as its alignment places it (empty for no text).
-QRect TextRect(const QLabel* label)
-{
-    const QRect g = label->geometry();
-    if (label->text().isEmpty())
-        return {};
-    if (label->wordWrap())
-        return g;
-    const int width = std::min(QFontMetrics(label->font()).horizontalAdvance(label->text()), g.width());
-    int left = g.left();
-    if (label->alignment() & Qt::AlignHCenter)
-        left += (g.width() - width) / 2;
-    else if (label->alignment() & Qt::AlignRight)
-        left += g.width() - width;
-    return QRect(left, g.top(), width, g.height());
 }
 
 // Where a caption does not fit: its text is wider than the control, or, for a label that grows

@@ -1,5 +1,10 @@
 // The main window's start-up, modes, pages, access codes, what it saves, and its shell.
+#include "TextFit.h"
 #include "WindowFixture.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLayout>
 
 #include "app/Formwait.h"
 #include "app/MainHooks.h"
@@ -298,7 +303,7 @@ TEST_F(WindowTest, FoldingTheHeaderBandAndTheLeftPane)
     driver->Click("Label_TopRetract");
     EXPECT_EQ(w.Group_Top->Height(), 14);
     EXPECT_EQ(w.Label_TopRetract->Caption(), "+");
-    EXPECT_EQ(w.Label_TopRetract->Top(), -6);
+    EXPECT_EQ(w.Label_TopRetract->Top(), -5);
     EXPECT_EQ(w.BorderStyle(), bsNone);
     // F11 anywhere in the window folds it back.
     driver->PressKey("Edit_StartID", VK_F11);
@@ -313,6 +318,57 @@ TEST_F(WindowTest, FoldingTheHeaderBandAndTheLeftPane)
     driver->Click("Label_LeftDownRetract");
     EXPECT_EQ(w.Panel_LeftDown->Width(), 140);
     EXPECT_EQ(w.Label_LeftDownRetract->Caption(), "<<");
+}
+
+// With the header band and the left pane both folded, the two labels that unfold them stand
+// whole in the band's strip, where the user can see and click them.
+TEST_F(WindowTest, UnfoldLabelsStandWholeInTheFoldedBand)
+{
+    TForm_Main& w = Open();
+    driver->Click("Label_LeftDownRetract");
+    driver->Click("Label_TopRetract");
+    ASSERT_EQ(w.Group_Top->Height(), 14);
+    const QRect strip = w.Group_Top->Handle()->rect();
+    for (vcl::TLabel* label : {w.Label_TopRetract, w.Label_LeftDownRetract}) {
+        SCOPED_TRACE(label->Name().toStdString());
+        const auto* widget = static_cast<const QLabel*>(label->Handle());
+        ASSERT_TRUE(widget->isVisibleTo(w.Group_Top->Handle()));
+        // The glyphs as drawn: the text starts at the label's top-left, on the font's baseline.
+        const QFontMetrics metrics(widget->font());
+        const QRect glyphs = metrics.tightBoundingRect(widget->text()).translated(widget->geometry().topLeft() + QPoint(0, metrics.ascent()));
+        EXPECT_TRUE(strip.contains(glyphs)) << "glyphs at " << glyphs.top() << ".." << glyphs.bottom() << ", "
+                                            << glyphs.left() << ".." << glyphs.right() << " of a strip "
+                                            << strip.height() << " high";
+        EXPECT_TRUE(widget->geometry().intersected(strip).contains(glyphs));
+    }
+    EXPECT_FALSE(w.Label_TopRetract->Handle()->geometry().intersects(w.Label_LeftDownRetract->Handle()->geometry()));
+    // Both unfold again from there.
+    driver->Click("Label_LeftDownRetract");
+    EXPECT_EQ(w.Panel_LeftDown->Width(), 140);
+    driver->Click("Label_TopRetract");
+    EXPECT_EQ(w.Group_Top->Height(), 75);
+    EXPECT_EQ(w.Label_LeftDownRetract->Top(), 44) << "back beside the help button";
+}
+
+// Each status panel holds its longest text whole: the link's counters on Wi-Fi with five digits
+// each, the port state, the data-log count.
+TEST_F(WindowTest, StatusPanelsHoldTheirLongestTexts)
+{
+    TForm_Main& w = Open();
+    const std::pair<int, const char*> texts[] = {
+        {4, "COM Close"},
+        {5, "NoCon/NoRx/Error:99999/99999/99999"},
+        {5, "NoRx/Error:99999/99999"},
+        {9, "Report: 99999"},
+        {9, "RSSI: -120"},
+    };
+    for (const auto& [panel, text] : texts) {
+        w.SetStatusText(panel, QString::fromLatin1(text));
+        const auto* label = qobject_cast<const QLabel*>(w.StatusBar->Handle()->layout()->itemAt(panel)->widget());
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(label->text(), QString::fromLatin1(text));
+        EXPECT_EQ(textfit::TooNarrow(label), QString()) << "panel " << panel << " \"" << text << "\"";
+    }
 }
 
 TEST_F(WindowTest, ResizeKeepsTheMinimumAndTheRightEdgeControls)

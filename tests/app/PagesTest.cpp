@@ -2,10 +2,14 @@
 // places, nothing else does, none lies outside the page or on another, no panel's content is cut
 // by its bottom edge, and the page is grabbed
 // as a picture (into SUNVANE_SCREENSHOTS when set) so that it can be looked at.
+#include "TextFit.h"
 #include "WindowFixture.h"
 
 #include "design/LayoutFile.h"
 #include "design/ModeState.h"
+#include "tools/invsim/Bus.h"
+#include "tools/invsim/Demo.h"
+#include "vcl/IniFile.h"
 
 #include <QFile>
 #include <QPixmap>
@@ -127,4 +131,137 @@ INSTANTIATE_TEST_SUITE_P(ShippedModes, PagesTest, ::testing::ValuesIn(ShippedPag
                          [](const ::testing::TestParamInfo<PageCase>& info) {
                              return info.param.mode + "_Tab" + std::to_string(info.param.tab) +
                                     "_Layout" + std::to_string(info.param.layout);
+                         });
+
+namespace {
+
+struct TextCase {
+    std::string mode;
+    int language;   // 0 English, 1 German, 2 French
+};
+
+std::string LanguageName(int language)
+{
+    return language == 0 ? "English" : language == 1 ? "German" : "French";
+}
+
+void PrintTo(const TextCase& c, std::ostream* os)
+{
+    *os << c.mode << " in " << LanguageName(c.language);
+}
+
+std::vector<TextCase> ShippedModesInEveryLanguage()
+{
+    std::vector<TextCase> cases;
+    std::vector<std::string> modes;
+    for (const PageCase& page : ShippedPages())
+        if (modes.empty() || modes.back() != page.mode)
+            modes.push_back(page.mode);
+    for (const std::string& mode : modes)
+        for (int language : {0, 1, 2})
+            cases.push_back({mode, language});
+    return cases;
+}
+
+// The window in a language, on the demonstration inverter (ID 1 on a simulated bus).
+class PageTextsTest : public WindowTest, public ::testing::WithParamInterface<TextCase> {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        std::string error;
+        ASSERT_TRUE(bus.Start(&error)) << error;
+        // The fastest bit rate keeps the replies' line time short.
+        bus.AddInverter(1, 38400);
+        bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+        ASSERT_TRUE(testsupport::ReplaceInFile(Home("profile/PreviousSet.RQX"), "\nID1=0", "\nID1=3"));
+        vcl::TIniFile(Home("profile/PreviousSet.RQX")).WriteInteger("Language", "Set", GetParam().language);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        bus.Stop();
+        WindowTest::TearDown();
+    }
+    // A first polling cycle on the link (it reads the version and its scale factors before the
+    // groups), so that the page shows the inverter's values.
+    void Poll()
+    {
+        TForm_Main& w = *window;
+        if (!w.Link.Com.IsOpen()) {
+            ASSERT_EQ(w.Link.OpenCom(QString::fromStdString(bus.Path())), 0);
+            w.Link.LinkType = LinkRs485;
+        }
+        w.ExeSelectInv(0);
+        ASSERT_EQ(w.Link.SlaveId, 1);
+        w.PollCycleCount = 0;
+        w.StopRequest = 0;
+        ASSERT_EQ(w.PollCycle(), 0);
+    }
+    QString NameOf(const QWidget* widget) const
+    {
+        for (int i = 0; i < window->ComponentCount(); ++i)
+            if (auto* c = dynamic_cast<vcl::TControl*>(window->Components(i)); c && c->Handle() == widget)
+                return c->Name() + " \"" + c->Caption() + "\"";
+        return widget->metaObject()->className();
+    }
+    // The faults of every panel on the page shown.
+    QStringList PageFaults(int tab)
+    {
+        QStringList faults;
+        const vcl::TScrollBox* box = window->PageBox(tab);
+        for (const vcl::TPanel* panel : window->GroupPanels)
+            if (panel->Visible() && panel->Parent() == box && panel->Height() == panel->Tag())
+                for (const QString& fault : textfit::FitFaults(panel->Handle(), [this](const QWidget* w) { return NameOf(w); }))
+                    faults << panel->Name() + ": " + fault;
+        return faults;
+    }
+
+    invsim::Bus bus;
+};
+
+} // namespace
+
+// On every page of the mode, in the language, with the inverter's values: no caption or value is
+// wider than its control and no two controls of a panel run over each other.
+TEST_P(PageTextsTest, EveryTextFitsAndNothingOverlaps)
+{
+    const TextCase& c = GetParam();
+    TForm_Main& w = Open();
+    QStringList faults;
+    const QByteArray dir = qgetenv("SUNVANE_SCREENSHOTS");
+    for (const PageCase& page : ShippedPages()) {
+        if (page.mode != c.mode)
+            continue;
+        // A new access code needs the mode chosen again.
+        if (page.tab == 0 || (page.code && page.tab == 1))
+            driver->PickText("Combo_SelectMode", QString::fromStdString(c.mode));
+        if (page.code && page.tab == 1)
+            dialogs.answers.push_back(QString::fromLatin1(page.code));
+        if (page.tab > 0)
+            driver->ChooseTab("PageControl", page.tab);
+        ASSERT_EQ(w.PageControl->TabIndex(), page.tab);
+        Poll();
+        if (HasFatalFailure())
+            return;
+        for (const QString& fault : PageFaults(page.tab))
+            faults << QStringLiteral("page %1 layout %2: ").arg(page.tab).arg(page.layout) + fault;
+        if (!dir.isEmpty()) {
+            QDir().mkpath(QString::fromUtf8(dir));
+            const QString file = QStringLiteral("%1/texts-%2-lang%3-layout%4.png")
+                                     .arg(QString::fromUtf8(dir), QString::fromStdString(c.mode))
+                                     .arg(c.language)
+                                     .arg(page.layout);
+            EXPECT_TRUE(w.PageBox(page.tab)->ClientWidget()->grab().save(file));
+        }
+    }
+    faults.removeDuplicates();
+    EXPECT_TRUE(faults.isEmpty()) << faults.size() << " faults:\n" << faults.join("\n").toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(ShippedModes, PageTextsTest, ::testing::ValuesIn(ShippedModesInEveryLanguage()),
+                         [](const ::testing::TestParamInfo<TextCase>& info) {
+                             return info.param.mode + "_" + LanguageName(info.param.language);
                          });

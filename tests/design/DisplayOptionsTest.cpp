@@ -41,40 +41,95 @@ protected:
     std::unique_ptr<vcl::TForm> form;
 };
 
-TEST_F(DisplayOptions, CaptionAppliersSetTheirStyleAndIgnoreOthers)
+// One label and its caption in each style, as the window's option texts are written down.
+struct OptionTexts {
+    const char* label;
+    std::vector<const char*> captions;   // style 0, 1, ...
+};
+
+const std::vector<OptionTexts> kFreqTexts = {
+    {"Label76", {"F High Off:", "HF2", "OF2"}},
+    {"Label80", {"F High Off Time:", "HF2T", "Maximun trip time"}},
+    {"Label85", {"F High On:", "HF2H", "CO"}},
+    {"Label103", {"F High Off Slow:", "HF1", "OF1"}},
+    {"Label113", {"F High Off Slow Time:", "HF1T", "Maximun trip time"}},
+    {"Label114", {"F High On Slow:", "HF1H", "CO"}},
+    {"Label100", {"F Low Off:", "LF2", "UF2"}},
+    {"Label101", {"F Low Off Time:", "LF2T", "Maximun trip time"}},
+    {"Label102", {"F Low On:", "LF2H", "CO"}},
+    {"Label108", {"F Low Off Slow:", "LF1", "UF1"}},
+    {"Label111", {"F Low Off Slow Time:", "LF1T", "Maximun trip time"}},
+    {"Label116", {"F Low On Slow:", "LF1H", "CO"}},
+};
+const std::vector<OptionTexts> kUacTexts = {
+    {"Label71", {"U High Off:", "HV2", "OV2"}},
+    {"Label78", {"U High Off Time:", "HV2T", "Maximun trip time"}},
+    {"Label82", {"U High On:", "HV2H", "CO"}},
+    {"Label87", {"U High Off Slow:", "HV1", "OV1"}},
+    {"Label90", {"U High Off Slow Time:", "HV1T", "Maximun trip time"}},
+    {"Label92", {"U High On Slow:", "HV1H", "CO"}},
+    {"Label94", {"U Low Off:", "LV3", "UV3"}},
+    {"Label95", {"U Low Off Time:", "LV3T", "Maximun trip time"}},
+    {"Label96", {"U Low On:", "LV3H", "CO"}},
+    {"Label97", {"U Low Off Slow:", "LV1", "UV1"}},
+    {"Label98", {"U Low Off Slow Time:", "LV1T", "Maximun trip time"}},
+    {"Label99", {"U Low On Slow:", "LV1H", "CO"}},
+    {"Label594", {"U Low Off Slow 2:", "LV2", "UV2"}},
+    {"Label601", {"U Low Off Slow Time 2:", "LV2T", "Maximun trip time"}},
+    {"Label603", {"U Low On Slow 2:", "LV2H", "CO"}},
+};
+const std::vector<OptionTexts> kQofUTexts = {
+    {"Label63", {"Q_Vmax", "Q4"}},
+    {"Label70", {"Q_Vmin", "Q1"}},
+    {"Label75", {"Vmax", "V4"}},
+    {"Label74", {"Vmin", "V1"}},
+    {"Label79", {"Upper(V2)", "V3"}},
+    {"Label77", {"Lower(V1)", "V2"}},
+};
+const std::vector<OptionTexts> kAcTitleTexts = {
+    {"Label_GetAC1", {"Output 1", "VAB"}},
+    {"Label_GetAC2", {"Output 2", "VBC"}},
+    {"Label_GetAC3", {"Output 3", "VAC"}},
+};
+
+// Every label of every caption style, in English and through a window language; a style the
+// applier does not list changes nothing.
+TEST_F(DisplayOptions, CaptionAppliersSetEveryTextOfTheirStyleInTheWindowLanguage)
 {
+    using Applier = void (*)(vcl::TComponent&, int, const CaptionLanguage&);
     struct Case {
-        void (*apply)(vcl::TComponent&, int);
-        int style;
-        std::map<QString, QString> captions;   // a few labels of the applier and what they read
+        const char* what;
+        Applier apply;
+        const std::vector<OptionTexts>& texts;
     };
     const Case cases[] = {
-        {ApplyFreqProtectCaptions, 0, {{"Label76", "F High Off:"}, {"Label116", "F Low On Slow:"}}},
-        {ApplyFreqProtectCaptions, 1, {{"Label76", "HF2"}, {"Label111", "LF1T"}, {"Label116", "LF1H"}}},
-        {ApplyFreqProtectCaptions, 2, {{"Label76", "OF2"}, {"Label80", "Maximun trip time"}, {"Label116", "CO"}}},
-        {ApplyUacProtectCaptions, 0, {{"Label71", "U High Off:"}, {"Label603", "U Low On Slow 2:"}}},
-        {ApplyUacProtectCaptions, 1, {{"Label71", "HV2"}, {"Label594", "LV2"}, {"Label603", "LV2H"}}},
-        {ApplyUacProtectCaptions, 2, {{"Label94", "UV3"}, {"Label601", "Maximun trip time"}}},
-        {ApplyQofUCaptions, 0, {{"Label63", "Q_Vmax"}, {"Label77", "Lower(V1)"}}},
-        {ApplyQofUCaptions, 1, {{"Label63", "Q4"}, {"Label70", "Q1"}, {"Label79", "V3"}, {"Label77", "V2"}}},
-        {ApplyAcOutputTitles, 0, {{"Label_GetAC1", "Output 1"}, {"Label_GetAC3", "Output 3"}}},
-        {ApplyAcOutputTitles, 1, {{"Label_GetAC1", "VAB"}, {"Label_GetAC2", "VBC"}, {"Label_GetAC3", "VAC"}}},
+        {"frequency protection", ApplyFreqProtectCaptions, kFreqTexts},
+        {"voltage protection", ApplyUacProtectCaptions, kUacTexts},
+        {"Q(U) curve", ApplyQofUCaptions, kQofUTexts},
+        {"AC titles", ApplyAcOutputTitles, kAcTitleTexts},
     };
+    const CaptionLanguage marked = [](const QString& english) { return QStringLiteral("<%1>").arg(english); };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "style " << c.style << ", " << c.captions.begin()->first.toStdString());
         SetUp();
-        for (const auto& [name, caption] : c.captions)
-            Add(name);
-        c.apply(*form, c.style);
-        for (const auto& [name, caption] : c.captions)
-            EXPECT_EQ(C(name)->Caption(), caption) << name.toStdString();
-        // A style the applier does not list changes nothing.
-        for (const auto& [name, caption] : c.captions)
-            C(name)->SetCaption("kept");
-        for (int other : {-1, 3, 99})
-            c.apply(*form, other);
-        for (const auto& [name, caption] : c.captions)
-            EXPECT_EQ(C(name)->Caption(), "kept") << name.toStdString();
+        for (const OptionTexts& row : c.texts)
+            Add(QString::fromLatin1(row.label));
+        const int styles = static_cast<int>(c.texts.front().captions.size());
+        for (int style = 0; style < styles; ++style) {
+            SCOPED_TRACE(testing::Message() << c.what << ", style " << style);
+            c.apply(*form, style, {});
+            for (const OptionTexts& row : c.texts)
+                EXPECT_EQ(C(row.label)->Caption(), QString::fromUtf8(row.captions[static_cast<size_t>(style)])) << row.label;
+            c.apply(*form, style, marked);
+            for (const OptionTexts& row : c.texts)
+                EXPECT_EQ(C(row.label)->Caption(), QStringLiteral("<%1>").arg(QString::fromUtf8(row.captions[static_cast<size_t>(style)])))
+                    << row.label << " is not looked up in the window's language";
+        }
+        for (const OptionTexts& row : c.texts)
+            C(row.label)->SetCaption("kept");
+        for (int other : {-1, styles, 99})
+            c.apply(*form, other, marked);
+        for (const OptionTexts& row : c.texts)
+            EXPECT_EQ(C(row.label)->Caption(), "kept") << c.what << " " << row.label;
     }
     // A form without the labels is no error.
     vcl::TForm empty;

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
 #include <sys/types.h>
 
 namespace {
@@ -221,4 +222,40 @@ TEST_F(ProgramTest, GermanAndBackToEnglishThroughRestarts)
         EXPECT_EQ(ask(QStringLiteral("get ") + name)["text"].toString(), english[name]) << name;
     ask("close");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(SocketPath()); }, 10000));
+}
+
+// The captions a mode's display options set (AC titles, protection rows, Q(U) curve) are in the
+// language chosen, as every other caption is, once the mode is chosen.
+TEST_F(ProgramTest, DisplayOptionCaptionsInGermanAndFrenchAfterAModeChoice)
+{
+    QFile table(home.path() + "/profile/LangTable.RQX");
+    ASSERT_TRUE(table.open(QIODevice::ReadOnly)) << "the shipped language table is missing";
+    const QList<QStringList> rows = design::ReadLangTable(table.readAll());
+    // The "GridTied" mode shows the window's own captions (style 0 of every option).
+    const std::map<QString, QString> english = {
+        {"Label_GetAC1", "Output 1"}, {"Label_GetAC2", "Output 2"}, {"Label_GetAC3", "Output 3"},
+        {"Label76", "F High Off:"},   {"Label116", "F Low On Slow:"}, {"Label71", "U High Off:"},
+        {"Label603", "U Low On Slow 2:"}, {"Label63", "Q_Vmax"},     {"Label77", "Lower(V1)"},
+    };
+    for (int language : {1, 2}) {
+        SCOPED_TRACE(language == 1 ? "German" : "French");
+        QFile state(home.path() + "/profile/PreviousSet.RQX");
+        ASSERT_TRUE(state.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        state.write(QStringLiteral("[Language]\nSet=%1\n[Search]\nStartID=1\nEndID=32\n").arg(language).toLatin1());
+        state.close();
+
+        ProgramRun run(home.path(), runtime.path(), SocketPath());
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.Do("pickt Combo_SelectMode GridTied"));
+        for (const auto& [name, caption] : english) {
+            QString expected;
+            for (const QStringList& row : rows.mid(1))
+                if (row.value(0) == caption && expected.isEmpty())
+                    expected = row.value(language);
+            ASSERT_FALSE(expected.isEmpty()) << "no translation of " << caption.toStdString();
+            EXPECT_EQ(run.TextOf(name), expected) << name.toStdString();
+        }
+        run.Do("close");
+        ASSERT_TRUE(run.process.waitForFinished(10000));
+    }
 }
