@@ -121,31 +121,33 @@ void TForm_Main::Image_DataLogClick(TObject*)
         Tab_Firmware->SetTabVisible(false);
     }
 
+    // The interval first: a Cancel starts nothing, so no file, no timer and the tabs as they were.
+    const QString answer = InputBox(QStringLiteral("Period"), QStringLiteral("Please Input Interval(sec)"), QStringLiteral("2"));
+    const int seconds = StrToIntSafe(answer);
     // A log that cannot be named or titled does not start, and no earlier file is touched.
     QString path = DataLogPath;
     QString problem;
-    if (files::NewDataLogFileName(path) != 0)
+    const bool cancelled = answer == QLatin1String("Cancel");
+    if (!cancelled && files::NewDataLogFileName(path) != 0)
         problem = QStringLiteral("Data log not started: every file name of the day is taken in ") + files::DataLogFolder();
-    else if (files::WriteDataLogHeader(*this, path) != 0)
+    else if (!cancelled && files::WriteDataLogHeader(*this, path) != 0)
         problem = QStringLiteral("Data log not started: cannot create ") + path;
-    if (!problem.isEmpty()) {
+    if (cancelled || !problem.isEmpty()) {
         if (SuperUserMode == 0) {
             for (int i = 0; i < design::kPageCount; ++i)
                 TabSheets[static_cast<size_t>(i)]->SetTabVisible(tabsBefore[static_cast<size_t>(i)]);
             Tab_Firmware->SetTabVisible(firmwareTabBefore);
         }
-        MessageBox(problem);
+        if (!problem.isEmpty())
+            MessageBox(problem);
         return;
     }
     DataLogPath = path;
     DataLogActive = 1;
     DataLogRecordCount = 0;
+    Timer_Record->SetInterval(seconds >= 1 && seconds <= 2000000 ? seconds * 1000 : kDefaultIntervalMs);
     Timer_Record->SetEnabled(true);
     Timer_Datalog->SetEnabled(true);
-    // The timers run while the box is open: lines go on at the previous interval meanwhile.
-    const int seconds = StrToIntSafe(InputBox(QStringLiteral("Period"), QStringLiteral("Please Input Interval(sec)"),
-                                              QStringLiteral("2")));
-    Timer_Record->SetInterval(seconds >= 1 && seconds <= 2000000 ? seconds * 1000 : kDefaultIntervalMs);
 }
 
 void TForm_Main::Image_DatalogOnceClick(TObject*)

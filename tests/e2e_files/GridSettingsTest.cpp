@@ -196,6 +196,45 @@ TEST_F(GridSettings, SaveEditUploadAndARefusedValue)
     ASSERT_TRUE(run.process.waitForFinished(10000));
 }
 
+TEST_F(GridSettings, AFailedDumpKeepsTheGoodOneAndACancelledLogStartsNothing)
+{
+    ProgramRun run(home.path(), runtime.path());
+    Open(run);
+    ASSERT_TRUE(run.Do("answer " + kCode));
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    DialogsUntil(run, "Done");
+    const QString good = Read(home.path() + "/ConfigLog/Config_ID7.csv");
+    ASSERT_TRUE(good.contains("\r\nVac_High_Off,33552,")) << good.toStdString();
+    ASSERT_FALSE(good.contains(",Error\r\n"));
+    int registers = 0;
+    for (const QString& row : Read(home.path() + "/profile/ConfigModel.csv").split("\r\n", Qt::SkipEmptyParts))
+        registers += row.section(',', 1, 1).toInt() >= 1;
+
+    // Inverter 7 refuses every read: its good dump stays, and the message says how many failed.
+    bus.AddFault(7, {invsim::FaultKind::Exception});
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    const QStringList shown = DialogsUntil(run, "Done", 60000);
+    const QString path7 = home.path() + "/ConfigLog/Config_ID7.csv";
+    EXPECT_TRUE(shown.contains(QStringLiteral("%1 register(s) could not be read: the earlier %2 is kept")
+                                   .arg(registers).arg(path7)))
+        << shown.join(" | ").toStdString();
+    EXPECT_EQ(Read(path7), good);
+    bus.ClearFaults(7);
+
+    // Cancel on the interval prompt: no log file, no row counter, every tab still there.
+    run.Ask("dialogs");
+    ASSERT_TRUE(run.Do("click Image_DataLog"));   // no answer queued: the prompt is cancelled
+    ASSERT_TRUE(run.WaitFor([&] { return !run.Ask("dialogs")["items"].toArray().isEmpty(); }, 10000));
+    bus.ClearFrames();
+    ASSERT_TRUE(run.WaitFor([&] { return bus.Frames().size() > 40; }, 15000)) << "polling goes on";
+    EXPECT_TRUE(QDir(home.path() + "/DataLog").entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(run.Status(9).startsWith("Report: ")) << run.Status(9).toStdString();
+    EXPECT_TRUE(run.Do("tab PageControl 1")) << "the log did not take the other tabs away";
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
 TEST_F(GridSettings, DataLogAndRepairRecord)
 {
     ProgramRun run(home.path(), runtime.path());
