@@ -219,16 +219,19 @@ int TForm_Main::RunGridSettingsCommand()
     Modbus& m = Link;
     if (m.CommandCode == CmdSaveGridSettings) {
         const std::uint8_t saved = m.SlaveId;
+        m.CommandCode = 0;
+        const int count = TargetCount();
+        if (count == 0)
+            return 0;
         Label_GridSetLog->Font()->SetColor(clRed);
         if (Form_wait)
             Form_wait->Show();
-        const int count = std::clamp(FoundIdList[0], 0, 254);
         for (int k = 1; k <= count; ++k) {
-            SelectFoundEntry(k);
+            SelectTarget(k);
             QString path;
-            files::ConfigLogFileName(path, FoundIdList[k]);
+            files::ConfigLogFileName(path, m.SlaveId);
             if (files::DumpConfigModel(path, m) != 0) {
-                MessageBox(QStringLiteral("Error - ID") + QString::number(FoundIdList[k]));
+                MessageBox(QStringLiteral("Error - ID") + QString::number(m.SlaveId));
                 MessageBox(QStringLiteral("Please Close Config File"));
             }
         }
@@ -237,19 +240,24 @@ int TForm_Main::RunGridSettingsCommand()
         MessageBox(QStringLiteral("Done"));
         Label_GridSetLog->Font()->SetColor(clGreen);
         RestoreSelection(saved);
-        m.CommandCode = 0;
     }
     if (m.CommandCode == CmdLoadGridSettings) {
         // The code stays as it is: a command posted while the upload runs is carried on by the
         // later tests.
         const std::uint8_t saved = m.SlaveId;
+        const int count = TargetCount();
+        if (count == 0) {
+            m.CommandCode = 0;
+            return 0;
+        }
         if (Form_wait)
             Form_wait->Show();
         if (OpenDialog_OpenSetting->Execute()) {
             int found[FoundIdListSize];
             std::copy(std::begin(FoundIdList), std::end(FoundIdList), found);
+            found[0] = count;
             files::UploadSettingFile(m, found, OpenDialog_OpenSetting->FileName(),
-                                     [this](int k) { SelectFoundEntry(k); });
+                                     [this](int k) { SelectTarget(k); });
         }
         if (Form_wait)
             Form_wait->Close();

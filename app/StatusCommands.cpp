@@ -82,9 +82,9 @@ int TForm_Main::RunStatusSequence()
         const int watts = static_cast<std::uint16_t>(m.CommandValue);
         const int address = m.CommandAddress;
         const std::uint8_t saved = m.SlaveId;
-        const int count = std::clamp(FoundIdList[0], 0, 254);
+        const int count = TargetCount();
         for (int k = 1; k <= count; ++k) {
-            SelectFoundEntry(k);
+            SelectTarget(k);
             m.Request(40988, 8, 4);
             if (!groups::Accepted(m, 4) || m.Reply[2] != 16)
                 continue;
