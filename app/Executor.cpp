@@ -66,9 +66,9 @@ int TForm_Main::ExecutePendingCommand()
     if (m.CommandCode == CmdBroadcastCoil || m.CommandCode == CmdBroadcastRegister) {
         const std::uint8_t fc = m.CommandCode == CmdBroadcastCoil ? 5 : 6;
         const std::uint8_t saved = m.SlaveId;
-        const int count = std::clamp(FoundIdList[0], 0, 254);
+        const int count = TargetCount();
         for (int k = 1; k <= count; ++k) {
-            SelectFoundEntry(k);
+            SelectTarget(k);
             m.Request(m.CommandAddress, value(), fc);
         }
         RestoreSelection(saved);

@@ -121,31 +121,33 @@ void TForm_Main::Image_DataLogClick(TObject*)
         Tab_Firmware->SetTabVisible(false);
     }
 
+    // The interval first: a Cancel starts nothing, so no file, no timer and the tabs as they were.
+    const QString answer = InputBox(QStringLiteral("Period"), QStringLiteral("Please Input Interval(sec)"), QStringLiteral("2"));
+    const int seconds = StrToIntSafe(answer);
     // A log that cannot be named or titled does not start, and no earlier file is touched.
     QString path = DataLogPath;
     QString problem;
-    if (files::NewDataLogFileName(path) != 0)
+    const bool cancelled = answer == QLatin1String("Cancel");
+    if (!cancelled && files::NewDataLogFileName(path) != 0)
         problem = QStringLiteral("Data log not started: every file name of the day is taken in ") + files::DataLogFolder();
-    else if (files::WriteDataLogHeader(*this, path) != 0)
+    else if (!cancelled && files::WriteDataLogHeader(*this, path) != 0)
         problem = QStringLiteral("Data log not started: cannot create ") + path;
-    if (!problem.isEmpty()) {
+    if (cancelled || !problem.isEmpty()) {
         if (SuperUserMode == 0) {
             for (int i = 0; i < design::kPageCount; ++i)
                 TabSheets[static_cast<size_t>(i)]->SetTabVisible(tabsBefore[static_cast<size_t>(i)]);
             Tab_Firmware->SetTabVisible(firmwareTabBefore);
         }
-        MessageBox(problem);
+        if (!problem.isEmpty())
+            MessageBox(problem);
         return;
     }
     DataLogPath = path;
     DataLogActive = 1;
     DataLogRecordCount = 0;
+    Timer_Record->SetInterval(seconds >= 1 && seconds <= 2000000 ? seconds * 1000 : kDefaultIntervalMs);
     Timer_Record->SetEnabled(true);
     Timer_Datalog->SetEnabled(true);
-    // The timers run while the box is open: lines go on at the previous interval meanwhile.
-    const int seconds = StrToIntSafe(InputBox(QStringLiteral("Period"), QStringLiteral("Please Input Interval(sec)"),
-                                              QStringLiteral("2")));
-    Timer_Record->SetInterval(seconds >= 1 && seconds <= 2000000 ? seconds * 1000 : kDefaultIntervalMs);
 }
 
 void TForm_Main::Image_DatalogOnceClick(TObject*)
@@ -217,16 +219,19 @@ int TForm_Main::RunGridSettingsCommand()
     Modbus& m = Link;
     if (m.CommandCode == CmdSaveGridSettings) {
         const std::uint8_t saved = m.SlaveId;
+        m.CommandCode = 0;
+        const int count = TargetCount();
+        if (count == 0)
+            return 0;
         Label_GridSetLog->Font()->SetColor(clRed);
         if (Form_wait)
             Form_wait->Show();
-        const int count = std::clamp(FoundIdList[0], 0, 254);
         for (int k = 1; k <= count; ++k) {
-            SelectFoundEntry(k);
+            SelectTarget(k);
             QString path;
-            files::ConfigLogFileName(path, FoundIdList[k]);
+            files::ConfigLogFileName(path, m.SlaveId);
             if (files::DumpConfigModel(path, m) != 0) {
-                MessageBox(QStringLiteral("Error - ID") + QString::number(FoundIdList[k]));
+                MessageBox(QStringLiteral("Error - ID") + QString::number(m.SlaveId));
                 MessageBox(QStringLiteral("Please Close Config File"));
             }
         }
@@ -235,19 +240,24 @@ int TForm_Main::RunGridSettingsCommand()
         MessageBox(QStringLiteral("Done"));
         Label_GridSetLog->Font()->SetColor(clGreen);
         RestoreSelection(saved);
-        m.CommandCode = 0;
     }
     if (m.CommandCode == CmdLoadGridSettings) {
         // The code stays as it is: a command posted while the upload runs is carried on by the
         // later tests.
         const std::uint8_t saved = m.SlaveId;
+        const int count = TargetCount();
+        if (count == 0) {
+            m.CommandCode = 0;
+            return 0;
+        }
         if (Form_wait)
             Form_wait->Show();
         if (OpenDialog_OpenSetting->Execute()) {
             int found[FoundIdListSize];
             std::copy(std::begin(FoundIdList), std::end(FoundIdList), found);
+            found[0] = count;
             files::UploadSettingFile(m, found, OpenDialog_OpenSetting->FileName(),
-                                     [this](int k) { SelectFoundEntry(k); });
+                                     [this](int k) { SelectTarget(k); });
         }
         if (Form_wait)
             Form_wait->Close();

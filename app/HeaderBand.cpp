@@ -59,9 +59,11 @@ int TForm_Main::RunProtocolSwitch()
             return 1;
     } else {
         const std::uint8_t saved = m.SlaveId;
-        const int count = std::clamp(FoundIdList[0], 0, 254);
+        const int count = TargetCount();
+        if (count == 0)
+            return 0;
         for (int k = 1; k <= count; ++k) {
-            SelectFoundEntry(k);
+            SelectTarget(k);
             // The inverter that failed stays selected, so the user sees which one it was.
             if (m.Request(kProtocolRegister, value, 6) != 0)
                 return 1;

@@ -292,6 +292,11 @@ public:
     // A node of the inverter tree in one picture: 1 found, 2 the current inverter.
     static void SetNodeImages(vcl::TTreeNode* node, int image);
     void RestoreSelection(std::uint8_t savedId);
+    // The inverters a command that walks the found ones addresses: on the Wi-Fi link the module
+    // alone (it answers only to slave 255, and an RS-485 scan's IDs mean nothing there), on the
+    // other links every found inverter. TargetCount says when there is none.
+    int TargetCount();
+    void SelectTarget(int k);
     // The serial rate for an inverter's rate code on the current link (the radio adapter always
     // runs at code 3; the Wi-Fi link has no serial rate).
     void SetRateForLink(int code);

@@ -59,7 +59,7 @@ int TForm_Main::RunSyncClock()
     bool wrote = false;
     if (m.LinkType == LinkRs485) {
         const std::uint8_t saved = m.SlaveId;
-        const int count = std::clamp(FoundIdList[0], 0, 254);
+        const int count = TargetCount();
         for (int k = 1; k <= count; ++k) {
             SelectFoundEntry(k);
             if (energy::SyncClock(m) != energy::kDone)

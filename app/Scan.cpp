@@ -141,6 +141,22 @@ void TForm_Main::SelectFoundEntry(int k)
     SetRateForLink(FoundIdList[255 + k]);
 }
 
+int TForm_Main::TargetCount()
+{
+    const int count = Link.LinkType == LinkWifi ? 1 : std::clamp(FoundIdList[0], 0, 254);
+    if (count == 0)
+        MessageBox(QStringLiteral("No inverter to address: scan for inverters first"));
+    return count;
+}
+
+void TForm_Main::SelectTarget(int k)
+{
+    if (Link.LinkType == LinkWifi)
+        Link.SlaveId = 255;
+    else
+        SelectFoundEntry(k);
+}
+
 void TForm_Main::RestoreSelection(std::uint8_t savedId)
 {
     Link.SlaveId = savedId;

@@ -24,6 +24,23 @@ constexpr int kPageSelect = 800;
 constexpr int kFirstInputPage = 48;
 constexpr int kGainOne = 4096;
 
+// Count q of the calibrated input. The window's page is selected right before the read: a reader
+// of the ADC panel pages the same window between two commands, and a count of its page would
+// turn into another input's gain. read is true only when the page select and the read were both
+// accepted. Returns the link's failure.
+int ReadCalibrationCount(Modbus& m, int q, bool& read)
+{
+    read = false;
+    if (m.Request(kPageSelect, (std::clamp(m.CalibrationIndex, 0, 17) + kFirstInputPage) & 0xFFFF, 6))
+        return 1;
+    if (!groups::Accepted(m, 6))
+        return 0;
+    if (m.Request(kAdcCounts + q, 1, 4))
+        return 1;
+    read = groups::Accepted(m, 4);
+    return 0;
+}
+
 } // namespace
 
 int TForm_Main::RunStatusSequence()
@@ -82,9 +99,9 @@ int TForm_Main::RunStatusSequence()
         const int watts = static_cast<std::uint16_t>(m.CommandValue);
         const int address = m.CommandAddress;
         const std::uint8_t saved = m.SlaveId;
-        const int count = std::clamp(FoundIdList[0], 0, 254);
+        const int count = TargetCount();
         for (int k = 1; k <= count; ++k) {
-            SelectFoundEntry(k);
+            SelectTarget(k);
             m.Request(40988, 8, 4);
             if (!groups::Accepted(m, 4) || m.Reply[2] != 16)
                 continue;
@@ -111,10 +128,11 @@ int TForm_Main::RunStatusSequence()
     case CmdGainLowPower: {
         const int q = m.CommandCode - CmdGainLowVoltage;
         std::int32_t* r = m.CalibrationPoints[std::clamp(m.CalibrationIndex, 0, 17)];
-        if (m.Request(kAdcCounts + q, 1, 4))
+        bool read = false;
+        if (ReadCalibrationCount(m, q, read))
             return 1;
         // A count that did not come is no count: nothing is computed from it.
-        const int count = groups::Accepted(m, 4) ? groups::Word(m, 0) : 0;
+        const int count = read ? groups::Word(m, 0) : 0;
         r[3 + q] = count;
         if (count == 0) {
             MessageBox(QStringLiteral("Error - No ADC"));
@@ -135,9 +153,10 @@ int TForm_Main::RunStatusSequence()
     case CmdGainHighPower: {
         const int q = m.CommandCode - CmdGainHighVoltage;
         const std::int32_t* r = m.CalibrationPoints[std::clamp(m.CalibrationIndex, 0, 17)];
-        if (m.Request(kAdcCounts + q, 1, 4))
+        bool read = false;
+        if (ReadCalibrationCount(m, q, read))
             return 1;
-        if (!groups::Accepted(m, 4)) {
+        if (!read) {
             MessageBox(QStringLiteral("Error - No ADC"));
             return 0;
         }

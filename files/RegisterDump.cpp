@@ -24,6 +24,20 @@ bool AcceptedRead(const Modbus& link, std::uint8_t fc, int words)
     return link.ReplyOk == 1 && link.Reply[1] == fc && link.Reply[2] == 2 * words && link.ReplyLength == 2 * words + 5;
 }
 
+// An earlier dump at path that every listed register made it into: it has no "Error" value.
+bool CompleteDumpExists(const QString& path)
+{
+    std::vector<QString> rows;
+    if (!ReadRows(path, rows) || rows.empty())
+        return false;
+    for (const QString& row : rows) {
+        const QStringList f = SplitDelimited(row);
+        if (f.size() >= 3 && f[2] == QLatin1String("Error"))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString ConfigLogFolder() { return ProgramFolder() + QStringLiteral("/ConfigLog"); }
@@ -54,6 +68,7 @@ int DumpConfigModel(const QString& path, Modbus& link)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
+    int failed = 0;
     for (const ConfigArch& r : list) {
         QString line = r.Name + QLatin1Char(',') + r.Address + QLatin1Char(',');
         const int a = StrToIntSafe(r.Address);
@@ -68,11 +83,19 @@ int DumpConfigModel(const QString& path, Modbus& link)
                 line += QString::number(link.Reply[3] << 8 | link.Reply[4]);
             } else {
                 line += QStringLiteral("Error");
+                ++failed;
                 vcl::MessageBox(QStringLiteral("Error-Read Address(") + r.Address + QLatin1Char(')'));
             }
         }
         line += QStringLiteral("\r\n");
         file.write(line.toUtf8());
+    }
+    // A silent inverter would otherwise turn a good backup into a file that cannot be uploaded.
+    if (failed > 0 && CompleteDumpExists(path)) {
+        file.cancelWriting();
+        vcl::MessageBox(QString::number(failed) + QStringLiteral(" register(s) could not be read: the earlier ") + path +
+                        QStringLiteral(" is kept"));
+        return 0;
     }
     return file.commit() ? 0 : 1;
 }

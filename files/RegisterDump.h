@@ -21,7 +21,8 @@ int ConfigLogFileName(QString& path, int slaveId);
 // accepted function-3 reply of one register (with a message naming the address); a row that
 // names no register is copied as it stands (its first three fields). Rows without any field are
 // skipped. The file is replaced only when the whole dump succeeded; an earlier dump stays
-// otherwise. 0 done; 1 when the list is missing ("Error-No Config Model"), the dump file cannot
+// otherwise. A dump with "Error" values never replaces an earlier one without any: that one
+// stays, and a message says how many registers failed. 0 done; 1 when the list is missing ("Error-No Config Model"), the dump file cannot
 // be written, or the link failed.
 int DumpConfigModel(const QString& path, Modbus& link);
 

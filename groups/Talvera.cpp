@@ -27,15 +27,20 @@ const ValuePanel kAc1{"Group_TalveraAc1", "Ac1...", {7, 8, 9, 0x0A},
 
 bool Acknowledged(const Modbus& link) { return link.Reply[1] == 0x06 && link.ReplyOk == 1; }
 
-// The reply's bytes from `from` on, `count` of them, as characters (never past the reply).
+// The reply's bytes from `from` on, `count` of them, as characters (never past the reply);
+// control bytes are no part of a device's text and are dropped.
 QString ReplyText(const Modbus& link, int from, int count)
 {
     QString out;
     const int end = std::min(from + std::max(count, 0), static_cast<int>(link.ReplyLength));
     for (int k = from; k < end; ++k)
-        out += QChar::fromLatin1(static_cast<char>(link.Reply[k]));
+        if (link.Reply[k] >= 0x20 && link.Reply[k] != 0x7F)
+            out += QChar::fromLatin1(static_cast<char>(link.Reply[k]));
     return out;
 }
+
+// An acknowledge of 0x02, 0x06, ID, length, the two echoes, `data` bytes, CRC and 0x03.
+bool CarriesData(const Modbus& link, int data) { return link.ReplyLength >= 9 + data && link.Reply[3] >= 2 + data; }
 
 void BuildValues(vcl::TComponent& form, vcl::TWinControl* p, const ValuePanel& v, bool ac)
 {
@@ -57,7 +62,7 @@ int ReadValues(Modbus& link, vcl::TWinControl* panel, vcl::TComponent& form, std
     for (int k = 0; k < 4; ++k) {
         if (link.RequestStx(0x10, static_cast<std::uint8_t>(v.subs[k])))
             return 1;
-        if (!Acknowledged(link) || link.ReplyLength < 8)
+        if (!Acknowledged(link) || !CarriesData(link, 2))
             continue;
         const int value = link.Reply[6] * 256 + link.Reply[7];
         SetText(L(form, v.labels[k]), k == 1 ? FormatDiv10(static_cast<float>(value)) : QString::number(value));
@@ -112,13 +117,13 @@ int ReadTalveraTest(Modbus& link, const TalveraGroups& g, vcl::TComponent& form,
             SetText(L(form, "Label_TalveraSAP"), ReplyText(link, 6, length - 2));
             break;
         case 0x20:
-            if (link.ReplyLength >= 13)
+            if (CarriesData(link, 4))
                 SetText(L(form, "Label_TalveraDate"), QString::number(r[8]) + QLatin1Char('/') + QString::number(r[7])
                                                           + QStringLiteral("/20") + QString::number(r[9] / 10)
                                                           + QString::number(r[9] % 10));
             break;
         default:
-            if (link.ReplyLength >= 12)
+            if (CarriesData(link, 3))
                 SetText(L(form, "Label_TalveraTime"), QString::number(r[6]) + QLatin1Char(':') + QString::number(r[7])
                                                           + QLatin1Char(':') + QString::number(r[8]));
             break;

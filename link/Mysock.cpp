@@ -363,10 +363,13 @@ int Modbus::TransactTcp()
             AppendCommLine(QStringLiteral("Error - Receive"));
             ++NoReplyCount;
         } else {
-            // A reply may come in several pieces: the rest is awaited within the same 6 s.
-            if (TxLength == 8 && Tcp.RecvLength > 0) {
+            // A reply may come in several pieces: the rest is awaited within the same 6 s. An STX
+            // reply says its length in its fourth byte.
+            const bool stx = StxRequestSent();
+            if ((TxLength == 8 || stx) && Tcp.RecvLength > 0) {
                 for (;;) {
-                    const int expected = ExpectedTcpReply(Com.TxBuffer, Tcp.RecvBuffer, Tcp.RecvLength);
+                    const int expected = stx ? (Tcp.RecvLength >= 4 ? StxReplyLength(Tcp.RecvBuffer, Tcp.RecvLength) : 0)
+                                             : ExpectedTcpReply(Com.TxBuffer, Tcp.RecvBuffer, Tcp.RecvLength);
                     if ((expected != 0 && Tcp.RecvLength >= expected) || Tcp.ReceiveMore(slot, deadline) != 0)
                         break;
                 }

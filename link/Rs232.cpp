@@ -84,8 +84,10 @@ int Tcomm::Open(const QString& name)
         Host().ShowMessage(QStringLiteral("COM Can't Open"));
         return 1;
     }
+    // A path that opens but is no serial port (a regular file, /dev/null) is no link either.
     if (!ApplyLine(fd, 4800)) {
         ::close(fd);
+        Host().ShowMessage(QStringLiteral("COM Can't Open"));
         return 1;
     }
     ComHandle = fd;

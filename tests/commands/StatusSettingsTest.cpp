@@ -357,25 +357,28 @@ TEST_F(StatusSettings, GainCalibrationWorkedExamples)
     EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 33536, 50}, {1, 9600, 800, 50}}));
     EXPECT_EQ(Text("Label_GainSelect"), "2");
     // Voltage low point 200.0 V at count 1000: boundary 1000, low gain 2000 x 4096 / 1000.
+    // Each count is read right after its own page select.
     counts(50, 1000, 0, 3000);
     driver->Enter("Edit_GainCaliVdcLow", "200");
-    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 33538, 1000}, {1, 9600, 33539, 8192}}));
+    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 800, 50}, {1, 9600, 33538, 1000}, {1, 9600, 33539, 8192}}));
     EXPECT_EQ(dialogs.TakeShown(), QStringList({"1000"}));
-    EXPECT_EQ(bus.Frames().front().bytes[1], 4);   // the count is read first
+    ASSERT_GE(bus.Frames().size(), 2u);
+    EXPECT_EQ(bus.Frames()[1].bytes[1], 4);
     // High point 400.0 V at count 3000: (4000 - 2000) x 4096 / (3000 - 1000).
     counts(50, 3000, 0, 3000);
     driver->Enter("Edit_GainCaliVdcHigh", "400");
-    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 33537, 4096}}));
+    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 800, 50}, {1, 9600, 33537, 4096}}));
     // Power low point 1500 W at count 3000.
     driver->Enter("Edit_GainCaliPdcLow", "1500");
-    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 33544, 3000}, {1, 9600, 33545, 2048}}));
+    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 800, 50}, {1, 9600, 33544, 3000}, {1, 9600, 33545, 2048}}));
     EXPECT_TRUE(dialogs.TakeShown().isEmpty());   // only the voltage shows its count
     // A high point at the low point's own count computes nothing.
+    const std::vector<Write> pageOnly{{1, 9600, 800, 50}};
     driver->Enter("Edit_GainCaliPdcHigh", "1600");
-    EXPECT_TRUE(Execute().empty());
+    EXPECT_EQ(Execute(), pageOnly);
     // Count 0: "Error - No ADC", nothing written.
     driver->Enter("Edit_GainCaliIdcLow", "5.5");
-    EXPECT_TRUE(Execute().empty());
+    EXPECT_EQ(Execute(), pageOnly);
     EXPECT_EQ(dialogs.TakeShown(), QStringList({"Error - No ADC"}));
     // No reply to the count: nothing computed from it, and the user is told.
     counts(50, 1000, 800, 3000);
@@ -385,19 +388,28 @@ TEST_F(StatusSettings, GainCalibrationWorkedExamples)
     refuse.times = 2;
     bus.AddFault(1, refuse);
     driver->Enter("Edit_GainCaliIdcLow", "5.5");
-    EXPECT_TRUE(Execute().empty());
+    EXPECT_EQ(Execute(), pageOnly);
     driver->Enter("Edit_GainCaliIdcHigh", "9");
-    EXPECT_TRUE(Execute().empty());
+    EXPECT_EQ(Execute(), pageOnly);
     EXPECT_EQ(dialogs.TakeShown(), QStringList({"Error - No ADC", "Error - No ADC"}));
     // Input 4 with no low point yet: the high point divides by the count itself.
     driver->Pick("Combo_GainSelect", 3);
     EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 33536, 51}, {1, 9600, 800, 51}}));
     counts(51, 500, 0, 0);
     driver->Enter("Edit_GainCaliVdcHigh", "100");
-    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 33537, 8192}}));
+    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 800, 51}, {1, 9600, 33537, 8192}}));
     EXPECT_EQ(w.Link.CalibrationIndex, 3);
     EXPECT_EQ(w.Link.CalibrationPoints[2][0], 2000);
     EXPECT_EQ(w.Link.CalibrationPoints[2][3], 1000);
+
+    // The ADC panel's reader left another page selected (the N-bus, with a count): the count is
+    // still read from the calibrated input's page, so no ADC and no gain from the N-bus count.
+    counts(51, 0, 0, 0);
+    counts(65, 2946, 0, 0);
+    ASSERT_EQ(w.Link.Request(800, 65, 6), 0);
+    driver->Enter("Edit_GainCaliVdcLow", "200");
+    EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 800, 51}}));
+    EXPECT_EQ(dialogs.TakeShown(), QStringList({"Error - No ADC"}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "e2e_monitor/MonitorFixture.h"
 
 #include "support/RemoteProgram.h"
+#include "tools/invsim/TcpModule.h"
 
 #include <QDate>
 #include <QDir>
@@ -191,6 +192,132 @@ TEST_F(GridSettings, SaveEditUploadAndARefusedValue)
     shown = DialogsUntil(run, "Done");
     EXPECT_EQ(shown, (QStringList{"Error-No Config Model", "Error - ID5", "Please Close Config File",
                                   "Error-No Config Model", "Error - ID7", "Please Close Config File", "Done"}));
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
+TEST_F(GridSettings, AFailedDumpKeepsTheGoodOneAndACancelledLogStartsNothing)
+{
+    ProgramRun run(home.path(), runtime.path());
+    Open(run);
+    ASSERT_TRUE(run.Do("answer " + kCode));
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    DialogsUntil(run, "Done");
+    const QString good = Read(home.path() + "/ConfigLog/Config_ID7.csv");
+    ASSERT_TRUE(good.contains("\r\nVac_High_Off,33552,")) << good.toStdString();
+    ASSERT_FALSE(good.contains(",Error\r\n"));
+    int registers = 0;
+    for (const QString& row : Read(home.path() + "/profile/ConfigModel.csv").split("\r\n", Qt::SkipEmptyParts))
+        registers += row.section(',', 1, 1).toInt() >= 1;
+
+    // Inverter 7 refuses every read: its good dump stays, and the message says how many failed.
+    bus.AddFault(7, {invsim::FaultKind::Exception});
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    const QStringList shown = DialogsUntil(run, "Done", 60000);
+    const QString path7 = home.path() + "/ConfigLog/Config_ID7.csv";
+    EXPECT_TRUE(shown.contains(QStringLiteral("%1 register(s) could not be read: the earlier %2 is kept")
+                                   .arg(registers).arg(path7)))
+        << shown.join(" | ").toStdString();
+    EXPECT_EQ(Read(path7), good);
+    bus.ClearFaults(7);
+
+    // Cancel on the interval prompt: no log file, no row counter, every tab still there.
+    run.Ask("dialogs");
+    ASSERT_TRUE(run.Do("click Image_DataLog"));   // no answer queued: the prompt is cancelled
+    ASSERT_TRUE(run.WaitFor([&] { return !run.Ask("dialogs")["items"].toArray().isEmpty(); }, 10000));
+    bus.ClearFrames();
+    ASSERT_TRUE(run.WaitFor([&] { return bus.Frames().size() > 40; }, 15000)) << "polling goes on";
+    EXPECT_TRUE(QDir(home.path() + "/DataLog").entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(run.Status(9).startsWith("Report: ")) << run.Status(9).toStdString();
+    EXPECT_TRUE(run.Do("tab PageControl 1")) << "the log did not take the other tabs away";
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
+// On the Wi-Fi link the module (slave 255) is the one inverter there is: the save and the load
+// address it once, whatever IDs an RS-485 scan left behind, and a good dump of those IDs stays.
+TEST_F(GridSettings, OnWifiSaveAndLoadAddressTheModuleOnce)
+{
+    invsim::TcpModule module;
+    std::string error;
+    ASSERT_TRUE(module.Start(0, &error)) << error;
+    module.With([](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    const QString good = "Name,Address,Default\r\nVac_High_Off,33552,2645\r\n";
+    ASSERT_TRUE(QDir().mkpath(home.path() + "/ConfigLog"));
+    Write(home.path() + "/ConfigLog/Config_ID5.csv", good);
+
+    qputenv("SUNVANE_WIFI_ADDRESS", QByteArray("127.0.0.1:") + QByteArray::number(module.Port()));
+    ProgramRun run(home.path(), runtime.path());
+    const bool started = run.Start();
+    qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    run.Ask("dialogs");
+
+    module.SetHolding(33552, 2640);
+    module.ClearFrames();
+    ASSERT_TRUE(run.Do("answer " + kCode));
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    EXPECT_EQ(DialogsUntil(run, "Done"), (QStringList{"Input Password Please", "Done"}));
+    const QString dump = Read(home.path() + "/ConfigLog/Config_ID255.csv");
+    EXPECT_TRUE(dump.contains("\r\nVac_High_Off,33552,2640\r\n")) << dump.toStdString();
+    EXPECT_FALSE(dump.contains(",Error\r\n"));
+    EXPECT_EQ(Read(home.path() + "/ConfigLog/Config_ID5.csv"), good);
+    EXPECT_FALSE(QFile::exists(home.path() + "/ConfigLog/Config_ID7.csv"));
+
+    const QString upload = home.path() + "/upload.csv";
+    Write(upload, "Vac_High_Off,33552,2655\r\n");
+    ASSERT_TRUE(run.Do("answer " + upload));
+    ASSERT_TRUE(run.Do("click Image_OpenGridSet"));
+    EXPECT_EQ(DialogsUntil(run, "Done"), (QStringList{"Open", "Done"}));
+    EXPECT_EQ(module.Holding(33552), 2655);
+    int writes = 0;
+    for (const auto& f : module.Frames()) {
+        EXPECT_EQ(f.bytes[0], 0xFF);
+        writes += f.bytes.size() == 8 && f.bytes[1] == 6 && (f.bytes[2] << 8 | f.bytes[3]) + 1 == 33552;
+    }
+    EXPECT_EQ(writes, 1) << "the value is written once, to the module";
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+    module.Stop();
+}
+
+// With no inverter found the save and the load say so, and neither says "Done".
+TEST_F(GridSettings, NothingToAddressIsSaidNotDone)
+{
+    const QString prev = home.path() + "/profile/PreviousSet.RQX";
+    ASSERT_TRUE(ReplaceInFile(prev, "\nID5=1", "\nID5=0"));
+    ASSERT_TRUE(ReplaceInFile(prev, "\nID7=1", "\nID7=0"));
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+    ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return !run.EnabledOf("OpenPort"); }, 15000));
+    run.Ask("dialogs");
+
+    const QString nothing = "No inverter to address: scan for inverters first";
+    ASSERT_TRUE(run.Do("answer " + kCode));
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    EXPECT_EQ(DialogsUntil(run, nothing), (QStringList{"Input Password Please", nothing}));
+    ASSERT_TRUE(run.Do("answer " + home.path() + "/profile/ConfigModel.csv"));
+    ASSERT_TRUE(run.Do("click Image_OpenGridSet"));
+    EXPECT_EQ(DialogsUntil(run, nothing), QStringList{nothing});
+    // Nothing more comes: a poll cycle later, still no "Done".
+    bus.ClearFrames();
+    run.WaitFor([&] { return bus.Frames().size() > 5; }, 3000);
+    QStringList later;
+    for (const auto& v : run.Ask("dialogs")["items"].toArray())
+        later << v.toString();
+    EXPECT_FALSE(later.contains("Done")) << later.join(" | ").toStdString();
+    EXPECT_FALSE(QFile::exists(home.path() + "/ConfigLog/Config_ID0.csv"));
 
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(10000));

@@ -155,6 +155,33 @@ TEST_F(SettingFiles, DumpFailuresKeepTheEarlierDump)
     EXPECT_EQ(Read(path), first);
 }
 
+TEST_F(SettingFiles, ADumpWithUnreadRegistersNeverReplacesACompleteOne)
+{
+    bus.SetHolding(5, 100, 1);
+    bus.SetHolding(5, 101, 2);
+    List("A,100,0\nB,101,0\n");
+    const QString path = Dump(5);
+    const std::string complete = Read(path);
+    ASSERT_EQ(complete, "A,100,1\r\nB,101,2\r\n");
+    dialogs.TakeShown();
+
+    // The inverter refuses every read: the complete backup stays, and the message counts.
+    bus.AddFault(5, {invsim::FaultKind::Exception});
+    Dump(5);
+    EXPECT_EQ(Read(path), complete);
+    EXPECT_EQ(dialogs.TakeShown(), (QStringList{"Error-Read Address(100)", "Error-Read Address(101)",
+                                                "2 register(s) could not be read: the earlier " + path + " is kept"}));
+
+    // With no complete dump before it, what could be read is written, with "Error" for the rest.
+    ASSERT_TRUE(QFile::remove(path));
+    Dump(5);
+    EXPECT_EQ(Read(path), "A,100,Error\r\nB,101,Error\r\n");
+    // ... and that incomplete file is replaced by the next complete dump.
+    bus.ClearFaults(5);
+    Dump(5);
+    EXPECT_EQ(Read(path), complete);
+}
+
 TEST_F(SettingFiles, AnUnchangedDumpUploadsWithoutAWrite)
 {
     for (int id : {5, 7}) {

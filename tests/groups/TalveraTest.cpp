@@ -121,6 +121,26 @@ TEST_F(Talvera, PanelsShowTheInvertersValues)
     EXPECT_EQ(bus.Frames().size(), 5u);
 }
 
+// An acknowledge that carries no value leaves the label as it was (its CRC is no value), and the
+// control bytes of a device's text are dropped.
+TEST_F(Talvera, ShortAcknowledgeAndControlBytes)
+{
+    ASSERT_EQ(groups::ReadTalveraDc1(link, g, *form, 0), 0);
+    ASSERT_EQ(Text("Label_TalveraVdcActual1"), "3652");
+    bus.With(2, [](invsim::Inverter& inv) {
+        invsim::TalveraState& t = inv.Talvera();
+        t.values[2] = -1;
+        t.serial = std::string("\x01TV50\0A24\x7F" "11007\r\n", 15);
+        t.type = "TLV\t-5000";
+    });
+    ASSERT_EQ(groups::ReadTalveraDc1(link, g, *form, 0), 0);
+    EXPECT_EQ(link.ReplyOk, 1) << "the last acknowledge was good";
+    EXPECT_EQ(Text("Label_TalveraVdcActual1"), "3652");
+    ASSERT_EQ(groups::ReadTalveraTest(link, g, *form, 0), 0);
+    EXPECT_EQ(Text("Label_TalveraSN"), "TV50A2411007");
+    EXPECT_EQ(Text("Label_TalveraType"), "TLV-5000");
+}
+
 // A Modbus reply where an STX one was asked for is not decoded.
 TEST_F(Talvera, ModbusInverterLeavesThePanelsAlone)
 {

@@ -275,6 +275,21 @@ TEST_F(TcpLink, ReplySplitAcrossSegmentsIsJoined)
     EXPECT_EQ(link.ReplyOk, 1);
 }
 
+// An STX reply in two segments is joined by the length it announces, as a Modbus one is.
+TEST_F(TcpLink, StxReplySplitAcrossSegmentsIsJoined)
+{
+    module.With([](invsim::Inverter& inv) {
+        inv.Talvera().answers = true;
+        inv.Talvera().values = {{2, 3652}};
+    });
+    module.AddFault(F(FaultKind::Split, 5, 1, 30));   // 5 bytes, 30 ms, the other 6
+    ASSERT_EQ(link.RequestStx(0x10, 2), 0);
+    EXPECT_EQ(link.ReplyLength, 11);
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(link.Reply[6] * 256 + link.Reply[7], 3652);
+    EXPECT_EQ(link.CrcErrors, 0);
+}
+
 // A reply that is complete by its own length (an exception, a write's echo, a read's byte
 // count) ends the 6 s wait as soon as it is in, also when it came in two pieces.
 TEST_F(TcpLink, ReplyCompleteByItsLengthEndsTheWaitAtOnce)

@@ -94,7 +94,7 @@ struct TalveraState {
     std::string sap = "SAP-7731-02";
     int day = 15, month = 3, year = 24;    // year within the century
     int hour = 9, minute = 5, second = 0;
-    std::map<int, int> values;             // command 0x10: sub-command -> value
+    std::map<int, int> values;             // command 0x10: sub-command -> value (< 0: acknowledged with no data)
 };
 
 class Inverter {

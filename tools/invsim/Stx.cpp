@@ -55,7 +55,8 @@ Bytes StxAnswer(int id, const TalveraState& s, const Bytes& request)
         const auto it = s.values.find(sub);
         if (it == s.values.end())
             return {};
-        data = {static_cast<std::uint8_t>(it->second >> 8), static_cast<std::uint8_t>(it->second & 0xFF)};
+        if (it->second >= 0)
+            data = {static_cast<std::uint8_t>(it->second >> 8), static_cast<std::uint8_t>(it->second & 0xFF)};
     } else {
         return {};
     }

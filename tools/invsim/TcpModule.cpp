@@ -1,5 +1,7 @@
 #include "tools/invsim/TcpModule.h"
 
+#include "tools/invsim/Stx.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -216,15 +218,28 @@ void TcpModule::Handle(Client& client, const Bytes& bytes)
         }
         return;
     }
-    if (bytes.size() < 4 || !CrcOk(bytes) || bytes[0] != id_)
+    const bool stx = IsStxRequest(bytes);
+    if (!stx && (bytes.size() < 4 || !CrcOk(bytes) || bytes[0] != id_))
         return;
 
     Bytes reply;
     std::optional<Fault> fault;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        fault = TakeFault(faults_);
-        reply = AnswerUnderFault(inverter_, bytes, fault);
+        if (stx) {
+            // The module passes an STX request through to its inverter as it stands.
+            reply = StxAnswer(id_, inverter_.Talvera(), bytes);
+            if (reply.empty())
+                return;
+            fault = TakeFault(faults_);
+            if (fault && fault->kind == FaultKind::Silence)
+                return;
+            if (fault)
+                SpoilReply(reply, *fault);
+        } else {
+            fault = TakeFault(faults_);
+            reply = AnswerUnderFault(inverter_, bytes, fault);
+        }
     }
     if (fault && fault->kind == FaultKind::Hangup) {
         ::close(client.fd);
@@ -325,12 +340,15 @@ void TcpModule::Serve()
                 // frame by its length byte, a Modbus request of 8 bytes by its CRC.
                 for (;;) {
                     std::size_t size = 8;
-                    if (WifiBootLoader::LooksLikeRequest(c.pending) && c.pending.size() >= 6)
+                    const bool stx = c.pending.size() >= 2 && c.pending[0] == 0x02 && c.pending[1] == 0x05;
+                    if (stx)
+                        size = 9;
+                    else if (WifiBootLoader::LooksLikeRequest(c.pending) && c.pending.size() >= 6)
                         size = WifiBootLoader::RequestSize(c.pending);
                     if (c.fd < 0 || c.pending.size() < size)
                         break;
                     Bytes frame(c.pending.begin(), c.pending.begin() + static_cast<std::ptrdiff_t>(size));
-                    if (!CrcOk(frame))
+                    if (stx ? !IsStxRequest(frame) : !CrcOk(frame))
                         break;
                     c.pending.erase(c.pending.begin(), c.pending.begin() + static_cast<std::ptrdiff_t>(size));
                     Handle(c, frame);

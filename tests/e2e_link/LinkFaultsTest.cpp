@@ -1,0 +1,62 @@
+// The real program, driven through its remote user driver: serial links that cannot be used.
+#include "e2e_monitor/MonitorFixture.h"
+
+#include "support/RemoteProgram.h"
+
+#include <QFile>
+#include <QJsonArray>
+
+namespace {
+
+using namespace monitortest;
+using ProgramRun = testsupport::RemoteProgram;
+
+class LinkFaults : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::EnsureCoreApplication();
+        ASSERT_TRUE(home.isValid() && runtime.isValid());
+        ASSERT_TRUE(MakeMonitorHome(home.path()));
+    }
+    // The message boxes shown until one reads `last` (or the deadline).
+    QStringList DialogsUntil(ProgramRun& run, const QString& last, int timeoutMs = 15000)
+    {
+        QStringList all;
+        run.WaitFor([&] {
+            for (const auto& v : run.Ask("dialogs")["items"].toArray())
+                all << v.toString();
+            return all.contains(last);
+        }, timeoutMs);
+        return all;
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir runtime;
+};
+
+// A path that opens but is no serial port is no link: the message, and the open button stays.
+TEST_F(LinkFaults, APathThatIsNoSerialPortCannotOpen)
+{
+    const QString regular = home.path() + "/not-a-port";
+    {
+        QFile f(regular);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+    for (const QString& path : {QStringLiteral("/dev/null"), regular}) {
+        run.Ask("dialogs");
+        ASSERT_TRUE(run.Do("text Combo_COM " + path));
+        ASSERT_TRUE(run.Do("click OpenPort"));
+        EXPECT_EQ(DialogsUntil(run, "COM Can't Open"), QStringList{"COM Can't Open"}) << path.toStdString();
+        EXPECT_TRUE(run.EnabledOf("OpenPort")) << path.toStdString();
+        EXPECT_FALSE(run.EnabledOf("ClosePort")) << path.toStdString();
+    }
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
+} // namespace
