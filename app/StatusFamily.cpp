@@ -2,6 +2,7 @@
 // settings their controls post, and their readers as the polling loop calls them.
 #include "app/Main.h"
 
+#include "app/StatusSettings.h"
 #include "common/Tables.h"
 
 using namespace vcl;
@@ -11,8 +12,10 @@ namespace {
 
 constexpr int kOn = 0xFF00;
 
+} // namespace
+
 // The rows that read as plain sentences; the window's own rules follow in SetUpStatusFamily.
-std::vector<Binding> PlainRows()
+std::vector<Binding> settings::StatusBindings()
 {
     std::vector<Binding> rows = {
         // Status
@@ -89,14 +92,12 @@ std::vector<Binding> PlainRows()
     return rows;
 }
 
-} // namespace
-
 void TForm_Main::SetUpStatusFamily()
 {
     StatusLabels = groups::BuildStatusGroups(*this);
     ServiceLabels = groups::BuildServiceGroups(*this);
 
-    static const std::vector<Binding> plain = PlainRows();
+    static const std::vector<Binding> plain = settings::StatusBindings();
     settings::BindTable(plain, Settings);
 
     const std::vector<Binding> own = {
