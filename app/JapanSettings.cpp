@@ -145,7 +145,7 @@ std::vector<Binding> MakeRows()
         Edit3P("FLowOff", 33571).Decimal(100),
         Edit3P("FLowOffTime", 33572).Decimal(100),
         Binding("Combo_Japan3P_ActivePowerMode").Register(798).Index().Paint("Label_Japan3P_ActivePowerMode"),
-        Edit3P("PowerManage", 799).Strict(),
+        Edit3P("PowerManage", 799).Strict().Refuse(0, 100),
         Edit3P("PowerManageTime", 48514).Tolerant(),
         Binding("Combo_Japan3P_VoltageSuppressionMode").Register(33616).Codes({0, 1, 8}).Paint("Label_Japan3P_VoltageSuppressionMode"),
         // Start voltage and power factor go as typed (tenths of a volt, hundredths).
@@ -153,7 +153,7 @@ std::vector<Binding> MakeRows()
         Edit3P("ReactivePF", 48791).Tolerant(),
         Edit3P("ReactiveSuppressVoltage", 48792).Decimal(10),
         Edit3P("SuppressLevel", 48793).Tolerant(),
-        Edit3P("PowerSuppress", 48769).Tolerant(),
+        Edit3P("PowerSuppress", 48769).Tolerant().Signed(),
         // User setting, current layout: the rows that are not a plain code.
         Binding("Combo_JapActiveIslanding").Register(25364).Index().Paint("Label_JapActiveIslanding"),
         Binding("Combo_JapRPRStandbyTime").Register(25365).Index().Paint("Label_JapRPRStandbyTime"),
@@ -163,9 +163,9 @@ std::vector<Binding> MakeRows()
         Binding("Combo_JapanTraceLoad").Register(25369).Index().Paint("Label_JapanTraceLoad"),
         Binding("Combo_JapUFRDelayTime").Register(33572).Index().Paint("Label_JapUFRDelayTime"),
         Binding("Combo_JapAPS").Register(25363).ItemText().Paint("Label_JapAPS"),
-        Binding("Edit_JapAPP").Register(25362).Tolerant().RefuseWithMessage(0, 100, QStringLiteral("Please input 0~100")).OnWord()
+        Binding("Edit_JapAPP").Register(25362).Tolerant().RefuseWithMessage(0, 100, QStringLiteral("Please input 0~100"))
             .Paint("Label_JapAPP"),
-        Binding("Edit_JapIDsetting").Register(44040).Tolerant().RefuseWithMessage(1, 32, QStringLiteral("Please input 1~32")).OnWord()
+        Binding("Edit_JapIDsetting").Register(44040).Tolerant().RefuseWithMessage(1, 32, QStringLiteral("Please input 1~32"))
             .Paint("Label_JapIDsetting"),
         // Old layout: no bounds.
         Binding("Combo_JapAPS_Old").Register(25363).ItemText().Paint("Label_JapAPS_Old"),

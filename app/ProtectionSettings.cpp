@@ -20,7 +20,7 @@ Binding Limit(const char* name, int reg, int scale)
 
 // No upper-bounded entry may wrap past its bound or go negative into a large word.
 Binding AtMost(const char* name, int reg, int bound) { return Limit(name, reg, 100).Clamp(0, bound); }
-Binding AtLeast(const char* name, int reg, int bound) { return Limit(name, reg, 100).Clamp(bound, INT_MAX).OnWord(); }
+Binding AtLeast(const char* name, int reg, int bound) { return Limit(name, reg, 100).ClampBelow(bound); }
 
 // The arc-detection switch holds the window for half a second after its press (the detector
 // needs it before the next command), without pumping.
@@ -179,7 +179,7 @@ const Binding kProtection[] = {
     Limit("FacStart", 48642, 100),
     Limit("FacStop", 48643, 100),
     Limit("FacRec", 48644, 100),
-    Limit("PF_ReocveryTime", 48646, 100).Refuse(INT_MIN, 60000),
+    Limit("PF_ReocveryTime", 48646, 100).Refuse(0, 60000),
     Limit("Statism", 48647, 10),
     Limit("PROFR_ResponseTime", 48648, 100),
     Binding("Edit_PROFRGradient_Under").Register(48649).Strict().Paint("Label_PROFRGradient_Under"),
@@ -187,7 +187,7 @@ const Binding kProtection[] = {
     Limit("FacRec_Under", 48651, 100),
     Binding("Edit_PminPercent").Register(48652).Tolerant().Paint("Label_PminPercent"),
     Binding("Combo_PROFRMode_Under").Register(48653).Index().Paint("Label_PROFRMode_Under"),
-    Limit("PF_ReocveryTime_Under", 48654, 100).Refuse(INT_MIN, 60000),
+    Limit("PF_ReocveryTime_Under", 48654, 100).Refuse(0, 60000),
     Limit("FHighOFF1", 33568, 100),
     // Multi-function relay: relay 2's registers lie twelve above relay 1's.
     Binding("Combo_SelectRelay").NoValue().Adjust(SelectRelay),
@@ -199,7 +199,7 @@ const Binding kProtection[] = {
     Relay(Limit("RelayOP1", 52743, 100)),
     Relay(Binding("Edit_RelayDuration1").Register(52744).Tolerant().Paint("Label_RelayDuration1")),
     Relay(Binding("Edit_RelayMD1").Register(52745).Tolerant().Paint("Label_RelayMD1")),
-    Relay(Binding("Edit_Relay1Temp1").Register(52746).Paint("Label_Relay1Temp1")).Adjust(RelayTemperature),
+    Relay(Binding("Edit_Relay1Temp1").Register(52746).Decimal(10).Signed().Paint("Label_Relay1Temp1")).Adjust(RelayTemperature),
     AlarmClass("Check_Relay1AllError", 0),
     AlarmClass("Check_Relay1AllFault", 1),
     AlarmClass("Check_Relay1AllWarning", 2),

@@ -30,7 +30,8 @@ bool StepDefined(const Context& ctx, Post&)
 }
 Binding CosPhi(const char* base, int reg, int fineReg, const char* chooser)
 {
-    return Entry(base, reg).FineStep(fineReg).Sign(QLatin1String(chooser)).Adjust(StepDefined);
+    // A power factor lies within -1..1 (the bound in hundredths; the fine step scales it).
+    return Entry(base, reg).FineStep(fineReg).Sign(QLatin1String(chooser)).Refuse(-100, 100).Adjust(StepDefined);
 }
 
 // The response delay list offers whole seconds; the register counts hundredths.
@@ -55,7 +56,7 @@ std::vector<Binding> QofPRows(int block, const QString& s)
 {
     std::vector<Binding> rows;
     rows.push_back(Binding(QStringLiteral("Combo_QofP_Mode") + s).Register(block).Index().Paint(QStringLiteral("Label_QofP_Mode") + s));
-    rows.push_back(Entry(QStringLiteral("QofP_SetPoint") + s, block + 1).Tolerant());
+    rows.push_back(Entry(QStringLiteral("QofP_SetPoint") + s, block + 1).Tolerant().Signed());
     for (int k = 0; k < 10; ++k) {
         const QString n = QString::number(k);
         rows.push_back(Entry(QStringLiteral("QofP_P") + n + s, block + 2 + 2 * k).Decimal(10));
@@ -79,8 +80,8 @@ std::vector<Binding> MakeTable()
         // cos(φ) of P Ctrl.
         CosPhi("CosUp", 33619, 48796, "List_CosUp"),
         CosPhi("CosLow", 33620, 48797, "List_CosLow"),
-        Entry("PowerUp", 33622).Strict(),
-        Entry("PowerLow", 33621).Strict(),
+        Entry("PowerUp", 33622).Strict().Signed(),
+        Entry("PowerLow", 33621).Strict().Signed(),
         Entry("CosLockInVolt", 48786).Decimal(10),
         Entry("CosLockOutVolt", 48787).Decimal(10),
         // Q(U) Ctrl.
@@ -95,8 +96,8 @@ std::vector<Binding> MakeTable()
         Entry("UacLockOut", 33637).Strict(),
         Choice("ResponseDelay", 33638).ItemText().Adjust(Hundredths),
         // Cosphi (U): always in thousandths.
-        Entry("CosphiOfU_UpperLimit", 48817).Decimal(1000).Sign("List_CosphiOfU_UpperLimit"),
-        Entry("CosphiOfU_LowerLimit", 48818).Decimal(1000).Sign("List_CosphiOfU_LowerLimit"),
+        Entry("CosphiOfU_UpperLimit", 48817).Decimal(1000).Sign("List_CosphiOfU_UpperLimit").Refuse(-1000, 1000),
+        Entry("CosphiOfU_LowerLimit", 48818).Decimal(1000).Sign("List_CosphiOfU_LowerLimit").Refuse(-1000, 1000),
         Entry("CosphiOfU_Vmin", 48819).Decimal(10),
         Entry("CosphiOfU_Vmax", 48820).Decimal(10),
         Entry("CosphiOfU_V1", 48821).Decimal(10),
@@ -105,30 +106,30 @@ std::vector<Binding> MakeTable()
         Entry("CosphiOfU_Lockout", 48824).Tolerant(),
         // Q by Night.
         Choice("QTMode", 48798).Index(),
-        Entry("ConstQ_Percent", 48799).Tolerant(),
-        Entry("QP_Q_Upper", 48800).Tolerant(),
-        Entry("QP_Q_Lower", 48801).Tolerant(),
-        Entry("QP_Upper_Limit", 48802).Tolerant(),
-        Entry("QP_Lower_Limit", 48803).Tolerant(),
+        Entry("ConstQ_Percent", 48799).Tolerant().Signed(),
+        Entry("QP_Q_Upper", 48800).Tolerant().Signed(),
+        Entry("QP_Q_Lower", 48801).Tolerant().Signed(),
+        Entry("QP_Upper_Limit", 48802).Tolerant().Signed(),
+        Entry("QP_Lower_Limit", 48803).Tolerant().Signed(),
         Entry("QP_Lockin_V", 48804).Decimal(10),
         Entry("QP_Lockout_V", 48805).Decimal(10),
-        Entry("QU_Upper_Limit", 48806).Tolerant(),
-        Entry("QU_Lower_Limit", 48807).Tolerant(),
+        Entry("QU_Upper_Limit", 48806).Tolerant().Signed(),
+        Entry("QU_Lower_Limit", 48807).Tolerant().Signed(),
         Entry("QU_Vmin", 48808).Decimal(10),
         Entry("QU_Vmax", 48809).Decimal(10),
         Entry("QU_V1", 48810).Decimal(10),
         Entry("QU_V2", 48811).Decimal(10),
-        Entry("QU_P_Lock_in", 48812).Tolerant(),
-        Entry("QU_P_Lock_out", 48813).Tolerant(),
+        Entry("QU_P_Lock_in", 48812).Tolerant().Signed(),
+        Entry("QU_P_Lock_out", 48813).Tolerant().Signed(),
         Entry("QU_Hysteresis", 48814).Decimal(10),
         Entry("Response_Delay", 48815).Decimal(100),
         // Extend Cosphi(P): the lock voltages are the cos φ(P) group's, set from here too.
-        Entry("ExtendCosphiP_SetPoint", 48848).Tolerant(),
+        Entry("ExtendCosphiP_SetPoint", 48848).Tolerant().Signed(),
         Binding("Edit_CosLockInVolt_ext").Register(48786).Decimal(10).Paint("Label_CosLockInVolt_Ext"),
         Binding("Edit_CosLockOutVolt_Ext").Register(48787).Decimal(10).Paint("Label_CosLockOutVolt_Ext"),
         // Active Power.
         Choice("PowerManageMode", 798).Index(),
-        Entry("PowerManage", 799).Strict(),
+        Entry("PowerManage", 799).Strict().Refuse(0, 100),
         Entry("RampUp", 864).Strict(),
         Entry("ActiveSlope", 48514).Tolerant(),
         // P(U) Function.

@@ -6,6 +6,7 @@
 #include "vcl/Kit.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace settings {
 
@@ -45,17 +46,124 @@ ConvertError::ConvertError(const QString& text)
 {
 }
 
+bool IsEntry(const Binding& b)
+{
+    return b.conv == Conv::Decimal || b.conv == Conv::TolerantInt || b.conv == Conv::StrictInt ||
+           b.conv == Conv::ComboText;
+}
+
+namespace {
+
+int EntryScale(const Binding& b, const Context& ctx)
+{
+    if (b.conv != Conv::Decimal)
+        return 1;
+    if (TwoResolutions(b))
+        return FineStep(ctx) ? 1000 : 100;
+    return b.scale;
+}
+
+// Text as a whole number; false for anything else (empty, letters, a fraction, beyond 32 bits).
+bool WholeNumber(const QString& text, long long& v)
+{
+    int i = 0;
+    if (!vcl::TryStrToInt(text, i))
+        return false;
+    v = i;
+    return true;
+}
+
+} // namespace
+
+EntryRange RangeOf(const Binding& b, const Context& ctx)
+{
+    EntryRange r;
+    r.scale = EntryScale(b, ctx);
+    const bool isSigned = b.signedWord || !b.signChooser.isEmpty();
+    r.min = isSigned ? -32768 : 0;
+    r.max = isSigned ? 32767 : 65535;
+    const Limit& lim = b.limit;
+    if (lim.kind == LimitKind::Clamp || lim.kind == LimitKind::Refuse || lim.kind == LimitKind::RefuseWithMessage) {
+        // The row's own bound replaces the register's end. A bound of a setting kept in two
+        // resolutions is stated in hundredths.
+        const long long step = TwoResolutions(b) ? r.scale / 100 : 1;
+        if (lim.min != INT_MIN)
+            r.min = static_cast<long long>(lim.min) * step;
+        if (lim.max != INT_MAX)
+            r.max = static_cast<long long>(lim.max) * step;
+    }
+    if (lim.kind == LimitKind::Clamp) {
+        r.clampLow = lim.clampLow;
+        r.clampHigh = lim.clampHigh;
+    }
+    r.message = lim.kind == LimitKind::RefuseWithMessage && !lim.message.isEmpty() ? lim.message : RangeMessage(r);
+    return r;
+}
+
+QString RangeMessage(const EntryRange& r)
+{
+    // Exact decimals of the register's step, without trailing zeros: 0, 655.35, -3276.8.
+    const auto shown = [&r](long long v) {
+        const int decimals = r.scale >= 1000 ? 3 : r.scale >= 100 ? 2 : r.scale >= 10 ? 1 : 0;
+        QString t = QString::number(static_cast<double>(v) / r.scale, 'f', decimals);
+        if (decimals > 0) {
+            while (t.endsWith(u'0'))
+                t.chop(1);
+            if (t.endsWith(u'.'))
+                t.chop(1);
+        }
+        return t;
+    };
+    return QStringLiteral("Please input %1~%2").arg(shown(r.min), shown(r.max));
+}
+
+std::optional<int> CheckedEntry(const Binding& b, const Context& ctx)
+{
+    const EntryRange r = RangeOf(b, ctx);
+    const QString text = SourceText(b, ctx);
+    long double v = 0;
+    bool number = false;
+    if (b.conv == Conv::Decimal) {
+        long double typed = 0;
+        number = vcl::TryStrToFloat(text, typed) && std::isfinite(typed);
+        if (number) {
+            // Moved 0.00001 away from zero before scaling, so that 0.95 x 100 gives 95, not 94.
+            const long double nudged = typed >= 0 ? typed + 0.00001L : typed - 0.00001L;
+            v = std::trunc(nudged * r.scale);
+        }
+    } else {
+        long long whole = 0;
+        number = WholeNumber(text, whole);
+        if (!number && b.conv == Conv::StrictInt)
+            throw ConvertError(text);
+        v = static_cast<long double>(whole);
+    }
+    if (number && v < r.min && r.clampLow)
+        v = static_cast<long double>(r.min);
+    if (number && v > r.max && r.clampHigh)
+        v = static_cast<long double>(r.max);
+    if (!number || v < r.min || v > r.max) {
+        vcl::MessageBox(r.message);
+        return std::nullopt;
+    }
+    return static_cast<int>(v);
+}
+
 int Convert(const Binding& b, const Context& ctx)
 {
     switch (b.conv) {
-    case Conv::Decimal: {
-        int scale = b.scale;
-        if (TwoResolutions(b))
-            scale = FineStep(ctx) ? 1000 : 100;
-        return TruncToInt(StrToFloatSafe(SourceText(b, ctx)) * scale);
-    }
+    case Conv::Decimal:
     case Conv::TolerantInt:
-        return StrToIntSafe(SourceText(b, ctx));
+    case Conv::ComboText: {
+        long double v = 0;
+        if (b.conv == Conv::Decimal) {
+            v = StrToFloatSafe(SourceText(b, ctx)) * EntryScale(b, ctx);
+        } else {
+            long long whole = 0;
+            v = WholeNumber(SourceText(b, ctx), whole) ? whole : 0;
+        }
+        return TruncToInt(v);
+    }
     case Conv::StrictInt: {
         const QString text = SourceText(b, ctx);
         int v = 0;
@@ -69,8 +177,6 @@ int Convert(const Binding& b, const Context& ctx)
             return index >= 0 && index < static_cast<int>(b.codes.size()) ? b.codes[static_cast<size_t>(index)] : 0;
         return index * b.factor + b.offset;
     }
-    case Conv::ComboText:
-        return StrToIntSafe(SourceText(b, ctx));
     case Conv::Constant:
         return b.constant;
     case Conv::None:
@@ -81,8 +187,17 @@ int Convert(const Binding& b, const Context& ctx)
 
 Outcome Apply(const Binding& b, const Context& ctx)
 {
-    // The conversion comes first: a strict entry that is no integer leaves the mailbox untouched.
-    int value = Convert(b, ctx);
+    int value = 0;
+    if (IsEntry(b) && b.limit.kind != LimitKind::TextLongerThan) {
+        // The one check of every typed entry: a strict entry that is no integer throws before
+        // the mailbox is touched; other refusals show the range.
+        const std::optional<int> checked = CheckedEntry(b, ctx);
+        if (!checked)
+            return Outcome::Refused;
+        value = *checked;
+    } else {
+        value = Convert(b, ctx);
+    }
 
     // A combo box whose table of codes has no entry for the choice (no item chosen) posts nothing.
     if (b.conv == Conv::ComboIndex && !b.codes.empty()) {
@@ -91,34 +206,8 @@ Outcome Apply(const Binding& b, const Context& ctx)
             return Outcome::Refused;
     }
 
-    const Limit& lim = b.limit;
-    const int compared = lim.onWord ? static_cast<std::int16_t>(static_cast<std::uint16_t>(value)) : value;
-    switch (lim.kind) {
-    case LimitKind::None:
-        break;
-    case LimitKind::Clamp:
-        if (lim.onWord) {
-            if (compared < lim.min || compared > lim.max)
-                value = std::clamp(compared, lim.min, lim.max);
-        } else {
-            value = std::clamp(value, lim.min, lim.max);
-        }
-        break;
-    case LimitKind::Refuse:
-        if (compared < lim.min || compared > lim.max)
-            return Outcome::Refused;
-        break;
-    case LimitKind::RefuseWithMessage:
-        if (compared < lim.min || compared > lim.max) {
-            vcl::MessageBox(lim.message);
-            return Outcome::Refused;
-        }
-        break;
-    case LimitKind::TextLongerThan:
-        if (SourceText(b, ctx).size() <= lim.length)
-            return Outcome::Refused;
-        break;
-    }
+    if (b.limit.kind == LimitKind::TextLongerThan && SourceText(b, ctx).size() <= b.limit.length)
+        return Outcome::Refused;
 
     // The Ind/Cap sign rule: the one-row chooser's top row (0 "Ind", 1 "Cap") against the
     // mode's sign convention.

@@ -24,6 +24,7 @@
 #include <climits>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <vector>
@@ -78,34 +79,46 @@ constexpr int kWriteRegister = CmdWriteRegister;
 
 // How the input becomes a number.
 enum class Conv {
-    Decimal,      // StrToFloatSafe of the text times `scale`, truncated toward zero
-    TolerantInt,  // StrToIntSafe of the text: empty or invalid gives 0
+    Decimal,      // the text as a number times `scale`, truncated toward zero
+    TolerantInt,  // the text as a whole number; empty or other text is refused with the range
     StrictInt,    // the class library's StrToInt: empty or invalid text raises ConvertError
     ComboIndex,   // the item index; `codes[index]` when codes are given, else index * factor + offset
-    ComboText,    // the chosen item's text read as a number (StrToIntSafe)
+    ComboText,    // the chosen item's text read as a whole number
     Constant,     // `constant` (radio buttons, check boxes, buttons)
     None,         // a special code that carries no value: CommandValue is left as it is
 };
 
 enum class Event { Auto, KeyDownEnter, Change, MouseDown, Click };
 
-// The exceptions to "every value is accepted; the inverter rejects what it does not take".
+// How an entry's range is kept. Every typed entry has a range: the register's own (0..65535, or
+// -32768..32767 for a quantity shown signed) unless the row gives a bound of its own. Text that is
+// no number, or a number beyond the range, is refused with "Please input a~b" and posts nothing.
 enum class LimitKind {
-    None,
-    Clamp,              // a value beyond min..max is posted as the bound
-    Refuse,             // a value beyond min..max posts nothing, silently
-    RefuseWithMessage,  // a value beyond min..max shows `message` and posts nothing
+    None,               // the register's range
+    Clamp,              // a value beyond the bound is posted as the bound (see clampLow/clampHigh)
+    Refuse,             // a value beyond the bound is refused with the range message
+    RefuseWithMessage,  // a value beyond the bound shows `message` and posts nothing
     TextLongerThan,     // posts only when the text has more than `length` characters
 };
 
 struct Limit {
     LimitKind kind = LimitKind::None;
-    int min = INT_MIN;
+    int min = INT_MIN;   // in the register's units; INT_MIN/INT_MAX: the register's own end
     int max = INT_MAX;
     QString message;
     int length = 0;
-    // Compare the 16-bit word (as a signed number) that would be posted, not the 32-bit value.
-    bool onWord = false;
+    bool clampLow = true;    // Clamp: which ends clamp; an end that does not clamp refuses
+    bool clampHigh = true;
+};
+
+// The range an entry accepts, in the register's units at the step in effect.
+struct EntryRange {
+    long long min = 0;
+    long long max = 65535;
+    bool clampLow = false;
+    bool clampHigh = false;
+    int scale = 1;       // register units per entry unit
+    QString message;     // what a refusal shows
 };
 
 // What a handler posts: the three mailbox fields.
@@ -134,6 +147,7 @@ struct Binding {
     QString signChooser;              // Ind/Cap one-row list box: the sign rule applies
     int address2 = 0;                 // cos φ step rule: x100 into address, or x1000 into address2
     Limit limit;
+    bool signedWord = false;          // the reader shows the register signed (also with a sign chooser)
     QString valueLabel;               // painted clRed after posting; empty: nothing painted
     Event event = Event::Auto;
     // The family's own last word on the post (a shift, a combination with a word the reader
@@ -162,14 +176,16 @@ struct Binding {
     Binding Sign(const QString& chooser) const { Binding b = *this; b.signChooser = chooser; return b; }
     Binding FineStep(int reg) const { Binding b = *this; b.address2 = reg; return b; }
     Binding Clamp(int lo, int hi) const { return WithLimit(LimitKind::Clamp, lo, hi); }
+    // Clamps below `lo`; above the register's range the entry is refused.
+    Binding ClampBelow(int lo) const { Binding b = WithLimit(LimitKind::Clamp, lo, INT_MAX); b.limit.clampHigh = false; return b; }
+    // The register holds a signed quantity: -32768..32767 instead of 0..65535.
+    Binding Signed() const { Binding b = *this; b.signedWord = true; return b; }
     Binding Refuse(int lo, int hi) const { return WithLimit(LimitKind::Refuse, lo, hi); }
     Binding RefuseWithMessage(int lo, int hi, const QString& text) const
     {
         Binding b = WithLimit(LimitKind::RefuseWithMessage, lo, hi); b.limit.message = text; return b;
     }
     Binding TextLongerThan(int n) const { Binding b = *this; b.limit.kind = LimitKind::TextLongerThan; b.limit.length = n; return b; }
-    // The limit compares the 16-bit word that would be posted (as a signed number).
-    Binding OnWord() const { Binding b = *this; b.limit.onWord = true; return b; }
     Binding Paint(const QString& label) const { Binding b = *this; b.valueLabel = label; return b; }
     Binding On(Event e) const { Binding b = *this; b.event = e; return b; }
     Binding Adjust(std::function<bool(const Context&, Post&)> f) const { Binding b = *this; b.adjust = std::move(f); return b; }
@@ -198,8 +214,20 @@ public:
 
 enum class Outcome { Posted, Refused };
 
+// Whether the row converts typed text (an edit's or a list item's) and so has a range.
+bool IsEntry(const Binding& b);
+// The range of an entry row with the cos φ step in effect.
+EntryRange RangeOf(const Binding& b, const Context& ctx);
+// "Please input a~b": the range in the entry's own units.
+QString RangeMessage(const EntryRange& r);
+
+// The check every typed entry goes through: the text as a number in the register's units,
+// clamped or refused by its range. A refusal shows its message and gives nothing; a strict
+// integer entry that is no integer throws ConvertError. Hand-written handlers use it too.
+std::optional<int> CheckedEntry(const Binding& b, const Context& ctx);
+
 // Runs the handler of one binding as its event would, in this order: the conversion (with the
-// cos φ step's scale), the limit (on the value as converted, before the sign), the Ind/Cap sign
+// cos φ step's scale), the range (on the value as converted, before the sign), the Ind/Cap sign
 // rule, the register of the step, the family's adjustment, the post, the red value label. A
 // refusal writes nothing and paints nothing. Throws ConvertError for a strict integer entry
 // that is no integer.

@@ -27,20 +27,13 @@ std::vector<Binding> PollRowBindings()
             const QString valueName = QStringLiteral("Edit_PollVal") + suffix;
             rows.push_back(Binding(valueName)
                                .Tolerant()
+                               // A raw register write is made only from a number typed, read
+                               // signed or unsigned.
+                               .Refuse(kPollValueMin, kPollValueMax)
                                .Paint(QStringLiteral("Label_PollVal") + suffix)
-                               .Adjust([typeName, addrName, valueName](const Context& ctx, Post& post) {
+                               .Adjust([typeName, addrName](const Context& ctx, Post& post) {
                                    if (!ctx.form)
                                        return false;
-                                   // A raw register write is made only from a number typed:
-                                   // an empty, mistyped or out-of-range entry writes nothing.
-                                   auto* value = dynamic_cast<vcl::TControl*>(ctx.form->FindComponent(valueName));
-                                   int typed = 0;
-                                   if (!value || !vcl::TryStrToInt(value->Text(), typed) || typed < kPollValueMin ||
-                                       typed > kPollValueMax) {
-                                       vcl::MessageBox(QStringLiteral("Please input -32768~65535"));
-                                       return false;
-                                   }
-                                   post.value = typed;
                                    auto* type = dynamic_cast<vcl::TComboBox*>(ctx.form->FindComponent(typeName));
                                    auto* addr = dynamic_cast<vcl::TControl*>(ctx.form->FindComponent(addrName));
                                    const int fc = FunctionCodeOfIndex(type ? type->ItemIndex() : -1);

