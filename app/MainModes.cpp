@@ -108,8 +108,11 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
     Hide();
     ResetPageScroll();
     StopRequest = 1;
-    // A scan under way ends at its next probe, and its wait window goes with this window.
+    // A scan under way ends at its next probe, and its wait window goes with this window. Any
+    // other operation ends at its next request and says what it left undone: once the window
+    // has gone, nothing more is written.
     Link.ScanStop = 1;
+    Link.StopAll();
     if (Form_wait)
         Form_wait->Close();
     if (Combo_SelectMode->ItemIndex() != -1 && !CurrentModeFolder.isEmpty()) {
@@ -138,9 +141,12 @@ void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, 
 
 void TForm_Main::Combo_SelectModeChange(TObject*)
 {
-    // Upgrade page: no mode switch while an image load runs; the list shows no mode again.
-    if (UpgradeLoadBusy()) {
-        Combo_SelectMode->SetItemIndex(-1);
+    // No mode switch while an operation holds the link; the list shows the mode in use again
+    // (none on the upgrade page, or when the loop is ending for it).
+    if (RefusedWhileLinkHeld()) {
+        Combo_SelectMode->SetItemIndex(CurrentModeFolder.isEmpty() || FirmwarePageFlag == 1 || Tab_Firmware->TabVisible()
+                                           ? -1
+                                           : Combo_SelectMode->Items()->IndexOf(QFileInfo(CurrentModeFolder).fileName()));
         return;
     }
     Timer_Datalog->SetEnabled(false);

@@ -65,12 +65,16 @@ UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
 {
     LogPane& log = tool.View->UpgradePane();
     HexInfo& info = tool.FileInfo;
+    // A closed window stops the run: no further attempt, no pause before one.
+    const auto stopped = [&tool] { return tool.Link && tool.Link->Stopped(); };
     bool good = true;
     for (int a = 0; a < 3; ++a) {
         info.BlockDelay = info.DelayBase + 20 * a;
         if (tool.BootProcedure() == 0)
             break;
         AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
+        if (stopped())
+            return UpgradeRuns::Outcome::Failed;
         vcl::Time().Sleep(20000);
         good = a < 2;
     }
@@ -79,7 +83,7 @@ UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
         if (tool.V02Procedure() == 0)
             break;
         AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
-        good = a < 2;
+        good = a < 2 && !stopped();
     }
     for (int r = 0; good && r < 3; ++r) {
         info.BlockDelay = info.DelayBase + 20 * r;
@@ -90,9 +94,9 @@ UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
         }
         if (!tool.SelectedStepFailed())
             break;
-        good = r < 2;
+        good = r < 2 && !stopped();
     }
-    if (!good)
+    if (!good || stopped())
         return UpgradeRuns::Outcome::Failed;
     // The inverters start their new firmware.
     for (int n = 0; n < 3; ++n) {
@@ -182,8 +186,10 @@ void TForm_Main::BuildUpgradePage()
     page.RescanIds = [this] { Btn_ScanIDClick(Btn_LoadHEX); };
     // No image is loaded or dropped under a programming run that reads the present one.
     Btn_LoadHEX->OnClick = [this](TObject*) {
-        if (!upgradeParts_->runs.Running())
-            upgradeParts_->page.Btn_LoadHEXClick();
+        if (RefusedWhileLinkHeld())
+            return;
+        const LinkHold hold(Link, LinkWork::Survey);
+        upgradeParts_->page.Btn_LoadHEXClick();
     };
 
     KitUpgradeView& view = upgradeParts_->view;
@@ -238,10 +244,17 @@ void TForm_Main::BuildUpgradePage()
             Form_Message->ShowFailure();
         Form_Message->ShowModal();
     };
-    Btn_UpgradeStart->OnClick = [this](TObject*) { upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text()); };
+    Btn_UpgradeStart->OnClick = [this](TObject*) {
+        if (RefusedWhileLinkHeld())
+            return;
+        const LinkHold hold(Link, LinkWork::Programming);
+        upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text());
+    };
     OnDropFiles = [this](TObject*, const QStringList& files) {
-        if (!upgradeParts_->runs.Running())
-            upgradeParts_->page.DropFiles(files);
+        if (RefusedWhileLinkHeld())
+            return;
+        const LinkHold hold(Link, LinkWork::Survey);
+        upgradeParts_->page.DropFiles(files);
     };
 }
 
