@@ -57,8 +57,13 @@ void TForm_Main::GuardHeaderButtons()
 int TForm_Main::ExecutePendingCommand()
 {
     // No click runs another operation or changes the target inside this command's waits.
-    const LinkHold hold(Link, WorkOfCommand(Link.CommandCode));
-    return RunPendingCommand();
+    int result = 0;
+    {
+        const LinkHold hold(Link, WorkOfCommand(Link.CommandCode));
+        result = RunPendingCommand();
+    }
+    RunDeferredModeSwitch();
+    return result;
 }
 
 int TForm_Main::RunPendingCommand()

@@ -136,6 +136,9 @@ public:
     // Asked first by a user action that would start other link work or change the target: while
     // the link is held the action is refused with a message (true) and must do nothing.
     bool RefusedWhileLinkHeld();
+    // A mode chosen while the link was held is switched to once the operation has ended.
+    void RunDeferredModeSwitch();
+    QString deferredMode_;
     // The mode switch with a link open: the running loop goes on, or a new one starts.
     void ResumePollingAfterModeSwitch();
     int ReadOutput(std::uint8_t stop);

@@ -16,6 +16,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <utility>
 
 using namespace vcl;
 
@@ -141,12 +142,10 @@ void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, 
 
 void TForm_Main::Combo_SelectModeChange(TObject*)
 {
-    // No mode switch while an operation holds the link; the list shows the mode in use again
-    // (none on the upgrade page, or when the loop is ending for it).
-    if (RefusedWhileLinkHeld()) {
-        Combo_SelectMode->SetItemIndex(CurrentModeFolder.isEmpty() || FirmwarePageFlag == 1 || Tab_Firmware->TabVisible()
-                                           ? -1
-                                           : Combo_SelectMode->Items()->IndexOf(QFileInfo(CurrentModeFolder).fileName()));
+    // While an operation holds the link the switch waits until it has ended: it would change
+    // the target inside the operation's waits.
+    if (LinkHeld()) {
+        deferredMode_ = Combo_SelectMode->Text();
         return;
     }
     Timer_Datalog->SetEnabled(false);
@@ -204,6 +203,17 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     Link.CommandCode = 0;
     RememberedPassword.clear();
     ResumePollingAfterModeSwitch();
+}
+
+void TForm_Main::RunDeferredModeSwitch()
+{
+    if (deferredMode_.isEmpty() || LinkHeld())
+        return;
+    const int index = Combo_SelectMode->Items()->IndexOf(std::exchange(deferredMode_, QString()));
+    if (index < 0)
+        return;
+    Combo_SelectMode->SetItemIndex(index);
+    Combo_SelectModeChange(Combo_SelectMode);
 }
 
 // The display options of the mode settings that the window's own controls follow.

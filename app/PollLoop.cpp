@@ -347,9 +347,13 @@ int TForm_Main::PollLoop()
     while (PollCycle() == 0) {
     }
     PollRunning = false;
-    if (FirmwarePageFlag == 1)
+    if (FirmwarePageFlag == 1) {
+        // A mode chosen while the loop was ending for the upgrade page polls on the open link.
+        RunDeferredModeSwitch();
         return 0;
+    }
     CloseLink();
+    RunDeferredModeSwitch();
     return 1;
 }
 

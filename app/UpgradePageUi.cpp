@@ -188,8 +188,11 @@ void TForm_Main::BuildUpgradePage()
     Btn_LoadHEX->OnClick = [this](TObject*) {
         if (RefusedWhileLinkHeld())
             return;
-        const LinkHold hold(Link, LinkWork::Survey);
-        upgradeParts_->page.Btn_LoadHEXClick();
+        {
+            const LinkHold hold(Link, LinkWork::Survey);
+            upgradeParts_->page.Btn_LoadHEXClick();
+        }
+        RunDeferredModeSwitch();
     };
 
     KitUpgradeView& view = upgradeParts_->view;
@@ -247,14 +250,26 @@ void TForm_Main::BuildUpgradePage()
     Btn_UpgradeStart->OnClick = [this](TObject*) {
         if (RefusedWhileLinkHeld())
             return;
-        const LinkHold hold(Link, LinkWork::Programming);
-        upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text());
+        {
+            const LinkHold hold(Link, LinkWork::Programming);
+            upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text());
+        }
+        RunDeferredModeSwitch();
     };
     OnDropFiles = [this](TObject*, const QStringList& files) {
         if (RefusedWhileLinkHeld())
             return;
-        const LinkHold hold(Link, LinkWork::Survey);
-        upgradeParts_->page.DropFiles(files);
+        // An image is loaded on the upgrade page: while the loop polls, its survey would run
+        // inside the loop's transactions.
+        if (PollRunning) {
+            MessageBox(QStringLiteral("Please wait until the polling has ended"));
+            return;
+        }
+        {
+            const LinkHold hold(Link, LinkWork::Survey);
+            upgradeParts_->page.DropFiles(files);
+        }
+        RunDeferredModeSwitch();
     };
 }
 
