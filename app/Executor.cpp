@@ -12,9 +12,61 @@ namespace {
 
 constexpr int kCoilPauseMs = 500;
 
+// What holds the link while a command runs, as the messages about it name it.
+LinkWork WorkOfCommand(int code)
+{
+    switch (code) {
+    case CmdReadEnergyHistory:
+    case CmdWriteEnergyHistory: return LinkWork::Transfer;
+    case CmdSyncClock: return LinkWork::ClockSync;
+    case CmdSaveGridSettings:
+    case CmdLoadGridSettings: return LinkWork::DumpUpload;
+    default: return LinkWork::Commands;
+    }
+}
+
 } // namespace
 
+bool TForm_Main::LinkHeld() const
+{
+    return Link.Held() || UpgradeLoadBusy() || (PollRunning && FirmwarePageFlag == 1);
+}
+
+bool TForm_Main::RefusedWhileLinkHeld()
+{
+    if (!LinkHeld())
+        return false;
+    const QString work = Link.Held() ? LinkWorkName(Link.Holder())
+                         : UpgradeLoadBusy() ? LinkWorkName(LinkWork::Survey)
+                                             : LinkWorkName(LinkWork::LastPoll);
+    MessageBox(QStringLiteral("Please wait until %1 has ended").arg(work));
+    return true;
+}
+
+void TForm_Main::GuardHeaderButtons()
+{
+    for (TControl* button : std::initializer_list<TControl*>{OpenPort, Image_Firmware, Image_SyncClock, Image_SaveGridSet,
+                                                             Image_OpenGridSet, Image_VantoSun, Image_SunVanto}) {
+        button->OnClick = [this, own = button->OnClick](TObject* sender) {
+            if (!RefusedWhileLinkHeld() && own)
+                own(sender);
+        };
+    }
+}
+
 int TForm_Main::ExecutePendingCommand()
+{
+    // No click runs another operation or changes the target inside this command's waits.
+    int result = 0;
+    {
+        const LinkHold hold(Link, WorkOfCommand(Link.CommandCode));
+        result = RunPendingCommand();
+    }
+    RunDeferredModeSwitch();
+    return result;
+}
+
+int TForm_Main::RunPendingCommand()
 {
     Modbus& m = Link;
     auto value = [&m] { return static_cast<int>(static_cast<std::uint16_t>(m.CommandValue)); };
@@ -80,8 +132,11 @@ int TForm_Main::ExecutePendingCommand()
         m.CommandCode = 0;
     }
     RunGridSettingsCommand();   // 420, 421
-    if (m.CommandCode == CmdReadEnergyHistory || m.CommandCode == CmdWriteEnergyHistory)
+    if (m.CommandCode == CmdReadEnergyHistory || m.CommandCode == CmdWriteEnergyHistory) {
+        // Read and write, day and month history: every request to the inverter it started with.
+        const LinkTargetPin pin(m);
         return RunEnergyTransfer();
+    }
     // The fixed sequences (codes 10, 40, 41, 42, 166, 410, 411, 417, 418, 420, 421, 440, 595,
     // 648, 800, 801, 1000 to 1007, 1931) join here in that order.
     if (const int result = RunStatusSequence(); result >= 0) {   // 10, 40, 41, 42, 166, 595, 1000 to 1007

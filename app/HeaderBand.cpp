@@ -24,6 +24,7 @@ void TForm_Main::SetUpHeaderBand()
         image->OnMouseEnter = Method(this, &TForm_Main::Image_ProtocolMouseEnter);
         image->OnMouseLeave = Method(this, &TForm_Main::Image_ProtocolMouseLeave);
     }
+    GuardHeaderButtons();
 }
 
 void TForm_Main::Image_VantoSunClick(TObject*)

@@ -52,6 +52,7 @@ void TForm_Main::OpenPortClick(TObject*)
     ForgetRelayAlarmWord();
     Link.SlaveId = 0;
     Link.ScanStop = 0;
+    Link.ClearStop();
     Link.ResetLinkCounters();
     Link.Tcp.CloseSlots();
     Link.Tcp.CloseSlot(KivClient::kLinkSlot);

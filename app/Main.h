@@ -128,6 +128,17 @@ public:
     bool PollStepDue(int when) const;
     QString PollStatusText() const;
     int ExecutePendingCommand();
+    int RunPendingCommand();   // the command in the mailbox, under the executor's hold
+    // Whether an operation holds the link: a command of the executor (transfer, clock sync,
+    // dump or upload among them), an image load or programming run, or the polling loop's last
+    // transaction before the upgrade page.
+    bool LinkHeld() const;
+    // Asked first by a user action that would start other link work or change the target: while
+    // the link is held the action is refused with a message (true) and must do nothing.
+    bool RefusedWhileLinkHeld();
+    // A mode chosen while the link was held is switched to once the operation has ended.
+    void RunDeferredModeSwitch();
+    QString deferredMode_;
     // The mode switch with a link open: the running loop goes on, or a new one starts.
     void ResumePollingAfterModeSwitch();
     int ReadOutput(std::uint8_t stop);
@@ -330,6 +341,8 @@ public:
     // ---- Header band (HeaderBand.cpp): the picture buttons that post commands, and the
     // protocol switch they run.
     void SetUpHeaderBand();
+    // The header buttons that start link work ask RefusedWhileLinkHeld before their own handler.
+    void GuardHeaderButtons();
     void Image_VantoSunClick(vcl::TObject* Sender);
     void Image_SunVantoClick(vcl::TObject* Sender);
     void Image_ProtocolMouseEnter(vcl::TObject* Sender);

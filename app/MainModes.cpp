@@ -16,6 +16,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <utility>
 
 using namespace vcl;
 
@@ -108,8 +109,11 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
     Hide();
     ResetPageScroll();
     StopRequest = 1;
-    // A scan under way ends at its next probe, and its wait window goes with this window.
+    // A scan under way ends at its next probe, and its wait window goes with this window. Any
+    // other operation ends at its next request and says what it left undone: once the window
+    // has gone, nothing more is written.
     Link.ScanStop = 1;
+    Link.StopAll();
     if (Form_wait)
         Form_wait->Close();
     if (Combo_SelectMode->ItemIndex() != -1 && !CurrentModeFolder.isEmpty()) {
@@ -138,9 +142,10 @@ void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, 
 
 void TForm_Main::Combo_SelectModeChange(TObject*)
 {
-    // Upgrade page: no mode switch while an image load runs; the list shows no mode again.
-    if (UpgradeLoadBusy()) {
-        Combo_SelectMode->SetItemIndex(-1);
+    // While an operation holds the link the switch waits until it has ended: it would change
+    // the target inside the operation's waits.
+    if (LinkHeld()) {
+        deferredMode_ = Combo_SelectMode->Text();
         return;
     }
     Timer_Datalog->SetEnabled(false);
@@ -198,6 +203,17 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     Link.CommandCode = 0;
     RememberedPassword.clear();
     ResumePollingAfterModeSwitch();
+}
+
+void TForm_Main::RunDeferredModeSwitch()
+{
+    if (deferredMode_.isEmpty() || LinkHeld())
+        return;
+    const int index = Combo_SelectMode->Items()->IndexOf(std::exchange(deferredMode_, QString()));
+    if (index < 0)
+        return;
+    Combo_SelectMode->SetItemIndex(index);
+    Combo_SelectModeChange(Combo_SelectMode);
 }
 
 // The display options of the mode settings that the window's own controls follow.

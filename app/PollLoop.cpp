@@ -311,15 +311,12 @@ int TForm_Main::PollCycle()
                 return 1;
             continue;
         }
-        // The meter answers under its own ID; the inverter's ID comes back afterwards, also
-        // when the read ends the loop. An inverter chosen meanwhile (a double-click during the
-        // meter's read) stays chosen.
-        const std::uint8_t inverter = Link.SlaveId;
-        const std::uint8_t meter = groups::PowerMeterId(PowerMeterLabels);
-        Link.SlaveId = meter;
+        // The meter answers under its own ID. Only the requests go there: SlaveId stays the
+        // inverter the user chose (a double-click during the meter's read changes it), so the
+        // checks of a click made meanwhile are made against that inverter.
+        Link.AddressOverride = groups::PowerMeterId(PowerMeterLabels);
         const int result = (this->*e.read)(StopRequest);
-        if (Link.SlaveId == meter)
-            Link.SlaveId = inverter;
+        Link.AddressOverride = -1;
         if (result)
             return 1;
     }
@@ -350,9 +347,13 @@ int TForm_Main::PollLoop()
     while (PollCycle() == 0) {
     }
     PollRunning = false;
-    if (FirmwarePageFlag == 1)
+    if (FirmwarePageFlag == 1) {
+        // A mode chosen while the loop was ending for the upgrade page polls on the open link.
+        RunDeferredModeSwitch();
         return 0;
+    }
     CloseLink();
+    RunDeferredModeSwitch();
     return 1;
 }
 

@@ -51,10 +51,11 @@ void TForm_Main::Edit_EndIDExit(TObject*)
 
 void TForm_Main::Btn_ScanIDClick(TObject* Sender)
 {
-    ForgetRelayAlarmWord();
-    // Upgrade page: while an image load runs, only its own rescan (sent by the load button).
-    if (UpgradeLoadBusy() && Sender != Btn_LoadHEX)
+    // While an operation holds the link, only an image load's own rescan (sent by the load
+    // button) runs.
+    if (Sender != Btn_LoadHEX && RefusedWhileLinkHeld())
         return;
+    ForgetRelayAlarmWord();
     if (Link.LinkType == LinkWifi)
         return;
     // The range as the edits hold it now: leaving an edit is not needed to scan, so the button
@@ -103,6 +104,9 @@ void TForm_Main::TreeViewDblClick(TObject*)
         return;
     TTreeNode* node = TreeView->Selected();
     if (!node || node->Parent() != IdTreeRoot)
+        return;
+    // Another inverter is chosen only between operations: the one under way keeps its own.
+    if (RefusedWhileLinkHeld())
         return;
     for (int i = 0; i < IdTreeRoot->Count(); ++i)
         SetNodeImages(IdTreeRoot->Item(i), 1);

@@ -5,7 +5,11 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
 
 namespace {
 
@@ -97,4 +101,19 @@ void SingleInstance::AskFirstToRaise()
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(500);
+}
+
+QString SingleInstance::AlreadyRunningText(const QString& title)
+{
+    return QStringLiteral("%1 is already running: its window has been brought to the front.").arg(title);
+}
+
+void SingleInstance::SayAlreadyRunning(const QString& title, int showMs)
+{
+    const QString text = AlreadyRunningText(title);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+    QTimer::singleShot(showMs, &box, &QMessageBox::accept);
+    box.exec();
 }

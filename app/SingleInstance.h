@@ -1,6 +1,6 @@
 // One running program per user and program folder. The first instance holds a lock file in the
 // runtime folder and listens on a local socket beside it; a later instance finds the lock held,
-// asks the first one through the socket to raise its window, and ends without a window.
+// asks the first one through the socket to raise its window, says so, and ends.
 #pragma once
 
 #include <QObject>
@@ -27,6 +27,12 @@ public:
     // Stops listening and releases the lock (before a restart of the program, so that the new
     // process is not turned away). Safe to call twice.
     void Release();
+
+    // What a refused start tells its user: that the program already runs (on the error output,
+    // and in a message box that closes by itself after showMs, so that a start made from a
+    // script does not hang).
+    static QString AlreadyRunningText(const QString& title);
+    static void SayAlreadyRunning(const QString& title, int showMs = 4000);
 
     bool Held() const { return held_; }
     QString LockPath() const { return lockPath_; }

@@ -133,8 +133,13 @@ void TForm_Main::BuildUpgradePage()
     page.RescanIds = [this] { Btn_ScanIDClick(Btn_LoadHEX); };
     // No image is loaded or dropped under a programming run that reads the present one.
     Btn_LoadHEX->OnClick = [this](TObject*) {
-        if (!upgradeParts_->runs.Running())
+        if (RefusedWhileLinkHeld())
+            return;
+        {
+            const LinkHold hold(Link, LinkWork::Survey);
             upgradeParts_->page.Btn_LoadHEXClick();
+        }
+        RunDeferredModeSwitch();
     };
 
     KitUpgradeView& view = upgradeParts_->view;
@@ -197,10 +202,29 @@ void TForm_Main::BuildUpgradePage()
             Form_Message->ShowFailure();
         Form_Message->ShowModal();
     };
-    Btn_UpgradeStart->OnClick = [this](TObject*) { upgradeParts_->runs.Btn_UpgradeStartClick(); };
+    Btn_UpgradeStart->OnClick = [this](TObject*) {
+        if (RefusedWhileLinkHeld())
+            return;
+        {
+            const LinkHold hold(Link, LinkWork::Programming);
+            upgradeParts_->runs.Btn_UpgradeStartClick();
+        }
+        RunDeferredModeSwitch();
+    };
     OnDropFiles = [this](TObject*, const QStringList& files) {
-        if (!upgradeParts_->runs.Running())
+        if (RefusedWhileLinkHeld())
+            return;
+        // An image is loaded on the upgrade page: while the loop polls, its survey would run
+        // inside the loop's transactions.
+        if (PollRunning) {
+            MessageBox(QStringLiteral("Please wait until the polling has ended"));
+            return;
+        }
+        {
+            const LinkHold hold(Link, LinkWork::Survey);
             upgradeParts_->page.DropFiles(files);
+        }
+        RunDeferredModeSwitch();
     };
 }
 

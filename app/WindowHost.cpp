@@ -5,6 +5,8 @@
 #include "groups/ReaderFrame.h"
 #include "vcl/Services.h"
 
+#include <cstdio>
+
 MainLinkHost::MainLinkHost(TForm_Main& form) : form_(form) {}
 
 MainLinkHost::~MainLinkHost() = default;
@@ -40,5 +42,9 @@ bool MainLinkHost::DebugPaneOpen()
 
 void MainLinkHost::ShowMessage(const QString& text)
 {
+    // After Close the window is gone: the word also goes to the error output, where a program
+    // started from a terminal leaves it.
+    if (!form_.Visible())
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     vcl::MessageBox(text);
 }

@@ -4,6 +4,7 @@
 #include "app/Formwait.h"
 #include "app/Main.h"
 #include "app/Mymessage.h"
+#include "app/SingleInstance.h"
 #include "vcl/Kit.h"
 #include "vcl/RemoteDriver.h"
 
@@ -15,8 +16,11 @@ int main(int argc, char** argv)
 {
     TApplication app(argc, argv);
     auto mainForm = std::make_unique<TForm_Main>();
-    if (mainForm->InstanceRefused())
-        return 0; // the running program has been raised; this one shows no window
+    if (mainForm->InstanceRefused()) {
+        // The running program has been raised; this one shows only the word that it runs.
+        SingleInstance::SayAlreadyRunning(mainForm->Caption());
+        return 0;
+    }
     app.SetMainForm(mainForm.get());
     auto message = std::make_unique<TForm_Message>();
     auto wait = std::make_unique<TForm_wait>();

@@ -136,6 +136,7 @@ std::uint32_t LocalClockSeconds(std::int64_t utcSeconds)
 
 int SyncClock(Modbus& link)
 {
+    const LinkTargetPin pin(link);
     const std::uint32_t local = LocalClockSeconds(static_cast<std::int64_t>(std::time(nullptr)));
     const int words[2][2] = {{kClockLow, static_cast<int>(local & 0xFFFF)}, {kClockHigh, static_cast<int>(local >> 16)}};
     // The clock counts as set only when the inverter took both words (echoed them) in a pass.
@@ -157,6 +158,7 @@ int SyncClock(Modbus& link)
 
 int ReadDayEnergy(Modbus& link, const Progress& progress)
 {
+    const LinkTargetPin pin(link);
     const int r = ReadHistory(link, kDayPage, kDayWindow, kDayWindowWords, link.DayEnergy, kDayWords, "Day", "Day: ", progress);
     if (r != kDone)
         return r;
@@ -178,11 +180,13 @@ int ReadDayEnergy(Modbus& link, const Progress& progress)
 
 int ReadMonthEnergy(Modbus& link, const Progress& progress)
 {
+    const LinkTargetPin pin(link);
     return ReadHistory(link, kMonthPage, kMonthWindow, kMonthWindowWords, link.MonthEnergy, kMonthWords, "Month", "Month: ", progress);
 }
 
 int WriteDayEnergy(Modbus& link, const Progress& progress)
 {
+    const LinkTargetPin pin(link);
     int r = WriteChecked(link, kTransferControl, kDayWriteStart);
     if (r == kDone)
         r = WriteHistory(link, kDayPage, kDayWindow, kDayWindowWords, link.DayEnergy, kDayWords, "Day: ", progress);
@@ -201,6 +205,7 @@ int WriteDayEnergy(Modbus& link, const Progress& progress)
 
 int WriteMonthEnergy(Modbus& link, const Progress& progress)
 {
+    const LinkTargetPin pin(link);
     int r = WriteChecked(link, kTransferControl, kMonthWriteStart);
     if (r == kDone)
         r = WriteHistory(link, kMonthPage, kMonthWindow, kMonthWindowWords, link.MonthEnergy, kMonthWords, "Month: ", progress);

@@ -10,6 +10,7 @@
 
 namespace energy {
 
+// Each operation sends all of its requests to the inverter addressed when it starts.
 // Results: 0 done; 1 the link failed (the polling loop ends); 2 the inverter did not answer a
 // page or a write even on the retry (the transfer is incomplete; the loop goes on).
 constexpr int kDone = 0;

@@ -40,7 +40,7 @@ void Modbus::PutRequestHead(int reg, int countOrValue, std::uint8_t fc)
     const std::uint16_t address = static_cast<std::uint16_t>(reg - 1);
     const std::uint16_t value = static_cast<std::uint16_t>(countOrValue);
     std::uint8_t* f = Com.TxBuffer;
-    f[0] = SlaveId;
+    f[0] = WireId();
     f[1] = fc;
     f[2] = static_cast<std::uint8_t>(address >> 8);
     f[3] = static_cast<std::uint8_t>(address & 0xFF);
@@ -58,16 +58,33 @@ void Modbus::BuildRtuFrame(int reg, int countOrValue, std::uint8_t fc)
     TxLength = 8;
 }
 
-int Modbus::Request(int reg, int countOrValue, std::uint8_t fc)
+bool Modbus::Refuses(int& result)
 {
-    // A handler running inside this request's waits must not start a request of its own: it
-    // would rewrite the frame and the reply under the request in progress.
+    lastRefused_ = busy_;
     if (busy_) {
         refusedInside_ = true;
         ReplyOk = 0;
         ReplyLength = 0;
-        return 0;
+        result = 0;
+        return true;
     }
+    if (StopsWork()) {
+        // The window has closed: nothing more goes on the wire, and the operation that holds
+        // the link ends as on a failed link.
+        ReplyOk = 0;
+        ReplyLength = 0;
+        result = 1;
+        return true;
+    }
+    return false;
+}
+
+int Modbus::Request(int reg, int countOrValue, std::uint8_t fc)
+{
+    // A handler running inside this request's waits must not start a request of its own: it
+    // would rewrite the frame and the reply under the request in progress.
+    if (int refused = 0; Refuses(refused))
+        return refused;
     struct Busy {
         Modbus& m;
         explicit Busy(Modbus& link) : m(link) { m.busy_ = true; m.refusedInside_ = false; }
@@ -100,6 +117,59 @@ int Modbus::Request(int reg, int countOrValue, std::uint8_t fc)
         ReplyLength = length;
     }
     return 0;
+}
+
+QString LinkWorkName(LinkWork work)
+{
+    switch (work) {
+    case LinkWork::None: break;
+    case LinkWork::Commands: return QStringLiteral("the command");
+    case LinkWork::Transfer: return QStringLiteral("the energy transfer");
+    case LinkWork::ClockSync: return QStringLiteral("the clock synchronisation");
+    case LinkWork::DumpUpload: return QStringLiteral("the grid setting transfer");
+    case LinkWork::Survey: return QStringLiteral("the image load");
+    case LinkWork::Programming: return QStringLiteral("the programming run");
+    case LinkWork::LastPoll: return QStringLiteral("the last poll before the upgrade page");
+    }
+    return QString();
+}
+
+void Modbus::Hold(LinkWork work)
+{
+    if (holdDepth_++ == 0) {
+        holder_ = work;
+        stoppedRequests_ = 0;
+    }
+}
+
+void Modbus::Release()
+{
+    if (holdDepth_ == 0 || --holdDepth_ > 0)
+        return;
+    const LinkWork ended = holder_;
+    holder_ = LinkWork::None;
+    if (stopped_ && stoppedRequests_ > 0) {
+        stoppedRequests_ = 0;
+        Host().ShowMessage(QStringLiteral("Window closed: %1 was stopped before it completed").arg(LinkWorkName(ended)));
+    }
+}
+
+void Modbus::StopAll()
+{
+    stopped_ = true;
+}
+
+bool Modbus::StopsWork()
+{
+    if (stopped_ && Held())
+        ++stoppedRequests_;
+    return stopped_;
+}
+
+void Modbus::ClearStop()
+{
+    stopped_ = false;
+    stoppedRequests_ = 0;
 }
 
 int Modbus::Transact()

@@ -13,6 +13,22 @@ class LinkHost;
 
 enum LinkTypes : int { LinkNone = 0, LinkRs485 = 1, LinkWifi = 2, LinkSub1g = 3 };
 
+// The operations that hold the link from their first request to their last. While one holds it,
+// a user action that would start other link work or change the target is refused.
+enum class LinkWork : int {
+    None = 0,
+    Commands,       // a command sequence of the executor
+    Transfer,       // an energy history read or write
+    ClockSync,      // setting the inverters' clocks
+    DumpUpload,     // a register dump or a settings upload
+    Survey,         // an image load with its survey of the bus
+    Programming,    // a firmware programming run
+    LastPoll,       // the polling loop's last transaction before the upgrade page
+};
+
+// What the operation is called in the messages about it ("the energy transfer").
+QString LinkWorkName(LinkWork work);
+
 class Modbus {
 public:
     static constexpr int kReplySize = 8192;
@@ -28,7 +44,13 @@ public:
 
     Tcomm Com;                                  // the serial port; its TxBuffer holds the request frame
     std::uint8_t Reply[kReplySize]{};           // the last received frame
-    std::uint8_t SlaveId = 0;                   // slave address of every request; 255 on Wi-Fi
+    std::uint8_t SlaveId = 0;                   // the inverter the user chose; 255 on Wi-Fi
+    // When 0..255, the address of the requests in place of SlaveId: the power meter's ID during
+    // its read, or the inverter an operation started with. SlaveId keeps the user's choice, so
+    // the checks of a click are made against the chosen inverter, not the meter. -1: none.
+    int AddressOverride = -1;
+    // The address the next request goes to.
+    std::uint8_t WireId() const { return static_cast<std::uint8_t>(AddressOverride >= 0 ? AddressOverride : SlaveId); }
     // Command mailbox: written by the settings handlers, executed and cleared by the poll loop.
     std::int32_t CommandAddress = 0;
     std::int16_t CommandValue = 0;
@@ -66,8 +88,30 @@ public:
     // or value of a write (0xFF00 / 0x0000 for a coil), function code 1, 3, 4, 5 or 6.
     // Returns 1 only when the link itself failed; the caller then accepts data only when
     // Reply[1] is its function code and ReplyOk is 1. A call made while another is in progress
-    // (from a handler that runs inside the other's waits) is refused: 0 with no reply.
+    // (from a handler that runs inside the other's waits) is refused: 0 with no reply. After
+    // StopAll nothing is sent: 1, as for a failed link.
     int Request(int reg, int countOrValue, std::uint8_t fc);
+    // Whether the last Request was refused because another was in progress: its empty reply
+    // says nothing about the inverter.
+    bool LastRequestRefused() const { return lastRefused_; }
+
+    // ---- The operation that holds the link ----
+    // Takes the link for an operation until the matching Release. An operation started inside
+    // another (a transfer run by the executor's command) is counted; the outer one stays the
+    // holder. When the window closed during the hold, the last Release says what was left undone.
+    void Hold(LinkWork work);
+    void Release();
+    LinkWork Holder() const { return holder_; }
+    bool Held() const { return holder_ != LinkWork::None; }
+    // Close: every later request fails as a link failure without being sent, so the operation
+    // that holds the link ends at its next request. Stays set until a new link is opened.
+    void StopAll();
+    void ClearStop();
+    bool Stopped() const { return stopped_; }
+    // Asked before anything is sent: true after the stop (and counted as work left undone).
+    bool StopsWork();
+    // Requests refused since the stop while an operation held the link.
+    int StoppedRequests() const { return stoppedRequests_; }
     // The STX request of one product line (Stx.cpp): command and sub-command to SlaveId. 1 on a
     // link failure; the caller accepts the reply only when Reply[1] is 0x06 and ReplyOk is 1.
     // The radio link sends nothing (no reply).
@@ -79,6 +123,9 @@ public:
     static int StxReplyLength(const std::uint8_t* bytes, int n);
     // 1 when the n bytes are exactly one STX reply with a good CRC-16/ARC and end byte.
     static int CheckStx(const std::uint8_t* bytes, int n);
+    // Writes a frame its caller built in Com.TxBuffer (the boot loader's) onto the serial port.
+    // 1 when the write failed, and after StopAll, when nothing is written.
+    int WriteFrame(int length) { return StopsWork() ? 1 : Com.WriteTx(length); }
     // Sends the frame in Com.TxBuffer on the current link and judges the reply. 1 on a link failure.
     int Transact();
     // One request and reply on the serial port. 1 on a link failure.
@@ -146,6 +193,9 @@ public:
     // ---- end slave-ID probe and scan ----
 
 private:
+    // Whether a request may not be sent now: re-entered inside another (result 0, no reply) or
+    // after the stop (result 1, a link failure).
+    bool Refuses(int& result);
     // The six bytes every request starts with, into Com.TxBuffer: slave ID, function code,
     // register number minus one and count (or value), both big-endian.
     void PutRequestHead(int reg, int countOrValue, std::uint8_t fc);
@@ -169,5 +219,36 @@ private:
 
     LinkHost* host_ = nullptr;
     bool busy_ = false;             // a request is in progress
+    bool lastRefused_ = false;      // the last Request was refused for re-entry
+    LinkWork holder_ = LinkWork::None;
+    int holdDepth_ = 0;
+    bool stopped_ = false;
+    int stoppedRequests_ = 0;
     bool refusedInside_ = false;    // a nested request was refused during the current one
+};
+
+// An operation's hold on the link for the life of the object.
+class LinkHold {
+public:
+    LinkHold(Modbus& link, LinkWork work) : link_(link) { link_.Hold(work); }
+    ~LinkHold() { link_.Release(); }
+    LinkHold(const LinkHold&) = delete;
+    LinkHold& operator=(const LinkHold&) = delete;
+
+private:
+    Modbus& link_;
+};
+
+// Keeps every request of an operation on the inverter it started with, whatever the selection
+// does meanwhile; the address before it comes back at the end.
+class LinkTargetPin {
+public:
+    explicit LinkTargetPin(Modbus& link) : link_(link), before_(link.AddressOverride) { link_.AddressOverride = link_.WireId(); }
+    ~LinkTargetPin() { link_.AddressOverride = before_; }
+    LinkTargetPin(const LinkTargetPin&) = delete;
+    LinkTargetPin& operator=(const LinkTargetPin&) = delete;
+
+private:
+    Modbus& link_;
+    int before_;
 };

@@ -9,12 +9,8 @@
 
 int Modbus::RequestStx(std::uint8_t command, std::uint8_t subCommand)
 {
-    if (busy_) {
-        refusedInside_ = true;
-        ReplyOk = 0;
-        ReplyLength = 0;
-        return 0;
-    }
+    if (int refused = 0; Refuses(refused))
+        return refused;
     struct Busy {
         Modbus& m;
         explicit Busy(Modbus& link) : m(link) { m.busy_ = true; m.refusedInside_ = false; }
@@ -28,7 +24,7 @@ int Modbus::RequestStx(std::uint8_t command, std::uint8_t subCommand)
     }
     // No inverter selected: nothing is sent and nothing counts, as for a Modbus request (the
     // frame's first byte is STX, so the driver's own test of the slave ID cannot see it).
-    if (SlaveId == 0) {
+    if (WireId() == 0) {
         ClearReply();
         vcl::Time().Sleep(500);
         return 0;
@@ -36,7 +32,7 @@ int Modbus::RequestStx(std::uint8_t command, std::uint8_t subCommand)
     std::uint8_t* f = Com.TxBuffer;
     f[0] = 0x02;
     f[1] = 0x05;
-    f[2] = SlaveId;
+    f[2] = WireId();
     f[3] = 0x02;
     f[4] = command;
     f[5] = subCommand;

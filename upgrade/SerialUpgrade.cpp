@@ -136,7 +136,7 @@ int upgradeTool::WriteReadDump(int waitBefore, int waitAfter)
 {
     if (waitBefore > 0)
         Sleep(waitBefore);
-    if (Link->Com.WriteTx(FrameLength) != 0)
+    if (Link->WriteFrame(FrameLength) != 0)
         return 1;
     Sleep(waitAfter);
     if (Link->Com.ReadAvailable() != 0)
@@ -216,7 +216,7 @@ int upgradeTool::SendReceive(int tries, int waitMs)
     Tcomm& port = Link->Com;
     for (int k = 0; k < tries; ++k) {
         Sleep(30);
-        if (port.WriteTx(FrameLength) != 0)
+        if (Link->WriteFrame(FrameLength) != 0)
             return 1;
         if (k > 0)
             Sleep(50 * k);
@@ -242,7 +242,7 @@ int upgradeTool::SendBlock10(std::uint32_t address, std::uint32_t, const std::ui
     const std::vector<std::uint8_t> f = BootFrame(BroadcastAddress, kWriteBlock10, body, count + 5);
     std::copy(f.begin(), f.end(), Link->Com.TxBuffer);
     FrameLength = static_cast<std::int32_t>(f.size());
-    return Link->Com.WriteTx(FrameLength);
+    return Link->WriteFrame(FrameLength);
 }
 
 int upgradeTool::SendBlock20(std::uint32_t address, std::uint32_t nextAddress, const std::uint8_t* data, int count)
@@ -254,7 +254,7 @@ int upgradeTool::SendBlock20(std::uint32_t address, std::uint32_t nextAddress, c
     const std::vector<std::uint8_t> f = BootFrame(BroadcastAddress, kWriteBlock20, body, count + 9);
     std::copy(f.begin(), f.end(), Link->Com.TxBuffer);
     FrameLength = static_cast<std::int32_t>(f.size());
-    return Link->Com.WriteTx(FrameLength);
+    return Link->WriteFrame(FrameLength);
 }
 
 int upgradeTool::ToggleSelection(int row)
@@ -452,7 +452,7 @@ int EnterBootMode(upgradeTool& tool, Modbus& link, int i, std::uint8_t command, 
     std::copy(f.begin(), f.end(), link.Com.TxBuffer);
     tool.FrameLength = static_cast<std::int32_t>(f.size());
     Sleep(20);
-    if (link.Com.WriteTx(tool.FrameLength) != 0)
+    if (link.WriteFrame(tool.FrameLength) != 0)
         return 2;
     Sleep(120);
     if (link.Com.ReadAvailable() != 0)
@@ -1035,7 +1035,7 @@ int upgradeTool::CheckSoftwareVersion(int i, int expected, int processor)
     for (int t = 0; t < 20; ++t) {
         Link->SetBaudCode(t % 4);
         Sleep(50);
-        if (port.WriteTx(FrameLength) != 0)
+        if (Link->WriteFrame(FrameLength) != 0)
             return 1;
         Sleep(200);
         if (port.ReadAvailable() != 0)

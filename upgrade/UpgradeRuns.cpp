@@ -147,12 +147,16 @@ UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
 {
     LogPane& log = tool.View->UpgradePane();
     HexInfo& info = tool.FileInfo;
+    // A closed window stops the run: no further attempt, no pause before one.
+    const auto stopped = [&tool] { return tool.Link && tool.Link->Stopped(); };
     bool good = true;
     for (int a = 0; a < 3; ++a) {
         info.BlockDelay = info.DelayBase + 20 * a;
         if (tool.BootProcedure() == 0)
             break;
         AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
+        if (stopped())
+            return UpgradeRuns::Outcome::Failed;
         vcl::Time().Sleep(20000);
         good = a < 2;
     }
@@ -161,7 +165,7 @@ UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
         if (tool.V02Procedure() == 0)
             break;
         AppendLogLineRed(log, QStringLiteral("Procedure Fail"));
-        good = a < 2;
+        good = a < 2 && !stopped();
     }
     for (int r = 0; good && r < 3; ++r) {
         info.BlockDelay = info.DelayBase + 20 * r;
@@ -172,9 +176,9 @@ UpgradeRuns::Outcome RunSerialProcedures(upgradeTool& tool)
         }
         if (!tool.SelectedStepFailed())
             break;
-        good = r < 2;
+        good = r < 2 && !stopped();
     }
-    if (!good)
+    if (!good || stopped())
         return UpgradeRuns::Outcome::Failed;
     // The inverters start their new firmware.
     for (int n = 0; n < 3; ++n) {

@@ -4,6 +4,7 @@
 
 #include "link/CommLog.h"
 #include "link/Crc.h"
+#include "link/Modbus.h"
 #include "link/Mysock.h"
 #include "vcl/Services.h"
 
@@ -70,7 +71,7 @@ int upgradeTool::WifiExchange(int index, std::uint8_t command, const std::vector
                               int seconds, bool logRx)
 {
     WifiBuild(index, command, data, lengthByte);
-    if (Tcp->Send(kSlot, wifiTx_.data(), FrameLength) != 0) {
+    if ((Link && Link->StopsWork()) || Tcp->Send(kSlot, wifiTx_.data(), FrameLength) != 0) {
         if (logRx)
             AppendLogLine(View->UpgradePane(), QStringLiteral("Error - Send"));
         return 1;

@@ -189,7 +189,7 @@ TEST_F(MonitorWindow, PowerMeterReadGoesToTheMeterAndTheInverterIsKept)
     // The line vanishes during the meter's read: the loop ends and the inverter's ID is back.
     window->PollCycleCount = 1;
     time.hook = [&] {
-        if (window->StatusText(2) == "Meter..." && window->Link.SlaveId == 253)
+        if (window->StatusText(2) == "Meter..." && window->Link.WireId() == 253)
             bus.Stop();
     };
     EXPECT_EQ(window->PollCycle(), 1);

@@ -1,0 +1,293 @@
+// The real program, driven through its remote user driver, with two simulated inverters on one
+// bus: each operation that holds the link is interrupted, in one of its waits, by each user
+// action that would start other link work or change the target. Every frame of the operation
+// must reach the inverter it is for, the operation must end done or say that it did not, and the
+// window must stay usable (or, after Close, the program must have ended).
+#include "MonitorFixture.h"
+
+#include "support/QtApp.h"
+#include "support/RemoteProgram.h"
+
+#include <QJsonArray>
+#include <QTest>
+
+#include <atomic>
+#include <functional>
+#include <set>
+
+namespace {
+
+using namespace monitortest;
+using ProgramRun = testsupport::RemoteProgram;
+
+const QString kImage = QStringLiteral(SUNVANE_SOURCE_DIR "/tests/upgrade/data/linear16_lf.hex");
+
+int RegisterOf(const invsim::Frame& f) { return (f.bytes[2] << 8 | f.bytes[3]) + 1; }
+bool IsModbus(const invsim::Frame& f) { return f.bytes.size() == 8; }
+
+bool EnergyFrame(const invsim::Frame& f)
+{
+    if (!IsModbus(f))
+        return false;
+    const int reg = RegisterOf(f);
+    return reg == 809 || reg == 810 || (reg >= 2048 && reg < 2160) || (reg >= 1076 && reg < 1080) ||
+           (reg >= 24832 && reg < 24839) || reg == 24665 || (reg >= 44224 && reg < 44228);
+}
+
+enum class Row { EnergyRead, EnergyWrite, ClockSync, BroadcastWrite, FirmwareThenLoad, Survey };
+enum class Action { TreeDoubleClick, ModeSwitch, ScanClick, Drop, Open, Close };
+
+struct Cell {
+    Row row;
+    Action action;
+};
+
+std::string Name(const ::testing::TestParamInfo<Cell>& info)
+{
+    static const char* rows[] = {"EnergyRead", "EnergyWrite", "ClockSync", "BroadcastWrite", "FirmwareThenLoad", "Survey"};
+    static const char* actions[] = {"TreeDoubleClick", "ModeSwitch", "ScanClick", "Drop", "Open", "Close"};
+    return std::string(rows[static_cast<int>(info.param.row)]) + "_" + actions[static_cast<int>(info.param.action)];
+}
+
+class OwnershipMatrix : public ::testing::TestWithParam<Cell> {
+protected:
+    void SetUp() override
+    {
+        testsupport::EnsureCoreApplication();
+        ASSERT_TRUE(home.isValid() && runtime.isValid());
+        ASSERT_TRUE(MakeMonitorHome(home.path()));
+        // Inverters 1 and 2 remembered; the energy clone panel on the first page.
+        ASSERT_TRUE(ReplaceInFile(home.path() + "/profile/PreviousSet.RQX", "\nID2=0", "\nID2=1"));
+        ASSERT_TRUE(ReplaceInFile(home.path() + "/Monitor/MonitorSet0.RQX", "[EnergyClone]\nHeight=40",
+                                  "[EnergyClone]\nHeight=11270\nTop=5\nLeft=620"));
+        std::string error;
+        ASSERT_TRUE(bus.Start(&error)) << error;
+        for (int id : {1, 2})
+            bus.With(id, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    }
+    void TearDown() override
+    {
+        bus.OnFrame(nullptr);
+        bus.Stop();
+    }
+
+    // Messages shown since the last call, kept in `shown`.
+    const QStringList& Dialogs(ProgramRun& run)
+    {
+        for (const auto& v : run.Ask("dialogs")["items"].toArray())
+            shown << v.toString();
+        return shown;
+    }
+    bool Shown(ProgramRun& run, const QString& text) { return Dialogs(run).contains(text); }
+
+    // Once the operation's first frame matching `trigger` arrives, the inverters answer slowly
+    // (well inside the reply window) for a while: the operation is then surely in its waits
+    // when the interrupting action arrives.
+    void ArmTrigger(std::function<bool(const invsim::Frame&)> trigger)
+    {
+        triggered = false;
+        bus.OnFrame([this, trigger](const invsim::Frame& f) {
+            if (triggered || !trigger(f))
+                return;
+            firstOpUs = f.timeUs;
+            for (int id : {1, 2})
+                bus.AddFault(id, invsim::Fault{invsim::FaultKind::Delay, 60, -1, 40});
+            triggered = true;
+        });
+    }
+
+    void Open(ProgramRun& run)
+    {
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+        ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+        ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
+        ASSERT_TRUE(run.Do("click OpenPort"));
+        ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+        ASSERT_EQ(run.Tree().mid(1), (QStringList{"ID:001", "ID:002"}));
+    }
+
+    // The interrupting action; its refusal or deferral is the program's business.
+    void Interrupt(ProgramRun& run, Action action)
+    {
+        switch (action) {
+        case Action::TreeDoubleClick: run.Ask("dblclick TreeView ID:002"); break;
+        case Action::ModeSwitch: run.Ask("pickt Combo_SelectMode Storage"); break;
+        case Action::ScanClick: run.Ask("click Btn_ScanID"); break;
+        case Action::Drop: run.Ask("drop " + kImage); break;
+        case Action::Open: run.Ask("click OpenPort"); break;   // disabled while the link is open
+        case Action::Close: run.Ask("close"); break;
+        }
+    }
+
+    // The inverters the operation's frames went to, one entry per run of frames to one inverter.
+    std::vector<int> Runs(const std::function<bool(const invsim::Frame&)>& ofOperation) const
+    {
+        std::vector<int> runs;
+        for (const auto& f : bus.Frames())
+            if (f.timeUs >= firstOpUs && ofOperation(f) && (runs.empty() || runs.back() != f.bytes[0]))
+                runs.push_back(f.bytes[0]);
+        return runs;
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir runtime;
+    invsim::Bus bus;
+    QStringList shown;
+    std::atomic<bool> triggered{false};
+    std::atomic<std::int64_t> firstOpUs{0};
+};
+
+TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
+{
+    const Cell cell = GetParam();
+    ProgramRun run(home.path(), runtime.path());
+    Open(run);
+    if (HasFatalFailure())
+        return;
+    Dialogs(run);
+    shown.clear();
+
+    std::function<bool(const invsim::Frame&)> ofOperation;
+    std::function<bool()> ended;          // done, or said that it did not
+    std::vector<std::vector<int>> allowedRuns;
+    const bool upgradeRow = cell.row == Row::FirmwareThenLoad || cell.row == Row::Survey;
+    auto surveyFrame = [](const invsim::Frame& f) { return IsModbus(f) && f.bytes[1] == 3 && RegisterOf(f) == 802 && f.bytes[5] == 1; };
+
+    switch (cell.row) {
+    case Row::EnergyRead:
+        ofOperation = EnergyFrame;
+        ArmTrigger([](const invsim::Frame& f) { return EnergyFrame(f) && f.bytes[1] == 4; });
+        ASSERT_TRUE(run.Do("click Btn_ReadEnergy"));
+        ended = [&] {
+            return Shown(run, "Read Energy Fail") || (run.TextOf("Label_EnergyDsp") == "Month: 119" && run.EnabledOf("Btn_ReadEnergy"));
+        };
+        allowedRuns = {{1}};
+        break;
+    case Row::EnergyWrite:
+        ASSERT_TRUE(run.Do("click Btn_ReadEnergy"));
+        ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("Btn_WriteEnergy"); }, 30000));
+        ofOperation = EnergyFrame;
+        ArmTrigger([](const invsim::Frame& f) { return IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665; });
+        ASSERT_TRUE(run.Do("click Btn_WriteEnergy"));
+        ended = [&] { return Shown(run, "Write Energy Fail: the transfer is incomplete"); };
+        allowedRuns = {{1}};
+        break;
+    case Row::ClockSync:
+        ofOperation = [](const invsim::Frame& f) { return IsModbus(f) && (RegisterOf(f) == 784 || RegisterOf(f) == 785); };
+        ArmTrigger(ofOperation);
+        ASSERT_TRUE(run.Do("click Image_SyncClock"));
+        ended = [&] { return Shown(run, "Sync Clock Done"); };
+        allowedRuns = {{1, 2}};
+        break;
+    case Row::BroadcastWrite:
+        ASSERT_TRUE(run.Do("mousedown Radio_CmdBroadcast"));
+        ofOperation = [](const invsim::Frame& f) { return IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 802; };
+        ArmTrigger(ofOperation);
+        ASSERT_TRUE(run.Do("click Image_VantoSun"));
+        ended = [&] { return Shown(run, "Check Protocol Please"); };
+        allowedRuns = {{1, 2}};
+        break;
+    case Row::FirmwareThenLoad:
+    case Row::Survey:
+        ofOperation = surveyFrame;
+        if (cell.row == Row::Survey) {
+            ASSERT_TRUE(run.Do("click Image_Firmware"));
+            ASSERT_TRUE(run.WaitFor([&] { return run.Do("pickt Combo_Delay 150"); }, 10000));
+        }
+        ArmTrigger(surveyFrame);
+        if (cell.row == Row::Survey) {
+            ASSERT_TRUE(run.Do("drop " + kImage));
+        } else {
+            // The load comes while the loop is still in its last transaction: it is refused
+            // with a word, or (the loop already gone) it runs. A refused one is dropped again.
+            ASSERT_TRUE(run.Do("click Image_Firmware"));
+            ASSERT_TRUE(run.Do("drop " + kImage));
+            ASSERT_TRUE(run.WaitFor([&] { return triggered || Dialogs(run).filter("Please wait").size() > 0; }, 15000));
+            if (!triggered)
+                ASSERT_TRUE(run.WaitFor([&] { return run.Do("drop " + kImage) && (triggered || run.EnabledOf("Btn_UpgradeStart")); }, 15000));
+        }
+        ended = [&] { return run.EnabledOf("Btn_UpgradeStart") || Dialogs(run).filter("Error").size() > 0; };
+        allowedRuns = {{1, 2}};
+        break;
+    }
+
+    ASSERT_TRUE(run.WaitFor([&] { return triggered.load(); }, 20000)) << "the operation did not start";
+    Interrupt(run, cell.action);
+
+    if (cell.action == Action::Close) {
+        ASSERT_TRUE(run.process.waitForFinished(15000)) << "the program went on after Close";
+        const auto runs = Runs(ofOperation);
+        for (int id : runs)
+            EXPECT_EQ(id, runs.front()) << "a frame of the operation went to another inverter";
+        // Nothing was committed to another inverter; a write never commits after the Close.
+        for (const auto& f : bus.Frames())
+            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
+                EXPECT_EQ(f.bytes[0], 1);
+        return;
+    }
+
+    if (cell.row == Row::EnergyWrite) {
+        // The write is a thousand transactions: once the action has surely been handled, the
+        // inverter falls silent and the write must end saying it is incomplete.
+        const std::size_t now = bus.Frames().size();
+        ASSERT_TRUE(bus.WaitForFrames(now + 20, 20000));
+        bus.AddFault(1, invsim::Fault{invsim::FaultKind::Silence, -1, -1, -1});
+    }
+    ASSERT_TRUE(run.WaitFor(ended, 60000)) << "the operation neither ended nor said it did not: "
+                                           << Dialogs(run).join(" | ").toStdString();
+    bus.ClearFaults(1);
+    bus.ClearFaults(2);
+
+    const auto runs = Runs(ofOperation);
+    EXPECT_TRUE(std::find(allowedRuns.begin(), allowedRuns.end(), std::vector<int>(runs.begin(), runs.begin() + std::min(runs.size(), allowedRuns[0].size()))) != allowedRuns.end())
+        << "the operation's frames went to the inverters in the order " << ::testing::PrintToString(runs);
+    if (cell.row == Row::EnergyRead || cell.row == Row::EnergyWrite) {
+        for (const auto& f : bus.Frames())
+            if (EnergyFrame(f))
+                EXPECT_EQ(f.bytes[0], 1) << "energy frame to inverter " << int(f.bytes[0]);
+    }
+    if (cell.row == Row::EnergyWrite)
+        for (const auto& f : bus.Frames())
+            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
+                EXPECT_NE(f.bytes[4] << 8 | f.bytes[5], 0x55AA) << "an incomplete write was committed";
+    if (upgradeRow) {
+        // The survey read the inverters themselves: both are up, none in its boot loader.
+        const QList<QStringList> grid = run.CellsOf("Grid_Dev");
+        int normal = 0;
+        for (const QStringList& r : grid)
+            normal += r.value(4) == "Normal" ? 1 : 0;
+        EXPECT_EQ(normal, 2) << "survey modes wrong";
+        for (const QStringList& r : grid)
+            EXPECT_NE(r.value(4), "Boot");
+    }
+
+    // The window ends usable: a later operation works. On the upgrade page that is a load; a
+    // mode chosen during the operation has been switched to since, and polls again.
+    if (cell.action == Action::ModeSwitch)
+        ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Combo_SelectMode") == "Storage"; }, 20000))
+            << "the deferred mode switch did not happen";
+    if (upgradeRow && cell.action != Action::ModeSwitch) {
+        ASSERT_TRUE(run.WaitFor([&] { return run.Do("drop " + kImage) && run.EnabledOf("Btn_UpgradeStart"); }, 20000));
+    } else {
+        shown.clear();
+        ASSERT_TRUE(run.WaitFor([&] { return run.Do("click Image_SyncClock"); }, 10000));
+        EXPECT_TRUE(run.WaitFor([&] { return Shown(run, "Sync Clock Done"); }, 20000)) << Dialogs(run).join(" | ").toStdString();
+        EXPECT_TRUE(run.EnabledOf("ClosePort"));
+    }
+    EXPECT_TRUE(run.Do("close"));
+    EXPECT_TRUE(run.process.waitForFinished(15000));
+}
+
+std::vector<Cell> AllCells()
+{
+    std::vector<Cell> cells;
+    for (Row r : {Row::EnergyRead, Row::EnergyWrite, Row::ClockSync, Row::BroadcastWrite, Row::FirmwareThenLoad, Row::Survey})
+        for (Action a : {Action::TreeDoubleClick, Action::ModeSwitch, Action::ScanClick, Action::Drop, Action::Open, Action::Close})
+            cells.push_back({r, a});
+    return cells;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, OwnershipMatrix, ::testing::ValuesIn(AllCells()), Name);
+
+} // namespace
