@@ -627,6 +627,14 @@ bool TControl::WidgetEvent(QObject*, QEvent* event)
     case QEvent::Leave:
         if (OnMouseLeave) Guarded([&] { OnMouseLeave(this); });
         return false;
+    case QEvent::Wheel:
+        // Ignored and handled: the window system hands the wheel on to the holder (the page's
+        // scroll box), and the control's own widget never sees it.
+        if (WheelScrollsHolder()) {
+            event->ignore();
+            return true;
+        }
+        return false;
     case QEvent::ContextMenu:
         if (popup_) {
             auto* ce = static_cast<QContextMenuEvent*>(event);

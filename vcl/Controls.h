@@ -194,6 +194,9 @@ protected:
     // Whether a plain press-and-release on the widget counts as a click (labels, images,
     // panels); buttons click through their own signal instead.
     virtual bool ClicksOnRelease() const { return true; }
+    // Whether the mouse wheel over the control scrolls what holds it instead of changing the
+    // control (choosers that post a setting: a turn of the wheel must never pick a value).
+    virtual bool WheelScrollsHolder() const { return false; }
     // Installs the kit's event handling on another widget of the control (e.g. a viewport).
     void WatchWidget(QObject* widget);
     virtual void ApplyGeometry();

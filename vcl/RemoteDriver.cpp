@@ -136,12 +136,12 @@ QString RemoteDriver::Handle(const QString& request)
     try {
         // Actions: checked now, performed from the event loop.
         static const QStringList actions = {"click", "mousedown", "enter", "text", "pick", "pickt", "top", "dblclick", "tab",
-                                            "move", "rightclick", "drag", "menu"};
+                                            "move", "rightclick", "drag", "menu", "wheel"};
         if (actions.contains(verb)) {
             if (name.isEmpty())
                 return Error(QString("%1 needs a control name").arg(verb));
             if ((verb == "enter" || verb == "text" || verb == "pick" || verb == "pickt" || verb == "top" || verb == "tab"
-                 || verb == "move" || verb == "rightclick" || verb == "drag" || verb == "menu")
+                 || verb == "move" || verb == "rightclick" || verb == "drag" || verb == "menu" || verb == "wheel")
                 && request.count(' ') < 2)
                 return Error(QString("%1 needs an argument").arg(verb));
             user_.Validate(verb, name, argument);
@@ -158,6 +158,7 @@ QString RemoteDriver::Handle(const QString& request)
                     else if (verb == "dblclick") user_.DblClickNode(name, argument);
                     else if (verb == "tab") user_.ChooseTab(name, argument.trimmed().toInt());
                     else if (verb == "menu") user_.Menu(name, argument);
+                    else if (verb == "wheel") user_.Wheel(name, argument.trimmed().toInt());
                     else {
                         const QStringList xy = argument.split(u' ', Qt::SkipEmptyParts);
                         const int x = xy.value(0).toInt(), y = xy.value(1).toInt();

@@ -30,6 +30,9 @@
 //                        the submenus; the menu must be the popup menu of a control the user
 //                        can reach (an error otherwise); the item acts where the mouse was last
 //   drag NAME DX DY      press the left button on a control's middle, move by DX, DY, release
+//   wheel NAME STEPS     the pointer on a control's middle, the mouse wheel turns STEPS notches
+//                        (positive: towards the user, scrolling down); each goes to whatever
+//                        lies under the pointer and on to its holders, as the mouse's does
 //   drop PATH            a file dropped on the main window
 //   close                the user closes the main window
 // Queries are answered from the current state:

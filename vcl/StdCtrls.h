@@ -121,6 +121,7 @@ public:
 protected:
     void ApplyCaption() override;
     bool ClicksOnRelease() const override { return false; }
+    bool WheelScrollsHolder() const override { return true; }
 private:
     void UserToggled(bool on);
     bool checked_ = false;
@@ -138,6 +139,7 @@ public:
 protected:
     void ApplyCaption() override;
     bool ClicksOnRelease() const override { return false; }
+    bool WheelScrollsHolder() const override { return true; }
 private:
     void UserClicked();
     bool checked_ = false;
@@ -145,7 +147,8 @@ private:
 
 // A combo box. Style csDropDown (the default) has an edit; csDropDownList only picks items.
 // OnChange fires for the user's pick (and, with an edit, for the user's typing), never when
-// code sets ItemIndex, Text or Items.
+// code sets ItemIndex, Text or Items. The mouse wheel over it scrolls its holder and never
+// picks (check boxes and radio buttons also leave the wheel to their holder).
 class TComboBox : public TWinControl {
 public:
     explicit TComboBox(TComponent* Owner);
@@ -170,6 +173,8 @@ public:
 protected:
     // Enter in the edit runs OnKeyDown and goes no further (it picks nothing).
     bool WidgetEvent(QObject* source, QEvent* event) override;
+    // The wheel scrolls the page; the keyboard still chooses on a focused box.
+    bool WheelScrollsHolder() const override { return true; }
 private:
     friend class UserDriver;
     void SyncItems();

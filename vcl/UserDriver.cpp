@@ -21,6 +21,7 @@
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -117,6 +118,41 @@ QPoint ClickPoint(QWidget* w)
     option.text = static_cast<QAbstractButton*>(w)->text();
     const QRect r = w->style()->subElementRect(element, &option, w) & w->rect();
     return r.isValid() ? r.center() : w->rect().center();
+}
+
+// Whether a point of a shown widget lies inside every widget that holds it (not cut off by the
+// visible area of a scroll box, nor outside the window).
+bool PointShown(QWidget* w, QPoint p)
+{
+    if (!w->isVisible())
+        return false;
+    for (QWidget* a = w; a; a = a->parentWidget()) {
+        if (!a->rect().contains(w->mapTo(a, p)))
+            return false;
+        if (a->isWindow())
+            break;
+    }
+    return true;
+}
+
+// One notch of the wheel with the pointer at `global`, delivered as the window system does: to
+// the widget under the pointer, and on to its holders while none of them takes it.
+void WheelNotch(QWidget* window, QPoint global, int delta)
+{
+    QWidget* w = window->childAt(window->mapFromGlobal(global));
+    if (!w)
+        w = window;
+    while (w) {
+        QWheelEvent we(QPointF(w->mapFromGlobal(global)), QPointF(global), QPoint(), QPoint(0, delta), Qt::NoButton,
+                       Qt::NoModifier, Qt::NoScrollPhase, false);
+        we.setTimestamp(g_stamp += 10);
+        const bool handled = QApplication::sendEvent(w, &we);
+        if (handled && we.isAccepted())
+            return;
+        if (w->isWindow() || w->testAttribute(Qt::WA_NoMousePropagation))
+            return;
+        w = w->parentWidget();
+    }
 }
 
 QString Describe(const TComponent* c)
@@ -255,6 +291,16 @@ void UserDriver::Validate(const QString& verb, const QString& name, const QStrin
         }
         if (!okX || !okY)
             throw DriverError(QString("%1 %2 needs two whole numbers, not \"%3\"").arg(verb, Describe(c), argument));
+    } else if (verb == "wheel") {
+        TControl* c = Reachable(name);
+        bool ok = false;
+        argument.trimmed().toInt(&ok);
+        if (!ok)
+            throw DriverError(QString("wheel %1 needs a whole number of steps, not \"%2\"").arg(Describe(c), argument));
+        // The pointer goes to the control's middle: it must be where the user can point.
+        QWidget* w = c->Handle();
+        if (!PointShown(w, w->rect().center()))
+            throw DriverError(QString("the middle of %1 is not on the screen").arg(Describe(c)));
     } else if (verb == "menu") {
         auto* menu = As<TPopupMenu>(name, "a popup menu");
         if (!menu->FindPath(argument))
@@ -464,6 +510,16 @@ void UserDriver::Menu(const QString& menuName, const QString& path)
     menu->CloseUp();
     for (TMenuItem* i : chain)
         i->Click();
+}
+
+void UserDriver::Wheel(const QString& name, int steps)
+{
+    Validate("wheel", name, QString::number(steps));
+    QWidget* w = Reachable(name)->Handle();
+    const QPoint global = w->mapToGlobal(w->rect().center());
+    // A notch towards the user (a positive step) scrolls down: Qt counts it negative.
+    for (int i = 0; i < std::abs(steps); ++i)
+        WheelNotch(w->window(), global, steps > 0 ? -120 : 120);
 }
 
 void UserDriver::DragBy(const QString& name, int dx, int dy)

@@ -45,6 +45,10 @@
 //   DragBy(name, dx, dy) press the left button on a control's middle, move by dx, dy in a
 //                   few steps, release
 //   Drag(name, from, to) the same between two points of the control (C++ only)
+//   Wheel(name, steps) the pointer on a control's middle, the wheel turns `steps` notches
+//                   (positive: towards the user, the page scrolls down); each notch goes to
+//                   whatever lies under the pointer and on to its holders, as the window
+//                   system delivers it (the window must be shown, the middle on the screen)
 #pragma once
 
 #include "vcl/Types.h"
@@ -93,6 +97,8 @@ public:
     void RightClick(const QString& name, int x, int y);
     // Chooses the item of popup menu `menuName` at `path` (shown captions joined by "/").
     void Menu(const QString& menuName, const QString& path);
+    // The wheel turns `steps` notches with the pointer on the control's middle.
+    void Wheel(const QString& name, int steps);
     // Presses on the control's middle, moves by dx, dy and releases.
     void DragBy(const QString& name, int dx, int dy);
     // A drag: the left button goes down at (fromX, fromY), the mouse moves to (toX, toY) in
@@ -100,7 +106,7 @@ public:
     void Drag(const QString& name, int fromX, int fromY, int toX, int toY, int steps = 1);
 
     // Checks that an action (by its remote verb: click, mousedown, enter, text, pick, pickt,
-    // top, dblclick, tab, move, rightclick, drag, menu) can be done on that control now; throws
+    // top, dblclick, tab, move, rightclick, drag, menu, wheel) can be done on that control now; throws
     // DriverError if not.
     void Validate(const QString& verb, const QString& name, const QString& argument = QString()) const;
 

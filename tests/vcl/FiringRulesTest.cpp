@@ -339,6 +339,62 @@ TEST_F(FiringRules, DraggingATitleMovesItsPanel)
     EXPECT_EQ(pageMoves, 1);
 }
 
+// The wheel over a chooser scrolls the page and never changes the chooser; the keyboard still
+// chooses on a focused box.
+TEST_F(FiringRules, TheWheelScrollsThePageOverChoosersAndChangesNone)
+{
+    form->SetBounds(0, 0, 420, 320);
+    auto* page = Make<TScrollBox>("Scroll_Page1");
+    page->SetBounds(0, 0, 400, 300);
+    auto* combo = Make<TComboBox>("Combo_Country", page);
+    combo->SetStyle(csDropDownList);
+    for (const char* s : {"Default", "Germany LV", "France"})
+        combo->Items()->Add(s);
+    combo->SetItemIndex(1);
+    combo->SetBounds(20, 100, 145, 21);
+    auto* edited = Make<TComboBox>("Combo_Calibration", page);
+    edited->Items()->Add("0");
+    edited->Items()->Add("1");
+    edited->SetItemIndex(0);
+    edited->SetBounds(20, 140, 145, 21);
+    auto* check = Make<TCheckBox>("Check_ConstVolt", page);
+    check->SetBounds(20, 180, 120, 17);
+    auto* radio = Make<TRadioButton>("Radio_RemoteON", page);
+    radio->SetBounds(20, 210, 120, 17);
+    auto* bottom = Make<TLabel>("Label_Far", page);
+    bottom->SetBounds(20, 1500, 60, 17);
+    for (TComboBox* c : {combo, edited})
+        c->OnChange = [&, c](TObject*) { log << "change " + c->Name(); };
+    check->OnClick = [&](TObject*) { log << "check"; };
+    radio->OnClick = [&](TObject*) { log << "radio"; };
+    form->Show();
+    UserDriver user(form.get());
+
+    ASSERT_EQ(page->VertScrollPosition(), 0);
+    for (const char* name : {"Combo_Country", "Combo_Calibration", "Check_ConstVolt", "Radio_RemoteON"}) {
+        SCOPED_TRACE(name);
+        user.Wheel(name, 1);
+        EXPECT_GT(page->VertScrollPosition(), 0) << "the page did not scroll down";
+        user.Wheel(name, -1);
+        EXPECT_EQ(page->VertScrollPosition(), 0) << "the page did not scroll back";
+    }
+    EXPECT_TRUE(log.isEmpty()) << log.join(", ").toStdString();
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(edited->Text(), "0");
+    EXPECT_FALSE(check->Checked());
+    EXPECT_FALSE(radio->Checked());
+
+    // A middle off the screen cannot be pointed at; a step count must be a number.
+    EXPECT_THROW(user.Wheel("Label_Far", 1), DriverError);
+    EXPECT_THROW(user.Validate("wheel", "Combo_Country", "x"), DriverError);
+
+    // The keyboard chooses on the focused box as before.
+    combo->SetFocus();
+    user.PressKey("Combo_Country", VK_DOWN);
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(log, QStringList{"change Combo_Country"});
+}
+
 TEST_F(FiringRules, DropCloseAndEscapedExceptions)
 {
     QStringList dropped;
