@@ -46,6 +46,7 @@ protected:
     {
         MonitorWindow::SetUp();
         vcl::SetTimeService(&fast);
+        fast.settle = SettleOnBus();
         for (auto [id, baud] : {std::pair{3, 9600}, std::pair{12, 38400}}) {
             bus.AddInverter(id, baud);
             bus.With(id, [id = id](invsim::Inverter& inv) {
@@ -63,6 +64,7 @@ protected:
     {
         fast.hook = nullptr;
         fast.onSleep = nullptr;
+        fast.settle = nullptr;
         MonitorWindow::TearDown();
     }
     // A deadline for a scripted loop: past it the user closes the link and the test fails.

@@ -86,15 +86,23 @@ protected:
         vcl::SetTimeService(&time);
         std::string error;
         ASSERT_TRUE(bus.Start(&error)) << error;
+        time.settle = SettleOnBus();
         bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
         OpenWindow();
     }
     void TearDown() override
     {
         time.hook = nullptr;
+        time.settle = nullptr;
         window.reset();
         bus.Stop();
         MonitorHomeWindow::TearDown();
+    }
+    // A clock's settle step: the wait goes on until the simulator has answered what the program
+    // sent (a stuck simulator is given up on after a few seconds, and the program sees no reply).
+    std::function<void()> SettleOnBus()
+    {
+        return [this] { bus.WaitIdle(5000); };
     }
     // Mode chosen, RS-485 with the simulator's port: ready for the open button.
     void Prepare(const char* mode = "Monitor")

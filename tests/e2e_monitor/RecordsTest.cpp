@@ -3,11 +3,9 @@
 // silent inverter, the clock synchronisation and the energy clone.
 #include "MonitorFixture.h"
 
-#include "link/EnergyHistory.h"
+#include "support/TimeZone.h"
 
-#include <chrono>
 #include <ctime>
-#include <thread>
 
 namespace {
 
@@ -138,17 +136,19 @@ TEST_F(RecordsWindow, ClockSynchronisationWritesLocalTimeToEveryFoundInverter)
     driver->Click("Image_SyncClock");
     EXPECT_EQ(driver->Color("Label_SyncClock"), vcl::clRed);
     EXPECT_EQ(w.Link.CommandCode, 400);
+    // The computer is in a zone one hour behind UTC, daylight saving included.
+    testsupport::TimeZone zone(testsupport::kSummerAllYearZone);
     const std::int64_t before = std::time(nullptr);
     ASSERT_EQ(w.PollCycle(), 0);
     const std::int64_t after = std::time(nullptr);
     EXPECT_EQ(dialogs.TakeShown(), (QStringList{"Sync Clock Fail", "Sync Clock Done"}));
     EXPECT_EQ(driver->Color("Label_SyncClock"), vcl::clGreen);
     EXPECT_EQ(w.Link.SlaveId, 1);
-    // The inverter's clock is the computer's local wall-clock time (daylight saving included).
+    // The inverter's clock is the computer's local wall-clock time.
     std::uint32_t clock = 0;
     bus.With(1, [&](invsim::Inverter& inv) { clock = inv.Clock(); });
-    EXPECT_GE(clock, energy::LocalClockSeconds(before));
-    EXPECT_LE(clock, energy::LocalClockSeconds(after) + 1);
+    EXPECT_GE(clock, before + testsupport::kSummerAllYearOffset);
+    EXPECT_LE(clock, after + testsupport::kSummerAllYearOffset + 1);
     const auto writes = Writes(1);
     ASSERT_EQ(writes.size(), 4u);
     EXPECT_EQ(writes[0].first, 785);
@@ -188,14 +188,12 @@ TEST_F(RecordsWindow, EnergyCloneReadsAndWritesTheWholeHistory)
     HideEveryGroup();
     w.GroupPanel("Group_EnergyClone")->SetVisible(true);
     // A whole transfer is some two thousand transactions: the fastest bit rate and a quick clock
-    // for the pause before each keep it short. The reply waits are shortened less, so that a
-    // loaded machine (the sanitizer build, tests in parallel) still answers within them.
+    // keep it short. Each step of the program's waits also waits for the simulator's answer, so
+    // a loaded machine slows the transfer down instead of cutting a reply off.
     bus.With(1, [](invsim::Inverter& inv) { inv.SetBaud(38400); });
     w.Link.SetBaudCode(3);
-    struct QuickPauses : vcl::ScaledTimeService {
-        QuickPauses() : vcl::ScaledTimeService(0.05) {}
-        void WaitTenMs() override { std::this_thread::sleep_for(std::chrono::microseconds(2500)); }
-    } fast;
+    testsupport::HookedScaledTime fast(0.05);
+    fast.settle = SettleOnBus();
     vcl::SetTimeService(&fast);
     std::vector<std::uint16_t> days, months;
     bus.With(1, [&](invsim::Inverter& inv) { days = inv.DayHistory(); months = inv.MonthHistory(); });

@@ -72,6 +72,8 @@ struct TestTime : vcl::TimeService {
     int steps = 0;
     std::vector<int> sleeps;
     std::function<void()> onPump;
+    // Runs after each 10 ms step: a test may wait there for the simulator's answer.
+    std::function<void()> settle;
     void Sleep(int ms) override
     {
         sleeps.push_back(ms);
@@ -81,6 +83,8 @@ struct TestTime : vcl::TimeService {
     {
         ++steps;
         std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(10000 * factor)));
+        if (settle)
+            settle();
     }
     void Pump() override { if (onPump) onPump(); }
 };

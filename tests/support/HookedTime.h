@@ -1,6 +1,7 @@
 // A clock whose every pump of the window also runs the test's hook, so that a test acts from
 // inside a polling loop as the user's events arrive inside it. The hook may replace itself; it
 // never runs inside itself. HookedTime keeps real time, HookedScaledTime runs faster by a factor.
+// Both may wait for a simulated device at each step of a pumped wait (`settle`).
 //
 // A hook waits for a state of the program (the loop's second cycle, a value on the window), and
 // a faulty program may never reach it: the wait would only end at CTest's time-out. So every hook
@@ -55,6 +56,17 @@ public:
     using Clock::Clock;
     PumpHook hook;
     int hookDeadlineMs = 20000;
+    // Runs after every 10 ms step of a pumped wait. A test against a simulated device lets it
+    // wait there until the device has answered what the program sent (invsim::Bus::WaitIdle),
+    // so that a reply never misses the program's wait because the machine is busy.
+    std::function<void()> settle;
+
+    void WaitTenMs() override
+    {
+        Clock::WaitTenMs();
+        if (settle)
+            settle();
+    }
 
     void Pump() override
     {

@@ -82,6 +82,45 @@ void Bus::ClearFaults(int id)
     faults_.erase(id);
 }
 
+void Bus::SetBusy(bool busy)
+{
+    {
+        std::lock_guard<std::mutex> lock(idleMutex_);
+        busy_ = busy;
+    }
+    if (!busy)
+        idleCv_.notify_all();
+}
+
+bool Bus::DeliberatePause(int ms)
+{
+    SetBusy(false);
+    const bool goOn = PauseMs(ms);
+    SetBusy(true);
+    return goOn;
+}
+
+bool Bus::WaitIdle(int timeoutMs) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        // Unread bytes first, then the flag: the thread raises the flag before it reads, so
+        // bytes it has taken off the line are never missed between the two looks. A poll also
+        // hands over what the terminal layer still holds for the reader.
+        const int fd = pty_.Master();
+        if (fd < 0)
+            return true;
+        pollfd p{fd, POLLIN, 0};
+        const bool unread = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+        if (!unread && !busy_)
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::unique_lock<std::mutex> lock(idleMutex_);
+        idleCv_.wait_for(lock, std::chrono::milliseconds(1), [this] { return !busy_; });
+    }
+}
+
 void Bus::Handle(const Bytes& bytes)
 {
     const Frame rec{NowUs(), LineBaud(), bytes};
@@ -111,14 +150,14 @@ void Bus::Handle(const Bytes& bytes)
         auto it = inverters_.find(id);
         if (it == inverters_.end() || it->second.Baud() != rec.baud)
             return;   // not here, or not at the rate this inverter listens on
-        fault = TakeFault(faults_[id]);
+        fault = TakeFault(faults_[id], bytes);
         reply = AnswerUnderFault(it->second, bytes, fault);
     }
     if (fault && fault->kind == FaultKind::Hangup) {
         pty_.Close();
         return;
     }
-    DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return PauseMs(ms); });
+    DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return DeliberatePause(ms); });
 }
 
 // A boot-loader frame to every boot loader that runs (0xE000) or to one in boot mode; false for
@@ -145,7 +184,7 @@ void Bus::HandleStxFrame(const Frame& rec)
         return;
     if (fault)
         SpoilReply(reply, *fault);
-    DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return PauseMs(ms); });
+    DeliverReply(reply, fault, [this](const Bytes& b) { Send(b); }, [this](int ms) { return DeliberatePause(ms); });
 }
 
 bool Bus::HandleBootFrame(const Frame& rec)
@@ -207,9 +246,11 @@ void Bus::Serve()
                 Handle(pending);
                 pending.clear();
             }
+            SetBusy(false);
             continue;
         }
         if (p[0].revents & POLLIN) {
+            SetBusy(true);
             const ssize_t n = ::read(fd, chunk, sizeof chunk);
             if (n > 0) {
                 pending.insert(pending.end(), chunk, chunk + n);
@@ -227,6 +268,9 @@ void Bus::Serve()
                     Handle(frame);
                 }
             }
+            // A frame not yet complete keeps the bus busy until the silence that ends it.
+            if (pending.empty())
+                SetBusy(false);
         } else if (p[0].revents & (POLLHUP | POLLERR)) {
             // Nobody has the line open for a moment (a reopen): wait for it to come back.
             if (!PauseMs(5))

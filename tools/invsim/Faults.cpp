@@ -112,6 +112,20 @@ std::optional<Fault> TakeFault(std::vector<Fault>& faults)
     return fault;
 }
 
+std::optional<Fault> TakeFault(std::vector<Fault>& faults, const Bytes& request)
+{
+    const int reg = request.size() >= 4 ? (request[2] << 8 | request[3]) + 1 : 0;
+    for (auto it = faults.begin(); it != faults.end(); ++it) {
+        if (it->reg != 0 && it->reg != reg)
+            continue;
+        const Fault fault = *it;
+        if (it->times > 0 && --it->times == 0)
+            faults.erase(it);
+        return fault;
+    }
+    return std::nullopt;
+}
+
 Bytes AnswerUnderFault(Inverter& inverter, const Bytes& request, const std::optional<Fault>& fault)
 {
     if (!fault)

@@ -28,6 +28,7 @@ struct Fault {
     int param = -1;     // -1: the kind's default
     int param2 = -1;
     int times = -1;     // replies it applies to; -1 = every reply from now on
+    int reg = 0;        // only requests for this register (1-based, as the program counts); 0: any
 };
 
 // Parses "silence", "crc", "short[:N]", "split[:N[:MS]]", "delay:MS", "otherid:ID", "flood[:N]",
@@ -45,6 +46,9 @@ void SpoilReply(Bytes& reply, const Fault& fault);
 // The fault of the next reply, taken from the front of the list (its count goes down, and it
 // leaves the list when spent); nullopt when the list is empty.
 std::optional<Fault> TakeFault(std::vector<Fault>& faults);
+// The same for a Modbus request: the first fault of the list that applies to it (a fault aimed
+// at a register passes over requests for other registers).
+std::optional<Fault> TakeFault(std::vector<Fault>& faults, const Bytes& request);
 
 // What the inverter sends back for a request (CRC checked, addressed to it) under a fault:
 // nothing for silence and hangup (the request is not heard), the exception reply for exception,
