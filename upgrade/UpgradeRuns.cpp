@@ -1,6 +1,7 @@
 #include "upgrade/UpgradeRuns.h"
 
 #include "link/CommLog.h"
+#include "link/Modbus.h"
 #include "vcl/Services.h"
 
 #include <QDir>
