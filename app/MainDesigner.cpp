@@ -222,8 +222,13 @@ void TForm_Main::Pop_Click(TObject* Sender)
         insert(panel);
         return;
     }
-    design::OptionItemHost host{*this, *this, insert,
-                                [this](int style) { groups::ApplyVoltageCaptions(OutputLabels, style); },
+    auto voltageCaptions = [this](int style) {
+        groups::ApplyVoltageCaptions(OutputLabels, style);
+        for (const auto& phase : OutputLabels.Phase)
+            if (phase.VoltageCaption)
+                phase.VoltageCaption->SetCaption(CaptionInLanguage(phase.VoltageCaption->Caption()));
+    };
+    design::OptionItemHost host{*this, *this, insert, voltageCaptions,
                                 [this](const QString& english) { return CaptionInLanguage(english); }};
     design::RunOptionItem(tag, host);
 }

@@ -250,6 +250,26 @@ TEST_F(DesignerTest, MenuSeparatorsCarryNoText)
     EXPECT_GT(separators, 3);
 }
 
+// In a German window the option items set their captions in German.
+TEST_F(DesignerTest, OptionCaptionsInTheWindowLanguage)
+{
+    vcl::TIniFile(Home("profile/PreviousSet.RQX")).WriteInteger("Language", "Set", 1);
+    OpenSuperHero();
+    driver->RightClick("Scroll_Page1", 400, 120);
+    driver->Menu("ScrollPopMenu", "Main Page/3.Output/Option/Title: VAB...");
+    driver->RightClick("Scroll_Page1", 400, 120);
+    driver->Menu("ScrollPopMenu", "Main Page/3.Output/Option/Title:Output");
+    driver->RightClick("Scroll_Page1", 400, 120);
+    driver->Menu("ScrollPopMenu", "Main Page/3.Output/Option/Engineer");
+    driver->RightClick("Scroll_Page1", 400, 120);
+    driver->Menu("ScrollPopMenu", "Config Page/3. Freq. Protection/HECO");
+    driver->RightClick("Scroll_Page1", 400, 120);
+    driver->Menu("ScrollPopMenu", "Config Page/3. Freq. Protection/Display");
+    EXPECT_EQ(driver->Text("Label_GetAC1"), "Ausgang 1");
+    EXPECT_EQ(driver->Text("Label76"), "F hoch Aus:");
+    EXPECT_EQ(driver->Text("Label19"), "Spannung (L-N)");
+}
+
 TEST_F(DesignerTest, HoverPicturesChangeOnEnterAndLeave)
 {
     TForm_Main& w = Open();
