@@ -51,6 +51,27 @@ public:
 protected:
     void nextCheckState() override { setChecked(true); }
 };
+
+// A combo box that tells its control before it shows and before its list opens, so that the
+// edit and the list's width are made only when they can be seen: a window holds well over a
+// hundred combo boxes, most of which never show an edit.
+class KComboBox : public QComboBox {
+public:
+    std::function<void()> beforeShow, beforePopup;
+    void showPopup() override
+    {
+        if (beforePopup)
+            beforePopup();
+        QComboBox::showPopup();
+    }
+protected:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::Show && beforeShow)
+            beforeShow();
+        return QComboBox::event(e);
+    }
+};
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -292,22 +313,37 @@ void TRadioButton::UserClicked()
 
 // ---------------------------------------------------------------------------------------------
 TComboBox::TComboBox(TComponent* Owner)
-    : TWinControl(Owner, new QComboBox), items_(std::make_unique<TControlStrings>([this] { SyncItems(); }))
+    : TWinControl(Owner, new KComboBox), items_(std::make_unique<TControlStrings>([this] { SyncItems(); }))
 {
-    auto* box = static_cast<QComboBox*>(Handle());
+    auto* box = static_cast<KComboBox*>(Handle());
     box->setInsertPolicy(QComboBox::NoInsert);
+    box->beforeShow = [this] { Edit(); };
+    box->beforePopup = [this] { FitListToItems(); };
     QObject::connect(box, &QComboBox::activated, box, [this](int index) { UserPicked(index); });
-    SetStyle(csDropDown);
+    // The edit of the default csDropDown is made once the box shows or the kit needs it.
     SetBounds(0, 0, 145, 21);
 }
 
-TComboBox::~TComboBox() = default;
+TComboBox::~TComboBox()
+{
+    if (auto* box = static_cast<KComboBox*>(Handle())) {
+        box->beforeShow = nullptr;
+        box->beforePopup = nullptr;
+    }
+}
 
 void TComboBox::SetStyle(TComboBoxStyle style)
 {
     style_ = style;
     auto* box = static_cast<QComboBox*>(Handle());
-    box->setEditable(style == csDropDown);
+    if (style == csDropDownList || box->lineEdit() || box->isVisible())
+        ApplyStyle();
+}
+
+void TComboBox::ApplyStyle()
+{
+    auto* box = static_cast<QComboBox*>(Handle());
+    box->setEditable(style_ == csDropDown);
     if (QLineEdit* edit = box->lineEdit(); edit && edit != watchedEdit_) {
         watchedEdit_ = edit;
         box->setCompleter(nullptr);
@@ -317,11 +353,18 @@ void TComboBox::SetStyle(TComboBoxStyle style)
     ShowIndex();
 }
 
+QLineEdit* TComboBox::Edit()
+{
+    auto* box = static_cast<QComboBox*>(Handle());
+    if (style_ == csDropDown && !box->lineEdit())
+        ApplyStyle();
+    return box->lineEdit();
+}
+
 void TComboBox::SetDropDownCount(int n)
 {
     dropDownCount_ = n;
     static_cast<QComboBox*>(Handle())->setMaxVisibleItems(std::max(1, n));
-    FitListToItems();
 }
 
 void TComboBox::SyncItems()
@@ -330,7 +373,6 @@ void TComboBox::SyncItems()
     syncing_ = true;
     box->clear();
     box->addItems(items_->List());
-    FitListToItems();
     syncing_ = false;
     if (itemIndex_ >= items_->Count()) {
         itemIndex_ = -1;

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QLineEdit;
 class QTimer;
 
 namespace vcl {
@@ -178,6 +179,9 @@ protected:
 private:
     friend class UserDriver;
     void SyncItems();
+    void ApplyStyle();
+    // The edit of a csDropDown box (made now when not yet), or nullptr.
+    QLineEdit* Edit();
     void FitListToItems();
     void ShowIndex();
     // The user's pick of item index (as from the drop-down list).

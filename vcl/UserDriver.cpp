@@ -355,7 +355,7 @@ void UserDriver::Type(const QString& name, const QString& text)
     TControl* c = static_cast<TControl*>(Find(name));
     QLineEdit* edit = nullptr;
     if (auto* combo = dynamic_cast<TComboBox*>(c))
-        edit = static_cast<QComboBox*>(combo->Handle())->lineEdit();
+        edit = combo->Edit();
     else
         edit = static_cast<QLineEdit*>(c->Handle());
     // The user clicks into the field, selects what is there and types over it.
@@ -375,7 +375,7 @@ void UserDriver::Enter(const QString& name, const QString& text)
     if (combo && combo->Style() != csDropDown)
         throw DriverError(QString("%1 takes no typed text").arg(Describe(c)));
     Type(name, text);
-    QWidget* target = combo ? static_cast<QComboBox*>(combo->Handle())->lineEdit() : c->Handle();
+    QWidget* target = combo ? combo->Edit() : c->Handle();
     SendKey(target, Qt::Key_Return, "\r");
 }
 
@@ -384,7 +384,7 @@ void UserDriver::PressKey(const QString& name, WORD key)
     TControl* c = Reachable(name);
     QWidget* target = c->Handle();
     if (auto* combo = dynamic_cast<TComboBox*>(c))
-        if (QLineEdit* edit = static_cast<QComboBox*>(combo->Handle())->lineEdit())
+        if (QLineEdit* edit = combo->Edit())
             target = edit;
     SendKey(target, detail::QtKeyFromVk(key), key == VK_RETURN ? QString("\r") : QString());
 }
