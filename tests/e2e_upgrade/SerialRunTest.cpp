@@ -41,8 +41,7 @@ protected:
         if (HasFatalFailure())
             return;
         vcl::SetDialogService(&images);
-        // Four times faster than real time: the replies on the pty still arrive within the
-        // shortened waits, and a run's fixed pauses shrink.
+        // A run's fixed pauses shrink; its waits for replies keep their length.
         vcl::SetTimeService(&time);
         std::string error;
         ASSERT_TRUE(bus.Start(&error)) << error;
@@ -125,7 +124,7 @@ protected:
         return out;
     }
 
-    testsupport::HookedScaledTime time{0.25};
+    testsupport::Hooked<PausesScaled> time{0.02};
     ImageDialogs images;
     invsim::Bus bus;
     std::unique_ptr<TForm_Message> result;

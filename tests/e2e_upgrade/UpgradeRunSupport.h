@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/Dialogs.h"
+#include "vcl/Services.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,18 @@ public:
         return answers.isEmpty() ? QString() : answers.takeFirst();
     }
     QStringList answers;
+};
+
+// A clock for runs on the simulated bus: the run's fixed pauses (a second or more) shrink by a
+// factor, while every wait for a reply keeps its real length, so that a busy machine's late
+// replies still arrive in it.
+class PausesScaled : public vcl::TimeService {
+public:
+    explicit PausesScaled(double factor) : factor_(factor) {}
+    void Sleep(int ms) override { vcl::TimeService::Sleep(ms >= 1000 ? static_cast<int>(ms * factor_) : ms); }
+
+private:
+    double factor_;
 };
 
 inline std::string Joined(const QStringList& lines) { return lines.join(QStringLiteral(" | ")).toStdString(); }
