@@ -126,11 +126,10 @@ std::optional<int> CheckedEntry(const Binding& b, const Context& ctx)
     if (b.conv == Conv::Decimal) {
         long double typed = 0;
         number = vcl::TryStrToFloat(text, typed) && std::isfinite(typed);
-        if (number) {
-            // Moved 0.00001 away from zero before scaling, so that 0.95 x 100 gives 95, not 94.
-            const long double nudged = typed >= 0 ? typed + 0.00001L : typed - 0.00001L;
-            v = std::trunc(nudged * r.scale);
-        }
+        // The safe conversion moves the number away from zero before scaling, so that 0.95 x 100
+        // gives 95, not 94; the value is compared before any cut to an integer.
+        if (number)
+            v = std::trunc(StrToFloatSafe(text) * r.scale);
     } else {
         long long whole = 0;
         number = WholeNumber(text, whole);

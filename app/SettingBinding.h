@@ -1,6 +1,7 @@
 // Settings handlers as tables. Every control of a group panel that changes a setting of the
 // inverter does the same few things: on its event it converts the user's input into one 16-bit
-// value, applies the setting's rules (the Ind/Cap sign, the cos φ step, a limit), posts one
+// value (a typed entry only within its range, see EntryRange), applies the setting's rules (the
+// Ind/Cap sign, the cos φ step, a clamp), posts one
 // command into the link's mailbox and paints the setting's value label red. The group's reader
 // paints the label blue again when it reads the setting back. A handler never touches the link.
 //

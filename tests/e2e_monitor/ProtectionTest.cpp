@@ -82,10 +82,10 @@ TEST_F(ProtectionPage, EveryEditWritesItsRegisterInItsScale)
         {"Edit_UHighOFF", "253.05", 33552, 2530},
         {"Edit_UHighOFFTime", "0.16", 33553, 16},
         {"Edit_ULowONSlow", "207", 33563, 2070},
-        {"Edit_UHighOFFSlowTime2", "abc", 48177, 0},      // no number: the safe conversion's 0
-        {"Edit_ULowOFFSlow2", "6600", 48179, 66000 & 0xFFFF},  // no bound here: the 16-bit cut
+        {"Edit_UHighOFFSlowTime2", "0.5", 48177, 50},
+        {"Edit_ULowOFFSlow2", "6553.5", 48179, 65535},   // no bound here but the register's
         {"Edit_FHighOFF", "70", 33568, 7000},              // the fast stage has no bound
-        {"Edit_FLowOFFTime", "-0.5", 33572, 0xFFCE},       // nor a floor
+        {"Edit_FLowOFFTime", "655.35", 33572, 65535},
         // The slow stage is held to the grid's range.
         {"Edit_FHighOFFSlow", "70", 33610, 6500},
         {"Edit_FHighOFFSlow", "64.5", 33610, 6450},
@@ -96,8 +96,8 @@ TEST_F(ProtectionPage, EveryEditWritesItsRegisterInItsScale)
         {"Edit_FLowOFFSlowTime", "600", 33614, 60000},
         {"Edit_FLowOFFSlowTime", "1000", 33614, 60000},    // 100000 would wrap to 34464
         {"Edit_FLowOFFSlow", "44", 33613, 4500},
-        {"Edit_FLowOFFSlow", "", 33613, 4500},
-        {"Edit_FLowONSlow", "400", 33615, 4500},           // 40000 reads negative: raised
+        {"Edit_FLowOFFSlow", "-1e9", 33613, 4500},         // beyond 32 bits: raised, never 0
+        {"Edit_FLowONSlow", "-1", 33615, 4500},
         {"Edit_FLowONSlow", "47.5", 33615, 4750},
     };
     for (const Case& c : cases) {
@@ -217,7 +217,7 @@ TEST_F(SwitchPage, InsulationGroundCurrentAndDcInjectionWrite)
         {"Radio_InsulatON", "press", {5, 24641, 0xFF00}, nullptr},
         {"Radio_InsulatOFF", "press", {5, 24641, 0}, nullptr},
         {"Edit_RLimit", "enter 350", {6, 33584, 350}, "Label_RLimit"},
-        {"Edit_RLimit", "enter kohm", {6, 33584, 0}, "Label_RLimit"},
+        {"Edit_RLimit", "enter 65535", {6, 33584, 65535}, "Label_RLimit"},
         {"Radio_GroundCurrON", "press", {5, 24642, 0xFF00}, nullptr},
         {"Radio_GroundCurrOFF", "press", {5, 24642, 0}, nullptr},
         {"Edit_GroundCurrAmp", "enter 0.3", {6, 33593, 3}, "Label_GroundCurrAmp"},

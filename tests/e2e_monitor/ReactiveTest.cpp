@@ -201,7 +201,7 @@ TEST_F(PowerControlPage, SlopeUnderItsOption)
     ExpectShown({{"Label_ActiveSlope", "60 sec"}, {"Label_PowerManage", "70 %"}});
     const Case cases[] = {
         {"Edit_ActiveSlope", "enter 120", 48514, 120, "Label_ActiveSlope", "120 sec"},
-        {"Edit_ActiveSlope", "enter x", 48514, 0, "Label_ActiveSlope", "0 sec"},
+        {"Edit_ActiveSlope", "enter 0", 48514, 0, "Label_ActiveSlope", "0 sec"},
         {"Edit_RampUp", "enter 15", 864, 15, "Label_RampUp", "15 %"},
     };
     for (const Case& c : cases)
