@@ -150,7 +150,7 @@ TEST_F(DataLog, TheIntervalIsTheTypedSecondsOrTwo)
     const struct {
         const char* answer;   // nullptr: the box is cancelled
         int ms;
-    } cases[] = {{"10", 10000}, {"1", 1000}, {"0", 2000}, {"-3", 2000}, {"word", 2000}, {"", 2000}, {nullptr, 2000}};
+    } cases[] = {{"10", 10000}, {"1", 1000}, {"0", 2000}, {"-3", 2000}, {"word", 2000}, {"", 2000}};
     int file = 0;
     for (const auto& c : cases) {
         w.Timer_Record->SetInterval(5000);
@@ -173,6 +173,15 @@ TEST_F(DataLog, TheIntervalIsTheTypedSecondsOrTwo)
         EXPECT_FALSE(w.Timer_Record->Enabled() || w.Timer_Datalog->Enabled());
         EXPECT_TRUE(w.TabSheets[1]->TabVisible() && w.TabSheets[2]->TabVisible() && !w.TabSheets[3]->TabVisible());
     }
+    // A cancelled box starts nothing: no file, no timers, the tabs as they were.
+    dialogs.prompts.clear();
+    driver->Click("Image_DataLog");
+    EXPECT_EQ(dialogs.prompts, QStringList{"Period|2"});
+    EXPECT_EQ(DataLogActive, 0);
+    EXPECT_FALSE(w.Timer_Record->Enabled() || w.Timer_Datalog->Enabled());
+    EXPECT_FALSE(QFileInfo::exists(LogPath(file + 1)));
+    EXPECT_TRUE(w.TabSheets[1]->TabVisible() && w.TabSheets[2]->TabVisible());
+
     EXPECT_TRUE(dialogs.TakeShown().isEmpty());
 }
 
@@ -299,6 +308,7 @@ TEST_F(DataLog, ALogThatCannotBeWrittenIsReportedAndLosesNothing)
     QFile blocker(home.path() + "/DataLog");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    dialogs.answers.push_back("1");
     driver->Click("Image_DataLog");
     shown = dialogs.TakeShown();
     ASSERT_EQ(shown.size(), 1);
