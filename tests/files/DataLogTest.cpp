@@ -253,6 +253,29 @@ TEST_F(DataLog, ClosingTheLinkEndsTheLog)
     EXPECT_EQ(lines.size(), 1 + w.DataLogRecordCount);
 }
 
+// A tick while the main page's tab is hidden (the designer's page switch, an upgrade page) writes
+// no row: the columns are that page's panels, and a row of another page would not fit them.
+TEST_F(DataLog, NoRowWhileTheMainTabIsHidden)
+{
+    TForm_Main& w = *window;
+    LinkUp();
+    dialogs.answers.push_back("1");
+    driver->Click("Image_DataLog");
+    ASSERT_EQ(DataLogActive, 1);
+    const std::string header = Read(LogPath(1));
+    w.TabSheets[0]->SetTabVisible(false);
+    w.Timer_RecordTimer(nullptr);
+    EXPECT_EQ(Read(LogPath(1)), header);
+    EXPECT_EQ(w.DataLogRecordCount, 0);
+    EXPECT_EQ(DataLogActive, 1) << "the log waits for the tab, it does not stop";
+    w.TabSheets[0]->SetTabVisible(true);
+    w.Timer_RecordTimer(nullptr);
+    EXPECT_EQ(w.DataLogRecordCount, 1);
+    EXPECT_EQ(QString::fromStdString(Read(LogPath(1))).split("\r\n", Qt::SkipEmptyParts).size(), 2);
+    driver->Click("Image_DataLog");
+    EXPECT_EQ(DataLogActive, 0);
+}
+
 // The designer mode starts without the refusals and leaves the pages alone; with no link open
 // (the stop request of the start-up still set) the first tick writes its line and ends the timer.
 TEST_F(DataLog, TheDesignerModeLogsWithoutALink)
