@@ -209,7 +209,7 @@ void UserDriver::Validate(const QString& verb, const QString& name, const QStrin
         TControl* c = Reachable(name);
         if (!dynamic_cast<TEdit*>(c) && !dynamic_cast<TComboBox*>(c))
             throw DriverError(QString("%1 is not an edit").arg(Describe(c)));
-    } else if (verb == "text") {
+    } else if (verb == "text" || verb == "keys") {
         TControl* c = Reachable(name);
         auto* combo = dynamic_cast<TComboBox*>(c);
         if (!dynamic_cast<TEdit*>(c) && !(combo && combo->Style() == csDropDown))
@@ -319,6 +319,21 @@ void UserDriver::Type(const QString& name, const QString& text)
         SendKey(edit, Qt::Key_Delete, QString());
     else
         TypeText(edit, text);
+}
+
+void UserDriver::ClickAndType(const QString& name, const QString& text)
+{
+    Validate("keys", name);
+    TControl* c = static_cast<TControl*>(Find(name));
+    QLineEdit* edit = nullptr;
+    if (auto* combo = dynamic_cast<TComboBox*>(c))
+        edit = static_cast<QComboBox*>(combo->Handle())->lineEdit();
+    else
+        edit = static_cast<QLineEdit*>(c->Handle());
+    MouseClick(edit, ClickPoint(edit));
+    // What the click set off (its focus handler's posted work) happens before the first key.
+    QCoreApplication::processEvents();
+    TypeText(edit, text);
 }
 
 void UserDriver::Enter(const QString& name, const QString& text)

@@ -59,4 +59,27 @@ TEST_F(LinkFaults, APathThatIsNoSerialPortCannotOpen)
     ASSERT_TRUE(run.process.waitForFinished(10000));
 }
 
+// A click into the port box selects its text, so the path typed then replaces it.
+TEST_F(LinkFaults, TypingIntoThePortBoxReplacesItsText)
+{
+    invsim::Bus bus;
+    std::string error;
+    ASSERT_TRUE(bus.Start(&error)) << error;
+    bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("text Combo_COM /dev/ttyS0"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));   // the focus leaves the box
+    ASSERT_TRUE(run.Do("keys Combo_COM " + QString::fromStdString(bus.Path())));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Combo_COM") == QString::fromStdString(bus.Path()); }, 5000))
+        << run.TextOf("Combo_COM").toStdString();
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    EXPECT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    EXPECT_TRUE(run.Ask("dialogs")["items"].toArray().isEmpty());
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+    bus.Stop();
+}
+
 } // namespace
