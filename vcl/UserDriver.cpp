@@ -303,15 +303,22 @@ void UserDriver::MouseDown(const QString& name)
     MouseClick(w, ClickPoint(w));
 }
 
+namespace {
+
+// The line edit that takes an edit's or an editable combo box's typing.
+QLineEdit* TypingTarget(TControl* c)
+{
+    if (auto* combo = dynamic_cast<TComboBox*>(c))
+        return static_cast<QComboBox*>(combo->Handle())->lineEdit();
+    return static_cast<QLineEdit*>(c->Handle());
+}
+
+} // namespace
+
 void UserDriver::Type(const QString& name, const QString& text)
 {
     Validate("text", name);
-    TControl* c = static_cast<TControl*>(Find(name));
-    QLineEdit* edit = nullptr;
-    if (auto* combo = dynamic_cast<TComboBox*>(c))
-        edit = static_cast<QComboBox*>(combo->Handle())->lineEdit();
-    else
-        edit = static_cast<QLineEdit*>(c->Handle());
+    QLineEdit* edit = TypingTarget(static_cast<TControl*>(Find(name)));
     // The user clicks into the field, selects what is there and types over it.
     GiveFocus(edit);
     edit->selectAll();
@@ -324,12 +331,7 @@ void UserDriver::Type(const QString& name, const QString& text)
 void UserDriver::ClickAndType(const QString& name, const QString& text)
 {
     Validate("keys", name);
-    TControl* c = static_cast<TControl*>(Find(name));
-    QLineEdit* edit = nullptr;
-    if (auto* combo = dynamic_cast<TComboBox*>(c))
-        edit = static_cast<QComboBox*>(combo->Handle())->lineEdit();
-    else
-        edit = static_cast<QLineEdit*>(c->Handle());
+    QLineEdit* edit = TypingTarget(static_cast<TControl*>(Find(name)));
     MouseClick(edit, ClickPoint(edit));
     // What the click set off (its focus handler's posted work) happens before the first key.
     QCoreApplication::processEvents();
