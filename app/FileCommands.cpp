@@ -121,16 +121,22 @@ void TForm_Main::Image_DataLogClick(TObject*)
         Tab_Firmware->SetTabVisible(false);
     }
 
-    // The interval first: a Cancel starts nothing, so no file, no timer and the tabs as they were.
-    const QString answer = InputBox(QStringLiteral("Period"), QStringLiteral("Please Input Interval(sec)"), QStringLiteral("2"));
-    const int seconds = StrToIntSafe(answer);
-    // A log that cannot be named or titled does not start, and no earlier file is touched.
+    // A log that cannot be named or titled does not start, and no earlier file is touched. The
+    // interval is asked before the file is made: a Cancel starts nothing, so no file, no timer
+    // and the tabs as they were.
     QString path = DataLogPath;
     QString problem;
-    const bool cancelled = answer == QLatin1String("Cancel");
-    if (!cancelled && files::NewDataLogFileName(path) != 0)
+    bool cancelled = false;
+    int seconds = 0;
+    if (files::NewDataLogFileName(path) != 0) {
         problem = QStringLiteral("Data log not started: every file name of the day is taken in ") + files::DataLogFolder();
-    else if (!cancelled && files::WriteDataLogHeader(*this, path) != 0)
+    } else {
+        const QString answer =
+            InputBox(QStringLiteral("Period"), QStringLiteral("Please Input Interval(sec)"), QStringLiteral("2"));
+        cancelled = answer == QLatin1String("Cancel");
+        seconds = StrToIntSafe(answer);
+    }
+    if (problem.isEmpty() && !cancelled && files::WriteDataLogHeader(*this, path) != 0)
         problem = QStringLiteral("Data log not started: cannot create ") + path;
     if (cancelled || !problem.isEmpty()) {
         if (SuperUserMode == 0) {
@@ -219,10 +225,11 @@ int TForm_Main::RunGridSettingsCommand()
     Modbus& m = Link;
     if (m.CommandCode == CmdSaveGridSettings) {
         const std::uint8_t saved = m.SlaveId;
-        m.CommandCode = 0;
         const int count = TargetCount();
-        if (count == 0)
+        if (count == 0) {
+            m.CommandCode = 0;
             return 0;
+        }
         Label_GridSetLog->Font()->SetColor(clRed);
         if (Form_wait)
             Form_wait->Show();
@@ -240,6 +247,7 @@ int TForm_Main::RunGridSettingsCommand()
         MessageBox(QStringLiteral("Done"));
         Label_GridSetLog->Font()->SetColor(clGreen);
         RestoreSelection(saved);
+        m.CommandCode = 0;
     }
     if (m.CommandCode == CmdLoadGridSettings) {
         // The code stays as it is: a command posted while the upload runs is carried on by the

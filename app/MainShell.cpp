@@ -10,10 +10,13 @@
 #include "design/LangTable.h"
 #include "link/CommLog.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
+#include <QTimer>
 #include <QUrl>
 
 using namespace vcl;
@@ -133,6 +136,11 @@ void TForm_Main::Combo_COMEnter(TObject*)
         Combo_COM->SetText(typed);
     else if (Combo_COM->Items()->Count() > 0)
         Combo_COM->SetItemIndex(0);
+    // The text is selected, so what the user types replaces it instead of being added to it. The
+    // click that brought the focus places the cursor after this handler: select once it is done.
+    if (auto* box = qobject_cast<QComboBox*>(Combo_COM->Handle()))
+        if (QLineEdit* edit = box->lineEdit())
+            QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
 }
 
 void TForm_Main::Btn_HelpClick(TObject*)

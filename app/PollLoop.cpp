@@ -2,6 +2,7 @@
 // window, pauses 10 ms and lets the pending command run.
 #include "app/Main.h"
 #include "app/Monitoring.h"
+#include "groups/ReaderFrame.h"
 
 #include "vcl/Services.h"
 
@@ -352,7 +353,17 @@ int TForm_Main::PollLoop()
         RunDeferredModeSwitch();
         return 0;
     }
+    // No stop was asked for: the link failed by itself (a serial device that vanished, a read
+    // error). The values on the window are no longer live, and the user is told once.
+    const bool lost = StopRequest == 0;
     CloseLink();
+    if (lost) {
+        groups::ClearBlueLabels(*this);
+        MainHost.MarkStale();
+        MessageBox(QStringLiteral("Link lost: ") +
+                   (Link.LinkType == LinkWifi ? QStringLiteral("Wi-Fi module") : Link.PortName) +
+                   QStringLiteral(" (COM Close)"));
+    }
     RunDeferredModeSwitch();
     return 1;
 }

@@ -135,12 +135,12 @@ QString RemoteDriver::Handle(const QString& request)
     SplitFirst(rest, name, argument);
     try {
         // Actions: checked now, performed from the event loop.
-        static const QStringList actions = {"click", "mousedown", "enter", "text", "pick", "pickt", "top", "dblclick", "tab",
+        static const QStringList actions = {"click", "mousedown", "enter", "text", "keys", "pick", "pickt", "top", "dblclick", "tab",
                                             "move", "rightclick", "drag", "menu", "wheel"};
         if (actions.contains(verb)) {
             if (name.isEmpty())
                 return Error(QString("%1 needs a control name").arg(verb));
-            if ((verb == "enter" || verb == "text" || verb == "pick" || verb == "pickt" || verb == "top" || verb == "tab"
+            if ((verb == "enter" || verb == "text" || verb == "keys" || verb == "pick" || verb == "pickt" || verb == "top" || verb == "tab"
                  || verb == "move" || verb == "rightclick" || verb == "drag" || verb == "menu" || verb == "wheel")
                 && request.count(' ') < 2)
                 return Error(QString("%1 needs an argument").arg(verb));
@@ -151,6 +151,7 @@ QString RemoteDriver::Handle(const QString& request)
                     else if (verb == "mousedown") user_.MouseDown(name);
                     else if (verb == "enter") user_.Enter(name, argument);
                     else if (verb == "text") user_.Type(name, argument);
+                    else if (verb == "keys") user_.ClickAndType(name, argument);
                     else if (verb == "pick") user_.Pick(name, argument.trimmed().toInt());
                     else if (verb == "pickt") user_.PickText(name, argument);
                     else if (verb == "top") user_.ScrollTop(name, argument.trimmed().toInt());

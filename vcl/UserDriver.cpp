@@ -245,7 +245,7 @@ void UserDriver::Validate(const QString& verb, const QString& name, const QStrin
         TControl* c = Reachable(name);
         if (!dynamic_cast<TEdit*>(c) && !dynamic_cast<TComboBox*>(c))
             throw DriverError(QString("%1 is not an edit").arg(Describe(c)));
-    } else if (verb == "text") {
+    } else if (verb == "text" || verb == "keys") {
         TControl* c = Reachable(name);
         auto* combo = dynamic_cast<TComboBox*>(c);
         if (!dynamic_cast<TEdit*>(c) && !(combo && combo->Style() == csDropDown))
@@ -349,15 +349,22 @@ void UserDriver::MouseDown(const QString& name)
     MouseClick(w, ClickPoint(w));
 }
 
+namespace {
+
+// The line edit that takes an edit's or an editable combo box's typing.
+QLineEdit* TypingTarget(TControl* c)
+{
+    if (auto* combo = dynamic_cast<TComboBox*>(c))
+        return combo->Edit();
+    return static_cast<QLineEdit*>(c->Handle());
+}
+
+} // namespace
+
 void UserDriver::Type(const QString& name, const QString& text)
 {
     Validate("text", name);
-    TControl* c = static_cast<TControl*>(Find(name));
-    QLineEdit* edit = nullptr;
-    if (auto* combo = dynamic_cast<TComboBox*>(c))
-        edit = combo->Edit();
-    else
-        edit = static_cast<QLineEdit*>(c->Handle());
+    QLineEdit* edit = TypingTarget(static_cast<TControl*>(Find(name)));
     // The user clicks into the field, selects what is there and types over it.
     GiveFocus(edit);
     edit->selectAll();
@@ -365,6 +372,16 @@ void UserDriver::Type(const QString& name, const QString& text)
         SendKey(edit, Qt::Key_Delete, QString());
     else
         TypeText(edit, text);
+}
+
+void UserDriver::ClickAndType(const QString& name, const QString& text)
+{
+    Validate("keys", name);
+    QLineEdit* edit = TypingTarget(static_cast<TControl*>(Find(name)));
+    MouseClick(edit, ClickPoint(edit));
+    // What the click set off (its focus handler's posted work) happens before the first key.
+    QCoreApplication::processEvents();
+    TypeText(edit, text);
 }
 
 void UserDriver::Enter(const QString& name, const QString& text)

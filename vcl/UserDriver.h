@@ -81,6 +81,9 @@ public:
     void MouseDown(const QString& name);
     void Enter(const QString& name, const QString& text);
     void Type(const QString& name, const QString& text);
+    // Clicks into an edit or editable combo box and types at wherever that leaves the cursor and
+    // the selection (Type selects everything first).
+    void ClickAndType(const QString& name, const QString& text);
     void PressKey(const QString& name, WORD key);
     void Pick(const QString& name, int index);
     void PickText(const QString& name, const QString& text);

@@ -59,4 +59,62 @@ TEST_F(LinkFaults, APathThatIsNoSerialPortCannotOpen)
     ASSERT_TRUE(run.process.waitForFinished(10000));
 }
 
+// A click into the port box selects its text, so the path typed then replaces it.
+TEST_F(LinkFaults, TypingIntoThePortBoxReplacesItsText)
+{
+    invsim::Bus bus;
+    std::string error;
+    ASSERT_TRUE(bus.Start(&error)) << error;
+    bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("text Combo_COM /dev/ttyS0"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));   // the focus leaves the box
+    ASSERT_TRUE(run.Do("keys Combo_COM " + QString::fromStdString(bus.Path())));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Combo_COM") == QString::fromStdString(bus.Path()); }, 5000))
+        << run.TextOf("Combo_COM").toStdString();
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    EXPECT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    EXPECT_TRUE(run.Ask("dialogs")["items"].toArray().isEmpty());
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+    bus.Stop();
+}
+
+// The device vanishes under the open link: the message once, the values red "??", the link closed.
+TEST_F(LinkFaults, ALinkThatFailsByItselfSaysSoAndMarksTheValuesStale)
+{
+    invsim::Bus bus;
+    std::string error;
+    ASSERT_TRUE(bus.Start(&error)) << error;
+    bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    const QString path = QString::fromStdString(bus.Path());
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
+    ASSERT_TRUE(run.Do("text Combo_COM " + path));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PacR") == "2800 W"; }, 15000));
+    ASSERT_EQ(run.ColourOf("Label_PacR"), "0xFF0000");
+    run.Ask("dialogs");
+
+    bus.Stop();   // the pseudo-terminal goes away
+    const QString lost = "Link lost: " + path + " (COM Close)";
+    QStringList shown = DialogsUntil(run, lost);
+    EXPECT_EQ(shown, QStringList{lost});
+    EXPECT_TRUE(run.WaitFor([&] { return run.EnabledOf("OpenPort"); }, 5000));
+    EXPECT_EQ(run.TextOf("Label_PacR"), "??");
+    EXPECT_EQ(run.ColourOf("Label_PacR"), "0x0000FF");
+    EXPECT_EQ(run.Status(4), "COM Close");
+    // Said once: nothing more comes while the window goes on.
+    for (int i = 0; i < 20; ++i)
+        for (const auto& v : run.Ask("dialogs")["items"].toArray())
+            shown << v.toString();
+    EXPECT_EQ(shown, QStringList{lost});
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
 } // namespace

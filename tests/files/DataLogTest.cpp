@@ -150,7 +150,7 @@ TEST_F(DataLog, TheIntervalIsTheTypedSecondsOrTwo)
     const struct {
         const char* answer;   // nullptr: the box is cancelled
         int ms;
-    } cases[] = {{"10", 10000}, {"1", 1000}, {"0", 2000}, {"-3", 2000}, {"word", 2000}, {"", 2000}, {nullptr, 2000}};
+    } cases[] = {{"10", 10000}, {"1", 1000}, {"0", 2000}, {"-3", 2000}, {"word", 2000}, {"", 2000}};
     int file = 0;
     for (const auto& c : cases) {
         w.Timer_Record->SetInterval(5000);
@@ -173,6 +173,15 @@ TEST_F(DataLog, TheIntervalIsTheTypedSecondsOrTwo)
         EXPECT_FALSE(w.Timer_Record->Enabled() || w.Timer_Datalog->Enabled());
         EXPECT_TRUE(w.TabSheets[1]->TabVisible() && w.TabSheets[2]->TabVisible() && !w.TabSheets[3]->TabVisible());
     }
+    // A cancelled box starts nothing: no file, no timers, the tabs as they were.
+    dialogs.prompts.clear();
+    driver->Click("Image_DataLog");
+    EXPECT_EQ(dialogs.prompts, QStringList{"Period|2"});
+    EXPECT_EQ(DataLogActive, 0);
+    EXPECT_FALSE(w.Timer_Record->Enabled() || w.Timer_Datalog->Enabled());
+    EXPECT_FALSE(QFileInfo::exists(LogPath(file + 1)));
+    EXPECT_TRUE(w.TabSheets[1]->TabVisible() && w.TabSheets[2]->TabVisible());
+
     EXPECT_TRUE(dialogs.TakeShown().isEmpty());
 }
 
@@ -244,6 +253,29 @@ TEST_F(DataLog, ClosingTheLinkEndsTheLog)
     EXPECT_EQ(lines.size(), 1 + w.DataLogRecordCount);
 }
 
+// A tick while the main page's tab is hidden (the designer's page switch, an upgrade page) writes
+// no row: the columns are that page's panels, and a row of another page would not fit them.
+TEST_F(DataLog, NoRowWhileTheMainTabIsHidden)
+{
+    TForm_Main& w = *window;
+    LinkUp();
+    dialogs.answers.push_back("1");
+    driver->Click("Image_DataLog");
+    ASSERT_EQ(DataLogActive, 1);
+    const std::string header = Read(LogPath(1));
+    w.TabSheets[0]->SetTabVisible(false);
+    w.Timer_RecordTimer(nullptr);
+    EXPECT_EQ(Read(LogPath(1)), header);
+    EXPECT_EQ(w.DataLogRecordCount, 0);
+    EXPECT_EQ(DataLogActive, 1) << "the log waits for the tab, it does not stop";
+    w.TabSheets[0]->SetTabVisible(true);
+    w.Timer_RecordTimer(nullptr);
+    EXPECT_EQ(w.DataLogRecordCount, 1);
+    EXPECT_EQ(QString::fromStdString(Read(LogPath(1))).split("\r\n", Qt::SkipEmptyParts).size(), 2);
+    driver->Click("Image_DataLog");
+    EXPECT_EQ(DataLogActive, 0);
+}
+
 // The designer mode starts without the refusals and leaves the pages alone; with no link open
 // (the stop request of the start-up still set) the first tick writes its line and ends the timer.
 TEST_F(DataLog, TheDesignerModeLogsWithoutALink)
@@ -299,6 +331,7 @@ TEST_F(DataLog, ALogThatCannotBeWrittenIsReportedAndLosesNothing)
     QFile blocker(home.path() + "/DataLog");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    dialogs.answers.push_back("1");
     driver->Click("Image_DataLog");
     shown = dialogs.TakeShown();
     ASSERT_EQ(shown.size(), 1);

@@ -228,6 +228,35 @@ TEST_F(SettingFiles, UploadWritesOnlyWhatDiffersAndReadsItBack)
     EXPECT_EQ(*bus.Holding(7, 1025), 0x0003);
 }
 
+// A bit check tests the highest bit the descriptor names below bit 15, down to bit 0, and the
+// write changes only that bit.
+TEST_F(SettingFiles, BitChecksReachEveryBitDownToBitZero)
+{
+    struct Case {
+        const char* descriptor;
+        std::uint16_t content;
+        std::uint16_t written;   // 0 for "no write": the check already holds
+    };
+    const Case cases[] = {
+        {"bx8001", 0x0006, 0x0007}, {"bx0001", 0x0007, 0x0006}, {"bx8001", 0x0001, 0},
+        {"bx0001", 0x0006, 0},      {"bxC000", 0x0001, 0x4001}, {"bx4000", 0x7FFF, 0x3FFF},
+        {"bx8003", 0x0000, 0x0002}, {"bx0003", 0x0003, 0x0001},
+    };
+    for (const Case& c : cases) {
+        bus.SetHolding(5, 1025, c.content);
+        bus.SetHolding(7, 1025, c.content);
+        EXPECT_EQ(Upload(QByteArray("Flag,1025,") + c.descriptor + "\n"), 0) << c.descriptor;
+        const auto w = Writes();
+        if (c.written == 0) {
+            EXPECT_TRUE(w.empty()) << c.descriptor << " on " << c.content;
+            continue;
+        }
+        const std::vector<std::tuple<int, int, int>> expected = {{5, 1025, c.written}, {7, 1025, c.written}};
+        EXPECT_EQ(w, expected) << c.descriptor << " on " << c.content;
+        dialogs.TakeShown();
+    }
+}
+
 TEST_F(SettingFiles, ARefusedValueStopsTheUploadWithItsMessage)
 {
     bus.SetHolding(5, 1024, 2200);
