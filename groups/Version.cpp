@@ -125,11 +125,21 @@ void TakeScaleWords(const Modbus& link, const ReaderContext& ctx)
                           ctx.EnergyMultiplier, ctx.IacDivisor, ctx.VoltageDivisor);
 }
 
-// Signed power and current words for the types 0x20.., 0x21.., 0x30.., 0x31...
-void TakeDeviceType(const ReaderContext& ctx, int type)
+// The device-type word: signed power and current words for the types 0x20.., 0x21.., 0x30..,
+// 0x31..; with the identity block read as well the scale factors are known. type stays as it is
+// without an accepted reply; false when the link failed.
+bool RequestDeviceType(Modbus& link, const ReaderContext& ctx, bool identityRead, int& type)
 {
-    const int hi = type >> 8;
-    *ctx.SignedValues = (hi == 0x20 || hi == 0x21 || hi == 0x30 || hi == 0x31) ? 1 : 0;
+    if (link.Request(kDeviceTypeWord, 1, 3))
+        return false;
+    if (Accepted(link, 3)) {
+        type = Word(link, 0);
+        const int hi = type >> 8;
+        *ctx.SignedValues = (hi == 0x20 || hi == 0x21 || hi == 0x30 || hi == 0x31) ? 1 : 0;
+        if (identityRead && ctx.ScaleFactorsKnown)
+            *ctx.ScaleFactorsKnown = true;
+    }
+    return true;
 }
 
 void ShowScaleFactors(Modbus& link, const ReaderContext& ctx, int type)
@@ -201,23 +211,17 @@ int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::ui
     // 4. Device type: signed values for the types 0x20.., 0x21.., 0x30.., 0x31..; type 0x1107
     // keeps its serial number in a block of its own. Nothing changes without an accepted reply.
     int type = -1;
-    if (link.Request(kDeviceTypeWord, 1, 3))
+    if (!RequestDeviceType(link, ctx, identityRead, type))
         return 1;
-    if (Accepted(link, 3)) {
-        type = Word(link, 0);
-        TakeDeviceType(ctx, type);
-        if (identityRead && ctx.ScaleFactorsKnown)
-            *ctx.ScaleFactorsKnown = true;
-        if (type == 0x1107) {
-            if (link.Request(kTypeSerialBlock, kTypeSerialWords, 3))
-                return 1;
-            if (Accepted(link, 3)) {
-                static const int order[13] = {0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12};
-                serial.clear();
-                for (int k : order)
-                    AppendDeviceChar(serial, link.Reply[3 + k]);
-                serialRead = true;
-            }
+    if (type == 0x1107) {
+        if (link.Request(kTypeSerialBlock, kTypeSerialWords, 3))
+            return 1;
+        if (Accepted(link, 3)) {
+            static const int order[13] = {0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12};
+            serial.clear();
+            for (int k : order)
+                AppendDeviceChar(serial, link.Reply[3 + k]);
+            serialRead = true;
         }
     }
 
@@ -253,14 +257,8 @@ int ReadScaleFactors(Modbus& link, const ReaderContext& ctx, std::uint8_t stop)
     if (identityRead)
         TakeScaleWords(link, ctx);
     int type = -1;
-    if (link.Request(kDeviceTypeWord, 1, 3))
+    if (!RequestDeviceType(link, ctx, identityRead, type))
         return 1;
-    if (Accepted(link, 3)) {
-        type = Word(link, 0);
-        TakeDeviceType(ctx, type);
-        if (identityRead && ctx.ScaleFactorsKnown)
-            *ctx.ScaleFactorsKnown = true;
-    }
     ShowScaleFactors(link, ctx, type);
     return 0;
 }
