@@ -114,6 +114,9 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
     // has gone, nothing more is written.
     Link.ScanStop = 1;
     Link.StopAll();
+    deferredMode_.clear();
+    deferredDrop_.clear();
+    deferredLoad_ = false;
     if (Form_wait)
         Form_wait->Close();
     if (Combo_SelectMode->ItemIndex() != -1 && !CurrentModeFolder.isEmpty()) {
@@ -205,8 +208,16 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     ResumePollingAfterModeSwitch();
 }
 
-void TForm_Main::RunDeferredModeSwitch()
+void TForm_Main::RunDeferredActions()
 {
+    if (LinkHeld())
+        return;
+    if (deferredLoad_) {
+        deferredLoad_ = false;
+        Btn_LoadHEX->OnClick(Btn_LoadHEX);
+    }
+    if (!deferredDrop_.isEmpty() && !LinkHeld())
+        OnDropFiles(this, std::exchange(deferredDrop_, QStringList()));
     if (deferredMode_.isEmpty() || LinkHeld())
         return;
     const int index = Combo_SelectMode->Items()->IndexOf(std::exchange(deferredMode_, QString()));

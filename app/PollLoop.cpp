@@ -349,11 +349,11 @@ int TForm_Main::PollLoop()
     PollRunning = false;
     if (FirmwarePageFlag == 1) {
         // A mode chosen while the loop was ending for the upgrade page polls on the open link.
-        RunDeferredModeSwitch();
+        RunDeferredActions();
         return 0;
     }
     CloseLink();
-    RunDeferredModeSwitch();
+    RunDeferredActions();
     return 1;
 }
 

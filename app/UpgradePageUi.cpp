@@ -185,14 +185,18 @@ void TForm_Main::BuildUpgradePage()
     page.LinkType = [this] { return Link.LinkType; };
     page.RescanIds = [this] { Btn_ScanIDClick(Btn_LoadHEX); };
     // No image is loaded or dropped under a programming run that reads the present one.
+    // A load asked for while another operation holds the link (the loop's last transaction
+    // right after the firmware button, a load under way) runs once that has ended.
     Btn_LoadHEX->OnClick = [this](TObject*) {
-        if (RefusedWhileLinkHeld())
+        if (LinkHeld()) {
+            deferredLoad_ = true;
             return;
+        }
         {
             const LinkHold hold(Link, LinkWork::Survey);
             upgradeParts_->page.Btn_LoadHEXClick();
         }
-        RunDeferredModeSwitch();
+        RunDeferredActions();
     };
 
     KitUpgradeView& view = upgradeParts_->view;
@@ -254,11 +258,13 @@ void TForm_Main::BuildUpgradePage()
             const LinkHold hold(Link, LinkWork::Programming);
             upgradeParts_->runs.Btn_UpgradeStartClick(Edit_HEXPath->Text());
         }
-        RunDeferredModeSwitch();
+        RunDeferredActions();
     };
     OnDropFiles = [this](TObject*, const QStringList& files) {
-        if (RefusedWhileLinkHeld())
+        if (LinkHeld()) {
+            deferredDrop_ = files;
             return;
+        }
         // An image is loaded on the upgrade page: while the loop polls, its survey would run
         // inside the loop's transactions.
         if (PollRunning) {
@@ -269,7 +275,7 @@ void TForm_Main::BuildUpgradePage()
             const LinkHold hold(Link, LinkWork::Survey);
             upgradeParts_->page.DropFiles(files);
         }
-        RunDeferredModeSwitch();
+        RunDeferredActions();
     };
 }
 

@@ -257,7 +257,7 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         int normal = 0;
         for (const QStringList& r : grid)
             normal += r.value(4) == "Normal" ? 1 : 0;
-        EXPECT_EQ(normal, 2) << "survey modes wrong";
+        EXPECT_EQ(normal, 2) << "survey modes wrong: " << ::testing::PrintToString(grid);
         for (const QStringList& r : grid)
             EXPECT_NE(r.value(4), "Boot");
     }
@@ -268,7 +268,11 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Combo_SelectMode") == "Storage"; }, 20000))
             << "the deferred mode switch did not happen";
     if (upgradeRow && cell.action != Action::ModeSwitch) {
-        ASSERT_TRUE(run.WaitFor([&] { return run.Do("drop " + kImage) && run.EnabledOf("Btn_UpgradeStart"); }, 20000));
+        const auto loads = [&] { return run.LinesOf("List_UpgradeEvent").filter("Hex Length").size(); };
+        const auto before = loads();
+        ASSERT_TRUE(run.Do("drop " + kImage));
+        ASSERT_TRUE(run.WaitFor([&] { return loads() > before && run.EnabledOf("Btn_UpgradeStart"); }, 20000))
+            << "no later load";
     } else {
         shown.clear();
         ASSERT_TRUE(run.WaitFor([&] { return run.Do("click Image_SyncClock"); }, 10000));
