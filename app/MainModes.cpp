@@ -145,8 +145,14 @@ void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, 
 
 void TForm_Main::Combo_SelectModeChange(TObject*)
 {
-    // While an operation holds the link the switch waits until it has ended: it would change
-    // the target inside the operation's waits.
+    // While an operation holds the link the switch would change the target inside its waits.
+    // An image load or a programming run refuses it (the upgrade page stays, with no mode);
+    // after any other operation, which ends by itself shortly, the switch is made.
+    if (UpgradeLoadBusy()) {
+        RefusedWhileLinkHeld();
+        Combo_SelectMode->SetItemIndex(-1);
+        return;
+    }
     if (LinkHeld()) {
         deferredMode_ = Combo_SelectMode->Text();
         return;

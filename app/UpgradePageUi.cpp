@@ -185,9 +185,14 @@ void TForm_Main::BuildUpgradePage()
     page.LinkType = [this] { return Link.LinkType; };
     page.RescanIds = [this] { Btn_ScanIDClick(Btn_LoadHEX); };
     // No image is loaded or dropped under a programming run that reads the present one.
-    // A load asked for while another operation holds the link (the loop's last transaction
-    // right after the firmware button, a load under way) runs once that has ended.
+    // No image is loaded under another load or a programming run (they use the image and the
+    // grid); one asked for while the loop ends for this page, or under a command, loads once
+    // that has ended.
     Btn_LoadHEX->OnClick = [this](TObject*) {
+        if (UpgradeLoadBusy()) {
+            RefusedWhileLinkHeld();
+            return;
+        }
         if (LinkHeld()) {
             deferredLoad_ = true;
             return;
@@ -261,6 +266,10 @@ void TForm_Main::BuildUpgradePage()
         RunDeferredActions();
     };
     OnDropFiles = [this](TObject*, const QStringList& files) {
+        if (UpgradeLoadBusy()) {
+            RefusedWhileLinkHeld();
+            return;
+        }
         if (LinkHeld()) {
             deferredDrop_ = files;
             return;
