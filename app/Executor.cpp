@@ -62,7 +62,7 @@ int TForm_Main::ExecutePendingCommand()
         const LinkHold hold(Link, WorkOfCommand(Link.CommandCode));
         result = RunPendingCommand();
     }
-    RunDeferredModeSwitch();
+    RunDeferredActions();
     return result;
 }
 

@@ -139,9 +139,12 @@ public:
     // Asked first by a user action that would start other link work or change the target: while
     // the link is held the action is refused with a message (true) and must do nothing.
     bool RefusedWhileLinkHeld();
-    // A mode chosen while the link was held is switched to once the operation has ended.
-    void RunDeferredModeSwitch();
+    // What the user asked for while the link was held, done once the operation has ended: an
+    // image dropped or the load button clicked, then a mode chosen.
+    void RunDeferredActions();
     QString deferredMode_;
+    QStringList deferredDrop_;
+    bool deferredLoad_ = false;
     // The mode switch with a link open: the running loop goes on, or a new one starts.
     void ResumePollingAfterModeSwitch();
     int ReadOutput(std::uint8_t stop);

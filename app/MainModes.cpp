@@ -114,6 +114,9 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
     // has gone, nothing more is written.
     Link.ScanStop = 1;
     Link.StopAll();
+    deferredMode_.clear();
+    deferredDrop_.clear();
+    deferredLoad_ = false;
     if (Form_wait)
         Form_wait->Close();
     if (Combo_SelectMode->ItemIndex() != -1 && !CurrentModeFolder.isEmpty()) {
@@ -142,8 +145,14 @@ void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, 
 
 void TForm_Main::Combo_SelectModeChange(TObject*)
 {
-    // While an operation holds the link the switch waits until it has ended: it would change
-    // the target inside the operation's waits.
+    // While an operation holds the link the switch would change the target inside its waits.
+    // An image load or a programming run refuses it (the upgrade page stays, with no mode);
+    // after any other operation, which ends by itself shortly, the switch is made.
+    if (UpgradeLoadBusy()) {
+        RefusedWhileLinkHeld();
+        Combo_SelectMode->SetItemIndex(-1);
+        return;
+    }
     if (LinkHeld()) {
         deferredMode_ = Combo_SelectMode->Text();
         return;
@@ -206,8 +215,16 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     ResumePollingAfterModeSwitch();
 }
 
-void TForm_Main::RunDeferredModeSwitch()
+void TForm_Main::RunDeferredActions()
 {
+    if (LinkHeld())
+        return;
+    if (deferredLoad_) {
+        deferredLoad_ = false;
+        Btn_LoadHEX->OnClick(Btn_LoadHEX);
+    }
+    if (!deferredDrop_.isEmpty() && !LinkHeld())
+        OnDropFiles(this, std::exchange(deferredDrop_, QStringList()));
     if (deferredMode_.isEmpty() || LinkHeld())
         return;
     const int index = Combo_SelectMode->Items()->IndexOf(std::exchange(deferredMode_, QString()));

@@ -373,12 +373,12 @@ int TForm_Main::PollLoop()
         GiveBackClaim();
     if (FirmwarePageFlag == 1) {
         // A mode chosen while the loop was ending for the upgrade page polls on the open link.
-        RunDeferredModeSwitch();
+        RunDeferredActions();
         return 0;
     }
     // No stop was asked for: the link failed by itself (a serial device that vanished, a read
     // error). The values on the window are no longer live, and the user is told once.
-    const bool lost = StopRequest == 0;
+    const bool lost = StopRequest == 0 && !Link.Stopped();
     CloseLink();
     if (lost) {
         groups::ClearBlueLabels(*this);
@@ -387,7 +387,7 @@ int TForm_Main::PollLoop()
                    (Link.LinkType == LinkWifi ? QStringLiteral("Wi-Fi module") : Link.PortName) +
                    QStringLiteral(" (COM Close)"));
     }
-    RunDeferredModeSwitch();
+    RunDeferredActions();
     return 1;
 }
 

@@ -132,14 +132,23 @@ void TForm_Main::BuildUpgradePage()
     page.LinkType = [this] { return Link.LinkType; };
     page.RescanIds = [this] { Btn_ScanIDClick(Btn_LoadHEX); };
     // No image is loaded or dropped under a programming run that reads the present one.
+    // No image is loaded under another load or a programming run (they use the image and the
+    // grid); one asked for while the loop ends for this page, or under a command, loads once
+    // that has ended.
     Btn_LoadHEX->OnClick = [this](TObject*) {
-        if (RefusedWhileLinkHeld())
+        if (UpgradeLoadBusy()) {
+            RefusedWhileLinkHeld();
             return;
+        }
+        if (LinkHeld()) {
+            deferredLoad_ = true;
+            return;
+        }
         {
             const LinkHold hold(Link, LinkWork::Survey);
             upgradeParts_->page.Btn_LoadHEXClick();
         }
-        RunDeferredModeSwitch();
+        RunDeferredActions();
     };
 
     KitUpgradeView& view = upgradeParts_->view;
@@ -209,11 +218,17 @@ void TForm_Main::BuildUpgradePage()
             const LinkHold hold(Link, LinkWork::Programming);
             upgradeParts_->runs.Btn_UpgradeStartClick();
         }
-        RunDeferredModeSwitch();
+        RunDeferredActions();
     };
     OnDropFiles = [this](TObject*, const QStringList& files) {
-        if (RefusedWhileLinkHeld())
+        if (UpgradeLoadBusy()) {
+            RefusedWhileLinkHeld();
             return;
+        }
+        if (LinkHeld()) {
+            deferredDrop_ = files;
+            return;
+        }
         // An image is loaded on the upgrade page: while the loop polls, its survey would run
         // inside the loop's transactions.
         if (PollRunning) {
@@ -224,7 +239,7 @@ void TForm_Main::BuildUpgradePage()
             const LinkHold hold(Link, LinkWork::Survey);
             upgradeParts_->page.DropFiles(files);
         }
-        RunDeferredModeSwitch();
+        RunDeferredActions();
     };
 }
 

@@ -176,12 +176,12 @@ protected:
     bool WidgetEvent(QObject* source, QEvent* event) override;
     // The wheel scrolls the page; the keyboard still chooses on a focused box.
     bool WheelScrollsHolder() const override { return true; }
+    // The edit of a csDropDown box (made now when not yet), or nullptr.
+    QLineEdit* Edit();
 private:
     friend class UserDriver;
     void SyncItems();
     void ApplyStyle();
-    // The edit of a csDropDown box (made now when not yet), or nullptr.
-    QLineEdit* Edit();
     void FitListToItems();
     void ShowIndex();
     // The user's pick of item index (as from the drop-down list).

@@ -198,7 +198,7 @@ TEST_F(StoragePages, ADoubleClickDuringTheMeterReadChoosesTheInverter)
     // The user double-clicks inverter 2 while the meter is being read.
     bool clicked = false;
     time.hook = [&] {
-        if (!clicked && w.StatusText(2) == "Meter..." && w.Link.SlaveId == invsim::demo::kMeterId) {
+        if (!clicked && w.StatusText(2) == "Meter..." && w.Link.WireId() == invsim::demo::kMeterId) {
             clicked = true;
             driver->DblClickNode("TreeView", "ID:002");
         }

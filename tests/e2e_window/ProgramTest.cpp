@@ -104,13 +104,16 @@ TEST_F(ProgramTest, SecondStartEndsAndLeavesTheFirstRunning)
     ProgramRun first(home.path(), runtime.path(), SocketPath());
     ASSERT_TRUE(first.StartForwarded());
 
-    // Same program folder: the second start finds the first and ends without a window.
+    // Same program folder: the second start finds the first, says so and ends.
     ProgramRun second(home.path(), runtime.path(), runtime.path() + "/second.sock");
     second.process.start(QStringLiteral(SUNVANE_BIN), {});
     ASSERT_TRUE(second.process.waitForFinished(15000));
     EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process.exitCode(), 0);
     EXPECT_FALSE(QFile::exists(runtime.path() + "/second.sock")); // it never listened
+    // It says why it ends: the program already runs.
+    EXPECT_TRUE(QString::fromLocal8Bit(second.process.readAllStandardError())
+                    .contains("Sunvane V5.4.2 is already running: its window has been brought to the front."));
 
     // The first one still answers and ends normally.
     EXPECT_EQ(first.Ask("get Form_Main")["visible"].toBool(), true);
