@@ -5,6 +5,7 @@
 
 #include "support/TimeZone.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -246,6 +247,23 @@ TEST_F(RecordsWindow, EnergyCloneReadsAndWritesTheWholeHistory)
     EXPECT_EQ(std::count(writes.begin(), writes.end(), std::make_pair(24665, 0x55AA)), 1);
     EXPECT_EQ(writes.size(), 732u + 13 + 2 + 11 + 1 + 2 + 240 + 6);
     EXPECT_TRUE(driver->Enabled("Btn_WriteEnergy"));
+
+    // A day word the inverter refuses on the retry too: the user is told the transfer is
+    // incomplete, and the inverter never gets the closing word that would make it take the
+    // history over.
+    invsim::Fault refuse;
+    refuse.kind = invsim::FaultKind::Exception;
+    refuse.times = 2;
+    refuse.reg = 2048 + 40;
+    bus.AddFault(1, refuse);
+    bus.ClearFrames();
+    driver->Click("Btn_WriteEnergy");
+    ASSERT_EQ(w.PollCycle(), 0);
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"Write Energy Fail: the transfer is incomplete"});
+    const auto failed = Writes();
+    EXPECT_EQ(std::count(failed.begin(), failed.end(), std::make_pair(24665, 0x55AA)), 0);
+    EXPECT_EQ(std::count_if(failed.begin(), failed.end(), [](const auto& rv) { return rv.first == 2048 + 40; }), 2);
+    EXPECT_TRUE(w.Link.Com.IsOpen());
 
     // A day page that does not answer: the read fails with a message, polling goes on, and
     // Write stays disabled until a whole history is read.

@@ -32,6 +32,9 @@ protected:
         // and 285 ms after that on this clock.
         adapter.SetReplyDelayMs(100);
         time = std::make_unique<CountingTime>(0.3);
+        // Each step of the program's waits lets the adapter catch up with what it was sent and
+        // with an answer whose time has come, so that a busy machine cuts nothing off.
+        time->settle = [this] { adapter.WaitIdle(5000); };
         vcl::SetTimeService(time.get());
         link.SetHost(&host);
     }

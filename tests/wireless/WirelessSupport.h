@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 namespace wireless {
@@ -25,7 +26,15 @@ struct CountingTime : vcl::ScaledTimeService {
     int steps = 0;
     std::vector<int> sleeps;
     void Sleep(int ms) override { sleeps.push_back(ms); vcl::ScaledTimeService::Sleep(ms); }
-    void WaitTenMs() override { ++steps; vcl::ScaledTimeService::WaitTenMs(); }
+    // Runs after each 10 ms step: a test may wait there for the simulator's answer.
+    std::function<void()> settle;
+    void WaitTenMs() override
+    {
+        ++steps;
+        vcl::ScaledTimeService::WaitTenMs();
+        if (settle)
+            settle();
+    }
     void Pump() override {}
 };
 

@@ -82,45 +82,6 @@ void Bus::ClearFaults(int id)
     faults_.erase(id);
 }
 
-void Bus::SetBusy(bool busy)
-{
-    {
-        std::lock_guard<std::mutex> lock(idleMutex_);
-        busy_ = busy;
-    }
-    if (!busy)
-        idleCv_.notify_all();
-}
-
-bool Bus::DeliberatePause(int ms)
-{
-    SetBusy(false);
-    const bool goOn = PauseMs(ms);
-    SetBusy(true);
-    return goOn;
-}
-
-bool Bus::WaitIdle(int timeoutMs) const
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        // Unread bytes first, then the flag: the thread raises the flag before it reads, so
-        // bytes it has taken off the line are never missed between the two looks. A poll also
-        // hands over what the terminal layer still holds for the reader.
-        const int fd = pty_.Master();
-        if (fd < 0)
-            return true;
-        pollfd p{fd, POLLIN, 0};
-        const bool unread = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
-        if (!unread && !busy_)
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::unique_lock<std::mutex> lock(idleMutex_);
-        idleCv_.wait_for(lock, std::chrono::milliseconds(1), [this] { return !busy_; });
-    }
-}
-
 void Bus::Handle(const Bytes& bytes)
 {
     const Frame rec{NowUs(), LineBaud(), bytes};

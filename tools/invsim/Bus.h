@@ -6,8 +6,6 @@
 #include "tools/invsim/Inverter.h"
 #include "tools/invsim/PtyDevice.h"
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,7 +21,7 @@ struct Frame {
     Bytes bytes;
 };
 
-// Start, Stop and Path: PtyDevice.
+// Start, Stop, Path and WaitIdle: PtyDevice.
 class Bus : public PtyDevice<Frame> {
 public:
     Bus();
@@ -56,11 +54,6 @@ public:
     bool WaitForFrames(std::size_t n, int timeoutMs) const { return traffic_.WaitForRecords(n, timeoutMs); }
     // Called on the serving thread for each frame received (the program's --log).
     void OnFrame(std::function<void(const Frame&)> f) { traffic_.OnRecord(std::move(f)); }
-    // Waits until the bus has read every byte the program wrote and put every answer on the
-    // line (a fault's deliberate pause excepted: the reply it holds back counts as given);
-    // false on time-out. A quick test clock waits here at each step, so that a loaded machine
-    // stretches the program's reply wait instead of cutting a reply off.
-    bool WaitIdle(int timeoutMs) const;
     // Bytes written to the line since the start (replies and faults).
     std::size_t BytesSent() const { return traffic_.Sent(); }
     // Waits until at least n bytes were written to the line; false on time-out.
@@ -72,17 +65,10 @@ private:
     bool HandleBootFrame(const Frame& frame);
     void HandleStxFrame(const Frame& frame);
     void Send(const Bytes& bytes) { PutOnLine(bytes.data(), bytes.size()); }
-    void SetBusy(bool busy);
-    // A fault's pause, during which the bus counts as idle.
-    bool DeliberatePause(int ms);
 
     mutable std::mutex mutex_;
     std::map<int, Inverter> inverters_;
     std::map<int, std::vector<Fault>> faults_;
-    // Set from the moment the serving thread takes bytes off the line until it has answered them.
-    std::atomic<bool> busy_{false};
-    mutable std::mutex idleMutex_;
-    mutable std::condition_variable idleCv_;
 };
 
 } // namespace invsim

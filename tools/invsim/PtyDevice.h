@@ -6,6 +6,11 @@
 #include "tools/invsim/Lines.h"
 #include "tools/invsim/Traffic.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <poll.h>
 #include <string>
 
 namespace invsim {
@@ -38,6 +43,31 @@ public:
     // Path of the pty's device, for the program to open.
     std::string Path() const { return pty_.Path(); }
 
+    // Waits until the device has read every byte the program wrote and put every answer on the
+    // line (a fault's or the device's own deliberate delay excepted, until it is due); false on
+    // time-out. A quick test clock waits here at each step, so that a loaded machine stretches
+    // the program's waits instead of cutting an answer off.
+    bool WaitIdle(int timeoutMs) const
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            // Unread bytes first, then the flag: the serving thread raises the flag before it
+            // reads, so bytes it has taken off the line are never missed between the two looks.
+            // A poll also hands over what the terminal layer still holds for the reader.
+            const int fd = pty_.Master();
+            if (fd < 0)
+                return true;
+            pollfd p{fd, POLLIN, 0};
+            const bool unread = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
+            if (!unread && !busy_ && !Overdue())
+                return true;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            std::unique_lock<std::mutex> lock(idleMutex_);
+            idleCv_.wait_for(lock, std::chrono::milliseconds(1), [this] { return !busy_; });
+        }
+    }
+
 protected:
     // The line is raw at this speed until the program sets its own.
     explicit PtyDevice(speed_t speed) : speed_(speed) {}
@@ -47,6 +77,26 @@ protected:
     // The serving thread's work, until serving_.Stopping() or the pty is closed.
     virtual void Serve() = 0;
     bool PauseMs(int ms) { return serving_.Pause(ms); }   // false when stopping
+    // The serving thread says when it has bytes in hand that it has not yet answered.
+    void SetBusy(bool busy)
+    {
+        {
+            std::lock_guard<std::mutex> lock(idleMutex_);
+            busy_ = busy;
+        }
+        if (!busy)
+            idleCv_.notify_all();
+    }
+    // A fault's pause: the device counts as idle meanwhile.
+    bool DeliberatePause(int ms)
+    {
+        SetBusy(false);
+        const bool goOn = PauseMs(ms);
+        SetBusy(true);
+        return goOn;
+    }
+    // An answer held back on purpose whose time has come but that is not yet on the line.
+    virtual bool Overdue() const { return false; }
     // Writes the bytes to the line (all of them, unless the line closes or the device stops).
     void PutOnLine(const std::uint8_t* bytes, std::size_t n)
     {
@@ -59,6 +109,9 @@ protected:
 
 private:
     speed_t speed_;
+    std::atomic<bool> busy_{false};
+    mutable std::mutex idleMutex_;
+    mutable std::condition_variable idleCv_;
 };
 
 } // namespace invsim

@@ -220,6 +220,7 @@ void RadioAdapter::DeliverDue()
         std::lock_guard<std::mutex> lock(mutex_);
         if (!answerPending_ || !rxOn_ || NowUs() < answerDueUs_)
             return;
+        SetBusy(true);   // no longer overdue, not yet on the line
         answerPending_ = false;
         line = answerLine_;
         split = answerSplit_;
@@ -227,7 +228,7 @@ void RadioAdapter::DeliverDue()
     }
     if (split >= 0 && static_cast<std::size_t>(split) < line.size()) {
         Write(line.substr(0, static_cast<std::size_t>(split)));
-        if (!PauseMs(pause))
+        if (!DeliberatePause(pause))
             return;
         Write(line.substr(static_cast<std::size_t>(split)));
     } else {
@@ -275,6 +276,7 @@ void RadioAdapter::Serve()
                 Command(piece);
         }
         if (p[0].revents & POLLIN) {
+            SetBusy(true);
             const ssize_t n = ::read(fd, chunk, sizeof chunk);
             if (n > 0)
                 pending.append(chunk, static_cast<std::size_t>(n));
@@ -284,7 +286,16 @@ void RadioAdapter::Serve()
                 return;
         }
         DeliverDue();
+        // A command not yet ended by its silence keeps the adapter busy.
+        if (pending.empty())
+            SetBusy(false);
     }
+}
+
+bool RadioAdapter::Overdue() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return answerPending_ && rxOn_ && NowUs() >= answerDueUs_;
 }
 
 } // namespace invsim

@@ -30,7 +30,7 @@ struct RadioCommand {
     std::string text;          // as written, without anything added
 };
 
-// Start, Stop and Path: PtyDevice.
+// Start, Stop, Path and WaitIdle: PtyDevice.
 class RadioAdapter : public PtyDevice<RadioCommand> {
 public:
     RadioAdapter();
@@ -76,6 +76,7 @@ private:
     void Command(const std::string& text);
     void Write(const std::string& text) { PutOnLine(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()); }
     void DeliverDue();
+    bool Overdue() const override;
 
     mutable std::mutex mutex_;
     std::map<int, Station> stations_;
