@@ -171,13 +171,13 @@ public:
     void SetDropDownCount(int n);
     void Clear() { items_->Clear(); }
     TNotifyEvent OnChange;
+    // The edit of a csDropDown box (made now when not yet), or nullptr.
+    QLineEdit* Edit();
 protected:
     // Enter in the edit runs OnKeyDown and goes no further (it picks nothing).
     bool WidgetEvent(QObject* source, QEvent* event) override;
     // The wheel scrolls the page; the keyboard still chooses on a focused box.
     bool WheelScrollsHolder() const override { return true; }
-    // The edit of a csDropDown box (made now when not yet), or nullptr.
-    QLineEdit* Edit();
 private:
     friend class UserDriver;
     void SyncItems();
