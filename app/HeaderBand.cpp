@@ -29,20 +29,14 @@ void TForm_Main::SetUpHeaderBand()
 
 void TForm_Main::Image_VantoSunClick(TObject*)
 {
-    if (OpenPort->Enabled()) {
-        MessageBox(QStringLiteral("Please Connect to Inverters first"));
-        return;
-    }
-    ClaimCommand(CmdProtocolSunSpec, Label_InvProtocol);
+    Link.CommandCode = CmdProtocolSunSpec;
+    Label_InvProtocol->Font()->SetColor(clRed);
 }
 
 void TForm_Main::Image_SunVantoClick(TObject*)
 {
-    if (OpenPort->Enabled()) {
-        MessageBox(QStringLiteral("Please Connect to Inverters first"));
-        return;
-    }
-    ClaimCommand(CmdProtocolNative, Label_InvProtocol);
+    Link.CommandCode = CmdProtocolNative;
+    Label_InvProtocol->Font()->SetColor(clRed);
 }
 
 // Pointing at the protocol picture marks the label it switches.
@@ -59,7 +53,6 @@ void TForm_Main::Image_ProtocolMouseLeave(TObject*)
 int TForm_Main::RunProtocolSwitch()
 {
     Modbus& m = Link;
-    ClaimRuns(m.CommandCode);
     const int value = m.CommandCode == CmdProtocolSunSpec ? kProtocolSunSpec : kProtocolNative;
     m.CommandCode = 0;
     if (Radio_SendSingle->Checked()) {

@@ -35,72 +35,26 @@ void TForm_Main::SetUpRecordCommands()
 
 void TForm_Main::Image_SyncClockClick(TObject*)
 {
-    if (OpenPort->Enabled()) {
-        MessageBox(QStringLiteral("Please Connect to Inverters first"));
-        return;
-    }
-    ClaimCommand(CmdSyncClock, Label_SyncClock);
+    Link.CommandCode = CmdSyncClock;
+    Label_SyncClock->Font()->SetColor(clRed);
 }
 
 void TForm_Main::Btn_ReadEnergyClick(TObject*)
 {
-    ClaimCommand(CmdReadEnergyHistory);
+    Link.CommandCode = CmdReadEnergyHistory;
     Btn_ReadEnergy->SetEnabled(false);
     Btn_WriteEnergy->SetEnabled(false);
 }
 
 void TForm_Main::Btn_WriteEnergyClick(TObject*)
 {
-    ClaimCommand(CmdWriteEnergyHistory);
+    Link.CommandCode = CmdWriteEnergyHistory;
     Btn_ReadEnergy->SetEnabled(false);
     Btn_WriteEnergy->SetEnabled(false);
 }
 
-void TForm_Main::ClaimCommand(int code, TLabel* caption)
-{
-    if (ClaimedCommand != 0)
-        GiveBackClaim();   // the command posted before is replaced: it never runs
-    Link.CommandCode = code;
-    ClaimedCommand = code;
-    ClaimedCaption = caption;
-    if (caption) {
-        ClaimedCaptionColor = caption->Font()->Color();
-        caption->Font()->SetColor(clRed);
-    }
-}
-
-void TForm_Main::ClaimRuns(int code)
-{
-    if (ClaimedCommand == code) {
-        ClaimedCommand = 0;
-        ClaimedCaption = nullptr;
-    }
-}
-
-void TForm_Main::SettleClaim()
-{
-    if (ClaimedCommand != 0 && Link.CommandCode != ClaimedCommand)
-        GiveBackClaim();
-}
-
-void TForm_Main::GiveBackClaim()
-{
-    const int code = ClaimedCommand;
-    ClaimedCommand = 0;
-    if (code == CmdReadEnergyHistory || code == CmdWriteEnergyHistory) {
-        if (Btn_ReadEnergy)
-            Btn_ReadEnergy->SetEnabled(true);
-        if (Btn_WriteEnergy)
-            Btn_WriteEnergy->SetEnabled(EnergyHistoryHeld);
-    }
-    if (ClaimedCaption)
-        ClaimedCaption->Font()->SetColor(ClaimedCaptionColor);
-    ClaimedCaption = nullptr;
-}
-
 int TForm_Main::RunSyncClock()
 {
-    ClaimRuns(CmdSyncClock);
     Modbus& m = Link;
     bool wrote = false;
     if (m.LinkType == LinkRs485) {
@@ -133,7 +87,6 @@ int TForm_Main::RunEnergyTransfer()
 {
     Modbus& m = Link;
     const bool read = m.CommandCode == CmdReadEnergyHistory;
-    ClaimRuns(m.CommandCode);
     auto progress = [this](const QString& text) {
         if (Label_EnergyDsp)
             Label_EnergyDsp->SetCaption(text);
