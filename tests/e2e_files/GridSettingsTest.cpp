@@ -2,6 +2,7 @@
 // inverters on a pseudo-terminal: the grid-setting save (a dump per inverter), the upload of an
 // edited dump, a value an inverter refuses, the data log and the on-site repair record.
 #include "e2e_monitor/MonitorFixture.h"
+#include "e2e_monitor/OpenLink.h"
 
 #include "support/RemoteProgram.h"
 #include "tools/invsim/TcpModule.h"
@@ -17,6 +18,7 @@ namespace {
 
 using namespace monitortest;
 using ProgramRun = testsupport::RemoteProgram;
+using openlink::DialogsUntil;
 
 const QString kCode = "4780";
 
@@ -55,24 +57,9 @@ protected:
     // Opens the link in the mode "Monitor" and waits for the first values.
     void Open(ProgramRun& run)
     {
-        ASSERT_TRUE(run.Start());
-        ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-        ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
-        ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
-        ASSERT_TRUE(run.Do("click OpenPort"));
-        ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+        ASSERT_TRUE(openlink::OnRs485(run, bus.Path()));
+        ASSERT_TRUE(openlink::Shows(run, "Label_VantoSN", openlink::kDemoSerial));
         run.Ask("dialogs");
-    }
-    // The message boxes shown from now until one reads `last`.
-    QStringList DialogsUntil(ProgramRun& run, const QString& last, int timeoutMs = 20000)
-    {
-        QStringList all;
-        run.WaitFor([&] {
-            for (const auto& v : run.Ask("dialogs")["items"].toArray())
-                all << v.toString();
-            return all.contains(last);
-        }, timeoutMs);
-        return all;
     }
     // (slave, register, value) of the function-6 requests since the frames were cleared, but for
     // the page selects the polling loop writes for its readers.
@@ -248,15 +235,9 @@ TEST_F(GridSettings, OnWifiSaveAndLoadAddressTheModuleOnce)
     ASSERT_TRUE(QDir().mkpath(home.path() + "/ConfigLog"));
     Write(home.path() + "/ConfigLog/Config_ID5.csv", good);
 
-    qputenv("SUNVANE_WIFI_ADDRESS", QByteArray("127.0.0.1:") + QByteArray::number(module.Port()));
     ProgramRun run(home.path(), runtime.path());
-    const bool started = run.Start();
-    qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-    ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
-    ASSERT_TRUE(run.Do("click OpenPort"));
-    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    ASSERT_TRUE(openlink::OnWifi(run, module.Port()));
+    ASSERT_TRUE(openlink::Shows(run, "Label_VantoSN", openlink::kDemoSerial));
     run.Ask("dialogs");
 
     module.SetHolding(33552, 2640);
@@ -295,11 +276,7 @@ TEST_F(GridSettings, NothingToAddressIsSaidNotDone)
     ASSERT_TRUE(ReplaceInFile(prev, "\nID5=1", "\nID5=0"));
     ASSERT_TRUE(ReplaceInFile(prev, "\nID7=1", "\nID7=0"));
     ProgramRun run(home.path(), runtime.path());
-    ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
-    ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
-    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(openlink::OnRs485(run, bus.Path()));
     ASSERT_TRUE(run.WaitFor([&] { return !run.EnabledOf("OpenPort"); }, 15000));
     run.Ask("dialogs");
 

@@ -1,5 +1,6 @@
 // The real program, driven through its remote user driver: serial links that cannot be used.
 #include "e2e_monitor/MonitorFixture.h"
+#include "e2e_monitor/OpenLink.h"
 
 #include "support/RemoteProgram.h"
 
@@ -10,6 +11,7 @@ namespace {
 
 using namespace monitortest;
 using ProgramRun = testsupport::RemoteProgram;
+using openlink::DialogsUntil;
 
 class LinkFaults : public ::testing::Test {
 protected:
@@ -18,17 +20,6 @@ protected:
         testsupport::EnsureCoreApplication();
         ASSERT_TRUE(home.isValid() && runtime.isValid());
         ASSERT_TRUE(MakeMonitorHome(home.path()));
-    }
-    // The message boxes shown until one reads `last` (or the deadline).
-    QStringList DialogsUntil(ProgramRun& run, const QString& last, int timeoutMs = 15000)
-    {
-        QStringList all;
-        run.WaitFor([&] {
-            for (const auto& v : run.Ask("dialogs")["items"].toArray())
-                all << v.toString();
-            return all.contains(last);
-        }, timeoutMs);
-        return all;
     }
 
     QTemporaryDir home;
@@ -91,12 +82,8 @@ TEST_F(LinkFaults, ALinkThatFailsByItselfSaysSoAndMarksTheValuesStale)
     bus.With(1, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
     const QString path = QString::fromStdString(bus.Path());
     ProgramRun run(home.path(), runtime.path());
-    ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
-    ASSERT_TRUE(run.Do("text Combo_COM " + path));
-    ASSERT_TRUE(run.Do("click OpenPort"));
-    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PacR") == "2800 W"; }, 15000));
+    ASSERT_TRUE(openlink::OnRs485(run, bus.Path()));
+    ASSERT_TRUE(openlink::Shows(run, "Label_PacR", "2800 W"));
     ASSERT_EQ(run.ColourOf("Label_PacR"), "0xFF0000");
     run.Ask("dialogs");
 

@@ -3,6 +3,7 @@
 // followed at once by a mode switch or by "Close", "Close" on the upgrade page, a reopen after
 // the values went stale, and the window closed in the middle of a scan.
 #include "MonitorFixture.h"
+#include "OpenLink.h"
 
 #include "support/QtApp.h"
 #include "support/RemoteProgram.h"
@@ -10,7 +11,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcessEnvironment>
 #include <QTest>
 #include <functional>
 
@@ -66,12 +66,8 @@ protected:
     // Started, Monitor mode, RS-485 on the simulator, polling with values shown.
     void StartPolling(ProgramRun& run)
     {
-        ASSERT_TRUE(run.Start());
-        ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-        ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
-        ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
-        ASSERT_TRUE(run.Do("click OpenPort"));
-        ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PacR") == "2800 W"; }, 15000));
+        ASSERT_TRUE(openlink::OnRs485(run, bus.Path()));
+        ASSERT_TRUE(openlink::Shows(run, "Label_PacR", "2800 W"));
     }
     std::size_t Frames() const { return bus.Frames().size(); }
     bool PollsOn(ProgramRun& run, int frames)
@@ -179,14 +175,8 @@ protected:
     // Started against the module, Monitor mode, Wi-Fi, polling with values shown.
     void StartPolling(ProgramRun& run)
     {
-        QProcessEnvironment env = run.process.processEnvironment();
-        env.insert("SUNVANE_WIFI_ADDRESS", QStringLiteral("127.0.0.1:%1").arg(module.Port()));
-        run.process.setProcessEnvironment(env);
-        ASSERT_TRUE(run.Start());
-        ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-        ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
-        ASSERT_TRUE(run.Do("click OpenPort"));
-        ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PacR") == "2800 W"; }, 15000));
+        ASSERT_TRUE(openlink::OnWifi(run, module.Port()));
+        ASSERT_TRUE(openlink::Shows(run, "Label_PacR", "2800 W"));
     }
     std::size_t Frames() const { return module.Frames().size(); }
     // From frame `from` on, `count` more frames come, every one addressed to slave 255. Ends at

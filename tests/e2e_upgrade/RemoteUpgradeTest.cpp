@@ -1,6 +1,7 @@
 // The real program, driven through its remote user driver: polling the simulated inverter, the
 // firmware button, an image dropped on the window, then a broken one through the load button.
 #include "e2e_monitor/MonitorFixture.h"
+#include "e2e_monitor/OpenLink.h"
 
 #include "support/QtApp.h"
 #include "support/PeerProcess.h"
@@ -25,12 +26,8 @@ TEST_F(RemoteUpgrade, DroppedImageLoadsOnTheUpgradePage)
 {
 
     Program run(home.path(), runtime.path());
-    ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-    ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
-    ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
-    ASSERT_TRUE(run.Do("click OpenPort"));
-    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    ASSERT_TRUE(openlink::OnRs485(run, bus.Path()));
+    ASSERT_TRUE(openlink::Shows(run, "Label_VantoSN", openlink::kDemoSerial));
 
     // The page takes the link over; the main page is gone.
     ASSERT_TRUE(run.Do("click Image_Firmware"));
@@ -96,15 +93,9 @@ TEST_F(RemoteUpgrade, WifiModuleIsProgrammedFromTheUpgradePage)
     testsupport::PeerProcess module;
     ASSERT_TRUE(module.Start(QStringLiteral(INVSIM_BIN), {"tcp", "0", "--demo", "255", "--product-id", "10", "--log"}));
     ASSERT_TRUE(module.first.startsWith("127.0.0.1:")) << module.first.toStdString();
-    qputenv("SUNVANE_WIFI_ADDRESS", module.first.toUtf8());
     Program run(home.path(), runtime.path());
-    const bool started = run.Start();
-    qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
-    ASSERT_TRUE(started);
-    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-    ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
-    ASSERT_TRUE(run.Do("click OpenPort"));
-    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+    ASSERT_TRUE(openlink::OnWifi(run, module.first.section(':', 1).toInt()));
+    ASSERT_TRUE(openlink::Shows(run, "Label_VantoSN", openlink::kDemoSerial));
     ASSERT_TRUE(run.Do("click Image_Firmware"));
     ASSERT_TRUE(run.WaitFor([&] { return run.Do("pickt Combo_Delay 150"); }, 10000));
     ASSERT_TRUE(run.Do("answer " + kData + "linear32_crlf.hex"));
