@@ -218,7 +218,11 @@ void TForm_Main::Image_OpenGridSetClick(TObject*)
         Link.CommandCode = CmdLoadGridSettings;
 }
 
-void TForm_Main::Btn_OnSiteRepairClick(TObject*) { Link.CommandCode = CmdOnSiteRepair; }
+void TForm_Main::Btn_OnSiteRepairClick(TObject*)
+{
+    if (!RefusedWhileLinkHeld())
+        Link.CommandCode = CmdOnSiteRepair;
+}
 
 int TForm_Main::RunGridSettingsCommand()
 {
@@ -250,8 +254,8 @@ int TForm_Main::RunGridSettingsCommand()
         m.CommandCode = 0;
     }
     if (m.CommandCode == CmdLoadGridSettings) {
-        // The code stays as it is: a command posted while the upload runs is carried on by the
-        // later tests.
+        // The code stays as it is until the executor's end (no post replaces it while the
+        // upload holds the link).
         const std::uint8_t saved = m.SlaveId;
         const int count = TargetCount();
         if (count == 0) {

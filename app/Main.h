@@ -285,7 +285,7 @@ public:
     // the tree and its double-click; Commands.cpp: setting up the settings tables and the polls.)
     // What the settings handlers read and write: the mailbox, this window's controls, the
     // sign and step conventions of the mode.
-    settings::Context Settings{&Link, this, &ReactiveSign, &CosPhiStep};
+    settings::Context Settings{&Link, this, &ReactiveSign, &CosPhiStep, [this] { return RefusedWhileLinkHeld(); }};
     groups::PollGroups PollGroups{};
     void SetUpCommands();
     void Edit_StartIDExit(vcl::TObject* Sender);

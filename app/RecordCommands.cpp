@@ -41,6 +41,8 @@ void TForm_Main::Image_SyncClockClick(TObject*)
 
 void TForm_Main::Btn_ReadEnergyClick(TObject*)
 {
+    if (RefusedWhileLinkHeld())
+        return;
     Link.CommandCode = CmdReadEnergyHistory;
     Btn_ReadEnergy->SetEnabled(false);
     Btn_WriteEnergy->SetEnabled(false);
@@ -48,6 +50,8 @@ void TForm_Main::Btn_ReadEnergyClick(TObject*)
 
 void TForm_Main::Btn_WriteEnergyClick(TObject*)
 {
+    if (RefusedWhileLinkHeld())
+        return;
     Link.CommandCode = CmdWriteEnergyHistory;
     Btn_ReadEnergy->SetEnabled(false);
     Btn_WriteEnergy->SetEnabled(false);

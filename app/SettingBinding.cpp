@@ -186,6 +186,10 @@ int Convert(const Binding& b, const Context& ctx)
 
 Outcome Apply(const Binding& b, const Context& ctx)
 {
+    // A command that runs reads its code, address and values from the mailbox up to its last
+    // request: a post made inside its waits would change the command or be cleared with it.
+    if (ctx.refusedWhileBusy && ctx.refusedWhileBusy())
+        return Outcome::Refused;
     int value = 0;
     if (IsEntry(b) && b.limit.kind != LimitKind::TextLongerThan) {
         // The one check of every typed entry: a strict entry that is no integer throws before

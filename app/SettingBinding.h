@@ -204,6 +204,9 @@ struct Context {
     vcl::TComponent* form = nullptr;   // where the controls are found by name
     const int* reactiveSign = nullptr; // ReactiveSign: 0 or 1
     const int* cosPhiStep = nullptr;   // CosPhiStep: 0 steps of 0.01, 1 steps of 0.001
+    // Asked before anything is posted: true (the user has been told) while an operation holds
+    // the link. The running command still reads the mailbox, so a post then is refused whole.
+    std::function<bool()> refusedWhileBusy;
 };
 
 // The class library's conversion error: "'abc' is not a valid integer value". It escapes the
@@ -227,7 +230,8 @@ QString RangeMessage(const EntryRange& r);
 // integer entry that is no integer throws ConvertError. Hand-written handlers use it too.
 std::optional<int> CheckedEntry(const Binding& b, const Context& ctx);
 
-// Runs the handler of one binding as its event would, in this order: the conversion (with the
+// Runs the handler of one binding as its event would, in this order: the refusal while the link
+// is held, the conversion (with the
 // cos φ step's scale), the range (on the value as converted, before the sign), the Ind/Cap sign
 // rule, the register of the step, the family's adjustment, the post, the red value label. A
 // refusal writes nothing and paints nothing. Throws ConvertError for a strict integer entry
