@@ -4,6 +4,7 @@
 // must reach the inverter it is for, the operation must end done or say that it did not, and the
 // window must stay usable (or, after Close, the program must have ended).
 #include "MonitorFixture.h"
+#include "OpenLink.h"
 
 #include "support/QtApp.h"
 #include "support/RemoteProgram.h"
@@ -11,9 +12,13 @@
 #include <QJsonArray>
 #include <QTest>
 
+#include <QFile>
+
 #include <atomic>
 #include <functional>
+#include <map>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -34,8 +39,32 @@ bool EnergyFrame(const invsim::Frame& f)
            (reg >= 24832 && reg < 24839) || reg == 24665 || (reg >= 44224 && reg < 44228);
 }
 
-enum class Row { EnergyRead, EnergyWrite, ClockSync, BroadcastWrite, FirmwareThenLoad, Survey };
-enum class Action { TreeDoubleClick, ModeSwitch, ScanClick, Drop, Open, Close };
+enum class Row { EnergyRead, EnergyWrite, ClockSync, GridSave, GridLoad, BroadcastWrite, FirmwareThenLoad, Survey, Programming };
+enum class Action { TreeDoubleClick, ModeSwitch, ScanClick, Drop, Open, HeaderButton, Close };
+
+const char* const kRowNames[] = {"EnergyRead", "EnergyWrite", "ClockSync", "GridSave", "GridLoad",
+                                 "BroadcastWrite", "FirmwareThenLoad", "Survey", "Programming"};
+const char* const kActionNames[] = {"TreeDoubleClick", "ModeSwitch", "ScanClick", "Drop", "Open", "HeaderButton", "Close"};
+
+// How each operation names itself when the window closes under it.
+const char* const kWorkNames[] = {"the energy transfer", "the energy transfer", "the clock synchronisation",
+                                  "the grid setting transfer", "the grid setting transfer", "the command",
+                                  "the image load", "the image load", "the programming run"};
+
+const QString kAccessCode = QStringLiteral("4780");
+
+// The registers of the shipped grid-setting list, in its order.
+std::vector<int> GridRegisters(const QString& home)
+{
+    std::vector<int> regs;
+    QFile f(home + "/profile/ConfigModel.csv");
+    if (!f.open(QIODevice::ReadOnly))
+        return regs;
+    for (const QString& row : QString::fromUtf8(f.readAll()).split("\r\n", Qt::SkipEmptyParts))
+        if (const int reg = row.section(',', 1, 1).toInt(); reg >= 1)
+            regs.push_back(reg);
+    return regs;
+}
 
 struct Cell {
     Row row;
@@ -44,9 +73,7 @@ struct Cell {
 
 std::string Name(const ::testing::TestParamInfo<Cell>& info)
 {
-    static const char* rows[] = {"EnergyRead", "EnergyWrite", "ClockSync", "BroadcastWrite", "FirmwareThenLoad", "Survey"};
-    static const char* actions[] = {"TreeDoubleClick", "ModeSwitch", "ScanClick", "Drop", "Open", "Close"};
-    return std::string(rows[static_cast<int>(info.param.row)]) + "_" + actions[static_cast<int>(info.param.action)];
+    return std::string(kRowNames[static_cast<int>(info.param.row)]) + "_" + kActionNames[static_cast<int>(info.param.action)];
 }
 
 class OwnershipMatrix : public ::testing::TestWithParam<Cell> {
@@ -98,12 +125,8 @@ protected:
 
     void Open(ProgramRun& run)
     {
-        ASSERT_TRUE(run.Start());
-        ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
-        ASSERT_TRUE(run.Do("mousedown Radio_ComRS485"));
-        ASSERT_TRUE(run.Do("text Combo_COM " + QString::fromStdString(bus.Path())));
-        ASSERT_TRUE(run.Do("click OpenPort"));
-        ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_VantoSN") == "SV5K20A123456"; }, 15000));
+        ASSERT_TRUE(openlink::OnRs485(run, bus.Path()));
+        ASSERT_TRUE(openlink::Shows(run, "Label_VantoSN", openlink::kDemoSerial));
         ASSERT_EQ(run.Tree().mid(1), (QStringList{"ID:001", "ID:002"}));
     }
 
@@ -116,6 +139,7 @@ protected:
         case Action::ScanClick: run.Ask("click Btn_ScanID"); break;
         case Action::Drop: run.Ask("drop " + kImage); break;
         case Action::Open: run.Ask("click OpenPort"); break;   // disabled while the link is open
+        case Action::HeaderButton: headerClicked = run.Do("click Image_SyncClock"); break;
         case Action::Close: run.Ask("close"); break;
         }
     }
@@ -130,10 +154,34 @@ protected:
         return runs;
     }
 
+    // Each inverter received the same frames of the operation (function, register, value), in
+    // the same order: a walk across the inverters that no action moved or cut. Before the end of
+    // a stopped operation the second inverter's frames are a beginning of the first's.
+    ::testing::AssertionResult SameForEachInverter(const std::function<bool(const invsim::Frame&)>& ofOperation,
+                                                   std::size_t frameCount, bool completed) const
+    {
+        std::map<int, std::vector<std::tuple<int, int, int>>> seen;
+        const auto frames = bus.Frames();
+        for (std::size_t k = 0; k < std::min(frameCount, frames.size()); ++k)
+            if (frames[k].timeUs >= firstOpUs && ofOperation(frames[k]))
+                seen[frames[k].bytes[0]].emplace_back(frames[k].bytes[1], RegisterOf(frames[k]),
+                                                      frames[k].bytes[4] << 8 | frames[k].bytes[5]);
+        const auto& first = seen[1];
+        const auto& second = seen[2];
+        if (seen.size() > 2)
+            return ::testing::AssertionFailure() << "frames of the operation went to " << seen.size() << " addresses";
+        if (completed ? first != second || first.empty()
+                      : second.size() > first.size() || !std::equal(second.begin(), second.end(), first.begin()))
+            return ::testing::AssertionFailure() << "inverter 1 received " << ::testing::PrintToString(first)
+                                                 << ", inverter 2 " << ::testing::PrintToString(second);
+        return ::testing::AssertionSuccess();
+    }
+
     QTemporaryDir home;
     QTemporaryDir runtime;
     invsim::Bus bus;
     QStringList shown;
+    bool headerClicked = false;
     std::atomic<bool> triggered{false};
     std::atomic<std::int64_t> firstOpUs{0};
 };
@@ -141,6 +189,17 @@ protected:
 TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
 {
     const Cell cell = GetParam();
+    if (cell.row == Row::Programming) {
+        // Inverter 1 runs the version before the image's and its loader programs one inverter
+        // at a time; inverter 2 is of another product, so the run is for inverter 1 alone.
+        bus.With(1, [](invsim::Inverter& inv) {
+            inv.SetProductId(10);
+            inv.Boot().version = 3;
+            inv.Boot().hardware[1] = {1, 2};
+            inv.Boot().software[1] = {3, 3};
+        });
+        bus.With(2, [](invsim::Inverter& inv) { inv.SetProductId(11); });
+    }
     ProgramRun run(home.path(), runtime.path());
     Open(run);
     if (HasFatalFailure())
@@ -151,7 +210,9 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
     std::function<bool(const invsim::Frame&)> ofOperation;
     std::function<bool()> ended;          // done, or said that it did not
     std::vector<std::vector<int>> allowedRuns;
-    const bool upgradeRow = cell.row == Row::FirmwareThenLoad || cell.row == Row::Survey;
+    const bool upgradeRow = cell.row == Row::FirmwareThenLoad || cell.row == Row::Survey || cell.row == Row::Programming;
+    const bool gridRow = cell.row == Row::GridSave || cell.row == Row::GridLoad;
+    const std::vector<int> gridRegisters = GridRegisters(home.path());
     auto surveyFrame = [](const invsim::Frame& f) { return IsModbus(f) && f.bytes[1] == 3 && RegisterOf(f) == 802 && f.bytes[5] == 1; };
 
     switch (cell.row) {
@@ -180,6 +241,37 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         ended = [&] { return Shown(run, "Sync Clock Done"); };
         allowedRuns = {{1, 2}};
         break;
+    case Row::GridSave:
+    case Row::GridLoad: {
+        ASSERT_GE(gridRegisters.size(), 12u);
+        const std::set<int> regs(gridRegisters.begin(), gridRegisters.end());
+        ofOperation = [regs](const invsim::Frame& f) {
+            return IsModbus(f) && (f.bytes[1] == 3 || f.bytes[1] == 6) && regs.count(RegisterOf(f)) > 0;
+        };
+        ArmTrigger(ofOperation);
+        ASSERT_TRUE(run.Do("answer " + kAccessCode));
+        if (cell.row == Row::GridSave) {
+            ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+        } else {
+            // The first twelve settings as the inverters hold them, two of them changed.
+            QString text;
+            for (std::size_t k = 0; k < 12; ++k) {
+                const int reg = gridRegisters[k];
+                int value = bus.Holding(1, reg).value_or(0);
+                value += reg == 33552 ? 10 : reg == 33553 ? 5 : 0;
+                text += QStringLiteral("Setting%1,%2,%3\r\n").arg(k).arg(reg).arg(value);
+            }
+            QFile upload(home.path() + "/upload.csv");
+            ASSERT_TRUE(upload.open(QIODevice::WriteOnly));
+            upload.write(text.toUtf8());
+            upload.close();
+            ASSERT_TRUE(run.Do("answer " + upload.fileName()));
+            ASSERT_TRUE(run.Do("click Image_OpenGridSet"));
+        }
+        ended = [&] { return Shown(run, "Done"); };
+        allowedRuns = {{1, 2}};
+        break;
+    }
     case Row::BroadcastWrite:
         ASSERT_TRUE(run.Do("mousedown Radio_CmdBroadcast"));
         ofOperation = [](const invsim::Frame& f) { return IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 802; };
@@ -210,16 +302,41 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         ended = [&] { return run.EnabledOf("Btn_UpgradeStart") || Dialogs(run).filter("Error").size() > 0; };
         allowedRuns = {{1, 2}};
         break;
+    case Row::Programming:
+        ASSERT_TRUE(run.Do("click Image_Firmware"));
+        ASSERT_TRUE(run.WaitFor([&] { return run.Do("pickt Combo_Delay 150"); }, 10000));
+        ASSERT_TRUE(run.Do("text Edit_EndID 2"));   // the load rescans IDs 1 and 2
+        ASSERT_TRUE(run.Do("drop " + kImage));
+        ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("Btn_UpgradeStart"); }, 30000))
+            << run.LinesOf("List_UpgradeEvent").join(" | ").toStdString();
+        // On the upgrade page nothing polls: every frame from the start on is the run's. Its
+        // broadcasts (boot-loader address 0xE000, Modbus address 0) are left out.
+        ofOperation = [](const invsim::Frame& f) { return f.bytes[0] != 0; };
+        ArmTrigger(ofOperation);
+        ASSERT_TRUE(run.Do("click Btn_UpgradeStart"));
+        // The result window says how the run went.
+        ended = [&] { return run.Ask("get Form_Message")["visible"].toBool(); };
+        allowedRuns = {{1}};
+        break;
     }
 
     ASSERT_TRUE(run.WaitFor([&] { return triggered.load(); }, 20000)) << "the operation did not start";
+    const qsizetype shownBefore = Dialogs(run).size();
     Interrupt(run, cell.action);
 
     if (cell.action == Action::Close) {
         ASSERT_TRUE(run.process.waitForFinished(15000)) << "the program went on after Close";
+        // The window is gone: the word about the work left undone is on the error output.
+        const QString said = QString::fromLocal8Bit(run.process.readAllStandardError());
+        const QString stopped = QStringLiteral("Window closed: %1 was stopped before it completed")
+                                    .arg(QLatin1String(kWorkNames[static_cast<int>(cell.row)]));
+        EXPECT_TRUE(said.contains(stopped)) << "not said: " << stopped.toStdString() << "\nsaid: " << said.toStdString();
         const auto runs = Runs(ofOperation);
-        for (int id : runs)
-            EXPECT_EQ(id, runs.front()) << "a frame of the operation went to another inverter";
+        if (gridRow)
+            EXPECT_TRUE(SameForEachInverter(ofOperation, bus.Frames().size(), false));
+        else
+            for (int id : runs)
+                EXPECT_EQ(id, runs.front()) << "a frame of the operation went to another inverter";
         // Nothing was committed to another inverter; a write never commits after the Close.
         for (const auto& f : bus.Frames())
             if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
@@ -234,10 +351,31 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         ASSERT_TRUE(bus.WaitForFrames(now + 20, 20000));
         bus.AddFault(1, invsim::Fault{invsim::FaultKind::Silence, -1, -1, -1});
     }
-    ASSERT_TRUE(run.WaitFor(ended, 60000)) << "the operation neither ended nor said it did not: "
-                                           << Dialogs(run).join(" | ").toStdString();
+    ASSERT_TRUE(run.WaitFor(ended, cell.row == Row::Programming ? 150000 : 60000))
+        << "the operation neither ended nor said it did not: " << Dialogs(run).join(" | ").toStdString();
+    const std::size_t endedAt = bus.Frames().size();
     bus.ClearFaults(1);
     bus.ClearFaults(2);
+    if (cell.row == Row::Programming) {
+        ASSERT_TRUE(run.Do("click BitBtn1"));
+        ASSERT_TRUE(run.WaitFor([&] { return !run.Ask("get Form_Message")["visible"].toBool(); }, 5000));
+        const auto frames = bus.Frames();
+        for (std::size_t k = 0; k < endedAt; ++k)
+            if (frames[k].timeUs >= firstOpUs && ofOperation(frames[k]))
+                EXPECT_EQ(frames[k].bytes[0], 1) << "a frame of the run went to inverter " << int(frames[k].bytes[0]);
+    }
+    if (gridRow)
+        EXPECT_TRUE(SameForEachInverter(ofOperation, endedAt, true));
+    if (cell.row == Row::GridLoad)
+        for (int id : {1, 2}) {
+            EXPECT_EQ(bus.Holding(id, 33552), 2655) << "inverter " << id;
+            EXPECT_EQ(bus.Holding(id, 33553), 25) << "inverter " << id;
+        }
+    if (cell.action == Action::HeaderButton && headerClicked) {
+        const QStringList after = Dialogs(run).mid(shownBefore);
+        EXPECT_EQ(after.filter("Please wait until").size(), 1) << "the header button was not refused: "
+                                                               << after.join(" | ").toStdString();
+    }
 
     const auto runs = Runs(ofOperation);
     EXPECT_TRUE(std::find(allowedRuns.begin(), allowedRuns.end(), std::vector<int>(runs.begin(), runs.begin() + std::min(runs.size(), allowedRuns[0].size()))) != allowedRuns.end())
@@ -251,7 +389,7 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         for (const auto& f : bus.Frames())
             if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
                 EXPECT_NE(f.bytes[4] << 8 | f.bytes[5], 0x55AA) << "an incomplete write was committed";
-    if (upgradeRow) {
+    if (upgradeRow && cell.row != Row::Programming) {
         // The survey read the inverters themselves: both are up, none in its boot loader.
         const QList<QStringList> grid = run.CellsOf("Grid_Dev");
         int normal = 0;
@@ -287,9 +425,9 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
 std::vector<Cell> AllCells()
 {
     std::vector<Cell> cells;
-    for (Row r : {Row::EnergyRead, Row::EnergyWrite, Row::ClockSync, Row::BroadcastWrite, Row::FirmwareThenLoad, Row::Survey})
-        for (Action a : {Action::TreeDoubleClick, Action::ModeSwitch, Action::ScanClick, Action::Drop, Action::Open, Action::Close})
-            cells.push_back({r, a});
+    for (int r = 0; r <= static_cast<int>(Row::Programming); ++r)
+        for (int a = 0; a <= static_cast<int>(Action::Close); ++a)
+            cells.push_back({static_cast<Row>(r), static_cast<Action>(a)});
     return cells;
 }
 
