@@ -30,8 +30,10 @@ int LoadPreviousSet(const QString& path, PreviousSet& p)
     p.endId = ini.ReadString(kSearch, kEndId, QString());
     const int language = StrToIntSafe(ini.ReadString(kLanguage, kSet, QString()));
     p.languageIndex = (language >= 0 && language <= 2) ? language : 0;
+    // The whole list at once: a key-by-key read would search the list once for every inverter.
+    const QHash<QString, QString> found = ini.ReadSectionValues(kInvExist);
     for (int id = 1; id <= kPreviousSetMaxId; ++id) {
-        const int code = StrToIntSafe(ini.ReadString(kInvExist, IdKey(id), QString()));
+        const int code = StrToIntSafe(found.value(IdKey(id).toCaseFolded()));
         const bool found = code >= 1 && code <= 3;
         p.idFound[id] = found ? id : 0;
         p.idBaudCode[id] = found ? code : 0;

@@ -21,7 +21,7 @@ class TTabSheet : public TWinControl {
 public:
     explicit TTabSheet(TComponent* Owner);
     ~TTabSheet() override;
-    QString ClassName() const override { return "TTabSheet"; }
+    QString ClassName() const override { return QStringLiteral("TTabSheet"); }
     TPageControl* PageControl() const { return pageControl_; }
     // Puts the sheet on a page control (as its last page) and makes it the sheet's Parent.
     void SetPageControl(TPageControl* pc);
@@ -47,7 +47,7 @@ class TPageControl : public TWinControl {
 public:
     explicit TPageControl(TComponent* Owner);
     ~TPageControl() override;
-    QString ClassName() const override { return "TPageControl"; }
+    QString ClassName() const override { return QStringLiteral("TPageControl"); }
     int PageCount() const { return static_cast<int>(pages_.size()); }
     TTabSheet* Pages(int i) const;
     TTabSheet* ActivePage() const;
@@ -78,7 +78,7 @@ class TImageList : public TComponent {
 public:
     explicit TImageList(TComponent* Owner);
     ~TImageList() override;
-    QString ClassName() const override { return "TImageList"; }
+    QString ClassName() const override { return QStringLiteral("TImageList"); }
     // Adds a picture; returns its index, or -1 when it cannot be read.
     int Add(const QString& path);
     int Count() const { return static_cast<int>(icons_.size()); }
@@ -154,7 +154,7 @@ class TTreeView : public TWinControl {
 public:
     explicit TTreeView(TComponent* Owner);
     ~TTreeView() override;
-    QString ClassName() const override { return "TTreeView"; }
+    QString ClassName() const override { return QStringLiteral("TTreeView"); }
     TTreeNodes* Items() { return nodes_.get(); }
     TTreeNode* Selected() const;
     void SetSelected(TTreeNode* node);
@@ -202,7 +202,7 @@ class TStatusBar : public TWinControl {
 public:
     explicit TStatusBar(TComponent* Owner);
     ~TStatusBar() override;
-    QString ClassName() const override { return "TStatusBar"; }
+    QString ClassName() const override { return QStringLiteral("TStatusBar"); }
     TStatusPanels* Panels() { return panels_.get(); }
 private:
     std::unique_ptr<TStatusPanels> panels_;
@@ -244,7 +244,7 @@ class TRichEdit : public TWinControl {
 public:
     explicit TRichEdit(TComponent* Owner);
     ~TRichEdit() override;
-    QString ClassName() const override { return "TRichEdit"; }
+    QString ClassName() const override { return QStringLiteral("TRichEdit"); }
     TRichLines* Lines() { return lines_.get(); }
     TTextAttributes* SelAttributes() { return &selAttributes_; }
     // Adds a line in a colour (SelAttributes stays as it was).

@@ -164,14 +164,27 @@ std::uint64_t nextComponentSerial = 0;
 // comparison of two names folds it, so equal keys mean names that compare equal.
 QString NameKey(const QString& name)
 {
-    bool plain = true;
-    for (QChar c : name)
-        if (c.unicode() >= 0x80 || (c >= u'A' && c <= u'Z')) {
-            plain = false;
+    bool plain = true, ascii = true;
+    for (QChar c : name) {
+        if (c.unicode() >= 0x80) {
+            plain = ascii = false;
             break;
         }
+        if (c >= u'A' && c <= u'Z')
+            plain = false;
+    }
     if (plain)
         return name;
+    if (ascii) {
+        // Control names are ASCII: folding is lowering the capitals, without a look-up per letter.
+        QString key(name.size(), Qt::Uninitialized);
+        char16_t* out = reinterpret_cast<char16_t*>(key.data());
+        for (QChar c : name) {
+            const char16_t u = c.unicode();
+            *out++ = (u >= u'A' && u <= u'Z') ? static_cast<char16_t>(u + (u'a' - u'A')) : u;
+        }
+        return key;
+    }
     QString key;
     key.reserve(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
@@ -265,7 +278,10 @@ void TFont::SetColor(TColor color)
     if (color == color_)
         return;
     color_ = color;
-    if (changed_) changed_();
+    if (colourChanged_)
+        colourChanged_();
+    else if (changed_)
+        changed_();
 }
 
 void TFont::SetSize(int points)
@@ -329,25 +345,25 @@ private:
 };
 
 namespace {
-// The widget of a kit control; its inner widgets (scroll bars, an edit part) carry no mark.
-const char* const kControlMark = "vclControl";
-
-// Silences the signals of a control's widget and of its inner widgets (not of the widgets of
-// controls placed on it): once the control is being destroyed its handlers must not run.
-void Silence(QObject* object)
+// Silences the signals of a control's widget and of its inner widgets (scroll bars, an edit
+// part), not of the widgets of the controls placed on it (`placed`): once the control is being
+// destroyed its handlers must not run.
+void Silence(QObject* object, const std::vector<TControl*>& placed)
 {
     object->blockSignals(true);
-    for (QObject* child : object->children())
-        if (!child->property(kControlMark).toBool())
-            Silence(child);
+    for (QObject* child : object->children()) {
+        const bool control = std::any_of(placed.begin(), placed.end(),
+                                         [child](const TControl* c) { return c->Handle() == child; });
+        if (!control)
+            Silence(child, placed);
+    }
 }
 } // namespace
 
 TControl::TControl(TComponent* owner, QWidget* widget)
     : TComponent(owner), widget_(widget), bridge_(std::make_unique<ControlBridge>(this)),
-      font_([this] { ApplyFont(); })
+      font_([this] { ApplyFont(); }, [this] { ApplyColours(); })
 {
-    widget_->setProperty(kControlMark, true);
     widget_->installEventFilter(bridge_.get());
     widget_->setMouseTracking(true);
     widget_->hide();
@@ -356,8 +372,9 @@ TControl::TControl(TComponent* owner, QWidget* widget)
 TControl::~TControl()
 {
     DestroyComponents();
+    // A holder has taken the widgets of the controls placed on it out already (~TWinControl).
     if (widget_)
-        Silence(widget_);
+        Silence(widget_, {});
     if (parent_) {
         auto& list = parent_->controls_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -486,8 +503,10 @@ void TControl::SetShowHint(bool show)
 
 void TControl::SetColor(TColor color)
 {
+    if (color == color_)
+        return;
     color_ = color;
-    ApplyFont();
+    ApplyColours();
 }
 
 void TControl::ApplyFont()
@@ -506,22 +525,33 @@ void TControl::ApplyFont()
     f.setUnderline(font_.Style() & fsUnderline);
     f.setStrikeOut(font_.Style() & fsStrikeOut);
     widget_->setFont(f);
-    QPalette pal = widget_->palette();
+    ApplyColours();
+    if (font_.Size() > 0 || !font_.Name().isEmpty() || font_.Style())
+        ApplyCaption(); // a label that sizes itself to its text measures again
+}
+
+// Text and background colours only: a colour change leaves the letters as they are, so the
+// widget's font is not set again (thousands of value labels are coloured as they are built).
+void TControl::ApplyColours()
+{
+    if (!widget_)
+        return;
     const QColor text = detail::ToQColor(font_.Color());
+    const QColor back = detail::ToQColor(color_);
+    if (!text.isValid() && !back.isValid())
+        return; // the platform's own colours: nothing to set
+    QPalette pal = widget_->palette();
     if (text.isValid()) {
         pal.setColor(QPalette::WindowText, text);
         pal.setColor(QPalette::Text, text);
         pal.setColor(QPalette::ButtonText, text);
     }
-    const QColor back = detail::ToQColor(color_);
     if (back.isValid()) {
         pal.setColor(QPalette::Window, back);
         pal.setColor(QPalette::Base, back);
         widget_->setAutoFillBackground(true);
     }
     widget_->setPalette(pal);
-    if (font_.Size() > 0 || !font_.Name().isEmpty() || font_.Style())
-        ApplyCaption(); // a label that sizes itself to its text measures again
 }
 
 int TControl::TextWidth(const QString& text) const
@@ -654,7 +684,7 @@ TWinControl::~TWinControl()
 {
     DestroyComponents();
     if (Handle())
-        Silence(Handle());
+        Silence(Handle(), controls_);
     // Children owned elsewhere outlive this holder: take their widgets out before ours goes.
     for (TControl* child : std::vector<TControl*>(controls_)) {
         child->parent_ = nullptr;

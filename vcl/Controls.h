@@ -27,7 +27,7 @@ class TObject {
 public:
     virtual ~TObject() = default;
     // The class library's class name of the object, e.g. "TLabel" (exact, not a base class).
-    virtual QString ClassName() const { return "TObject"; }
+    virtual QString ClassName() const { return QStringLiteral("TObject"); }
 };
 
 // A component has an owner, which destroys it, and keeps the components it owns in creation
@@ -38,7 +38,7 @@ public:
     ~TComponent() override;
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
-    QString ClassName() const override { return "TComponent"; }
+    QString ClassName() const override { return QStringLiteral("TComponent"); }
 
     QString Name() const { return name_; }
     void SetName(const QString& name);
@@ -78,7 +78,11 @@ private:
 // 96 pixels to the inch, and the one set last decides.
 class TFont {
 public:
-    explicit TFont(std::function<void()> changed) : changed_(std::move(changed)) {}
+    // changed: after any change; colourChanged (when given): after a change of Color alone.
+    explicit TFont(std::function<void()> changed, std::function<void()> colourChanged = {})
+        : changed_(std::move(changed)), colourChanged_(std::move(colourChanged))
+    {
+    }
     TColor Color() const { return color_; }
     void SetColor(TColor color);
     int Size() const { return size_; }
@@ -99,6 +103,7 @@ private:
     TFontStyles style_ = 0;
     QString name_;
     std::function<void()> changed_;
+    std::function<void()> colourChanged_;
 };
 
 // A visible control. Every property is stored by the kit and read back from there, never from
@@ -107,7 +112,7 @@ private:
 class TControl : public TComponent {
 public:
     ~TControl() override;
-    QString ClassName() const override { return "TControl"; }
+    QString ClassName() const override { return QStringLiteral("TControl"); }
 
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);
@@ -184,6 +189,8 @@ protected:
     TControl(TComponent* owner, QWidget* widget);
     // Re-applies font and colours to the widget (after a font change).
     virtual void ApplyFont();
+    // Re-applies the text and background colours alone (after a colour change).
+    virtual void ApplyColours();
     virtual void ApplyCaption() {}
     // The kit calls Click() for a user's click; controls that click by themselves (buttons)
     // call it from the widget's signal.
@@ -230,7 +237,7 @@ private:
 class TWinControl : public TControl {
 public:
     ~TWinControl() override;
-    QString ClassName() const override { return "TWinControl"; }
+    QString ClassName() const override { return QStringLiteral("TWinControl"); }
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     // Child control i in the order they were parented.

@@ -155,18 +155,18 @@ bool TForm::SeeThrough() const
 void TForm::SetTransparentColor(bool on)
 {
     transparentColor_ = on;
-    ApplyFont();
+    ApplyColours();
 }
 
 void TForm::SetTransparentColorValue(TColor color)
 {
     transparentColorValue_ = color;
-    ApplyFont();
+    ApplyColours();
 }
 
-void TForm::ApplyFont()
+void TForm::ApplyColours()
 {
-    TWinControl::ApplyFont();
+    TWinControl::ApplyColours();
     QWidget* w = Handle();
     if (!w)
         return;

@@ -69,7 +69,7 @@ public:
 
 protected:
     void ApplyCaption() override;
-    void ApplyFont() override;
+    void ApplyColours() override;
     void ApplyVisible() override;
     void ApplyGeometry() override;
     bool WidgetEvent(QObject* source, QEvent* event) override;

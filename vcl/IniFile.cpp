@@ -323,6 +323,21 @@ QStringList TIniFile::ReadSection(const QString& section) const
     return keys;
 }
 
+QHash<QString, QString> TIniFile::ReadSectionValues(const QString& section) const
+{
+    QHash<QString, QString> values;
+    const int header = FindSection(section);
+    if (header < 0) return values;
+    const int end = SectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        const Line& l = lines_[static_cast<std::size_t>(i)];
+        if (l.kind != 2) continue;
+        const QString key = l.name.toCaseFolded();
+        if (!values.contains(key)) values.insert(key, l.value); // the first line of a key counts
+    }
+    return values;
+}
+
 QStringList TIniFile::ReadSections() const
 {
     QStringList names;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -55,6 +56,9 @@ public:
     bool ValueExists(const QString& section, const QString& key) const;
     // The keys of a section in file order (first spelling of each); empty when absent.
     QStringList ReadSection(const QString& section) const;
+    // The values of a section's keys, each as ReadString reads it, by the key's case-folded
+    // name (QString::toCaseFolded): a whole section read at once instead of key by key.
+    QHash<QString, QString> ReadSectionValues(const QString& section) const;
     // The section names in file order.
     QStringList ReadSections() const;
     // Removes a section with all its lines; true when absent or removed.

@@ -20,7 +20,7 @@ class TMenuItem : public TComponent {
 public:
     explicit TMenuItem(TComponent* Owner);
     ~TMenuItem() override;
-    QString ClassName() const override { return "TMenuItem"; }
+    QString ClassName() const override { return QStringLiteral("TMenuItem"); }
     // The caption as set: "-" is a separator, "&&" shows as one "&".
     QString Caption() const { return caption_; }
     void SetCaption(const QString& caption);
@@ -63,7 +63,7 @@ class TPopupMenu : public TComponent {
 public:
     explicit TPopupMenu(TComponent* Owner);
     ~TPopupMenu() override;
-    QString ClassName() const override { return "TPopupMenu"; }
+    QString ClassName() const override { return QStringLiteral("TPopupMenu"); }
     // Adds an item (the menu does not own it; its Owner does).
     void Add(TMenuItem* item);
     int Count() const { return static_cast<int>(items_.size()); }

@@ -8,10 +8,12 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +25,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace vcl {
 
@@ -313,7 +316,8 @@ void TRadioButton::UserClicked()
 
 // ---------------------------------------------------------------------------------------------
 TComboBox::TComboBox(TComponent* Owner)
-    : TWinControl(Owner, new KComboBox), items_(std::make_unique<TControlStrings>([this] { SyncItems(); }))
+    : TWinControl(Owner, new KComboBox),
+      items_(std::make_unique<TControlStrings>([this] { SyncItems(); }, [this](int index) { SyncAppended(index); }))
 {
     auto* box = static_cast<KComboBox*>(Handle());
     box->setInsertPolicy(QComboBox::NoInsert);
@@ -383,6 +387,21 @@ void TComboBox::SyncItems()
         itemIndex_ = -1;
         text_.clear();
     }
+    ShowIndex();
+}
+
+// An item added at the end: the box takes that one item (filling the list again for each of a
+// hundred items would cost the square of their number); the choice stays as it was.
+void TComboBox::SyncAppended(int index)
+{
+    auto* box = static_cast<QComboBox*>(Handle());
+    if (box->count() != index) {
+        SyncItems();
+        return;
+    }
+    syncing_ = true;
+    box->addItem(items_->Strings(index));
+    syncing_ = false;
     ShowIndex();
 }
 
@@ -468,7 +487,8 @@ void TComboBox::UserEdited(const QString& text)
 
 // ---------------------------------------------------------------------------------------------
 TListBox::TListBox(TComponent* Owner)
-    : TWinControl(Owner, new QListWidget), items_(std::make_unique<TControlStrings>([this] { SyncItems(); }))
+    : TWinControl(Owner, new QListWidget),
+      items_(std::make_unique<TControlStrings>([this] { SyncItems(); }, [this](int index) { SyncAppended(index); }))
 {
     auto* list = static_cast<QListWidget*>(Handle());
     list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -501,6 +521,21 @@ void TListBox::SyncItems()
     if (topIndex_ >= items_->Count())
         topIndex_ = std::max(0, items_->Count() - 1);
     syncing_ = true;
+    list->setCurrentRow(itemIndex_);
+    syncing_ = false;
+    ShowTop();
+}
+
+// An item added at the end: the list takes that one item; the selection and the top stay.
+void TListBox::SyncAppended(int index)
+{
+    auto* list = static_cast<QListWidget*>(Handle());
+    if (list->count() != index) {
+        SyncItems();
+        return;
+    }
+    syncing_ = true;
+    list->addItem(items_->Strings(index));
     list->setCurrentRow(itemIndex_);
     syncing_ = false;
     ShowTop();
@@ -766,14 +801,66 @@ TImage::TImage(TComponent* Owner) : TControl(Owner, new QLabel)
 
 TImage::~TImage() = default;
 
+namespace {
+// The key of a decoded picture of the program's resources in the pixmap cache: many images show
+// the same picture, and a resource never changes while the program runs.
+QString ResourcePictureKey(const QString& path)
+{
+    return QStringLiteral("vcl-picture:") + path;
+}
+
+bool IsResource(const QString& path)
+{
+    return path.startsWith(u':');
+}
+} // namespace
+
 bool TImage::LoadPicture(const QString& path)
 {
+    auto* label = static_cast<QLabel*>(Handle());
     QPixmap pm;
+    if (IsResource(path) && QPixmapCache::find(ResourcePictureKey(path), &pm)) {
+        canvas_.reset();
+        pendingPicture_.clear();
+        label->setPixmap(pm);
+        return true;
+    }
+    if (IsResource(path) && !label->isVisible()) {
+        // Decoding waits until the image is seen: the windows hold pictures that are shown
+        // only later (the wait window's) or never (a hidden panel's title bar).
+        if (!QImageReader(path).canRead())
+            return false;
+        canvas_.reset();
+        pendingPicture_ = path;
+        label->setPixmap(QPixmap());
+        return true;
+    }
     if (!pm.load(path))
         return false;
+    if (IsResource(path))
+        QPixmapCache::insert(ResourcePictureKey(path), pm);
     canvas_.reset();
-    static_cast<QLabel*>(Handle())->setPixmap(pm);
+    pendingPicture_.clear();
+    label->setPixmap(pm);
     return true;
+}
+
+void TImage::ShowPendingPicture() const
+{
+    if (pendingPicture_.isEmpty())
+        return;
+    const QString path = std::exchange(pendingPicture_, QString());
+    QPixmap pm;
+    if (!QPixmapCache::find(ResourcePictureKey(path), &pm) && pm.load(path))
+        QPixmapCache::insert(ResourcePictureKey(path), pm);
+    static_cast<QLabel*>(Handle())->setPixmap(pm);
+}
+
+bool TImage::WidgetEvent(QObject* source, QEvent* event)
+{
+    if (source == Handle() && (event->type() == QEvent::Show || event->type() == QEvent::Paint))
+        ShowPendingPicture();
+    return TControl::WidgetEvent(source, event);
 }
 
 void TImage::SetStretch(bool on)
@@ -791,6 +878,7 @@ void TImage::SetCenter(bool on)
 TCanvas* TImage::Canvas()
 {
     if (!canvas_) {
+        ShowPendingPicture();
         // The canvas starts as the picture shown, as a picture's canvas does.
         const QPixmap shown = static_cast<QLabel*>(Handle())->pixmap();
         canvas_ = std::make_unique<TCanvas>([this] { ShowCanvas(); });
@@ -816,6 +904,7 @@ void TImage::ShowCanvas()
 
 QImage TImage::Picture() const
 {
+    ShowPendingPicture();
     if (canvas_)
         return canvas_->Image();
     return static_cast<QLabel*>(Handle())->pixmap().toImage();
@@ -823,7 +912,7 @@ QImage TImage::Picture() const
 
 bool TImage::HasPicture() const
 {
-    return canvas_ || !static_cast<QLabel*>(Handle())->pixmap().isNull();
+    return canvas_ || !pendingPicture_.isEmpty() || !static_cast<QLabel*>(Handle())->pixmap().isNull();
 }
 
 // ---------------------------------------------------------------------------------------------

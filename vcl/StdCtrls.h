@@ -18,19 +18,31 @@ namespace vcl {
 // A string list that tells its control about every change.
 class TControlStrings : public TStringList {
 public:
-    explicit TControlStrings(std::function<void()> changed) : changed_(std::move(changed)) {}
+    // changed: after any change; appended (when given): after Add, with the new item's index.
+    explicit TControlStrings(std::function<void()> changed, std::function<void(int)> appended = {})
+        : changed_(std::move(changed)), appended_(std::move(appended))
+    {
+    }
     TControlStrings& operator=(const TStringList& other) { Assign(other); return *this; }
 protected:
     void Changed() override { if (changed_) changed_(); }
+    void Appended(int index) override
+    {
+        if (appended_)
+            appended_(index);
+        else
+            Changed();
+    }
 private:
     std::function<void()> changed_;
+    std::function<void(int)> appended_;
 };
 
 // A text. AutoSize (default on) sizes Width and Height to the caption. "&&" shows as "&".
 class TLabel : public TControl {
 public:
     explicit TLabel(TComponent* Owner);
-    QString ClassName() const override { return "TLabel"; }
+    QString ClassName() const override { return QStringLiteral("TLabel"); }
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool on);
     bool WordWrap() const { return wordWrap_; }
@@ -51,7 +63,7 @@ private:
 class TEdit : public TWinControl {
 public:
     explicit TEdit(TComponent* Owner);
-    QString ClassName() const override { return "TEdit"; }
+    QString ClassName() const override { return QStringLiteral("TEdit"); }
     QString Text() const override;
     void SetText(const QString& text) override;
     QString Caption() const override { return Text(); }
@@ -77,7 +89,7 @@ private:
 class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* Owner);
-    QString ClassName() const override { return "TButton"; }
+    QString ClassName() const override { return QStringLiteral("TButton"); }
     bool Default() const { return default_; }
     void SetDefault(bool on);
     bool Cancel() const { return cancel_; }
@@ -98,7 +110,7 @@ private:
 class TSpeedButton : public TControl {
 public:
     explicit TSpeedButton(TComponent* Owner);
-    QString ClassName() const override { return "TSpeedButton"; }
+    QString ClassName() const override { return QStringLiteral("TSpeedButton"); }
     bool Flat() const { return flat_; }
     void SetFlat(bool on);
     // A picture from a file or a Qt resource path (":/...").
@@ -116,7 +128,7 @@ private:
 class TCheckBox : public TWinControl {
 public:
     explicit TCheckBox(TComponent* Owner);
-    QString ClassName() const override { return "TCheckBox"; }
+    QString ClassName() const override { return QStringLiteral("TCheckBox"); }
     bool Checked() const { return checked_; }
     void SetChecked(bool on);
 protected:
@@ -134,7 +146,7 @@ private:
 class TRadioButton : public TWinControl {
 public:
     explicit TRadioButton(TComponent* Owner);
-    QString ClassName() const override { return "TRadioButton"; }
+    QString ClassName() const override { return QStringLiteral("TRadioButton"); }
     bool Checked() const { return checked_; }
     void SetChecked(bool on);
 protected:
@@ -154,7 +166,7 @@ class TComboBox : public TWinControl {
 public:
     explicit TComboBox(TComponent* Owner);
     ~TComboBox() override;
-    QString ClassName() const override { return "TComboBox"; }
+    QString ClassName() const override { return QStringLiteral("TComboBox"); }
     TStringList* Items() { return items_.get(); }
     // -1 = no item.
     int ItemIndex() const { return itemIndex_; }
@@ -181,6 +193,7 @@ protected:
 private:
     friend class UserDriver;
     void SyncItems();
+    void SyncAppended(int index);
     void ApplyStyle();
     void FitListToItems();
     void ShowIndex();
@@ -203,7 +216,7 @@ class TListBox : public TWinControl {
 public:
     explicit TListBox(TComponent* Owner);
     ~TListBox() override;
-    QString ClassName() const override { return "TListBox"; }
+    QString ClassName() const override { return QStringLiteral("TListBox"); }
     TStringList* Items() { return items_.get(); }
     int ItemIndex() const { return itemIndex_; }
     void SetItemIndex(int index);
@@ -218,6 +231,7 @@ protected:
 private:
     friend class UserDriver;
     void SyncItems();
+    void SyncAppended(int index);
     void ShowTop();
     // The user scrolls (wheel, scroll bar): TopIndex changes, the selection does not.
     void UserScrolled(int index);
@@ -232,7 +246,7 @@ private:
 class TPanel : public TWinControl {
 public:
     explicit TPanel(TComponent* Owner);
-    QString ClassName() const override { return "TPanel"; }
+    QString ClassName() const override { return QStringLiteral("TPanel"); }
     enum TBevel { bvNone, bvLowered, bvRaised };
     TBevel BevelOuter() const { return bevel_; }
     void SetBevelOuter(TBevel b);
@@ -247,7 +261,7 @@ private:
 class TGroupBox : public TWinControl {
 public:
     explicit TGroupBox(TComponent* Owner);
-    QString ClassName() const override { return "TGroupBox"; }
+    QString ClassName() const override { return QStringLiteral("TGroupBox"); }
 protected:
     void ApplyCaption() override;
     void ClientArea(int& left, int& top, int& width, int& height) const override;
@@ -257,7 +271,7 @@ protected:
 class TScrollBox : public TWinControl {
 public:
     explicit TScrollBox(TComponent* Owner);
-    QString ClassName() const override { return "TScrollBox"; }
+    QString ClassName() const override { return QStringLiteral("TScrollBox"); }
     QWidget* ClientWidget() const override;
     // Mouse positions are those of the visible client area.
     QWidget* MouseWidget() const override;
@@ -274,7 +288,7 @@ private:
 class TProgressBar : public TWinControl {
 public:
     explicit TProgressBar(TComponent* Owner);
-    QString ClassName() const override { return "TProgressBar"; }
+    QString ClassName() const override { return QStringLiteral("TProgressBar"); }
     int Min() const { return min_; }
     int Max() const { return max_; }
     int Position() const { return position_; }
@@ -323,7 +337,7 @@ class TImage : public TControl {
 public:
     explicit TImage(TComponent* Owner);
     ~TImage() override;
-    QString ClassName() const override { return "TImage"; }
+    QString ClassName() const override { return QStringLiteral("TImage"); }
     // False when the picture cannot be read (the old picture stays).
     bool LoadPicture(const QString& path);
     bool Stretch() const { return stretch_; }
@@ -336,9 +350,14 @@ public:
     bool HasPicture() const;
     // The picture shown (the drawing when drawn on).
     QImage Picture() const;
+protected:
+    bool WidgetEvent(QObject* source, QEvent* event) override;
 private:
     void ShowCanvas();
+    void ShowPendingPicture() const;
     std::unique_ptr<TCanvas> canvas_;
+    // A picture of the program's resources that is decoded once the image is first seen.
+    mutable QString pendingPicture_;
     bool stretch_ = false, center_ = false, showPending_ = false;
 };
 
@@ -348,7 +367,7 @@ class TTimer : public TComponent {
 public:
     explicit TTimer(TComponent* Owner);
     ~TTimer() override;
-    QString ClassName() const override { return "TTimer"; }
+    QString ClassName() const override { return QStringLiteral("TTimer"); }
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool on);
     int Interval() const { return interval_; }
@@ -366,7 +385,7 @@ private:
 class TOpenDialog : public TComponent {
 public:
     explicit TOpenDialog(TComponent* Owner) : TComponent(Owner) {}
-    QString ClassName() const override { return "TOpenDialog"; }
+    QString ClassName() const override { return QStringLiteral("TOpenDialog"); }
     QString Filter() const { return filter_; }
     void SetFilter(const QString& f) { filter_ = f; }
     QString FileName() const { return fileName_; }

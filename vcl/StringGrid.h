@@ -22,7 +22,7 @@ class TStringGrid : public TWinControl {
 public:
     explicit TStringGrid(TComponent* Owner);
     ~TStringGrid() override;
-    QString ClassName() const override { return "TStringGrid"; }
+    QString ClassName() const override { return QStringLiteral("TStringGrid"); }
 
     QString Cells(int col, int row) const;
     void SetCells(int col, int row, const QString& text);

@@ -51,7 +51,7 @@ void TStringList::SetStrings(int i, const QString& text)
 int TStringList::Add(const QString& text)
 {
     items_ << text;
-    Changed();
+    Appended(Count() - 1);
     return Count() - 1;
 }
 

@@ -66,6 +66,9 @@ public:
 protected:
     // Called after every change; controls that show a list override it.
     virtual void Changed() {}
+    // Called after Add appended item `index` (instead of Changed): a shown list adds the one
+    // item instead of filling itself again.
+    virtual void Appended(int) { Changed(); }
 
 private:
     QStringList items_;

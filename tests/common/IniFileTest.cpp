@@ -129,6 +129,22 @@ TEST_F(IniFileTest, ReadsCaseInsensitiveTrimmedAndDefaults)
     EXPECT_EQ(ini.ReadSections(), QStringList({"Poll01", "Reactive"}));
 }
 
+// A whole section read at once gives each key the value ReadString gives it: names without
+// regard to case, values trimmed, the first line of a key and the first section of a name.
+TEST_F(IniFileTest, ASectionReadAtOnceReadsAsKeyByKey)
+{
+    Put("[InvExist]\r\nID1=2\r\n  id1 = 3\r\n ID2 =  1 \r\n\xC3\x84rger=4\r\n; ID3=3\r\n"
+        "[Other]\r\nID3=1\r\n[INVEXIST]\r\nID4=2\r\n");
+    TIniFile ini(Path());
+    const QHash<QString, QString> values = ini.ReadSectionValues("invexist");
+    EXPECT_EQ(values.size(), 3);
+    for (const QString& key : {QStringLiteral("ID1"), QStringLiteral("Id2"), QString::fromUtf8("\xC3\xA4RGER"),
+                               QStringLiteral("ID3"), QStringLiteral("ID4")})
+        EXPECT_EQ(values.value(key.toCaseFolded(), QStringLiteral("none")), ini.ReadString("InvExist", key, "none")) << key.toStdString();
+    EXPECT_EQ(values.value("id1"), "2");
+    EXPECT_TRUE(ini.ReadSectionValues("Missing").isEmpty());
+}
+
 TEST_F(IniFileTest, TypedWritesAndErase)
 {
     Put("[A]\nx=1\n[B]\ny=2\n[C]\nz=3\n");

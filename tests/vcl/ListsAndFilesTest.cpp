@@ -2,11 +2,24 @@
 #include "KitTestApp.h"
 #include "vcl/Kit.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 using namespace vcl;
+
+// The window's pictures live in a static library; their resource must be registered by name
+// (outside any namespace).
+static void InitWindowResources()
+{
+    Q_INIT_RESOURCE(window);
+}
 
 namespace {
 
@@ -199,6 +212,93 @@ TEST(ScrollBox, ItsAreaTakesEveryChild)
     EXPECT_GE(box->ClientWidget()->height(), 1115);
     panel->SetTop(100);
     EXPECT_LT(box->ClientWidget()->height(), 1115);
+}
+
+// The lists on screen follow every change of the item lists, an item added at the end as much
+// as a list changed in the middle, and keep the choice made.
+TEST(ItemLists, TheShownListsFollowEveryChange)
+{
+    EnsureApp();
+    TForm form;
+    auto* combo = new TComboBox(&form);
+    combo->SetParent(&form);
+    combo->SetStyle(csDropDownList);
+    auto* list = new TListBox(&form);
+    list->SetParent(&form);
+    auto* box = static_cast<QComboBox*>(combo->Handle());
+    auto* view = static_cast<QListWidget*>(list->Handle());
+    auto shown = [](auto* widget) {
+        QStringList items;
+        for (int i = 0; i < widget->count(); ++i) {
+            if constexpr (std::is_same_v<decltype(widget), QComboBox*>)
+                items << widget->itemText(i);
+            else
+                items << widget->item(i)->text();
+        }
+        return items;
+    };
+    for (TStringList* items : {combo->Items(), list->Items()})
+        for (const char* text : {"a", "b"})
+            items->Add(QString::fromLatin1(text));
+    combo->SetItemIndex(1);
+    list->SetItemIndex(1);
+    combo->Items()->Add("c");
+    list->Items()->Add("c");
+    EXPECT_EQ(shown(box), QStringList({"a", "b", "c"}));
+    EXPECT_EQ(shown(view), QStringList({"a", "b", "c"}));
+    EXPECT_EQ(box->currentIndex(), 1);
+    EXPECT_EQ(combo->Text(), "b");
+    EXPECT_EQ(view->currentRow(), 1);
+    EXPECT_EQ(list->ItemIndex(), 1);
+
+    combo->Items()->Insert(0, "z");
+    list->Items()->Delete(0);
+    combo->Items()->Add("d");
+    list->Items()->Add("d");
+    EXPECT_EQ(shown(box), QStringList({"z", "a", "b", "c", "d"}));
+    EXPECT_EQ(shown(view), QStringList({"b", "c", "d"}));
+    EXPECT_EQ(box->currentIndex(), combo->ItemIndex());
+    EXPECT_EQ(view->currentRow(), list->ItemIndex());
+
+    // The first item of an empty box is not chosen by adding it.
+    combo->Items()->Clear();
+    combo->Items()->Add("only");
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_EQ(box->currentIndex(), -1);
+}
+
+// A picture of the program's resources is there as soon as it is loaded, whether the image is
+// seen yet or not: asked for, and on screen once the window shows.
+TEST(Picture, AResourcePictureIsThereWhetherSeenYetOrNot)
+{
+    EnsureApp();
+    InitWindowResources();
+    const QImage root(QStringLiteral(":/window/TreeRoot.png"));
+    const QImage inverter(QStringLiteral(":/window/TreeInverter.png"));
+    ASSERT_FALSE(root.isNull());
+    TForm form;
+    form.SetBounds(0, 0, 200, 100);
+    auto* asked = new TImage(&form);
+    asked->SetParent(&form);
+    asked->SetBounds(0, 0, 16, 16);
+    auto* seen = new TImage(&form);
+    seen->SetParent(&form);
+    seen->SetBounds(20, 0, 16, 16);
+    ASSERT_TRUE(asked->LoadPicture(QStringLiteral(":/window/TreeRoot.png")));
+    ASSERT_TRUE(seen->LoadPicture(QStringLiteral(":/window/TreeInverter.png")));
+    EXPECT_FALSE(seen->LoadPicture(QStringLiteral(":/window/Missing.png")));
+    EXPECT_TRUE(asked->HasPicture());
+    EXPECT_EQ(asked->Picture(), root.convertToFormat(asked->Picture().format()));
+
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Handle()));
+    const QPixmap onScreen = static_cast<QLabel*>(seen->Handle())->pixmap();
+    ASSERT_FALSE(onScreen.isNull());
+    EXPECT_EQ(onScreen.toImage(), inverter.convertToFormat(onScreen.toImage().format()));
+    // Loaded again once seen, the picture is shown at once.
+    ASSERT_TRUE(asked->LoadPicture(QStringLiteral(":/window/TreeInverter.png")));
+    EXPECT_FALSE(static_cast<QLabel*>(asked->Handle())->pixmap().isNull());
+    form.Hide();
 }
 
 } // namespace
