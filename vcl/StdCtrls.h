@@ -267,6 +267,7 @@ public:
 protected:
     void ChildrenChanged() override;
     void ApplyGeometry() override;
+    bool WidgetEvent(QObject* source, QEvent* event) override;
 private:
     QWidget* inner_;
 };
