@@ -14,6 +14,7 @@ void TForm_Main::SetUpMonitoring()
     Link.SetHost(&MainHost);
     Link.Com.SetHost(&MainHost);
     Readers = groups::ContextOn(*this, this);
+    Readers.InLanguage = [this](const QString& english) { return CaptionInLanguage(english); };
     OutputLabels = groups::BuildOutputGroups(*this);
     VersionLabels = groups::BuildVersionGroup(*this);
     PowerMeterLabels = groups::BuildPowerMeterGroup(*this);

@@ -383,6 +383,9 @@ public:
     vcl::TScrollBox* ShownPageBox() const;
     // A caption in the window's language, from the language table (the display options' texts).
     QString CaptionInLanguage(const QString& english) const;
+    // The English text of a caption shown in the window's language (itself when the table has
+    // no such translation), for what goes into the mode's files.
+    QString CaptionInEnglish(const QString& shown) const;
     void Scroll_PageMouseMove(vcl::TObject* Sender, vcl::TShiftState Shift, int X, int Y);
     void Label_MouseDown(vcl::TObject* Sender, vcl::TMouseButton Button, vcl::TShiftState Shift, int X, int Y);
     void Label_MouseMove(vcl::TObject* Sender, vcl::TShiftState Shift, int X, int Y);

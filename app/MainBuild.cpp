@@ -35,7 +35,7 @@ constexpr int kRightEdgeStrip = 72 + kHeaderGap;
 // progress, transmit count, port state, link counters, scale factors, device type, reactive
 // sign and lock (an upgrade's progress), data-log count or RSSI (an upgrade's block address), SNR.
 // The link's counters (panel 5) take the room of four five-digit numbers.
-constexpr int kStatusWidths[11] = {70, 60, 120, 60, 80, 250, 170, 90, 120, 180, 70};
+constexpr int kStatusWidths[11] = {70, 60, 120, 60, 80, 250, 264, 90, 120, 180, 70};
 
 } // namespace
 

@@ -166,6 +166,16 @@ QString TForm_Main::CaptionInLanguage(const QString& english) const
     return row > 0 ? Grid_MultiLang->Cells(LanguageIndex, row) : english;
 }
 
+QString TForm_Main::CaptionInEnglish(const QString& shown) const
+{
+    if (LanguageIndex <= 0)
+        return shown;
+    for (int row = 1; row < Grid_MultiLang->RowCount(); ++row)
+        if (Grid_MultiLang->Cells(LanguageIndex, row) == shown)
+            return Grid_MultiLang->Cells(0, row);
+    return shown;
+}
+
 // ---- Designer --------------------------------------------------------------------------------
 
 void TForm_Main::Scroll_PageMouseMove(TObject*, TShiftState, int X, int Y)
@@ -222,12 +232,7 @@ void TForm_Main::Pop_Click(TObject* Sender)
         insert(panel);
         return;
     }
-    auto voltageCaptions = [this](int style) {
-        groups::ApplyVoltageCaptions(OutputLabels, style);
-        for (const auto& phase : OutputLabels.Phase)
-            if (phase.VoltageCaption)
-                phase.VoltageCaption->SetCaption(CaptionInLanguage(phase.VoltageCaption->Caption()));
-    };
+    auto voltageCaptions = [this](int style) { groups::ApplyVoltageCaptions(OutputLabels, style, Readers.InLanguage); };
     design::OptionItemHost host{*this, *this, insert, voltageCaptions,
                                 [this](const QString& english) { return CaptionInLanguage(english); }};
     design::RunOptionItem(tag, host);

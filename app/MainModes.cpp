@@ -183,7 +183,7 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     if (design::LoadMonitorSet(design::ModeSettingsPath(CurrentModeFolder), ModeFile) == 1)
         vcl::MessageBox(design::kMsgNoSettingFile1);
     else {
-        design::ApplyPollsAndTitles(*this, ModeFile);
+        design::ApplyPollsAndTitles(*this, ModeFile, [this](const QString& english) { return CaptionInLanguage(english); });
         static_cast<design::ModeOptions&>(*this) = ModeFile;
     }
     ApplyModeOptions();
@@ -259,7 +259,7 @@ void TForm_Main::ApplyModeOptions()
 void TForm_Main::CollectModeSettings(design::ModeSettings& s) const
 {
     s = ModeFile;
-    design::CollectPollsAndTitles(*this, s);
+    design::CollectPollsAndTitles(*this, s, [this](const QString& shown) { return CaptionInEnglish(shown); });
     static_cast<design::ModeOptions&>(s) = *this;
 }
 

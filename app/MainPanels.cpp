@@ -19,8 +19,6 @@ int GroupPanelWidth(const QString& name)
         return 520; // the second slow stage sits beside the first; some modes cut it off at 255
     if (name == QLatin1String("Group_Debug"))
         return 620; // the communication log
-    if (name == QLatin1String("Group_ErrorEvent"))
-        return 350; // an event's whole text and its time side by side
     return kPanelWidth;
 }
 

@@ -25,11 +25,11 @@ QString PollControlName(const char* prefix, int digit, int row)
     return QStringLiteral("%1%2%3").arg(QLatin1StringView(prefix)).arg(digit).arg(row);
 }
 
-void CollectPollsAndTitles(const vcl::TComponent& form, ModeSettings& s)
+void CollectPollsAndTitles(const vcl::TComponent& form, ModeSettings& s, const TitleText& toFile)
 {
     for (int i = 0; i < 8; ++i)
         if (auto* label = Find<vcl::TControl>(form, TemperatureTitleName(i)))
-            s.temperatureTitles[i] = label->Caption();
+            s.temperatureTitles[i] = toFile ? toFile(label->Caption()) : label->Caption();
     for (int d = 0; d < 4; ++d) {
         for (int r = 1; r <= 10; ++r) {
             PollRow& row = s.poll[d][r - 1];
@@ -43,11 +43,11 @@ void CollectPollsAndTitles(const vcl::TComponent& form, ModeSettings& s)
     }
 }
 
-void ApplyPollsAndTitles(vcl::TComponent& form, const ModeSettings& s)
+void ApplyPollsAndTitles(vcl::TComponent& form, const ModeSettings& s, const TitleText& shown)
 {
     for (int i = 0; i < 8; ++i)
         if (auto* label = Find<vcl::TControl>(form, TemperatureTitleName(i)))
-            label->SetCaption(s.temperatureTitles[i]);
+            label->SetCaption(shown ? shown(s.temperatureTitles[i]) : s.temperatureTitles[i]);
     for (int d = 0; d < 4; ++d) {
         for (int r = 1; r <= 10; ++r) {
             const PollRow& row = s.poll[d][r - 1];

@@ -6,6 +6,8 @@
 
 #include "design/ModeSettings.h"
 
+#include <functional>
+
 namespace vcl {
 class TComponent;
 }
@@ -16,10 +18,14 @@ namespace design {
 QString TemperatureTitleName(int i);
 QString PollControlName(const char* prefix, int digit, int row);   // prefix e.g. "Edit_PollAddr"
 
+// A title as the window shows it from the text the settings file keeps, or back.
+using TitleText = std::function<QString(const QString&)>;
+
 // Copies the poll rows and titles of the form into `s` (controls the form lacks leave `s` alone).
-void CollectPollsAndTitles(const vcl::TComponent& form, ModeSettings& s);
+// `toFile` gives back the text the file keeps for a title shown in the window's language.
+void CollectPollsAndTitles(const vcl::TComponent& form, ModeSettings& s, const TitleText& toFile = {});
 // Sets the poll rows and titles of the form from `s`; an item index that names no item leaves the
-// combo box with no item selected.
-void ApplyPollsAndTitles(vcl::TComponent& form, const ModeSettings& s);
+// combo box with no item selected. `shown` puts a title in the window's language.
+void ApplyPollsAndTitles(vcl::TComponent& form, const ModeSettings& s, const TitleText& shown = {});
 
 } // namespace design

@@ -129,7 +129,7 @@ OutputGroup BuildOutputGroups(vcl::TComponent& form)
     return FindOutputGroups(form);
 }
 
-void ApplyVoltageCaptions(OutputGroup& g, int style)
+void ApplyVoltageCaptions(OutputGroup& g, int style, const std::function<QString(const QString&)>& inLanguage)
 {
     QString caption;
     switch (style) {
@@ -139,6 +139,8 @@ void ApplyVoltageCaptions(OutputGroup& g, int style)
     case 1: caption = QStringLiteral("Voltage(L-L)"); break;
     default: return;
     }
+    if (inLanguage)
+        caption = inLanguage(caption);
     for (auto& p : g.Phase) {
         SetText(p.VoltageCaption, caption);
         if (style == -1)
@@ -163,7 +165,7 @@ int ReadOutput(Modbus& link, const ReaderContext& ctx, OutputGroup& g, std::uint
     if (Accepted(link, 1)) {
         const int layout = link.Reply[3] == 1 ? 1 : 0;
         *ctx.AcLayout = layout;
-        ApplyVoltageCaptions(g, layout);
+        ApplyVoltageCaptions(g, layout, ctx.InLanguage);
     }
 
     if (link.Request(kOutputBlock, kOutputWords, 4))

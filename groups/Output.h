@@ -47,8 +47,10 @@ OutputGroup FindOutputGroups(const vcl::TComponent& form);
 
 // Voltage captions of the three output groups and the visibility of their redundant labels:
 // -1 "Voltage" (visibility unchanged), 0 "Voltage(L-N)" hidden, 1 "Voltage(L-L)" hidden,
-// 2 "Voltage(L-N)" shown; any other style changes nothing.
-void ApplyVoltageCaptions(OutputGroup& g, int style);
+// 2 "Voltage(L-N)" shown; any other style changes nothing. The caption goes through `inLanguage`
+// when given.
+void ApplyVoltageCaptions(OutputGroup& g, int style,
+                          const std::function<QString(const QString&)>& inLanguage = nullptr);
 
 // The output reader of the AC layouts 0 and 1: the AC-terminal coil (sets AcLayout and the
 // voltage captions), then the 30-word output block into the three groups and the totals.

@@ -18,6 +18,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 
 namespace groups {
@@ -37,6 +38,9 @@ struct ReaderContext {
     // The form whose labels the readers also touch outside their own panels (the protocol label
     // of the header band, the Japanese-market copies of the serial number); may be null.
     vcl::TComponent* Form = nullptr;
+    // A caption in the window's language, from its English text; unset keeps the English.
+    std::function<QString(const QString&)> InLanguage;
+    QString Caption(const QString& english) const { return InLanguage ? InLanguage(english) : english; }
 };
 
 // A context on the members of the same names of `s` (the window, or a ReaderState).

@@ -3,6 +3,10 @@
 #include "common/Myfunc.h"
 #include "common/Tables.h"
 
+#include <QFont>
+#include <QFontMetrics>
+#include <QWidget>
+
 namespace groups {
 
 namespace {
@@ -91,6 +95,24 @@ QString EnergyText(const Modbus& link, int entry, int multiplier)
     return FormatDiv1000(static_cast<float>(value)) + QStringLiteral(" KWh");
 }
 
+// The event list's rows: their pitch, and the type of their texts (a size smaller for a text
+// that needs two lines: two lines of it take one row).
+constexpr int kEventPitch = 20;
+constexpr int kEventTextSize = 7;
+constexpr int kEventTextSizeTwoLines = 6;
+
+// An event's text in its row: in one line where it fits, else in two lines of the smaller type.
+void SetEventText(vcl::TLabel* label, const QString& text)
+{
+    if (!label)
+        return;
+    QFont font = label->Handle()->font();
+    font.setPointSize(kEventTextSize);
+    const bool oneLine = QFontMetrics(font).horizontalAdvance(text) <= label->Width();
+    label->Font()->SetSize(oneLine ? kEventTextSize : kEventTextSizeTwoLines);
+    SetText(label, text);
+}
+
 // ---- Builders -------------------------------------------------------------------------------
 
 void BuildEventLog(vcl::TComponent& form, bool japan)
@@ -99,24 +121,31 @@ void BuildEventLog(vcl::TComponent& form, bool japan)
     const QString first = japan ? QStringLiteral("Label_Japan_E00") : QStringLiteral("Label_Event0");
     if (!panel || form.FindComponent(first))
         return;
-    // The event text takes the width the time leaves it: the event panel is wide enough for the
-    // longest text beside its time.
+    // The event text takes the width the time leaves it; a text too long for one line takes two
+    // (SetEventText), so that the panel keeps the common width of its page's column.
     const int right = panel->Width() - 4;
-    const int codeLeft = japan ? 6 : 32, timeLeft = right - 100, pitch = 20;
+    const int codeLeft = japan ? 6 : 32, timeLeft = right - 100;
     int top = kFirstRowTop;
     CaptionLabel(&form, panel, japan ? QStringLiteral("Label_JapanCodeTitle") : QStringLiteral("Label_EventCodeTitle"),
                  japan ? U8("コード/說明") : QStringLiteral("Code"), codeLeft, top, timeLeft - codeLeft - 4);
     CaptionLabel(&form, panel, japan ? QStringLiteral("Label_JapanTimeTitle") : QStringLiteral("Label_EventTimeTitle"),
                  japan ? U8("日付") : QStringLiteral("Time"), timeLeft, top, right - timeLeft);
+    // Each row's labels take its whole height, so that one line or two stand centred alike.
+    const auto row = [](vcl::TLabel* l) {
+        l->SetHeight(kEventPitch);
+        return l;
+    };
     for (int n = 0; n < 30; ++n) {
-        top = kFirstRowTop + pitch * (n + 1);
+        top = kFirstRowTop + kEventPitch * (n + 1);
         if (!japan)
-            CaptionLabel(&form, panel, QStringLiteral("Label_EventNo%1").arg(n), Two(n) + u'.', 6, top, 26);
+            row(CaptionLabel(&form, panel, QStringLiteral("Label_EventNo%1").arg(n), Two(n) + u'.', 6, top, 26));
         // A smaller type, so that more of an event's text and all of its time fit the panel.
-        ValueLabel(&form, panel, japan ? QStringLiteral("Label_Japan_E%1").arg(Two(n)) : QStringLiteral("Label_Event%1").arg(n),
-                   codeLeft, top, timeLeft - codeLeft - 4)->Font()->SetSize(7);
-        ValueLabel(&form, panel, japan ? QStringLiteral("Label_ET%1").arg(Two(n)) : QStringLiteral("Label_EventTime%1").arg(n),
-                   timeLeft, top, right - timeLeft)->Font()->SetSize(7);
+        auto* text = row(ValueLabel(&form, panel, japan ? QStringLiteral("Label_Japan_E%1").arg(Two(n)) : QStringLiteral("Label_Event%1").arg(n),
+                                    codeLeft, top, timeLeft - codeLeft - 4));
+        text->Font()->SetSize(kEventTextSize);
+        text->SetWordWrap(true);
+        row(ValueLabel(&form, panel, japan ? QStringLiteral("Label_ET%1").arg(Two(n)) : QStringLiteral("Label_EventTime%1").arg(n),
+                       timeLeft, top, right - timeLeft))->Font()->SetSize(kEventTextSize);
     }
 }
 
@@ -247,7 +276,7 @@ int ReadEventLog(Modbus& link, EventLogGroup& g, std::uint8_t stop, bool japan)
         for (int k = 0; k < 10; ++k) {
             const int n = 10 * p + k;
             const int code = Word(link, k + 1);
-            SetText(g.Code[n], japan ? JapanEventLogText(n, static_cast<unsigned>(code)) : EventLogText(code));
+            SetEventText(g.Code[n], japan ? JapanEventLogText(n, static_cast<unsigned>(code)) : EventLogText(code));
         }
         if (link.Request(kEventTimeWindow, 20, 4))
             return 1;

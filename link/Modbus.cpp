@@ -32,6 +32,7 @@ void Modbus::ResetLinkCounters()
     CrcErrors = 0;
     NoReplyCount = 0;
     ConnectErrors = -1;
+    Tcp.LinkHungUp = false;
 }
 
 void Modbus::PutRequestHead(int reg, int countOrValue, std::uint8_t fc)

@@ -156,7 +156,8 @@ public:
     // ---- Wi-Fi module and radio adapter (Mysock.cpp, Radio.cpp) ----
     // One request and reply over the Wi-Fi module's TCP connection (made when there is none).
     // 0, also for a failed send or receive (counted and logged); -1 when the socket cannot be
-    // built ("Error - Build Socket"), a link failure.
+    // built ("Error - Build Socket"); 1 when the module, having closed or reset the connection
+    // itself, refuses the new one. Both are link failures.
     int TransactTcp();
     // Builds the 13-byte radio frame in Com.TxBuffer (request, RadioFreq, 0xFF, CRC) and its
     // "rf tx " command text in Com.TxText. TxLength keeps its value.

@@ -142,6 +142,13 @@ void KivClient::CloseSlot(int slot)
     }
 }
 
+void KivClient::PeerEnded(int slot)
+{
+    CloseSlot(slot);
+    if (slot == kLinkSlot)
+        LinkHungUp = true;
+}
+
 void KivClient::CloseSlots()
 {
     for (int slot = 0; slot < kSlotCount; ++slot)
@@ -191,12 +198,14 @@ int KivClient::Send(int slot, const std::uint8_t* bytes, int n)
 {
     int* s = SocketOf(slot);
     bool ok = s && *s >= 0 && n >= 0;
+    SendRefused = false;
     if (ok) {
         ssize_t w;
         do
             w = ::send(*s, bytes, static_cast<size_t>(n), MSG_NOSIGNAL);
         while (w < 0 && errno == EINTR);
         ok = w == n;
+        SendRefused = w < 0 && (errno == ECONNREFUSED || errno == ECONNRESET || errno == EPIPE);
     }
     if (!ok)
         CloseSlot(slot);
@@ -264,7 +273,7 @@ int KivClient::Receive(int slot, int seconds)
     } else if (!(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) {
         // The module closed or reset the connection: the next exchange connects again instead
         // of sending into a dead socket.
-        CloseSlot(slot);
+        PeerEnded(slot);
     }
     RecvBuffer[RecvLength] = 0;
     return 0;
@@ -281,7 +290,7 @@ int KivClient::ReceiveMore(int slot, std::int64_t deadline)
     while (n < 0 && errno == EINTR);
     if (n <= 0) {
         if (!(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)))
-            CloseSlot(slot);
+            PeerEnded(slot);
         return 1;
     }
     RecvLength += static_cast<std::int32_t>(n);
@@ -303,7 +312,7 @@ void KivClient::Drain(int slot)
             continue;
         // Closed or reset by the module while idle: start afresh rather than send into it.
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
-            CloseSlot(slot);
+            PeerEnded(slot);
         return;
     }
 }
@@ -352,10 +361,14 @@ int Modbus::TransactTcp()
     ClearReply();
     ++TxCounter;
 
+    // A module that ended the connection itself and then turns the next one away is gone (its
+    // power or its server stopped): the link is lost. A module that only stays silent is not.
+    bool lost = false;
     if (Tcp.Send(slot, Com.TxBuffer, TxLength) != 0) {
         AppendCommLine(QStringLiteral("Error - Send"));
         ++ConnectErrors;
         ++NoReplyCount;
+        lost = Tcp.LinkHungUp && Tcp.SendRefused;
     } else {
         LogTx();
         const std::int64_t deadline = KivClient::DeadlineAfter(kReceiveSeconds * 1000 + 1);
@@ -378,6 +391,7 @@ int Modbus::TransactTcp()
             if (Tcp.RecvLength < 1) {
                 ++NoReplyCount;
             } else {
+                Tcp.LinkHungUp = false;
                 ReplyLength = Tcp.RecvLength;
                 std::memcpy(Com.RxBuffer, Tcp.RecvBuffer, static_cast<size_t>(ReplyLength));
                 Com.RxBuffer[ReplyLength] = 0;
@@ -392,5 +406,5 @@ int Modbus::TransactTcp()
     }
     Host().SetStatusPanel(3, QString::number(TxCounter));
     Host().SetStatusPanel(5, QStringLiteral("NoCon/NoRx/Error:%1/%2/%3").arg(ConnectErrors).arg(NoReplyCount).arg(CrcErrors));
-    return 0;
+    return lost ? 1 : 0;
 }

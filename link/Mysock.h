@@ -26,6 +26,12 @@ public:
     std::int32_t RecvLength = 0;                  // bytes received by the last Receive
     int SocketSlots[kSlotCount];                  // one connection per slot; -1 = none
     int LinkSocket = -1;                          // the Wi-Fi link's connection; -1 = none
+    // The module itself ended the link's connection (closed or reset it) and no reply has come
+    // since. Set by the waits and reads below; cleared by the link when a reply arrives.
+    bool LinkHungUp = false;
+    // The last failed Send was turned away by the peer (connection refused or reset), not
+    // merely unable to go out yet.
+    bool SendRefused = false;
 
     // Where the pumps go; the default host when unset.
     void SetHost(LinkHost* host) { host_ = host; }
@@ -42,7 +48,7 @@ public:
     // (the slot is then empty). Pumps the window once.
     int Connect(int slot, const std::string& host, const std::string& port);
     // One send of n bytes on the slot's connection, then one pump. 0 sent; 1 failed (the
-    // connection is closed and the slot emptied).
+    // connection is closed and the slot emptied; SendRefused tells why).
     int Send(int slot, const std::uint8_t* bytes, int n);
     // Waits until the slot's connection is readable, at most the given seconds plus one
     // millisecond, pumping the window at least every 50 ms meanwhile (handlers run inside and
@@ -73,6 +79,8 @@ private:
     int* SocketOf(int slot);
     const int* SocketOf(int slot) const;
     void PumpOnce();
+    // The peer closed or reset the slot's connection: it is closed and the slot emptied.
+    void PeerEnded(int slot);
     // poll() for reading on the slot's connection until the deadline, in slices of at most
     // 50 ms with a pump between them. 0 readable / 1 not in time / -1 error or no connection.
     int PollReadable(int slot, std::int64_t deadline);

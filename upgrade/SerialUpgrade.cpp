@@ -1013,10 +1013,10 @@ int upgradeTool::BinProcedure()
     FileInfo.Processor = 9;
     FileInfo.BlockDelay = 200;
     InvBaudIndex[1] = 2;
-    // Only the bus has boot loaders to talk to frame by frame; elsewhere the link's own run
-    // programs the image with the parameters set above.
+    // Only the bus has boot loaders to talk to frame by frame; elsewhere nothing is sent here
+    // and the link's own run programs the image with the parameters set above.
     if (!Link || Link->LinkType != LinkRs485)
-        return 1;
+        return 0;
     Link->SetBaudCode(2);
     AppendLogLineNow(Log(), QStringLiteral("In BIN Procedure"));
     AppendLogLineNow(Log(), QStringLiteral("Step2 - Enter bootloader mode"));

@@ -141,6 +141,8 @@ public:
     int BootProcedure();
     int V02Procedure();
     int V03Procedure();
+    // Sets the raw image's fixed parameters and, on the bus, programs slave ID 1 with them. 0 done
+    // (on another link: nothing sent, the link's run goes on with them), 1 a step failed.
     int BinProcedure();
     int CheckSoftwareVersion(int i, int expected, int processor);
     int AutoSelectInverters();

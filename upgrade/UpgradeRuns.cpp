@@ -56,12 +56,18 @@ void UpgradeRuns::Btn_UpgradeStartClick()
     view_.SetStatusPanel(8, QString());
     view_.SetStatusPanel(9, QString());
     tool_.FileInfo.DelayBase = FwStrToInt(DelayText ? DelayText() : QString());
+    const int link = LinkType ? LinkType() : 0;
     // The load knows what kind of image it read; the path edit may name it in any letter case.
     if (ImageIsBin && ImageIsBin() && BinProcedure) {
-        if (BinProcedure() != 0)
+        if (BinProcedure() != 0) {
             AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Procedure Stop"));
+        } else if (link == LinkRs485 && !(AnySelected && AnySelected())) {
+            // The image is in its inverter and no other waits for the bus run: the click is
+            // done, and its checks must not answer a completed procedure with an error.
+            running_ = false;
+            return;
+        }
     }
-    const int link = LinkType ? LinkType() : 0;
     if (link == LinkRs485)
         RunHexUpgrade();
     else if (link == LinkWifi)

@@ -664,6 +664,15 @@ void TScrollBox::ApplyGeometry()
     ChildrenChanged();
 }
 
+bool TScrollBox::WidgetEvent(QObject* source, QEvent* event)
+{
+    // The visible area narrows when a scroll bar appears: the area behind it follows, so that a
+    // page whose panels fit beside the vertical bar never scrolls sideways.
+    if (event->type() == QEvent::Resize && source == static_cast<QScrollArea*>(Handle())->viewport())
+        ChildrenChanged();
+    return TWinControl::WidgetEvent(source, event);
+}
+
 void TScrollBox::ChildrenChanged()
 {
     int right = 0, bottom = 0;

@@ -281,6 +281,7 @@ public:
 protected:
     void ChildrenChanged() override;
     void ApplyGeometry() override;
+    bool WidgetEvent(QObject* source, QEvent* event) override;
 private:
     QWidget* inner_;
 };

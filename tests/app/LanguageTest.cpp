@@ -311,6 +311,24 @@ TEST_P(LanguageTest, NoTranslatedCaptionIsCutOff)
     EXPECT_TRUE(w.Handle()->grab().save(QStringLiteral("%1/lang-%2-window.png").arg(QString::fromUtf8(dir), tag)));
 }
 
+// A mode's temperature titles, kept in English in its settings file, show in the window's
+// language; closing the window writes them back in English, so the file reads the same in every
+// language. A title the table lacks shows as the file has it.
+TEST_F(LanguageTest, ModeTitlesShowInTheLanguageAndStayEnglishInTheFile)
+{
+    const QString file = Home("GridTied/MonitorSet.RQX");
+    OpenIn(2);
+    driver->PickText("Combo_SelectMode", "GridTied");
+    EXPECT_EQ(driver->Text("Label_TemperTitle11"), "Ambiante");
+    EXPECT_EQ(driver->Text("Label_TemperTitle14"), "Onduleur S");
+    EXPECT_EQ(driver->Text("Label_TemperTitle24"), "T_AMB");
+    driver->Close();
+    TIniFile saved(file);
+    EXPECT_EQ(saved.ReadString("Temperature", "Label1", ""), "Ambient");
+    EXPECT_EQ(saved.ReadString("Temperature", "Label4", ""), "Inverter-S");
+    EXPECT_EQ(saved.ReadString("Temperature", "Labe24", ""), "T_AMB");
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, LanguageTest, ::testing::Values(0, 1, 2),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(info.param == 0 ? "English" : info.param == 1 ? "German" : "French");

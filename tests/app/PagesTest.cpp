@@ -9,12 +9,16 @@
 #include "design/ModeState.h"
 #include "tools/invsim/Bus.h"
 #include "tools/invsim/Demo.h"
+#include "common/Myfunc.h"
 #include "vcl/IniFile.h"
 
 #include <QFile>
 #include <QPixmap>
 #include <QRect>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QWidget>
+#include <functional>
 
 namespace {
 
@@ -98,6 +102,9 @@ TEST_P(PagesTest, LayoutStandsOnItsPage)
         EXPECT_EQ(widget->geometry(), place) << panel->Name().toStdString();
         const QWidget* area = widget->parentWidget();
         EXPECT_TRUE(area->rect().contains(widget->geometry())) << panel->Name().toStdString() << " outside its page";
+        // The page never scrolls sideways: every panel ends within the width the page shows.
+        EXPECT_LE(place.right(), box->MouseWidget()->rect().right())
+            << panel->Name().toStdString() << " reaches past the page's visible width";
         // Nothing the panel shows is cut in half by its bottom edge. (A row wholly below the edge
         // is hidden by the panel's size on purpose, as the active power's slope row is while the
         // panel has its shorter height.)
@@ -109,6 +116,10 @@ TEST_P(PagesTest, LayoutStandsOnItsPage)
         }
     }
     EXPECT_GT(shown, 0);
+    // Nor does the page as a whole.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(static_cast<const QScrollArea*>(box->Handle())->horizontalScrollBar()->maximum(), 0)
+        << "the page scrolls sideways";
 
     const QByteArray dir = qgetenv("SUNVANE_SCREENSHOTS");
     if (!dir.isEmpty()) {
@@ -207,15 +218,50 @@ protected:
                 return c->Name() + " \"" + c->Caption() + "\"";
         return widget->metaObject()->className();
     }
-    // The faults of every panel on the page shown.
+    // The faults of every panel on the page shown, and of the status bar's texts.
     QStringList PageFaults(int tab)
     {
         QStringList faults;
+        for (const QString& fault : textfit::FitFaults(window->StatusBar->Handle(), [](const QWidget* w) {
+                 return QStringLiteral("status panel \"") + qobject_cast<const QLabel*>(w)->text() + u'"';
+             }))
+            faults << fault;
         const vcl::TScrollBox* box = window->PageBox(tab);
         for (const vcl::TPanel* panel : window->GroupPanels)
             if (panel->Visible() && panel->Parent() == box && panel->Height() == panel->Tag())
                 for (const QString& fault : textfit::FitFaults(panel->Handle(), [this](const QWidget* w) { return NameOf(w); }))
                     faults << panel->Name() + ": " + fault;
+        return faults;
+    }
+
+    // The captions of the page's panels still in English where the language table has the
+    // window's language for them (a reader or an option that set its text after the language
+    // was applied).
+    QStringList EnglishLeft(int tab)
+    {
+        QStringList faults;
+        if (window->LanguageIndex <= 0)
+            return faults;
+        const vcl::TStringGrid& table = *window->Grid_MultiLang;
+        std::function<void(const vcl::TWinControl*, const QString&)> walk = [&](const vcl::TWinControl* parent,
+                                                                               const QString& panel) {
+            for (int k = 0; k < parent->ControlCount(); ++k) {
+                const vcl::TControl* c = parent->Controls(k);
+                if (!c->Visible())
+                    continue;
+                if (const auto* inner = dynamic_cast<const vcl::TWinControl*>(c))
+                    walk(inner, panel);
+                const bool caption = c->Tag() == 1 && (c->ClassName() == QLatin1String("TLabel") ||
+                                                       c->ClassName() == QLatin1String("TRadioButton"));
+                const int row = caption ? FindGridRow(c->Caption(), table) : -1;
+                if (row > 0 && table.Cells(window->LanguageIndex, row) != c->Caption())
+                    faults << panel + ": " + c->Name() + " \"" + c->Caption() + "\" is not in the window's language";
+            }
+        };
+        const vcl::TScrollBox* box = window->PageBox(tab);
+        for (const vcl::TPanel* panel : window->GroupPanels)
+            if (panel->Visible() && panel->Parent() == box && panel->Height() == panel->Tag())
+                walk(panel, panel->Name());
         return faults;
     }
 
@@ -225,7 +271,8 @@ protected:
 } // namespace
 
 // On every page of the mode, in the language, with the inverter's values: no caption or value is
-// wider than its control and no two controls of a panel run over each other.
+// wider than its control, no two controls of a panel run over each other, and every caption the
+// language table knows is in the window's language after the readers have run.
 TEST_P(PageTextsTest, EveryTextFitsAndNothingOverlaps)
 {
     const TextCase& c = GetParam();
@@ -246,7 +293,7 @@ TEST_P(PageTextsTest, EveryTextFitsAndNothingOverlaps)
         Poll();
         if (HasFatalFailure())
             return;
-        for (const QString& fault : PageFaults(page.tab))
+        for (const QString& fault : PageFaults(page.tab) + EnglishLeft(page.tab))
             faults << QStringLiteral("page %1 layout %2: ").arg(page.tab).arg(page.layout) + fault;
         if (!dir.isEmpty()) {
             QDir().mkpath(QString::fromUtf8(dir));
@@ -255,6 +302,8 @@ TEST_P(PageTextsTest, EveryTextFitsAndNothingOverlaps)
                                      .arg(c.language)
                                      .arg(page.layout);
             EXPECT_TRUE(w.PageBox(page.tab)->ClientWidget()->grab().save(file));
+            // The window as the engineer sees it, status bar included.
+            EXPECT_TRUE(w.Handle()->grab().save(QString(file).replace("/texts-", "/window-")));
         }
     }
     faults.removeDuplicates();

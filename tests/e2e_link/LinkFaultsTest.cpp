@@ -3,6 +3,7 @@
 #include "e2e_monitor/OpenLink.h"
 
 #include "support/RemoteProgram.h"
+#include "tools/invsim/TcpModule.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -20,6 +21,22 @@ protected:
         testsupport::EnsureCoreApplication();
         ASSERT_TRUE(home.isValid() && runtime.isValid());
         ASSERT_TRUE(MakeMonitorHome(home.path()));
+    }
+
+    // After the link failed by itself: the message `lost` once, the link closed, the values a
+    // red "??", and nothing more said while the window goes on.
+    void ExpectLostOnce(ProgramRun& run, const QString& lost)
+    {
+        QStringList shown = DialogsUntil(run, lost);
+        EXPECT_EQ(shown, QStringList{lost});
+        EXPECT_TRUE(run.WaitFor([&] { return run.EnabledOf("OpenPort"); }, 5000));
+        EXPECT_FALSE(run.EnabledOf("ClosePort"));
+        EXPECT_EQ(run.TextOf("Label_PacR"), "??");
+        EXPECT_EQ(run.ColourOf("Label_PacR"), "0x0000FF");
+        for (int i = 0; i < 20; ++i)
+            for (const auto& v : run.Ask("dialogs")["items"].toArray())
+                shown << v.toString();
+        EXPECT_EQ(shown, QStringList{lost});
     }
 
     QTemporaryDir home;
@@ -88,18 +105,34 @@ TEST_F(LinkFaults, ALinkThatFailsByItselfSaysSoAndMarksTheValuesStale)
     run.Ask("dialogs");
 
     bus.Stop();   // the pseudo-terminal goes away
-    const QString lost = "Link lost: " + path + " (COM Close)";
-    QStringList shown = DialogsUntil(run, lost);
-    EXPECT_EQ(shown, QStringList{lost});
-    EXPECT_TRUE(run.WaitFor([&] { return run.EnabledOf("OpenPort"); }, 5000));
-    EXPECT_EQ(run.TextOf("Label_PacR"), "??");
-    EXPECT_EQ(run.ColourOf("Label_PacR"), "0x0000FF");
+    ExpectLostOnce(run, "Link lost: " + path + " (COM Close)");
     EXPECT_EQ(run.Status(4), "COM Close");
-    // Said once: nothing more comes while the window goes on.
-    for (int i = 0; i < 20; ++i)
-        for (const auto& v : run.Ask("dialogs")["items"].toArray())
-            shown << v.toString();
-    EXPECT_EQ(shown, QStringList{lost});
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
+// The Wi-Fi module stops under the open link (its connection closed, new ones refused): the
+// same message once, the values red "??", the loop ended with the link closed.
+TEST_F(LinkFaults, AWifiModuleThatStopsSaysSoAndMarksTheValuesStale)
+{
+    invsim::TcpModule module;
+    std::string error;
+    ASSERT_TRUE(module.Start(0, &error)) << error;
+    module.With([](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    qputenv("SUNVANE_WIFI_ADDRESS", QByteArray("127.0.0.1:") + QByteArray::number(module.Port()));
+    ProgramRun run(home.path(), runtime.path());
+    const bool started = run.Start();
+    qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+    ASSERT_TRUE(run.Do("mousedown Radio_ComWifi"));
+    ASSERT_TRUE(run.Do("click OpenPort"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_PacR") == "2800 W"; }, 15000));
+    ASSERT_EQ(run.ColourOf("Label_PacR"), "0xFF0000");
+    run.Ask("dialogs");
+
+    module.Stop();
+    ExpectLostOnce(run, "Link lost: Wi-Fi module (COM Close)");
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(10000));
 }

@@ -242,17 +242,23 @@ TEST_F(SerialRunTest, RetryRequestAndAFailedBankClose)
 }
 
 // A BIN image named in lower case runs the BIN procedure: slave ID 1 gets the image's rows at the
-// fixed processor and bank, although no survey ticked it.
+// fixed processor and bank, although no survey ticked it. The procedure done, nothing follows
+// that would call it a failure: no message, no red line.
 TEST_F(SerialRunTest, LowerCaseBinImageRunsTheBinProcedure)
 {
     bus.AddInverter(1, 19200);   // the BIN procedure's rate
     bus.With(1, [](invsim::Inverter& inv) { MakeDue(inv, 3); });
     LoadOnThePage("image_1000.bin", 1);
     ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart")) << Joined(Log());
+    images.TakeShown();
     Start();
     const QStringList log = Log();
     EXPECT_TRUE(log.contains("In BIN Procedure")) << Joined(log);
     EXPECT_TRUE(log.contains("   ID1: Check SUM CRC& Bank Close OK")) << Joined(log);
+    EXPECT_TRUE(log.last().startsWith("   ID1: Done - Bank = ")) << Joined(log);
+    EXPECT_EQ(images.TakeShown(), QStringList());
+    for (int i = 0; i < window->List_UpgradeEvent->Lines()->Count(); ++i)
+        EXPECT_NE(window->List_UpgradeEvent->Lines()->ColorOf(i), vcl::clRed) << Log().value(i).toStdString();
     invsim::Bytes image;
     int processor = -1;
     std::uint32_t bank = 0;

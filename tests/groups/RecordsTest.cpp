@@ -3,6 +3,10 @@
 #include "GroupsTestSupport.h"
 
 #include "groups/Records.h"
+#include "app/TextFit.h"
+
+#include <QFontMetrics>
+#include <QLabel>
 
 namespace {
 
@@ -68,6 +72,34 @@ TEST_F(Records, EventLogShowsTheThirtyEventsWithTheirTextsAndTimes)
         "01 06 03 20 00 02", "01 04 04 3F 00 0B", "01 04 04 9F 00 14",
     };
     EXPECT_EQ(Requests(), expected);
+}
+
+// Every text the event list can show stands whole in its row beside the time: a long one in two
+// lines of a smaller type, a short one in one line of the list's own.
+TEST_F(Records, EveryEventTextStandsWholeInItsRow)
+{
+    int twoLines = 0;
+    for (int first = 0; first < 256; first += 30) {
+        for (int p = 0; p < 3; ++p) {
+            std::array<std::uint16_t, 10> codes{};
+            for (int k = 0; k < 10; ++k)
+                codes[static_cast<std::size_t>(k)] = static_cast<std::uint16_t>(std::min(255, first + 10 * p + k));
+            SetPage(p, codes, {});
+        }
+        ASSERT_EQ(groups::ReadErrorEvents(link, rec.Events, 0), 0);
+        for (int n = 0; n < 30; ++n) {
+            const auto* label = static_cast<const QLabel*>(rec.Events.Code[static_cast<std::size_t>(n)]->Handle());
+            const QString text = label->text();
+            ASSERT_EQ(text, groups::EventLogText(std::min(255, first + n)));
+            EXPECT_EQ(textfit::TooNarrow(label), QString()) << text.toStdString();
+            const auto* time = rec.Events.Time[static_cast<std::size_t>(n)]->Handle();
+            EXPECT_LE(label->geometry().right(), time->geometry().left()) << text.toStdString();
+            const bool oneLine = QFontMetrics(time->font()).horizontalAdvance(text) <= label->width();
+            EXPECT_EQ(label->font().pointSize(), oneLine ? 7 : 6) << text.toStdString();
+            twoLines += oneLine ? 0 : 1;
+        }
+    }
+    EXPECT_GT(twoLines, 10);   // the long texts, such as "F36- Output Current Transient Over Rating (R Phase)"
 }
 
 TEST_F(Records, EventPageWithAWrongEchoKeepsItsOldTexts)

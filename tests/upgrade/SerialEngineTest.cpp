@@ -194,9 +194,14 @@ TEST_F(SerialEngineTest, RawImageProcedureProgramsSlaveOne)
     const QByteArray bytes = file.readAll().left(7 * 128);
     EXPECT_EQ(image, invsim::Bytes(bytes.begin(), bytes.end()));
 
-    // Not on the bus: the raw-image procedure leaves its parameters and fails without a frame.
+    // Not on the bus: the raw-image procedure leaves its parameters for the link's own run and
+    // sends nothing; nothing failed.
     bus.ClearFrames();
     link.LinkType = LinkWifi;
-    EXPECT_EQ(tool.BinProcedure(), 1);
+    tool.FileInfo.Processor = 1;
+    view.upgradeLog.clear();
+    EXPECT_EQ(tool.BinProcedure(), 0);
+    EXPECT_EQ(tool.FileInfo.Processor, 9);
+    EXPECT_TRUE(view.upgradeLog.isEmpty()) << Joined(view.upgradeLog);
     EXPECT_TRUE(bus.Frames().empty());
 }

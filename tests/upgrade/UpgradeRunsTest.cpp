@@ -131,31 +131,41 @@ TEST_F(UpgradeRunsTest, Rs485RunShowsItsOutcomeAndSavesItsLog)
 
 // The kind of image the load recorded decides, not the path edit's text: a BIN image runs the BIN
 // procedure before the link's run, whatever the letter case of its name; its failure is a red
-// "Procedure Stop" and the run goes on.
+// "Procedure Stop" and the run goes on. A BIN procedure that went through with no inverter left
+// selected is the whole run: no check of the bus run answers it with an error.
 TEST_F(UpgradeRunsTest, BinProcedureForTheImageTheLoadCalledBin)
 {
-    tool.FileInfo.Length20 = 2048;
     struct Case {
         bool bin;
         int binResult;
+        bool selected;
+        int length20;
         QStringList calls;
         bool stopLine;
+        QStringList messages;
     };
     const Case cases[] = {
-        {true, 0, {"bin", "hex", "grid", "grid"}, false},
-        {true, 1, {"bin", "hex", "grid", "grid"}, true},
-        {false, 0, {"hex", "grid", "grid"}, false},
+        {true, 0, true, 2048, {"bin", "hex", "grid", "grid"}, false, {}},
+        {true, 1, true, 2048, {"bin", "hex", "grid", "grid"}, true, {}},
+        {false, 0, true, 2048, {"hex", "grid", "grid"}, false, {}},
+        {true, 0, false, 2048, {"bin"}, false, {}},
+        {true, 0, false, 896, {"bin"}, false, {}},   // a short image: nothing asks for a longer one
+        {true, 1, true, 896, {"bin"}, true, {"Please Load Hex File First"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.bin);
+        SCOPED_TRACE(::testing::Message() << c.bin << " " << c.binResult << " " << c.selected << " " << c.length20);
         calls.clear();
+        dialogs.messages.clear();
         view.upgradeLog.clear();
         view.upgradePane.red.clear();
+        tool.FileInfo.Length20 = c.length20;
         binResult = c.binResult;
         imageIsBin = c.bin;
+        selected = c.selected;
         runs.Btn_UpgradeStartClick();
         EXPECT_EQ(calls, c.calls);
         EXPECT_EQ(view.upgradePane.red.contains("Procedure Stop"), c.stopLine);
+        EXPECT_EQ(dialogs.messages, c.messages);
     }
 }
 

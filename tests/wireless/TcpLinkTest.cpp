@@ -361,6 +361,33 @@ TEST_F(TcpLink, ConnectionClosedBetweenRequestsIsMadeAgainBeforeSending)
     EXPECT_EQ(module.Accepted(), 2);
 }
 
+// A module that ends the connection itself and turns the next one away has gone: a link failure.
+// One that takes the next connection, or one that never accepted any, is not.
+TEST_F(TcpLink, ModuleThatHangsUpAndRefusesTheNextConnectionIsALostLink)
+{
+    module.SetHolding(1, 9);
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    module.AddFault(F(FaultKind::Hangup, 60000, 1));   // hangs up, then refuses for a minute
+    EXPECT_EQ(link.Request(1, 1, 3), 0);                // the hang-up itself: no reply
+    EXPECT_EQ(link.Request(1, 1, 3), 1);                // turned away: the module is gone
+    EXPECT_TRUE(Logged("Error - Send"));
+    EXPECT_EQ(host.panels[5], "NoCon/NoRx/Error:0/2/0");
+    EXPECT_EQ(link.Request(1, 1, 3), 1);                // and stays gone
+
+    // A new session starts without the hang-up: a refusal is a send error again.
+    link.ResetLinkCounters();
+    EXPECT_EQ(link.Request(1, 1, 3), 0);
+    module.Listen();
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    EXPECT_EQ(link.ReplyOk, 1);
+
+    // Closed between two requests and refused at once: gone as well.
+    module.DropConnections();
+    module.Refuse();
+    ASSERT_TRUE(module.WaitForOpenConnections(0, 5000));
+    EXPECT_EQ(link.Request(1, 1, 3), 1);
+}
+
 TEST_F(TcpLink, TenSilentExchangesMarkTheValuesStaleOnce)
 {
     UseClock(0.005);
