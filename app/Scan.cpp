@@ -121,7 +121,7 @@ void TForm_Main::TreeViewDblClick(TObject*)
         if (seen++ == position) {
             Link.SlaveId = static_cast<std::uint8_t>(id);
             SetRateForLink(Link.IdBaudCode[id]);
-            PollCycleCount = -1;   // the new inverter's version and scale factors next
+            RereadScaleFactors();   // the new inverter's version and scale factors next
             break;
         }
     }

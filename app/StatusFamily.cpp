@@ -105,6 +105,12 @@ void TForm_Main::SetUpStatusFamily()
         // "Broadcast" hands the watts to the sequence that scales them for each inverter.
         Binding("Edit_MaxPower").Register(33595).Tolerant().Paint("Label_MaxPower")
             .Adjust([this](const settings::Context&, settings::Post& p) {
+                // The watts become the inverter's unit with its own power factor: never with
+                // one that was not read from it.
+                if (Radio_SendSingle->Checked() && !ScaleFactorsKnown) {
+                    MessageBox(QStringLiteral("Max. Power not written: the inverter's scale factors are not read yet"));
+                    return false;
+                }
                 if (CheckServicePassword() == 0)
                     return false;
                 if (Radio_SendSingle->Checked()) {

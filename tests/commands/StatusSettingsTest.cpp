@@ -168,7 +168,15 @@ TEST_F(StatusSettings, MaximumPowerBehindTheAccessCodeForOneOrEveryInverter)
 {
     OpenWithFamilyShown();
     TForm_Main& w = *window;
+    // Before the inverter's factors are read the watts have no unit: the entry says so, asks
+    // for no code and posts nothing.
+    ASSERT_FALSE(w.ScaleFactorsKnown);
+    driver->Enter("Edit_MaxPower", "6000");
+    EXPECT_EQ(dialogs.TakeShown(), QStringList({"Max. Power not written: the inverter's scale factors are not read yet"}));
+    EXPECT_TRUE(dialogs.prompts.isEmpty());
+    EXPECT_EQ(w.Link.CommandCode, 0);
     w.PowerMultiplier = 10;
+    w.ScaleFactorsKnown = true;
     // A wrong code: "Password Error", nothing posted, the wrong text remembered.
     dialogs.answers = {"1234"};
     driver->Enter("Edit_MaxPower", "6000");

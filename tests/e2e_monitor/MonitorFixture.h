@@ -121,6 +121,9 @@ protected:
         w.ExeSelectInv(0);
         w.StopRequest = 0;
         w.PollCycleCount = 0;   // as the loop's start sets it
+        w.ScaleFactorsKnown = false;
+        w.OpenPort->SetEnabled(false);
+        w.ClosePort->SetEnabled(true);
         ASSERT_EQ(w.Link.SlaveId, 1);
     }
     // Requests of the frames received for a register (1-based) and function code.
