@@ -82,6 +82,12 @@ public:
     // The factors above were read from the inverter now addressed (false after a link open, a
     // device or mode switch until the next cycle has read them).
     bool ScaleFactorsKnown = false;
+    // Counts the times the factors stopped being the current inverter's (a link open, a device
+    // or mode switch, a scan): a value converted with them is good only under the same count.
+    int ScaleFactorEpoch = 0;
+    // The Max. Power in the mailbox was converted into the inverter's unit under this count
+    // (-1: no such post). It is written only to the inverter it was converted for.
+    int MaxPowerPostEpoch = -1;
 
     // The options of the mode settings file (ReclosureRate ... ShowFirmwareDates, WriteLock)
     // are the members of the base design::ModeOptions.
@@ -152,6 +158,10 @@ public:
     int ReadScaleFactors(std::uint8_t stop);
     // The scale factors are read afresh in the next cycle (another inverter, mode or session).
     void RereadScaleFactors();
+    void ForgetScaleFactors();
+    // A Max. Power post converted with factors that are no longer the addressed inverter's (or
+    // for one inverter while "Broadcast" is chosen now) is dropped with a word: true then.
+    bool DropsStaleMaxPowerPost();
     int ReadPowerMeterInfo(std::uint8_t stop);
     // The storage groups (StorageReaders.cpp).
     int ReadBatteryInfo(std::uint8_t stop);

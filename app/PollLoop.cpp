@@ -164,9 +164,15 @@ int TForm_Main::ReadScaleFactors(std::uint8_t stop)
     return groups::ReadScaleFactors(Link, Readers, stop);
 }
 
-void TForm_Main::RereadScaleFactors()
+void TForm_Main::ForgetScaleFactors()
 {
     ScaleFactorsKnown = false;
+    ++ScaleFactorEpoch;
+}
+
+void TForm_Main::RereadScaleFactors()
+{
+    ForgetScaleFactors();
     PollCycleCount = -1;   // the version group too, when the mode shows it
 }
 
@@ -363,7 +369,7 @@ int TForm_Main::PollLoop()
     StopRequest = 0;
     FirmwarePageFlag = 0;
     PollCycleCount = 0;
-    ScaleFactorsKnown = false;
+    ForgetScaleFactors();
     SettleClaim();
     while (PollCycle() == 0) {
     }

@@ -126,19 +126,25 @@ void TakeScaleWords(const Modbus& link, const ReaderContext& ctx)
 }
 
 // The device-type word: signed power and current words for the types 0x20.., 0x21.., 0x30..,
-// 0x31..; with the identity block read as well the scale factors are known. type stays as it is
-// without an accepted reply; false when the link failed.
+// 0x31..; with the identity block read as well the scale factors are known. An inverter that
+// answers that it has no such word (an exception reply) has unsigned words: that is an answer
+// too, or such an inverter would never show a value. type stays as it is without an accepted
+// reply; no reply or a spoilt one changes nothing. false when the link failed.
 bool RequestDeviceType(Modbus& link, const ReaderContext& ctx, bool identityRead, int& type)
 {
     if (link.Request(kDeviceTypeWord, 1, 3))
         return false;
-    if (Accepted(link, 3)) {
+    const bool typed = Accepted(link, 3);
+    if (!typed && !Accepted(link, 0x80 | 3))
+        return true;
+    int hi = 0;
+    if (typed) {
         type = Word(link, 0);
-        const int hi = type >> 8;
-        *ctx.SignedValues = (hi == 0x20 || hi == 0x21 || hi == 0x30 || hi == 0x31) ? 1 : 0;
-        if (identityRead && ctx.ScaleFactorsKnown)
-            *ctx.ScaleFactorsKnown = true;
+        hi = type >> 8;
     }
+    *ctx.SignedValues = (hi == 0x20 || hi == 0x21 || hi == 0x30 || hi == 0x31) ? 1 : 0;
+    if (identityRead && ctx.ScaleFactorsKnown)
+        *ctx.ScaleFactorsKnown = true;
     return true;
 }
 
@@ -253,11 +259,13 @@ int ReadScaleFactors(Modbus& link, const ReaderContext& ctx, std::uint8_t stop)
         return 0;
     if (link.Request(kIdentityBlock, kIdentityWords, 4))
         return 1;
-    const bool identityRead = Accepted(link, 4);
-    if (identityRead)
-        TakeScaleWords(link, ctx);
+    // Without the identity block the factors stay unknown whatever the type word says: the
+    // next cycle asks again, and a silent inverter costs one wait a cycle, not two.
+    if (!Accepted(link, 4))
+        return 0;
+    TakeScaleWords(link, ctx);
     int type = -1;
-    if (!RequestDeviceType(link, ctx, identityRead, type))
+    if (!RequestDeviceType(link, ctx, true, type))
         return 1;
     ShowScaleFactors(link, ctx, type);
     return 0;

@@ -249,8 +249,8 @@ TEST_F(StatusSettings, CountryBoxWritesTheCodeOfTheNamePicked)
     // A mode without a list: the built-in list of the inverter's product.
     ASSERT_TRUE(QFile::remove(home.path() + "/Monitor/CountryList.RQX"));
     w.Link.IdProductId[1] = CountryListProductId;
-    driver->PickText("Combo_SelectMode", "Storage");
-    driver->PickText("Combo_SelectMode", "Monitor");
+    PickModeWhileOpen("Storage");
+    PickModeWhileOpen("Monitor");
     ShowFamily();
     ASSERT_EQ(w.Link.SlaveId, 1);
     EXPECT_EQ(box->Items()->Count(), 2);
