@@ -3,6 +3,7 @@
 #include "MonitorFixture.h"
 
 #include "groups/PowerMeter.h"
+#include "tools/invsim/Faults.h"
 #include "tools/invsim/TcpModule.h"
 
 namespace {
@@ -108,6 +109,49 @@ TEST_F(MonitorWindow, CycleWithEveryPanelHiddenSendsNothing)
     EXPECT_EQ(window->PollCycleCount, 3);
     EXPECT_TRUE(bus.Frames().empty());
     EXPECT_EQ(window->Link.TxCounter, 2);
+}
+
+// While the inverter does not answer for its identity block, each cycle asks for it once (not
+// for the type word too) and the readers that scale wait; once it answers, the factors are read
+// and not asked again. An inverter that has no type word (an exception reply) has unsigned
+// values, whatever the inverter before had.
+TEST_F(MonitorWindow, ScaleFactorsAreAskedOnceACycleUntilTheInverterAnswers)
+{
+    Prepare();
+    OpenWithoutLoop();
+    HideEveryGroup();
+    window->GroupPanel("Group_GetAC1")->SetVisible(true);
+    invsim::Fault silence;
+    silence.kind = invsim::FaultKind::Silence;
+    silence.times = 2;
+    silence.reg = 40963;
+    bus.AddFault(1, silence);
+    invsim::Fault noType;
+    noType.kind = invsim::FaultKind::Exception;
+    noType.param = 2;
+    noType.reg = 25338;
+    bus.AddFault(1, noType);
+    window->SignedValues = 1;
+    auto cycle = [&] {
+        bus.ClearFrames();
+        EXPECT_EQ(window->PollCycle(), 0);
+        std::vector<std::pair<int, int>> asked;
+        for (const auto& f : bus.Frames())
+            asked.emplace_back(f.bytes[1], (f.bytes[2] << 8 | f.bytes[3]) + 1);
+        return asked;
+    };
+    using Asked = std::vector<std::pair<int, int>>;
+    for (int silent = 0; silent < 2; ++silent) {
+        EXPECT_EQ(cycle(), (Asked{{4, 40963}})) << silent;
+        EXPECT_FALSE(window->ScaleFactorsKnown);
+        EXPECT_EQ(Text("Label_PacR"), "??");
+    }
+    EXPECT_EQ(cycle(), (Asked{{4, 40963}, {3, 25338}, {1, 24649}, {4, 49152}}));
+    EXPECT_TRUE(window->ScaleFactorsKnown);
+    EXPECT_EQ(window->SignedValues, 0);
+    EXPECT_EQ(window->PowerMultiplier, 10);
+    EXPECT_EQ(Text("Label_PacR"), "2800 W");
+    EXPECT_EQ(cycle(), (Asked{{1, 24649}, {4, 49152}}));
 }
 
 TEST_F(MonitorWindow, PendingCommandMakesTheReadersSkipAndIsClearedAtTheEnd)
