@@ -26,12 +26,15 @@ QStringList Dialogs(testsupport::RemoteProgram& run)
 }
 
 // The writes (function 5, 6 or 16) on the inverter's frame log, but those that are part of a
-// reader's read: the page select of register 800 or 801 and the unlock of register 832.
+// reader's read: the page select of register 800 or 801 and the unlock of register 832. The
+// STX requests of a reader (0x02 ... 0x03) are no Modbus frames.
 QStringList WriteFrames(const invsim::Bus& bus)
 {
     QStringList writes;
     for (const auto& f : bus.Frames()) {
         if (f.bytes.size() < 6 || (f.bytes[1] != 5 && f.bytes[1] != 6 && f.bytes[1] != 16))
+            continue;
+        if (f.bytes.size() == 9 && f.bytes[0] == 0x02 && f.bytes[8] == 0x03)
             continue;
         const int reg = (f.bytes[2] << 8 | f.bytes[3]) + 1;
         if (reg != 800 && reg != 801 && reg != 832)
@@ -60,18 +63,30 @@ void OpenMode(testsupport::RemoteProgram& run, const invsim::Bus& bus, const QSt
     ASSERT_TRUE(run.Do("click OpenPort"));
 }
 
-// One notch of the wheel over each chooser: no frame is written and the page scrolls.
+// One notch of the wheel over each chooser (a combo box or a radio button): no frame is
+// written, the choice stays and the page scrolls.
 void WheelOverChoosers(testsupport::RemoteProgram& run, const invsim::Bus& bus, const QStringList& combos)
 {
     for (const QString& combo : combos) {
         SCOPED_TRACE(combo.toStdString());
         const QString page = PageOf(run, combo);
         ASSERT_FALSE(page.isEmpty());
-        const int before = run.Ask("get " + combo)["index"].toInt();
+        const QJsonObject state = run.Ask("get " + combo);
+        const QJsonValue before = state.contains("index") ? state["index"] : state["checked"];
+        ASSERT_FALSE(before.isUndefined());
         const QStringList writes = WriteFrames(bus);
         run.Ask("dialogs");
-        // The page scrolled (by the wheel over the page) until the box is on the screen; then a
-        // notch over the box up (or down at the top of the page) scrolls the page that way.
+        // The page from its top scrolled down (by the wheel over the page) until the box is on
+        // the screen; then a notch over the box up (or down at the top of the page) scrolls the
+        // page that way.
+        for (int tries = 0; tries < 60; ++tries) {
+            const int scroll = run.Ask("get " + page)["scroll"].toInt();
+            if (scroll == 0)
+                break;
+            ASSERT_TRUE(run.Do("wheel " + page + " -1"));
+            ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get " + page)["scroll"].toInt() != scroll; }, 5000));
+        }
+        ASSERT_EQ(run.Ask("get " + page)["scroll"].toInt(), 0);
         QJsonObject reply;
         for (int tries = 0; tries < 60; ++tries) {
             const int scroll = run.Ask("get " + page)["scroll"].toInt();
@@ -90,7 +105,8 @@ void WheelOverChoosers(testsupport::RemoteProgram& run, const invsim::Bus& bus, 
         const size_t frames = bus.Frames().size();
         ASSERT_TRUE(run.WaitFor([&] { return bus.Frames().size() > frames + 40; }, 15000));
         EXPECT_EQ(WriteFrames(bus).join(", ").toStdString(), writes.join(", ").toStdString());
-        EXPECT_EQ(run.Ask("get " + combo)["index"].toInt(), before);
+        const QJsonObject after = run.Ask("get " + combo);
+        EXPECT_EQ(after.contains("index") ? after["index"] : after["checked"], before);
         const QStringList shown = Dialogs(run);
         EXPECT_TRUE(shown.isEmpty()) << shown.join(" | ").toStdString();
     }
@@ -111,6 +127,33 @@ TEST_F(RemoteMonitor, TheWheelOverAChooserScrollsThePageAndWritesNothing)
     ASSERT_TRUE(run.Do("tab PageControl 2"));
     ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get Combo_ReactiveMode")["visible"].toBool(); }, 15000));
     WheelOverChoosers(run, bus, {"Combo_ReactiveMode"});
+    EXPECT_TRUE(run.Do("close"));
+    EXPECT_TRUE(run.process.waitForFinished(15000));
+}
+
+TEST_F(RemoteMonitor, TheWheelOverTheRelayChoosersScrollsThePageAndWritesNothing)
+{
+    testsupport::RemoteProgram run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    // The multi-function relay's function and power-production boxes.
+    OpenMode(run, bus, "SuperHero");
+    ASSERT_TRUE(run.Do("tab PageControl 5"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_MultiRelay1") != "??"; }, 15000));
+    WheelOverChoosers(run, bus, {"Combo_MultiRelay1", "Combo_PowerPro1"});
+    EXPECT_TRUE(run.Do("close"));
+    EXPECT_TRUE(run.process.waitForFinished(15000));
+}
+
+TEST_F(RemoteMonitor, TheWheelOverTheJapaneseRelayRadiosScrollsThePageAndWritesNothing)
+{
+    testsupport::RemoteProgram run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    // The protection relays' switches of the Japanese setting page, on and off.
+    ASSERT_TRUE(run.Do("answer 4780"));
+    OpenMode(run, bus, "Japan");
+    ASSERT_TRUE(run.Do("tab PageControl 1"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get Radio_JapanAntiActiveON")["checked"].toBool(); }, 15000));
+    WheelOverChoosers(run, bus, {"Radio_JapanL1L2OVROFF", "Radio_JapanAntiActiveOFF", "Radio_JapanAntiActiveON"});
     EXPECT_TRUE(run.Do("close"));
     EXPECT_TRUE(run.process.waitForFinished(15000));
 }
