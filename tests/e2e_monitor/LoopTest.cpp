@@ -132,26 +132,17 @@ TEST_F(MonitorWindow, ScaleFactorsAreAskedOnceACycleUntilTheInverterAnswers)
     noType.reg = 25338;
     bus.AddFault(1, noType);
     window->SignedValues = 1;
-    auto cycle = [&] {
-        bus.ClearFrames();
-        EXPECT_EQ(window->PollCycle(), 0);
-        std::vector<std::pair<int, int>> asked;
-        for (const auto& f : bus.Frames())
-            asked.emplace_back(f.bytes[1], (f.bytes[2] << 8 | f.bytes[3]) + 1);
-        return asked;
-    };
-    using Asked = std::vector<std::pair<int, int>>;
     for (int silent = 0; silent < 2; ++silent) {
-        EXPECT_EQ(cycle(), (Asked{{4, 40963}})) << silent;
+        EXPECT_EQ(AskedInACycle(), (Asked{{4, 40963}})) << silent;
         EXPECT_FALSE(window->ScaleFactorsKnown);
         EXPECT_EQ(Text("Label_PacR"), "??");
     }
-    EXPECT_EQ(cycle(), (Asked{{4, 40963}, {3, 25338}, {1, 24649}, {4, 49152}}));
+    EXPECT_EQ(AskedInACycle(), (Asked{{4, 40963}, {3, 25338}, {1, 24649}, {4, 49152}}));
     EXPECT_TRUE(window->ScaleFactorsKnown);
     EXPECT_EQ(window->SignedValues, 0);
     EXPECT_EQ(window->PowerMultiplier, 10);
     EXPECT_EQ(Text("Label_PacR"), "2800 W");
-    EXPECT_EQ(cycle(), (Asked{{1, 24649}, {4, 49152}}));
+    EXPECT_EQ(AskedInACycle(), (Asked{{1, 24649}, {4, 49152}}));
 }
 
 TEST_F(MonitorWindow, PendingCommandMakesTheReadersSkipAndIsClearedAtTheEnd)

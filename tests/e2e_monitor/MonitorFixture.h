@@ -135,6 +135,17 @@ protected:
                 ++n;
         return n;
     }
+    // One polling cycle: (function code, register) of the requests it sent, in their order.
+    using Asked = std::vector<std::pair<int, int>>;
+    Asked AskedInACycle()
+    {
+        bus.ClearFrames();
+        EXPECT_EQ(window->PollCycle(), 0);
+        Asked asked;
+        for (const auto& f : bus.Frames())
+            asked.emplace_back(f.bytes[1], (f.bytes[2] << 8 | f.bytes[3]) + 1);
+        return asked;
+    }
     void HideEveryGroup()
     {
         for (vcl::TPanel* p : window->GroupPanels)
