@@ -16,6 +16,7 @@ constexpr int kDeviceTypeWord = 25338;  // 0x62FA
 constexpr int kTypeSerialBlock = 24832; // 0x6100, serial number of devices of type 0x1107
 constexpr int kTypeSerialWords = 7;
 constexpr int kSub1GVersion = 60673;    // 0xED01
+constexpr std::uint8_t kIllegalAddress = 2;   // the exception code of a register the device lacks
 
 // Device texts keep what they carry except control characters.
 void AppendDeviceChar(QString& text, std::uint8_t b)
@@ -127,15 +128,17 @@ void TakeScaleWords(const Modbus& link, const ReaderContext& ctx)
 
 // The device-type word: signed power and current words for the types 0x20.., 0x21.., 0x30..,
 // 0x31..; with the identity block read as well the scale factors are known. An inverter that
-// answers that it has no such word (an exception reply) has unsigned words: that is an answer
-// too, or such an inverter would never show a value. type stays as it is without an accepted
-// reply; no reply or a spoilt one changes nothing. false when the link failed.
+// answers that it has no such word (exception 2, illegal data address) has unsigned words: that
+// is an answer too, or such an inverter would never show a value. type stays as it is without
+// an accepted reply; no reply, a spoilt one or another exception (busy, failure) changes
+// nothing. false when the link failed.
 bool RequestDeviceType(Modbus& link, const ReaderContext& ctx, bool identityRead, int& type)
 {
     if (link.Request(kDeviceTypeWord, 1, 3))
         return false;
     const bool typed = Accepted(link, 3);
-    if (!typed && !Accepted(link, 0x80 | 3))
+    const bool noSuchWord = Accepted(link, 0x80 | 3) && link.ReplyLength >= 5 && link.Reply[2] == kIllegalAddress;
+    if (!typed && !noSuchWord)
         return true;
     int hi = 0;
     if (typed) {

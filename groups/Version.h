@@ -53,8 +53,8 @@ QString SerialText(const std::uint8_t* bytes, int n);
 int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::uint8_t stop);
 // The scale factors alone, whether the version group is shown or not: identity words 24 (phase
 // count) and 32 (scale descriptor) and the device-type word (signed values). They are known
-// once the identity block was accepted and the type word was answered (an exception reply: no
-// type, unsigned values); the type word is asked only after an accepted identity block. Status
+// once the identity block was accepted and the type word was answered (exception 2, no such
+// word: no type, unsigned values); the type word is asked only after an accepted identity block. Status
 // panels 6 and 7 as for the version reader.
 int ReadScaleFactors(Modbus& link, const ReaderContext& ctx, std::uint8_t stop);
 
