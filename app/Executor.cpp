@@ -88,6 +88,8 @@ int TForm_Main::RunPendingCommand()
         MessageBox(QStringLiteral("Lock: Permission denied"));
         return 0;
     }
+    if (DropsStaleMaxPowerPost())
+        return 0;
 
     // The code is read afresh before each test: a write that turns into its broadcast form is
     // carried on by the later test.

@@ -208,12 +208,20 @@ void TForm_Main::Timer_DatalogTimer(TObject*)
 
 void TForm_Main::Image_SaveGridSetClick(TObject*)
 {
+    if (OpenPort->Enabled()) {
+        MessageBox(QStringLiteral("Please Connect to Inverters first"));
+        return;
+    }
     if (CheckServicePassword() == 1)
         Link.CommandCode = CmdSaveGridSettings;
 }
 
 void TForm_Main::Image_OpenGridSetClick(TObject*)
 {
+    if (OpenPort->Enabled()) {
+        MessageBox(QStringLiteral("Please Connect to Inverters first"));
+        return;
+    }
     if (CheckServicePassword() == 1)
         Link.CommandCode = CmdLoadGridSettings;
 }

@@ -29,14 +29,20 @@ void TForm_Main::SetUpHeaderBand()
 
 void TForm_Main::Image_VantoSunClick(TObject*)
 {
-    Link.CommandCode = CmdProtocolSunSpec;
-    Label_InvProtocol->Font()->SetColor(clRed);
+    if (OpenPort->Enabled()) {
+        MessageBox(QStringLiteral("Please Connect to Inverters first"));
+        return;
+    }
+    ClaimCommand(CmdProtocolSunSpec, Label_InvProtocol);
 }
 
 void TForm_Main::Image_SunVantoClick(TObject*)
 {
-    Link.CommandCode = CmdProtocolNative;
-    Label_InvProtocol->Font()->SetColor(clRed);
+    if (OpenPort->Enabled()) {
+        MessageBox(QStringLiteral("Please Connect to Inverters first"));
+        return;
+    }
+    ClaimCommand(CmdProtocolNative, Label_InvProtocol);
 }
 
 // Pointing at the protocol picture marks the label it switches.
@@ -53,6 +59,7 @@ void TForm_Main::Image_ProtocolMouseLeave(TObject*)
 int TForm_Main::RunProtocolSwitch()
 {
     Modbus& m = Link;
+    ClaimRuns(m.CommandCode);
     const int value = m.CommandCode == CmdProtocolSunSpec ? kProtocolSunSpec : kProtocolNative;
     m.CommandCode = 0;
     if (Radio_SendSingle->Checked()) {

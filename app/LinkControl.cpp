@@ -50,6 +50,7 @@ void TForm_Main::OpenPortClick(TObject*)
     // A fresh session: a command posted while no link was open is dropped, and no connection
     // of an earlier session is left over (a left-over descriptor would only leak).
     Link.CommandCode = 0;
+    SettleClaim();
     ForgetRelayAlarmWord();
     Link.SlaveId = 0;
     Link.ScanStop = 0;

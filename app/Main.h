@@ -79,6 +79,15 @@ public:
     int IdcDivisor = 0;
     int IacDivisor = 0;
     std::uint8_t SignedValues = 0;
+    // The factors above were read from the inverter now addressed (false after a link open, a
+    // device or mode switch until the next cycle has read them).
+    bool ScaleFactorsKnown = false;
+    // Counts the times the factors stopped being the current inverter's (a link open, a device
+    // or mode switch, a scan): a value converted with them is good only under the same count.
+    int ScaleFactorEpoch = 0;
+    // The Max. Power in the mailbox was converted into the inverter's unit under this count
+    // (-1: no such post). It is written only to the inverter it was converted for.
+    int MaxPowerPostEpoch = -1;
 
     // The options of the mode settings file (ReclosureRate ... ShowFirmwareDates, WriteLock)
     // are the members of the base design::ModeOptions.
@@ -146,6 +155,13 @@ public:
     void ResumePollingAfterModeSwitch();
     int ReadOutput(std::uint8_t stop);
     int ReadVersion(std::uint8_t stop);
+    int ReadScaleFactors(std::uint8_t stop);
+    // The scale factors are read afresh in the next cycle (another inverter, mode or session).
+    void RereadScaleFactors();
+    void ForgetScaleFactors();
+    // A Max. Power post converted with factors that are no longer the addressed inverter's (or
+    // for one inverter while "Broadcast" is chosen now) is dropped with a word: true then.
+    bool DropsStaleMaxPowerPost();
     int ReadPowerMeterInfo(std::uint8_t stop);
     // The storage groups (StorageReaders.cpp).
     int ReadBatteryInfo(std::uint8_t stop);
@@ -263,6 +279,19 @@ public:
     void Btn_WriteEnergyClick(vcl::TObject* Sender);
     int RunSyncClock();
     int RunEnergyTransfer();
+    // A click that disables buttons or marks a caption for its command claims them until the
+    // command runs; a command that never runs (dropped, refused, replaced by a newer post)
+    // gives them back (ClaimedCommand 0: no claim).
+    int ClaimedCommand = 0;
+    vcl::TLabel* ClaimedCaption = nullptr;
+    vcl::TColor ClaimedCaptionColor = 0;
+    // Posts code; a caption, when given, turns red until the command runs.
+    void ClaimCommand(int code, vcl::TLabel* caption = nullptr);
+    // The claimed command runs now: what it took is its own to give back.
+    void ClaimRuns(int code);
+    // Gives back the claim of a command that is no longer pending (it never ran).
+    void SettleClaim();
+    void GiveBackClaim();
     // The data log and the setting files (FileCommands.cpp): the data-log buttons and timers,
     // the grid-setting save and load, the on-site repair record.
     vcl::TButton* Btn_OnSiteRepair = nullptr;

@@ -210,6 +210,7 @@ void TForm_Main::Combo_SelectModeChange(TObject*)
     CountryListInit();
     ExeSelectInv(0);
     Link.CommandCode = 0;
+    SettleClaim();
     RememberedPassword.clear();
     ResumePollingAfterModeSwitch();
 }
@@ -354,7 +355,7 @@ void TForm_Main::ExeSelectInv(int index)
     // scan that would show 2300 V for 230 V until the tenth cycle): its version group and scale
     // factors are read in the next cycle, as after a double-click.
     if (Link.SlaveId != before)
-        PollCycleCount = -1;
+        RereadScaleFactors();
     groups::RecoverRedLabels(*this);
 }
 

@@ -18,34 +18,39 @@ enum class When {
     AcPhaseFirst,   // AC layout 2 or 3
     AcPhaseOthers,  // AC layout 2
     PowerMeter,     // every cycle, addressed to the power meter's slave ID
+    ScaleFactors,   // while the current inverter's scale factors are not read
 };
 
 struct PollEntry {
     When when;
     int (TForm_Main::*read)(std::uint8_t stop);
+    // The reader decodes with the scale factors: it waits until they are known, so that no
+    // value is shown (or logged) with another inverter's factors.
+    bool scaled = false;
 };
 
 // The fixed order of the readers in a cycle. Groups join it at their place as they are built.
 const PollEntry kPollOrder[] = {
     {When::VersionCycle, &TForm_Main::ReadVersion},
-    {When::Always, &TForm_Main::ReadTemperature1},
-    {When::Always, &TForm_Main::ReadTemperature2},
-    {When::Always, &TForm_Main::ReadOutputEnergy},
-    {When::AcOutput, &TForm_Main::ReadOutput},
-    {When::AcPhaseFirst, &TForm_Main::ReadAcPhase1},
-    {When::AcPhaseOthers, &TForm_Main::ReadAcPhase2},
-    {When::AcPhaseOthers, &TForm_Main::ReadAcPhase3},
-    {When::Always, &TForm_Main::ReadInternalMeter},
-    {When::Always, &TForm_Main::ReadLnSt},
-    {When::Always, &TForm_Main::ReadInput1to6},
-    {When::Always, &TForm_Main::ReadInput7to12},
-    {When::Always, &TForm_Main::ReadStringCurrent},
-    {When::Always, &TForm_Main::ReadAdcCount},
-    {When::Always, &TForm_Main::ReadBusVoltage},
-    {When::Always, &TForm_Main::ReadTotalBus},
-    {When::Always, &TForm_Main::ReadTotalPower},
-    {When::Always, &TForm_Main::ReadTestValue},
-    {When::Always, &TForm_Main::ReadDcRelayTimes},
+    {When::ScaleFactors, &TForm_Main::ReadScaleFactors},
+    {When::Always, &TForm_Main::ReadTemperature1, true},
+    {When::Always, &TForm_Main::ReadTemperature2, true},
+    {When::Always, &TForm_Main::ReadOutputEnergy, true},
+    {When::AcOutput, &TForm_Main::ReadOutput, true},
+    {When::AcPhaseFirst, &TForm_Main::ReadAcPhase1, true},
+    {When::AcPhaseOthers, &TForm_Main::ReadAcPhase2, true},
+    {When::AcPhaseOthers, &TForm_Main::ReadAcPhase3, true},
+    {When::Always, &TForm_Main::ReadInternalMeter, true},
+    {When::Always, &TForm_Main::ReadLnSt, true},
+    {When::Always, &TForm_Main::ReadInput1to6, true},
+    {When::Always, &TForm_Main::ReadInput7to12, true},
+    {When::Always, &TForm_Main::ReadStringCurrent, true},
+    {When::Always, &TForm_Main::ReadAdcCount, true},
+    {When::Always, &TForm_Main::ReadBusVoltage, true},
+    {When::Always, &TForm_Main::ReadTotalBus, true},
+    {When::Always, &TForm_Main::ReadTotalPower, true},
+    {When::Always, &TForm_Main::ReadTestValue, true},
+    {When::Always, &TForm_Main::ReadDcRelayTimes, true},
     {When::Always, &TForm_Main::ReadAntiPid},
     {When::Always, &TForm_Main::ReadWarnings},
     {When::Always, &TForm_Main::ReadMpptSwitch},
@@ -74,7 +79,7 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadFanFail},
     {When::Always, &TForm_Main::ReadDeratingFlags},
     {When::Always, &TForm_Main::ReadEpo},
-    {When::Always, &TForm_Main::ReadStatus},
+    {When::Always, &TForm_Main::ReadStatus, true},
     {When::Always, &TForm_Main::ReadInsulation},
     {When::Always, &TForm_Main::ReadGroundCurrent},
     {When::Always, &TForm_Main::ReadDcInjection},
@@ -86,24 +91,24 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadJapanProtect},
     {When::Always, &TForm_Main::ReadJapanVersions},
     {When::Always, &TForm_Main::ReadShipmentTest},
-    {When::Always, &TForm_Main::ReadBatteryInfo},
+    {When::Always, &TForm_Main::ReadBatteryInfo, true},
     {When::Always, &TForm_Main::ReadBatteryCtrl},
     {When::Always, &TForm_Main::ReadSubsidy},
     {When::Always, &TForm_Main::ReadBatteryModule1},
     {When::Always, &TForm_Main::ReadBatteryModule2},
-    {When::Always, &TForm_Main::ReadLoad1},
-    {When::Always, &TForm_Main::ReadLoad2},
-    {When::Always, &TForm_Main::ReadStandAlone3P},
+    {When::Always, &TForm_Main::ReadLoad1, true},
+    {When::Always, &TForm_Main::ReadLoad2, true},
+    {When::Always, &TForm_Main::ReadStandAlone3P, true},
     {When::Always, &TForm_Main::ReadDeratingOpv},
     {When::Always, &TForm_Main::ReadDeratingVin},
     {When::Always, &TForm_Main::ReadDeratingOpvLo},
     {When::Always, &TForm_Main::ReadDeratingThermal},
-    {When::Always, &TForm_Main::ReadMaxOutput},
-    {When::Always, &TForm_Main::ReadMaxInput},
+    {When::Always, &TForm_Main::ReadMaxOutput, true},
+    {When::Always, &TForm_Main::ReadMaxInput, true},
     {When::Always, &TForm_Main::ReadInvTime},
     {When::Always, &TForm_Main::ReadDryContact},
-    {When::Always, &TForm_Main::ReadDailyEnergy},
-    {When::Always, &TForm_Main::ReadMonthlyEnergy},
+    {When::Always, &TForm_Main::ReadDailyEnergy, true},
+    {When::Always, &TForm_Main::ReadMonthlyEnergy, true},
     {When::Always, &TForm_Main::ReadNightMode},
     // ---- (QR45, master and slave DCB) ----
     {When::Always, &TForm_Main::ReadQR45},
@@ -152,6 +157,23 @@ int TForm_Main::ReadOutput(std::uint8_t stop)
 int TForm_Main::ReadVersion(std::uint8_t stop)
 {
     return groups::ReadVersion(Link, Readers, VersionLabels, stop);
+}
+
+int TForm_Main::ReadScaleFactors(std::uint8_t stop)
+{
+    return groups::ReadScaleFactors(Link, Readers, stop);
+}
+
+void TForm_Main::ForgetScaleFactors()
+{
+    ScaleFactorsKnown = false;
+    ++ScaleFactorEpoch;
+}
+
+void TForm_Main::RereadScaleFactors()
+{
+    ForgetScaleFactors();
+    PollCycleCount = -1;   // the version group too, when the mode shows it
 }
 
 int TForm_Main::ReadPowerMeterInfo(std::uint8_t stop)
@@ -277,6 +299,7 @@ bool TForm_Main::PollStepDue(int when) const
     case When::Always:
     case When::PowerMeter: return true;
     case When::VersionCycle: return PollCycleCount % 10 == 0;
+    case When::ScaleFactors: return !ScaleFactorsKnown;
     case When::AcOutput: return AcLayout == 0 || AcLayout == 1;
     case When::AcPhaseFirst: return AcLayout == 2 || AcLayout == 3;
     case When::AcPhaseOthers: return AcLayout == 2;
@@ -305,7 +328,7 @@ int TForm_Main::PollCycle()
     if (Link.LinkType == LinkWifi && Link.Request(kWifiKeepAliveRegister, kWifiKeepAliveValue, 6))
         return 1;
     for (const PollEntry& e : kPollOrder) {
-        if (!PollStepDue(static_cast<int>(e.when)))
+        if (!PollStepDue(static_cast<int>(e.when)) || (e.scaled && !ScaleFactorsKnown))
             continue;
         if (e.when != When::PowerMeter) {
             if ((this->*e.read)(StopRequest))
@@ -328,6 +351,7 @@ int TForm_Main::PollCycle()
     if (StopRequest == 1)
         return 1;
     Link.CommandCode = 0;
+    SettleClaim();
     SetStatusText(8, PollStatusText());
     ++PollCycleCount;
     return 0;
@@ -338,16 +362,21 @@ int TForm_Main::PollLoop()
     // One loop at a time: a second start (from a handler run inside this loop's waits) only
     // makes the running loop read the version group next.
     if (PollRunning) {
-        PollCycleCount = -1;
+        RereadScaleFactors();
         return 0;
     }
     PollRunning = true;
     StopRequest = 0;
     FirmwarePageFlag = 0;
     PollCycleCount = 0;
+    ForgetScaleFactors();
+    SettleClaim();
     while (PollCycle() == 0) {
     }
     PollRunning = false;
+    // A command still waiting when the loop ends never runs in it.
+    if (ClaimedCommand != 0)
+        GiveBackClaim();
     if (FirmwarePageFlag == 1) {
         // A mode chosen while the loop was ending for the upgrade page polls on the open link.
         RunDeferredActions();
@@ -380,7 +409,7 @@ void TForm_Main::ResumePollingAfterModeSwitch()
             FirmwarePageFlag = 0;
             StopRequest = 0;
         }
-        PollCycleCount = -1;
+        RereadScaleFactors();
         return;
     }
     PollLoop();

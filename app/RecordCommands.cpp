@@ -35,15 +35,18 @@ void TForm_Main::SetUpRecordCommands()
 
 void TForm_Main::Image_SyncClockClick(TObject*)
 {
-    Link.CommandCode = CmdSyncClock;
-    Label_SyncClock->Font()->SetColor(clRed);
+    if (OpenPort->Enabled()) {
+        MessageBox(QStringLiteral("Please Connect to Inverters first"));
+        return;
+    }
+    ClaimCommand(CmdSyncClock, Label_SyncClock);
 }
 
 void TForm_Main::Btn_ReadEnergyClick(TObject*)
 {
     if (RefusedWhileLinkHeld())
         return;
-    Link.CommandCode = CmdReadEnergyHistory;
+    ClaimCommand(CmdReadEnergyHistory);
     Btn_ReadEnergy->SetEnabled(false);
     Btn_WriteEnergy->SetEnabled(false);
 }
@@ -52,13 +55,56 @@ void TForm_Main::Btn_WriteEnergyClick(TObject*)
 {
     if (RefusedWhileLinkHeld())
         return;
-    Link.CommandCode = CmdWriteEnergyHistory;
+    ClaimCommand(CmdWriteEnergyHistory);
     Btn_ReadEnergy->SetEnabled(false);
     Btn_WriteEnergy->SetEnabled(false);
 }
 
+void TForm_Main::ClaimCommand(int code, TLabel* caption)
+{
+    if (ClaimedCommand != 0)
+        GiveBackClaim();   // the command posted before is replaced: it never runs
+    Link.CommandCode = code;
+    ClaimedCommand = code;
+    ClaimedCaption = caption;
+    if (caption) {
+        ClaimedCaptionColor = caption->Font()->Color();
+        caption->Font()->SetColor(clRed);
+    }
+}
+
+void TForm_Main::ClaimRuns(int code)
+{
+    if (ClaimedCommand == code) {
+        ClaimedCommand = 0;
+        ClaimedCaption = nullptr;
+    }
+}
+
+void TForm_Main::SettleClaim()
+{
+    if (ClaimedCommand != 0 && Link.CommandCode != ClaimedCommand)
+        GiveBackClaim();
+}
+
+void TForm_Main::GiveBackClaim()
+{
+    const int code = ClaimedCommand;
+    ClaimedCommand = 0;
+    if (code == CmdReadEnergyHistory || code == CmdWriteEnergyHistory) {
+        if (Btn_ReadEnergy)
+            Btn_ReadEnergy->SetEnabled(true);
+        if (Btn_WriteEnergy)
+            Btn_WriteEnergy->SetEnabled(EnergyHistoryHeld);
+    }
+    if (ClaimedCaption)
+        ClaimedCaption->Font()->SetColor(ClaimedCaptionColor);
+    ClaimedCaption = nullptr;
+}
+
 int TForm_Main::RunSyncClock()
 {
+    ClaimRuns(CmdSyncClock);
     Modbus& m = Link;
     bool wrote = false;
     if (m.LinkType == LinkRs485) {
@@ -91,6 +137,7 @@ int TForm_Main::RunEnergyTransfer()
 {
     Modbus& m = Link;
     const bool read = m.CommandCode == CmdReadEnergyHistory;
+    ClaimRuns(m.CommandCode);
     auto progress = [this](const QString& text) {
         if (Label_EnergyDsp)
             Label_EnergyDsp->SetCaption(text);

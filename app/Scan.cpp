@@ -96,6 +96,9 @@ void TForm_Main::RebuildTree()
     Link.ScanIds();
     BuildFoundIdList(FoundIdList, Link.IdFound, Link.IdBaudCode);
     BuildIdTree();
+    // The inverter under the first ID may be another one than before the scan (a cable moved
+    // to another inverter with the same ID): its factors are read afresh.
+    RereadScaleFactors();
 }
 
 void TForm_Main::TreeViewDblClick(TObject*)
@@ -121,7 +124,7 @@ void TForm_Main::TreeViewDblClick(TObject*)
         if (seen++ == position) {
             Link.SlaveId = static_cast<std::uint8_t>(id);
             SetRateForLink(Link.IdBaudCode[id]);
-            PollCycleCount = -1;   // the new inverter's version and scale factors next
+            RereadScaleFactors();   // the new inverter's version and scale factors next
             break;
         }
     }

@@ -11,6 +11,8 @@ using settings::Binding;
 namespace {
 
 constexpr int kOn = 0xFF00;
+constexpr int kMaxPowerRegister = 33595;
+const QString kMaxPowerUnscaled = QStringLiteral("Max. Power not written: the inverter's scale factors are not read yet");
 
 } // namespace
 
@@ -103,12 +105,19 @@ void TForm_Main::SetUpStatusFamily()
     const std::vector<Binding> own = {
         // Maximum power: behind the access code; one inverter gets the watts in its own unit,
         // "Broadcast" hands the watts to the sequence that scales them for each inverter.
-        Binding("Edit_MaxPower").Register(33595).Tolerant().Paint("Label_MaxPower")
+        Binding("Edit_MaxPower").Register(kMaxPowerRegister).Tolerant().Paint("Label_MaxPower")
             .Adjust([this](const settings::Context&, settings::Post& p) {
+                // The watts become the inverter's unit with its own power factor: never with
+                // one that was not read from it.
+                if (Radio_SendSingle->Checked() && !ScaleFactorsKnown) {
+                    MessageBox(kMaxPowerUnscaled);
+                    return false;
+                }
                 if (CheckServicePassword() == 0)
                     return false;
                 if (Radio_SendSingle->Checked()) {
                     p.value /= PowerMultiplier > 0 ? PowerMultiplier : 1;
+                    MaxPowerPostEpoch = ScaleFactorEpoch;
                 } else {
                     p.code = CmdBroadcastMaxPower;
                 }
@@ -134,6 +143,24 @@ void TForm_Main::SetUpStatusFamily()
     };
     for (const Binding& b : own)
         settings::Bind(b, Settings);
+}
+
+bool TForm_Main::DropsStaleMaxPowerPost()
+{
+    const int epoch = MaxPowerPostEpoch;
+    MaxPowerPostEpoch = -1;
+    if (epoch < 0 || Link.CommandCode != CmdWriteRegister || Link.CommandAddress != kMaxPowerRegister)
+        return false;
+    // Another inverter chosen (or the factors re-read) since the watts were converted: the
+    // number is in the unit of an inverter that is not the one addressed now.
+    if (epoch != ScaleFactorEpoch || !ScaleFactorsKnown)
+        MessageBox(kMaxPowerUnscaled);
+    else if (Radio_CmdBroadcast->Checked())
+        MessageBox(QStringLiteral("Max. Power not written: it was converted for one inverter, please enter it again for all"));
+    else
+        return false;
+    Link.CommandCode = 0;
+    return true;
 }
 
 groups::CountryNameList TForm_Main::CountryNamesInUse() const

@@ -22,12 +22,22 @@ int FrameStart(Modbus& link, std::uint8_t stop, std::initializer_list<const vcl:
 
 namespace {
 
+// The header band's captions name its buttons; a colour there tells how a command went, never
+// that a value is old.
+bool InHeaderBand(const vcl::TControl& c)
+{
+    for (const vcl::TControl* p = c.Parent(); p; p = p->Parent())
+        if (p->Name() == QLatin1String("Group_Top"))
+            return true;
+    return false;
+}
+
 template <class F>
 void ForEachLabel(vcl::TComponent& form, F f)
 {
     for (int i = 0; i < form.ComponentCount(); ++i) {
         vcl::TComponent* c = form.Components(i);
-        if (c->ClassName() == QLatin1String("TLabel"))
+        if (c->ClassName() == QLatin1String("TLabel") && !InHeaderBand(*static_cast<vcl::TLabel*>(c)))
             f(*static_cast<vcl::TLabel*>(c));
     }
 }

@@ -32,6 +32,7 @@ struct ReaderContext {
     int* IdcDivisor = nullptr;        // DC current words are divided by it
     int* IacDivisor = nullptr;        // AC current words are divided by it
     std::uint8_t* SignedValues = nullptr;   // 1: power and current words are signed
+    bool* ScaleFactorsKnown = nullptr; // the factors above are the current inverter's
     int* PhaseCount = nullptr;        // 1 or 3, from the version group
     int* AcLayout = nullptr;          // which AC readers the loop calls; the output reader sets 0/1
     const int* ShowFirmwareDates = nullptr;  // non-zero shows the version group's build weeks
@@ -54,6 +55,7 @@ ReaderContext ContextOn(State& s, vcl::TComponent* form)
     c.IdcDivisor = &s.IdcDivisor;
     c.IacDivisor = &s.IacDivisor;
     c.SignedValues = &s.SignedValues;
+    c.ScaleFactorsKnown = &s.ScaleFactorsKnown;
     c.PhaseCount = &s.PhaseCount;
     c.AcLayout = &s.AcLayout;
     c.ShowFirmwareDates = &s.ShowFirmwareDates;
@@ -70,6 +72,7 @@ struct ReaderState {
     int IdcDivisor = 100;
     int IacDivisor = 100;
     std::uint8_t SignedValues = 0;
+    bool ScaleFactorsKnown = false;
     int PhaseCount = 0;
     int AcLayout = 0;
     int ShowFirmwareDates = 0;

@@ -16,6 +16,7 @@ constexpr int kDeviceTypeWord = 25338;  // 0x62FA
 constexpr int kTypeSerialBlock = 24832; // 0x6100, serial number of devices of type 0x1107
 constexpr int kTypeSerialWords = 7;
 constexpr int kSub1GVersion = 60673;    // 0xED01
+constexpr std::uint8_t kIllegalAddress = 2;   // the exception code of a register the device lacks
 
 // Device texts keep what they carry except control characters.
 void AppendDeviceChar(QString& text, std::uint8_t b)
@@ -115,6 +116,51 @@ VersionGroup BuildVersionGroup(vcl::TComponent& form)
     return FindVersionGroup(form);
 }
 
+namespace {
+
+// Phase count (word 24) and the scale descriptor (word 32) of an accepted identity block.
+void TakeScaleWords(const Modbus& link, const ReaderContext& ctx)
+{
+    *ctx.PhaseCount = Word(link, 24);
+    DecodeScaleDescriptor(Word(link, 32), ctx.PhaseCount, ctx.IdcDivisor, ctx.PowerMultiplier,
+                          ctx.EnergyMultiplier, ctx.IacDivisor, ctx.VoltageDivisor);
+}
+
+// The device-type word: signed power and current words for the types 0x20.., 0x21.., 0x30..,
+// 0x31..; with the identity block read as well the scale factors are known. An inverter that
+// answers that it has no such word (exception 2, illegal data address) has unsigned words: that
+// is an answer too, or such an inverter would never show a value. type stays as it is without
+// an accepted reply; no reply, a spoilt one or another exception (busy, failure) changes
+// nothing. false when the link failed.
+bool RequestDeviceType(Modbus& link, const ReaderContext& ctx, bool identityRead, int& type)
+{
+    if (link.Request(kDeviceTypeWord, 1, 3))
+        return false;
+    const bool typed = Accepted(link, 3);
+    const bool noSuchWord = Accepted(link, 0x80 | 3) && link.ReplyLength >= 5 && link.Reply[2] == kIllegalAddress;
+    if (!typed && !noSuchWord)
+        return true;
+    int hi = 0;
+    if (typed) {
+        type = Word(link, 0);
+        hi = type >> 8;
+    }
+    *ctx.SignedValues = (hi == 0x20 || hi == 0x21 || hi == 0x30 || hi == 0x31) ? 1 : 0;
+    if (identityRead && ctx.ScaleFactorsKnown)
+        *ctx.ScaleFactorsKnown = true;
+    return true;
+}
+
+void ShowScaleFactors(Modbus& link, const ReaderContext& ctx, int type)
+{
+    link.Host().SetStatusPanel(6, QStringLiteral("Idc:%1 ; P:%2 ; E:%3 ; Iac:%4 ; V:%5")
+                                      .arg(*ctx.IdcDivisor).arg(*ctx.PowerMultiplier).arg(*ctx.EnergyMultiplier)
+                                      .arg(*ctx.IacDivisor).arg(*ctx.VoltageDivisor));
+    link.Host().SetStatusPanel(7, QStringLiteral("Type:0x") + QStringLiteral("%1").arg(type < 0 ? 0 : type, 4, 16, QLatin1Char('0')).toUpper());
+}
+
+} // namespace
+
 int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::uint8_t stop)
 {
     const int frame = FrameStart(link, stop, {g.Panel}, QStringLiteral("Version..."));
@@ -136,6 +182,7 @@ int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::ui
     // 2. Identity: versions, build weeks, serial number, phase count and scale descriptor.
     QString serial;
     bool serialRead = false;
+    bool identityRead = false;
     if (link.Request(kIdentityBlock, kIdentityWords, 4))
         return 1;
     if (Accepted(link, 4)) {
@@ -155,9 +202,8 @@ int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::ui
         SetVisible(g.ScmCaption, (scm >> 8) != 255);
         serial = SerialText(&link.Reply[3 + 2 * 12], 14);
         serialRead = true;
-        *ctx.PhaseCount = Word(link, 24);
-        DecodeScaleDescriptor(Word(link, 32), ctx.PhaseCount, ctx.IdcDivisor, ctx.PowerMultiplier,
-                              ctx.EnergyMultiplier, ctx.IacDivisor, ctx.VoltageDivisor);
+        TakeScaleWords(link, ctx);
+        identityRead = true;
     }
 
     // 3. Model name: 13 characters.
@@ -174,22 +220,17 @@ int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::ui
     // 4. Device type: signed values for the types 0x20.., 0x21.., 0x30.., 0x31..; type 0x1107
     // keeps its serial number in a block of its own. Nothing changes without an accepted reply.
     int type = -1;
-    if (link.Request(kDeviceTypeWord, 1, 3))
+    if (!RequestDeviceType(link, ctx, identityRead, type))
         return 1;
-    if (Accepted(link, 3)) {
-        type = Word(link, 0);
-        const int hi = type >> 8;
-        *ctx.SignedValues = (hi == 0x20 || hi == 0x21 || hi == 0x30 || hi == 0x31) ? 1 : 0;
-        if (type == 0x1107) {
-            if (link.Request(kTypeSerialBlock, kTypeSerialWords, 3))
-                return 1;
-            if (Accepted(link, 3)) {
-                static const int order[13] = {0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12};
-                serial.clear();
-                for (int k : order)
-                    AppendDeviceChar(serial, link.Reply[3 + k]);
-                serialRead = true;
-            }
+    if (type == 0x1107) {
+        if (link.Request(kTypeSerialBlock, kTypeSerialWords, 3))
+            return 1;
+        if (Accepted(link, 3)) {
+            static const int order[13] = {0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12};
+            serial.clear();
+            for (int k : order)
+                AppendDeviceChar(serial, link.Reply[3 + k]);
+            serialRead = true;
         }
     }
 
@@ -209,10 +250,27 @@ int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::ui
     SetVisible(g.Sub1GCaption, sub1g);
 
     // 7. The factors in use and the device type.
-    link.Host().SetStatusPanel(6, QStringLiteral("Idc:%1 ; P:%2 ; E:%3 ; Iac:%4 ; V:%5")
-                                      .arg(*ctx.IdcDivisor).arg(*ctx.PowerMultiplier).arg(*ctx.EnergyMultiplier)
-                                      .arg(*ctx.IacDivisor).arg(*ctx.VoltageDivisor));
-    link.Host().SetStatusPanel(7, QStringLiteral("Type:0x") + QStringLiteral("%1").arg(type < 0 ? 0 : type, 4, 16, QLatin1Char('0')).toUpper());
+    ShowScaleFactors(link, ctx, type);
+    return 0;
+}
+
+int ReadScaleFactors(Modbus& link, const ReaderContext& ctx, std::uint8_t stop)
+{
+    if (stop == 1)
+        return 1;
+    if (link.CommandCode != 0)
+        return 0;
+    if (link.Request(kIdentityBlock, kIdentityWords, 4))
+        return 1;
+    // Without the identity block the factors stay unknown whatever the type word says: the
+    // next cycle asks again, and a silent inverter costs one wait a cycle, not two.
+    if (!Accepted(link, 4))
+        return 0;
+    TakeScaleWords(link, ctx);
+    int type = -1;
+    if (!RequestDeviceType(link, ctx, true, type))
+        return 1;
+    ShowScaleFactors(link, ctx, type);
     return 0;
 }
 

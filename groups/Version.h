@@ -48,7 +48,14 @@ QString BuildWeekText(int word);
 QString SerialText(const std::uint8_t* bytes, int n);
 
 // The version reader (the polling loop runs it every tenth cycle and after an inverter change).
-// Status panel 6 shows the scale factors, status panel 7 the device type.
+// Status panel 6 shows the scale factors, status panel 7 the device type. Scale factors read
+// from an accepted identity block and device-type word count as known.
 int ReadVersion(Modbus& link, const ReaderContext& ctx, VersionGroup& g, std::uint8_t stop);
+// The scale factors alone, whether the version group is shown or not: identity words 24 (phase
+// count) and 32 (scale descriptor) and the device-type word (signed values). They are known
+// once the identity block was accepted and the type word was answered (exception 2, no such
+// word: no type, unsigned values); the type word is asked only after an accepted identity block. Status
+// panels 6 and 7 as for the version reader.
+int ReadScaleFactors(Modbus& link, const ReaderContext& ctx, std::uint8_t stop);
 
 } // namespace groups

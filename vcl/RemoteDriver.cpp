@@ -238,6 +238,8 @@ QString RemoteDriver::Handle(const QString& request)
                 o["items"] = Array(user_.Items(name));
             if (dynamic_cast<TListBox*>(c))
                 o["top"] = user_.Top(name);
+            if (auto* box = dynamic_cast<TScrollBox*>(c))
+                o["scroll"] = box->VertScrollPosition();
             if (dynamic_cast<TRichEdit*>(c) || dynamic_cast<TListBox*>(c))
                 o["lines"] = Array(user_.Lines(name));
             if (dynamic_cast<TStringGrid*>(c)) {

@@ -40,7 +40,8 @@
 //              "enabled":true,"height":17,"tag":0,"left":8,"top":4,"width":60,
 //              "parent":"Scroll_Page1"} ("parent" when it has one) plus "checked" (check and radio boxes,
 //              menu items), "index" (combo and list boxes: ItemIndex; page controls: the
-//              visible tab), "items" (combo and list boxes, tree views), "top" (list boxes).
+//              visible tab), "items" (combo and list boxes, tree views), "top" (list boxes),
+//              "scroll" (scroll boxes: how far the page is scrolled down, in pixels).
 //              The main window answers to its own Name, Form_Main; its caption is its text.
 //   status N   {"ok":true,"text":"..."}: status panel N of the main window
 //   tree       {"ok":true,"items":[...]}: the main window's tree node texts in display order

@@ -105,6 +105,23 @@ protected:
         bus.ClearFrames();
         fast.sleeps.clear();
     }
+    // The user picks another mode while the link is open: the polling loop carries on in it
+    // (here the user closes the link after its first cycle), then the link is opened again as
+    // the single-cycle tests have it.
+    void PickModeWhileOpen(const char* mode)
+    {
+        TForm_Main& w = *window;
+        ASSERT_FALSE(w.OpenPort->Enabled());
+        fast.hook = [&w, this] {
+            if (w.PollRunning && w.PollCycleCount >= 1 && w.StopRequest == 0)
+                driver->Click("ClosePort");
+        };
+        driver->PickText("Combo_SelectMode", QString::fromLatin1(mode));
+        fast.hook = nullptr;
+        ASSERT_FALSE(w.PollRunning);
+        ASSERT_TRUE(w.OpenPort->Enabled());
+        OpenWithThreeFound();
+    }
     std::vector<Write> Writes() const
     {
         std::vector<Write> w;

@@ -157,7 +157,7 @@ TEST_F(HeaderBand, GridSettingButtonsPostBehindTheServiceCode)
         EXPECT_EQ(w.Link.CommandCode, c.posted) << c.picture << " " << (c.typed ? c.typed : "-");
     }
 
-    driver->PickText("Combo_SelectMode", "SuperHero");   // forgets the code, needs none
+    PickModeWhileOpen("SuperHero");   // forgets the code, needs none
     dialogs.prompts.clear();
     w.Link.CommandCode = 0;
     driver->Click("Image_SaveGridSet");

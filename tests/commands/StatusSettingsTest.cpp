@@ -168,7 +168,15 @@ TEST_F(StatusSettings, MaximumPowerBehindTheAccessCodeForOneOrEveryInverter)
 {
     OpenWithFamilyShown();
     TForm_Main& w = *window;
+    // Before the inverter's factors are read the watts have no unit: the entry says so, asks
+    // for no code and posts nothing.
+    ASSERT_FALSE(w.ScaleFactorsKnown);
+    driver->Enter("Edit_MaxPower", "6000");
+    EXPECT_EQ(dialogs.TakeShown(), QStringList({"Max. Power not written: the inverter's scale factors are not read yet"}));
+    EXPECT_TRUE(dialogs.prompts.isEmpty());
+    EXPECT_EQ(w.Link.CommandCode, 0);
     w.PowerMultiplier = 10;
+    w.ScaleFactorsKnown = true;
     // A wrong code: "Password Error", nothing posted, the wrong text remembered.
     dialogs.answers = {"1234"};
     driver->Enter("Edit_MaxPower", "6000");
@@ -218,6 +226,46 @@ TEST_F(StatusSettings, MaximumPowerBehindTheAccessCodeForOneOrEveryInverter)
     EXPECT_EQ(w.Link.CommandValue, 300);
 }
 
+// Max. Power for one inverter is converted into that inverter's unit when it is typed: it is
+// written only if, when its turn comes, the same inverter is addressed with the same factors
+// and the post still goes to one inverter.
+TEST_F(StatusSettings, MaximumPowerGoesOnlyToTheInverterItWasConvertedFor)
+{
+    OpenWithFamilyShown();
+    TForm_Main& w = *window;
+    const QString unscaled = "Max. Power not written: the inverter's scale factors are not read yet";
+    struct Case {
+        const char* meanwhile;   // what the user does before the cycle's end
+        std::vector<Write> writes;
+        QStringList shown;
+    };
+    const Case cases[] = {
+        {"", {{1, 9600, 33595, 600}}, {}},
+        {"dblclick ID:003", {}, {unscaled}},
+        {"dblclick ID:001", {}, {unscaled}},   // the same inverter chosen again: read afresh
+        {"broadcast", {}, {"Max. Power not written: it was converted for one inverter, please enter it again for all"}},
+    };
+    dialogs.answers = {"2059"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.meanwhile);
+        driver->MouseDown("Radio_SendSingle");
+        driver->DblClickNode("TreeView", "ID:001");
+        ASSERT_EQ(w.PollCycle(), 0);   // the demonstration inverter's factors: power x 10
+        ASSERT_TRUE(w.ScaleFactorsKnown);
+        ASSERT_EQ(w.PowerMultiplier, 10);
+        driver->Enter("Edit_MaxPower", "6000");
+        ASSERT_EQ(w.Link.CommandCode, 6);
+        const QString action = QString::fromLatin1(c.meanwhile);
+        if (action.startsWith("dblclick "))
+            driver->DblClickNode("TreeView", action.mid(9));
+        else if (action == "broadcast")
+            driver->MouseDown("Radio_CmdBroadcast");
+        EXPECT_EQ(Execute(), c.writes);
+        EXPECT_EQ(dialogs.TakeShown(), c.shown);
+        EXPECT_EQ(w.Link.CommandCode, 0);
+    }
+}
+
 TEST_F(StatusSettings, CountryBoxWritesTheCodeOfTheNamePicked)
 {
     OpenWithFamilyShown();
@@ -241,8 +289,8 @@ TEST_F(StatusSettings, CountryBoxWritesTheCodeOfTheNamePicked)
     // A mode without a list: the built-in list of the inverter's product.
     ASSERT_TRUE(QFile::remove(home.path() + "/Monitor/CountryList.RQX"));
     w.Link.IdProductId[1] = CountryListProductId;
-    driver->PickText("Combo_SelectMode", "Storage");
-    driver->PickText("Combo_SelectMode", "Monitor");
+    PickModeWhileOpen("Storage");
+    PickModeWhileOpen("Monitor");
     ShowFamily();
     ASSERT_EQ(w.Link.SlaveId, 1);
     EXPECT_EQ(box->Items()->Count(), 2);

@@ -3,6 +3,8 @@
 #include "MonitorFixture.h"
 
 #include "groups/PowerMeter.h"
+#include "tools/invsim/Faults.h"
+#include "tools/invsim/TcpModule.h"
 
 namespace {
 
@@ -97,11 +99,50 @@ TEST_F(MonitorWindow, CycleWithEveryPanelHiddenSendsNothing)
     Prepare();
     OpenWithoutLoop();
     HideEveryGroup();
-    for (int i = 0; i < 3; ++i)
+    // The inverter's scale factors are read once, whatever is shown; then nothing more.
+    ASSERT_EQ(window->PollCycle(), 0);
+    EXPECT_TRUE(window->ScaleFactorsKnown);
+    EXPECT_EQ(bus.Frames().size(), 2u);
+    bus.ClearFrames();
+    for (int i = 0; i < 2; ++i)
         ASSERT_EQ(window->PollCycle(), 0);
     EXPECT_EQ(window->PollCycleCount, 3);
     EXPECT_TRUE(bus.Frames().empty());
-    EXPECT_EQ(window->Link.TxCounter, 0);
+    EXPECT_EQ(window->Link.TxCounter, 2);
+}
+
+// While the inverter does not answer for its identity block, each cycle asks for it once (not
+// for the type word too) and the readers that scale wait; once it answers, the factors are read
+// and not asked again. An inverter that has no type word (an exception reply) has unsigned
+// values, whatever the inverter before had.
+TEST_F(MonitorWindow, ScaleFactorsAreAskedOnceACycleUntilTheInverterAnswers)
+{
+    Prepare();
+    OpenWithoutLoop();
+    HideEveryGroup();
+    window->GroupPanel("Group_GetAC1")->SetVisible(true);
+    invsim::Fault silence;
+    silence.kind = invsim::FaultKind::Silence;
+    silence.times = 2;
+    silence.reg = 40963;
+    bus.AddFault(1, silence);
+    invsim::Fault noType;
+    noType.kind = invsim::FaultKind::Exception;
+    noType.param = 2;
+    noType.reg = 25338;
+    bus.AddFault(1, noType);
+    window->SignedValues = 1;
+    for (int silent = 0; silent < 2; ++silent) {
+        EXPECT_EQ(AskedInACycle(), (Asked{{4, 40963}})) << silent;
+        EXPECT_FALSE(window->ScaleFactorsKnown);
+        EXPECT_EQ(Text("Label_PacR"), "??");
+    }
+    EXPECT_EQ(AskedInACycle(), (Asked{{4, 40963}, {3, 25338}, {1, 24649}, {4, 49152}}));
+    EXPECT_TRUE(window->ScaleFactorsKnown);
+    EXPECT_EQ(window->SignedValues, 0);
+    EXPECT_EQ(window->PowerMultiplier, 10);
+    EXPECT_EQ(Text("Label_PacR"), "2800 W");
+    EXPECT_EQ(AskedInACycle(), (Asked{{1, 24649}, {4, 49152}}));
 }
 
 TEST_F(MonitorWindow, PendingCommandMakesTheReadersSkipAndIsClearedAtTheEnd)
@@ -285,17 +326,33 @@ TEST_F(MonitorWindow, StatusPanelEightShowsTheReactiveOptionsAndTheLock)
     }
 }
 
-// On the Wi-Fi link every cycle begins with the module's keep-alive write, to slave 255.
+// On the Wi-Fi link every cycle begins with the module's keep-alive write, to slave 255; the
+// first one then reads the inverter's scale factors, the next one nothing more.
 TEST_F(MonitorWindow, WifiCycleStartsWithTheKeepAlive)
 {
+    invsim::TcpModule module;
+    std::string error;
+    ASSERT_TRUE(module.Start(0, &error)) << error;
+    module.With([](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
+    qputenv("SUNVANE_WIFI_ADDRESS", QByteArray("127.0.0.1:") + QByteArray::number(module.Port()));
     Prepare();
     HideEveryGroup();
     window->Link.LinkType = LinkWifi;
     window->Link.SlaveId = 255;
     window->StopRequest = 0;
     ASSERT_EQ(window->PollCycle(), 0);
-    const std::vector<std::uint8_t> frame(window->Link.Com.TxBuffer, window->Link.Com.TxBuffer + 8);
-    EXPECT_EQ(frame, (std::vector<std::uint8_t>{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75}));
+    ASSERT_EQ(window->PollCycle(), 0);
+    window->CloseLink();
+    qputenv("SUNVANE_WIFI_ADDRESS", "127.0.0.1:9");
+    EXPECT_TRUE(window->ScaleFactorsKnown);
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (const auto& f : module.Frames())
+        frames.push_back(f.bytes);
+    const std::vector<std::uint8_t> keepAlive{0xFF, 0x06, 0xEC, 0x62, 0x55, 0xAA, 0xB6, 0x75};
+    const std::vector<std::uint8_t> identity{0xFF, 0x04, 0xA0, 0x02, 0x00, 0x21, 0xA6, 0x0C};
+    const std::vector<std::uint8_t> deviceType{0xFF, 0x03, 0x62, 0xF9, 0x00, 0x01, 0x5E, 0x5D};
+    EXPECT_EQ(frames, (std::vector<std::vector<std::uint8_t>>{keepAlive, identity, deviceType, keepAlive}));
+    module.Stop();
 }
 
 } // namespace

@@ -121,6 +121,9 @@ protected:
         w.ExeSelectInv(0);
         w.StopRequest = 0;
         w.PollCycleCount = 0;   // as the loop's start sets it
+        w.ScaleFactorsKnown = false;
+        w.OpenPort->SetEnabled(false);
+        w.ClosePort->SetEnabled(true);
         ASSERT_EQ(w.Link.SlaveId, 1);
     }
     // Requests of the frames received for a register (1-based) and function code.
@@ -131,6 +134,17 @@ protected:
             if (f.bytes.size() >= 4 && f.bytes[0] == id && f.bytes[1] == fc && (f.bytes[2] << 8 | f.bytes[3]) == reg - 1)
                 ++n;
         return n;
+    }
+    // One polling cycle: (function code, register) of the requests it sent, in their order.
+    using Asked = std::vector<std::pair<int, int>>;
+    Asked AskedInACycle()
+    {
+        bus.ClearFrames();
+        EXPECT_EQ(window->PollCycle(), 0);
+        Asked asked;
+        for (const auto& f : bus.Frames())
+            asked.emplace_back(f.bytes[1], (f.bytes[2] << 8 | f.bytes[3]) + 1);
+        return asked;
     }
     void HideEveryGroup()
     {

@@ -103,14 +103,21 @@ TEST_F(WifiWindow, PollsTheModuleShowsItsCountersAndStartsEachSessionWithoutACon
     OpenAndPoll(2);
     TForm_Main& w = *window;
     EXPECT_EQ(w.Link.SlaveId, 255);
-    EXPECT_EQ(driver->Text("Label_PacR"), "280 W");   // power x 1: the version group is not shown
+    // Power x 10: the inverter's own factor, read though the version group is not shown.
+    EXPECT_EQ(driver->Text("Label_PacR"), "2800 W");
     const auto frames = module.Frames();
-    ASSERT_GE(frames.size(), 6u);
-    // Each cycle: the keep-alive write, then the output reader's coil and block.
-    for (std::size_t i = 0; i + 2 < frames.size(); i += 3) {
-        EXPECT_EQ(frames[i].bytes, kKeepAlive) << i;
-        EXPECT_EQ(frames[i + 1].bytes[1], 1) << i;
-        EXPECT_EQ(frames[i + 2].bytes[1], 4) << i;
+    ASSERT_GE(frames.size(), 8u);
+    // The first cycle: the keep-alive write, the scale factors (identity block, type word), then
+    // the output reader's coil and block; each later cycle the keep-alive, the coil and the block.
+    auto head = [](const invsim::Frame& f) { return Bytes(f.bytes.begin(), f.bytes.begin() + 6); };
+    EXPECT_EQ(frames[0].bytes, kKeepAlive);
+    EXPECT_EQ(head(frames[1]), (Bytes{0xFF, 0x04, 0xA0, 0x02, 0x00, 0x21}));
+    EXPECT_EQ(head(frames[2]), (Bytes{0xFF, 0x03, 0x62, 0xF9, 0x00, 0x01}));
+    for (std::size_t i = 3; i + 2 < frames.size(); i += 3) {
+        if (i > 3)
+            EXPECT_EQ(frames[i - 1].bytes, kKeepAlive) << i;
+        EXPECT_EQ(frames[i].bytes[1], 1) << i;
+        EXPECT_EQ(frames[i + 1].bytes[1], 4) << i;
     }
     EXPECT_EQ(driver->Status(5), "NoCon/NoRx/Error:-1/0/0");
     EXPECT_EQ(driver->Status(3), QString::number(w.Link.TxCounter));
@@ -122,7 +129,9 @@ TEST_F(WifiWindow, PollsTheModuleShowsItsCountersAndStartsEachSessionWithoutACon
     module.ClearFrames();
     OpenAndPoll(1);
     EXPECT_EQ(module.Accepted(), 2);
-    EXPECT_EQ(module.Frames().front().bytes, kKeepAlive);
+    ASSERT_GE(module.Frames().size(), 2u);
+    EXPECT_EQ(module.Frames()[0].bytes, kKeepAlive);
+    EXPECT_EQ(head(module.Frames()[1]), (Bytes{0xFF, 0x04, 0xA0, 0x02, 0x00, 0x21}));   // read afresh
     EXPECT_EQ(driver->Status(5), "NoCon/NoRx/Error:-1/0/0");
     EXPECT_TRUE(module.WaitForOpenConnections(0, 5000));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
@@ -147,18 +156,28 @@ TEST_F(WifiWindow, RefusedConnectionGivesSendErrorsUntilTheModuleListens)
     module.Refuse();
     TForm_Main& w = *window;
     time->hook = [&] {
-        if (w.PollCycleCount == 2 && w.Link.FailStreak == 2)
+        // Two cycles in vain, each the keep-alive and one try at the scale factors.
+        if (w.PollCycleCount == 2 && w.Link.FailStreak == 4)
             module.Listen();
         if (w.PollCycleCount >= 4 && w.StopRequest == 0)
             driver->Click("ClosePort");
     };
     driver->Click("OpenPort");
     time->hook = nullptr;
-    EXPECT_EQ(Count("Error - Send"), 2);
-    EXPECT_EQ(w.Link.ConnectErrors, 1);
-    EXPECT_TRUE(driver->Status(5).startsWith("NoCon/NoRx/Error:1/2/0")) << driver->Status(5).toStdString();
+    EXPECT_EQ(Count("Error - Send"), 4);
+    EXPECT_EQ(w.Link.ConnectErrors, 3);
+    EXPECT_TRUE(driver->Status(5).startsWith("NoCon/NoRx/Error:3/4/0")) << driver->Status(5).toStdString();
     EXPECT_EQ(w.Link.FailStreak, 0);
     EXPECT_GE(KeepAlives(), 2);
+    // Once the module listens the scale factors are read, once; then only the keep-alives.
+    EXPECT_TRUE(w.ScaleFactorsKnown);
+    const auto frames = module.Frames();
+    ASSERT_GE(frames.size(), 4u);
+    EXPECT_EQ(frames[0].bytes, kKeepAlive);
+    EXPECT_EQ(frames[1].bytes, (Bytes{0xFF, 0x04, 0xA0, 0x02, 0x00, 0x21, 0xA6, 0x0C}));
+    EXPECT_EQ(frames[2].bytes, (Bytes{0xFF, 0x03, 0x62, 0xF9, 0x00, 0x01, 0x5E, 0x5D}));
+    for (std::size_t i = 3; i < frames.size(); ++i)
+        EXPECT_EQ(frames[i].bytes, kKeepAlive) << i;
 }
 
 TEST_F(WifiWindow, AddressThatCannotBeResolvedEndsPolling)
@@ -208,12 +227,17 @@ TEST_F(RadioWindow, OpeningConfiguresTheAdapterAndPollsOverTheAir)
     const std::vector<std::string> opening{"rf set_freq 900000000", "rf rx_con off", "rf set_sync 51", "rf set_sf 9",
                                            "rf set_bw 250", "rf set_pwr 15"};
     EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 6), opening);
-    EXPECT_EQ(sent[6].substr(0, 10), "rf tx 0101");   // the output reader's coil, slave 1
+    // The inverter's scale factors first (identity block, then the type word), then the output
+    // reader's coil, all to slave 1.
+    EXPECT_EQ(sent[6].substr(0, 18), "rf tx 0104A0020021");
     EXPECT_EQ(sent[6].substr(18, 8), "375DE3A0");     // 928.9 MHz from the edit
     EXPECT_EQ(sent[7], "rf rx_con on");
     EXPECT_EQ(sent[8], "rf rx_con off");
     EXPECT_EQ(sent[9], "rf set_freq 928900000");
-    EXPECT_EQ(driver->Text("Label_PacR"), "280 W");
+    ASSERT_GE(sent.size(), 14u);
+    EXPECT_EQ(sent[10].substr(0, 18), "rf tx 010362F90001");
+    EXPECT_EQ(sent[13].substr(0, 10), "rf tx 0101");
+    EXPECT_EQ(driver->Text("Label_PacR"), "2800 W");   // power x 10, the inverter's own factor
     EXPECT_EQ(driver->Status(9), "RSSI: -77");
     EXPECT_EQ(driver->Status(10), "SNR: 9");
     EXPECT_EQ(driver->Status(5), "NoRx/Error:0/0");
@@ -229,7 +253,7 @@ TEST_F(RadioWindow, FrequencyOutsideTheBandIsReplacedByTheDefault)
     OpenAndPoll(1);
     EXPECT_EQ(dialogs.shown, QStringList{"illegal freq, default setting"});
     EXPECT_EQ(window->Link.RadioFreq, 900000000);
-    EXPECT_EQ(driver->Text("Label_PacR"), "280 W");
+    EXPECT_EQ(driver->Text("Label_PacR"), "2800 W");
     for (const auto& t : adapter.CommandTexts())
         EXPECT_NE(t, "rf set_freq 928900000");
 }
@@ -257,13 +281,29 @@ TEST_F(RadioWindow, ScanButtonFindsTheInvertersOnTheAir)
     EXPECT_EQ(w.Link.IdBaudCode[3], 3);
     const QStringList tree = driver->TreeItems();
     EXPECT_EQ(tree.size(), 3) << tree.join(", ").toStdString();   // the root and the two found
-    // Every probe was the read of input register 40963 on the air.
-    int probes = 0;
+    // On the air: the first cycle's scale factors of slave 1, then the probes, each the read of
+    // input register 40963, up from ID 1 to 4; after the scan the factors of the first inverter
+    // found are read afresh (it may be another one under the same ID).
+    std::vector<std::string> requests;
     for (const auto& t : adapter.CommandTexts())
-        if (t.rfind("rf tx ", 0) == 0) {
-            ++probes;
-            EXPECT_EQ(t.substr(8, 10), "04A0020001") << t;
-        }
+        if (t.rfind("rf tx ", 0) == 0)
+            requests.push_back(t.substr(6, 12));
+    const std::string identity = "0104A0020021", type = "010362F90001";
+    ASSERT_GE(requests.size(), 8u);
+    EXPECT_EQ(requests[0], identity);
+    EXPECT_EQ(requests[1], type);
+    std::size_t k = 2;
+    int probes = 0, lastId = 0;
+    for (; k < requests.size() && requests[k].substr(2) == "04A0020001"; ++k, ++probes) {
+        const int id = std::stoi(requests[k].substr(0, 2), nullptr, 16);
+        EXPECT_GE(id, lastId) << requests[k];
+        lastId = id;
+    }
+    EXPECT_EQ(lastId, 4);
+    ASSERT_LT(k, requests.size());
+    for (; k < requests.size(); ++k)
+        EXPECT_TRUE(requests[k] == identity || requests[k] == type) << requests[k];
+    EXPECT_EQ(requests.back(), type);
     EXPECT_GE(probes, 4);
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
 }
