@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <utility>
@@ -56,17 +58,30 @@ public:
     using Clock::Clock;
     PumpHook hook;
     int hookDeadlineMs = 20000;
-    // Runs after every 10 ms step of a pumped wait. A test against a simulated device lets it
-    // wait there until the device has answered what the program sent (invsim::Bus::WaitIdle),
-    // so that a reply never misses the program's wait because the machine is busy.
+    // Runs after every 10 ms step of a pumped wait and after every blocking pause. A test
+    // against a simulated device lets it wait there until the device has answered what the
+    // program sent (invsim::Bus::WaitIdle), so that a reply never misses the program's wait
+    // because the machine is busy.
     std::function<void()> settle;
 
     void WaitTenMs() override
     {
         Clock::WaitTenMs();
+        programUs += 10000;
         if (settle)
             settle();
     }
+    void Sleep(int ms) override
+    {
+        Clock::Sleep(ms);
+        if (ms > 0)
+            programUs += 1000LL * ms;
+        if (settle)
+            settle();
+    }
+    // The program's own time: the waits it asked for added up, however long the machine took
+    // over them (a simulated device may count its delays on it).
+    std::int64_t ProgramUs() const { return programUs.load(); }
 
     void Pump() override
     {
@@ -93,6 +108,7 @@ public:
 
 private:
     bool inHook_ = false;
+    std::atomic<std::int64_t> programUs{0};
 };
 
 using HookedTime = Hooked<vcl::TimeService>;
