@@ -9,6 +9,7 @@
 #include "design/Guide.h"
 #include "design/LangTable.h"
 #include "link/CommLog.h"
+#include "vcl/RemoteDriver.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -174,9 +175,11 @@ void TForm_Main::RestartInLanguage(int index)
     // Closing the window saves the language choice with the remembered state.
     LanguageIndex = index;
     Close();
-    // The new process must find the lock free, or it would raise this closing window and end.
+    // The new process must find the lock free, or it would raise this closing window and end;
+    // and a driver's path free, or this process, ending after it, would take the path away.
     if (instance_)
         instance_->Release();
+    RemoteDriver::StopListening();
     mainhooks::StartProgram();
 }
 

@@ -69,6 +69,8 @@ void SplitFirst(const QString& text, QString& first, QString& rest)
     first = space < 0 ? text : text.left(space);
     rest = space < 0 ? QString() : text.mid(space + 1);
 }
+
+RemoteDriver* g_driver = nullptr;   // the one that listens, if any
 } // namespace
 
 RemoteDriver::RemoteDriver(const QString& path, TForm* mainForm)
@@ -76,6 +78,7 @@ RemoteDriver::RemoteDriver(const QString& path, TForm* mainForm)
 {
     dialogs_->previous = &vcl::Dialogs();
     SetDialogService(dialogs_.get());
+    g_driver = this;
     QLocalServer::removeServer(path);
     if (server_->listen(path)) {
         QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { Serve(); });
@@ -89,6 +92,8 @@ RemoteDriver::RemoteDriver(const QString& path, TForm* mainForm)
 
 RemoteDriver::~RemoteDriver()
 {
+    if (g_driver == this)
+        g_driver = nullptr;
     server_->close();
     if (&vcl::Dialogs() == dialogs_.get())
         SetDialogService(dialogs_->previous == dialogs_.get() ? nullptr : dialogs_->previous);
@@ -100,6 +105,14 @@ std::unique_ptr<RemoteDriver> RemoteDriver::StartFromEnvironment(TForm* mainForm
     if (path.isEmpty())
         return nullptr;
     return std::make_unique<RemoteDriver>(path, mainForm);
+}
+
+void RemoteDriver::StopListening()
+{
+    // Closing removes the socket file: later, in a process that is ending, it would remove the
+    // file the next process listens at.
+    if (g_driver)
+        g_driver->server_->close();
 }
 
 bool RemoteDriver::Listening() const

@@ -78,6 +78,9 @@ public:
 
     // The driver named by SUNVANE_DRIVER, or nullptr when the variable is not set.
     static std::unique_ptr<RemoteDriver> StartFromEnvironment(TForm* mainForm);
+    // The listening driver, if any, stops listening at once and frees its path: a program that
+    // starts its successor before it ends hands the path over.
+    static void StopListening();
 
     bool Listening() const;
     QString ErrorString() const;

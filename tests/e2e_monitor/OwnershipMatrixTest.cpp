@@ -11,6 +11,7 @@
 
 #include <QJsonArray>
 #include <QTest>
+#include <chrono>
 
 #include <QFile>
 
@@ -322,6 +323,8 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
 
     ASSERT_TRUE(run.WaitFor([&] { return triggered.load(); }, 20000)) << "the operation did not start";
     const qsizetype shownBefore = Dialogs(run).size();
+    const std::int64_t interruptUs = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count();
     Interrupt(run, cell.action);
 
     if (cell.action == Action::Close) {
@@ -331,12 +334,21 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         const QString stopped = QStringLiteral("Window closed: %1 was stopped before it completed")
                                     .arg(QLatin1String(kWorkNames[static_cast<int>(cell.row)]));
         EXPECT_TRUE(said.contains(stopped)) << "not said: " << stopped.toStdString() << "\nsaid: " << said.toStdString();
-        const auto runs = Runs(ofOperation);
-        if (gridRow)
+        if (gridRow) {
             EXPECT_TRUE(SameForEachInverter(ofOperation, bus.Frames().size(), false));
-        else
-            for (int id : runs)
-                EXPECT_EQ(id, runs.front()) << "a frame of the operation went to another inverter";
+        } else {
+            // A busy machine may let the operation reach its next inverter before the Close comes;
+            // from the Close on, its frames go only to the inverter it was at.
+            int current = 0;
+            for (const auto& f : bus.Frames()) {
+                if (f.timeUs < firstOpUs || !ofOperation(f))
+                    continue;
+                if (f.timeUs < interruptUs)
+                    current = f.bytes[0];
+                else
+                    EXPECT_EQ(f.bytes[0], current) << "a frame of the operation went to another inverter after the Close";
+            }
+        }
         // Nothing was committed to another inverter; a write never commits after the Close.
         for (const auto& f : bus.Frames())
             if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)

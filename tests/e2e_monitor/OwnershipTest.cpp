@@ -2,18 +2,15 @@
 // window closed during a transfer stops it at its next request and says so.
 #include "MonitorFixture.h"
 
-#include <chrono>
-#include <thread>
-
 namespace {
 
 using namespace monitortest;
 
 // A quick clock that also runs the test's hook in every pump (a transfer is two thousand
-// transactions); the reply waits are shortened less, so that a loaded machine still answers.
+// transactions); each wait ends only once the simulator has answered (`settle`), so that a
+// loaded machine still answers in it.
 struct QuickHookedTime : testsupport::HookedScaledTime {
     QuickHookedTime() : testsupport::HookedScaledTime(0.2) {}
-    void WaitTenMs() override { std::this_thread::sleep_for(std::chrono::microseconds(2500)); }
 };
 
 class Ownership : public MonitorWindow {
@@ -73,6 +70,7 @@ TEST_F(Ownership, CloseDuringAnEnergyWriteStopsItAtItsNextRequestAndSaysSo)
     bus.With(1, [](invsim::Inverter& inv) { inv.SetBaud(38400); });
     w.Link.SetBaudCode(3);
     QuickHookedTime quick;
+    quick.settle = SettleOnBus();
     vcl::SetTimeService(&quick);
     driver->Click("Btn_ReadEnergy");
     ASSERT_EQ(w.PollCycle(), 0);

@@ -41,16 +41,19 @@ protected:
         if (HasFatalFailure())
             return;
         vcl::SetDialogService(&images);
-        // A run's fixed pauses shrink; its waits for replies keep their length.
+        // A run's fixed pauses shrink; its waits for replies keep their length and end only
+        // once the simulated bus has answered what it was sent.
         vcl::SetTimeService(&time);
         std::string error;
         ASSERT_TRUE(bus.Start(&error)) << error;
+        time.settle = [this] { bus.WaitIdle(5000); };
         OpenWindow();
         result = std::make_unique<TForm_Message>();
     }
     void TearDown() override
     {
         time.hook = nullptr;
+        time.settle = nullptr;
         window.reset();
         result.reset();
         bus.Stop();

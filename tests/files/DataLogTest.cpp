@@ -305,7 +305,8 @@ TEST_F(DataLog, TheDesignerModeLogsWithoutALink)
 TEST_F(DataLog, ALogThatCannotBeWrittenIsReportedAndLosesNothing)
 {
     TForm_Main& w = *window;
-    vcl::ScaledTimeService fast(0.001);
+    testsupport::HookedScaledTime fast(0.001);
+    fast.settle = SettleOnBus();
     vcl::SetTimeService(&fast);
     LinkUp();
 
@@ -360,7 +361,8 @@ TEST_F(DataLog, ALogThatCannotBeWrittenIsReportedAndLosesNothing)
 TEST_F(DataLog, TheOneShotRecordAppendsToTheModesFile)
 {
     TForm_Main& w = *window;
-    vcl::ScaledTimeService fast(0.001);
+    testsupport::HookedScaledTime fast(0.001);
+    fast.settle = SettleOnBus();
     vcl::SetTimeService(&fast);
     w.Image_DatalogOnceClick(nullptr);
     EXPECT_EQ(dialogs.TakeShown(), QStringList{"Please Select Mode of Monitor"});

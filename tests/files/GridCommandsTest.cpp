@@ -25,6 +25,7 @@ protected:
         vcl::SetTimeService(&time);
         std::string error;
         ASSERT_TRUE(bus.Start(&error)) << error;
+        time.settle = [this] { bus.WaitIdle(5000); };
         for (int id : {5, 7})
             bus.With(id, [](invsim::Inverter& inv) { invsim::LoadDemoInverter(inv); });
         wait = std::make_unique<TForm_wait>();
@@ -36,6 +37,7 @@ protected:
     void TearDown() override
     {
         time.hook = nullptr;
+        time.settle = nullptr;
         window.reset();
         wait.reset();
         bus.Stop();

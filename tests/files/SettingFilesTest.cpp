@@ -6,6 +6,7 @@
 
 #include "link/Modbus.h"
 #include "support/Dialogs.h"
+#include "support/HookedTime.h"
 #include "support/QtApp.h"
 #include "files/FileText.h"
 #include "tools/invsim/Bus.h"
@@ -46,6 +47,10 @@ protected:
         vcl::SetDialogService(&dialogs);
         std::string error;
         ASSERT_TRUE(bus.Start(&error)) << error;
+        // The link's waits end only once the simulator has answered: a busy machine never cuts
+        // a reply off.
+        time.settle = [this] { bus.WaitIdle(5000); };
+        vcl::SetTimeService(&time);
         bus.AddInverter(5, 9600);
         bus.AddInverter(7, 9600);
         ASSERT_EQ(link.OpenCom(QString::fromStdString(bus.Path())), 0);
@@ -60,6 +65,7 @@ protected:
     }
     void TearDown() override
     {
+        vcl::SetTimeService(nullptr);
         link.Com.Close();
         bus.Stop();
         vcl::SetDialogService(nullptr);
@@ -100,6 +106,7 @@ protected:
 
     QTemporaryDir home;
     ScriptedDialogs dialogs;
+    testsupport::HookedTime time;
     invsim::Bus bus;
     Modbus link;
     int found[FoundIdListSize] = {};

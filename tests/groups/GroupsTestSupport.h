@@ -11,7 +11,9 @@
 #include "tools/invsim/Demo.h"
 #include "vcl/Kit.h"
 
+#include "support/HookedTime.h"
 #include "support/QtApp.h"
+#include "vcl/Services.h"
 #include <map>
 #include <memory>
 #include <gtest/gtest.h>
@@ -67,12 +69,23 @@ protected:
         link.SetBaudCode(1);
         link.ResetLinkCounters();
         link.SlaveId = 1;
+        UseClock(1.0);
     }
     void TearDown() override
     {
+        vcl::SetTimeService(nullptr);
         link.Com.Close();
         bus.Stop();
         form.reset();
+    }
+    // The link's waits on a clock faster by a factor, each of them ended only once the simulator
+    // has answered what it was sent: a busy machine never cuts a reply off.
+    void UseClock(double factor)
+    {
+        auto next = std::make_unique<testsupport::Hooked<vcl::ScaledTimeService>>(factor);
+        next->settle = [this] { bus.WaitIdle(5000); };
+        vcl::SetTimeService(next.get());
+        clock = std::move(next);
     }
     // Input registers 49152.. of the output block, 30 words.
     void SetOutputBlock(const std::vector<std::uint16_t>& words)
@@ -98,6 +111,7 @@ protected:
     invsim::Bus bus;
     FormHost host;
     Modbus link;
+    std::unique_ptr<testsupport::Hooked<vcl::ScaledTimeService>> clock;
 };
 
 } // namespace groupstest

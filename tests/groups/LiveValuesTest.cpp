@@ -28,7 +28,7 @@ protected:
         GroupsOnPty::SetUp();
         if (HasFatalFailure())
             return;
-        vcl::SetTimeService(&fast);
+        UseClock(0.25);
         int top = 1250;
         for (const char* name : kFamilyPanels)
             panels[name] = MakeGroupPanel(*form, name, top += 10);
@@ -39,11 +39,6 @@ protected:
         state.IdcDivisor = 100;
         state.EnergyMultiplier = 10;
         state.SignedValues = 1;
-    }
-    void TearDown() override
-    {
-        GroupsOnPty::TearDown();
-        vcl::SetTimeService(nullptr);
     }
     void Inputs(int reg, const Words& words)
     {
@@ -105,7 +100,6 @@ protected:
         }
     }
 
-    vcl::ScaledTimeService fast{0.25};
     std::map<std::string, vcl::TPanel*> panels;
     groups::LiveGroups live;
 };

@@ -232,14 +232,13 @@ TEST_F(GroupsOnPty, SilentInverterMarksTheLabelsAndRecoveryRefillsThem)
     invsim::Fault silence;
     silence.kind = invsim::FaultKind::Silence;
     bus.AddFault(1, silence);
-    vcl::ScaledTimeService fast(0.05);
-    vcl::SetTimeService(&fast);
+    UseClock(0.05);
     for (int i = 0; i < 4; ++i)
         ASSERT_EQ(groups::ReadOutput(link, ctx, output, 0), 0);
     EXPECT_EQ(link.FailStreak, 8);
     EXPECT_EQ(Text("Label_PacR"), "2 W");
     ASSERT_EQ(groups::ReadOutput(link, ctx, output, 0), 0);
-    vcl::SetTimeService(nullptr);
+    UseClock(1.0);
     EXPECT_EQ(link.FailStreak, 10);
     for (const char* name : {"Label_PacR", "Label_VacT_Grid", "Label_TotalOutputCurrent", "Label_VacR_Out"}) {
         EXPECT_EQ(Text(name), "??") << name;

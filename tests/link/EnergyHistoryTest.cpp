@@ -47,7 +47,6 @@ protected:
             inv.SetBaud(38400);
         });
         time.factor = 0.01;
-        time.settle = [this] { bus.WaitIdle(5000); };
         Open(3);
         for (int i = 0; i < 732; ++i)
             link.DayEnergy[i] = 40000 + i;
@@ -55,11 +54,6 @@ protected:
             link.MonthEnergy[i] = 50000 + i;
         for (int k = 0; k < 11; ++k)
             link.EnergyExtra[k] = 600 + k;
-    }
-    void TearDown() override
-    {
-        time.settle = nullptr;
-        LinkOnPty::TearDown();
     }
     std::vector<RegValue> Writes() const
     {

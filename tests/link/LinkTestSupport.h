@@ -7,7 +7,9 @@
 #include "vcl/Services.h"
 
 #include <QStringList>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <thread>
@@ -72,20 +74,28 @@ struct TestTime : vcl::TimeService {
     int steps = 0;
     std::vector<int> sleeps;
     std::function<void()> onPump;
-    // Runs after each 10 ms step: a test may wait there for the simulator's answer.
+    // Runs after each 10 ms step and each pause: a test may wait there for the simulator's answer.
     std::function<void()> settle;
     void Sleep(int ms) override
     {
         sleeps.push_back(ms);
         std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(ms * 1000 * factor)));
+        if (ms > 0)
+            programUs += 1000LL * ms;
+        if (settle)
+            settle();
     }
     void WaitTenMs() override
     {
         ++steps;
         std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(10000 * factor)));
+        programUs += 10000;
         if (settle)
             settle();
     }
+    // The program's own time: its waits added up, whatever the factor and the machine's load.
+    std::int64_t ProgramUs() const { return programUs.load(); }
+    std::atomic<std::int64_t> programUs{0};
     void Pump() override { if (onPump) onPump(); }
 };
 
@@ -103,10 +113,16 @@ protected:
         ASSERT_TRUE(bus.Start(&error)) << error;
         bus.AddInverter(1, 9600);
         link.SetHost(&host);
+        // Every wait of the program lets the simulator answer what it was sent first, and a
+        // fault's delay counts on the program's own time: a busy machine neither cuts a reply
+        // off nor moves a late one into the program's wait.
+        time.settle = [this] { bus.WaitIdle(5000); };
+        bus.SetClock([this] { return time.ProgramUs(); });
         vcl::SetTimeService(&time);
     }
     void TearDown() override
     {
+        time.settle = nullptr;
         vcl::SetTimeService(nullptr);
         link.Com.Close();
         bus.Stop();

@@ -4,6 +4,7 @@
 #include "upgrade/FwTestUtil.h"
 
 #include "link/Modbus.h"
+#include "support/HookedTime.h"
 #include "tools/invsim/BootLoader.h"
 #include "tools/invsim/Bus.h"
 
@@ -31,6 +32,7 @@ protected:
     }
     void TearDown() override
     {
+        time.settle = nullptr;
         link.Com.Close();
         bus.Stop();
         vcl::SetTimeService(nullptr);
@@ -39,6 +41,7 @@ protected:
     {
         std::string error;
         ASSERT_TRUE(bus.Start(&error)) << error;
+        time.settle = [this] { bus.WaitIdle(5000); };
         ASSERT_EQ(link.OpenCom(QString::fromStdString(bus.Path())), 0);
         link.LinkType = LinkRs485;
     }
@@ -54,7 +57,9 @@ protected:
         tool.InvStepOk[k] = 1;
     }
 
-    vcl::ScaledTimeService time{0.25};
+    // Each of the engine's waits ends only once the simulator has answered what it was sent:
+    // a frame is taken at the rate it was written at, and its answer is there when read.
+    testsupport::Hooked<vcl::ScaledTimeService> time{0.25};
     RecordingDialogs dialogs;
     invsim::Bus bus;
     Modbus link;

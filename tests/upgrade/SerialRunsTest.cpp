@@ -24,17 +24,20 @@ namespace {
 
 std::string Joined(const QStringList& lines) { return lines.join(QStringLiteral(" | ")).toStdString(); }
 
-// The run's fixed pauses (a second or more) shrink a hundredfold; the waits for a reply keep
-// half their length, so the simulator's answers arrive in them even on a busy machine. Every
-// pause asked for is recorded.
+// The run's fixed pauses (a second or more) shrink a hundredfold, the waits for a reply to half
+// their length; each ends only once the simulator has answered what it was sent (`settle`), so
+// that its answers are there even on a busy machine. Every pause asked for is recorded.
 class ShortPauses : public vcl::TimeService {
 public:
     void Sleep(int ms) override
     {
         asked.push_back(ms);
         std::this_thread::sleep_for(std::chrono::milliseconds(ms >= 1000 ? ms / 100 : ms / 2));
+        if (settle)
+            settle();
     }
     std::vector<int> asked;
+    std::function<void()> settle;
 };
 
 // Waits for a condition with a deadline; false when it never held.
@@ -61,6 +64,7 @@ protected:
         tool.Link = &link;
         std::string error;
         ASSERT_TRUE(bus.Start(&error)) << error;
+        time.settle = [this] { bus.WaitIdle(5000); };
         ASSERT_EQ(link.OpenCom(QString::fromStdString(bus.Path())), 0);
         link.LinkType = LinkRs485;
         // After each block the simulated loaders have taken it and their retry requests are in
@@ -78,6 +82,7 @@ protected:
     }
     void TearDown() override
     {
+        time.settle = nullptr;
         link.Com.Close();
         bus.Stop();
         vcl::SetTimeService(nullptr);

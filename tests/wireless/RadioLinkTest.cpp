@@ -28,10 +28,11 @@ protected:
         std::string error;
         ASSERT_TRUE(adapter.Start(&error)) << error;
         adapter.AddInverter(5);
-        // The answer comes out 100 ms after reception is switched on; the program reads 15 ms
-        // and 285 ms after that on this clock.
-        adapter.SetReplyDelayMs(100);
         time = std::make_unique<CountingTime>(0.3);
+        // The answer comes out 100 ms of the program's time after reception is switched on:
+        // after the program's look for the acknowledgement (50 ms), before its read (900 ms on).
+        adapter.SetReplyDelayMs(100);
+        adapter.SetClock([t = time.get()] { return t->ProgramUs(); });
         // Each step of the program's waits lets the adapter catch up with what it was sent and
         // with an answer whose time has come, so that a busy machine cuts nothing off.
         time->settle = [this] { adapter.WaitIdle(5000); };

@@ -203,6 +203,11 @@ protected:
         adapter.SetReplyDelayMs(100);
         WirelessWindow::SetUp();
         UseClock(0.3);
+        // The answers' delay counts on the program's time, and each of its waits lets the
+        // adapter catch up: an answer comes out between the same two reads however busy the
+        // machine is.
+        adapter.SetClock([t = time.get()] { return t->ProgramUs(); });
+        time->settle = [this] { adapter.WaitIdle(5000); };
         // The radio choice is offered in the super-user mode only.
         window->Radio_ComSub1g->SetVisible(true);
         driver->MouseDown("Radio_ComSub1g");
@@ -210,6 +215,8 @@ protected:
     }
     void TearDown() override
     {
+        if (time)
+            time->settle = nullptr;
         WirelessWindow::TearDown();
         adapter.Stop();
     }

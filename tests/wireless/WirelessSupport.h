@@ -6,6 +6,7 @@
 
 #include "common/Waits.h"
 #include "link/Modbus.h"
+#include "support/HookedTime.h"
 #include "tools/invsim/RadioAdapter.h"
 #include "tools/invsim/TcpModule.h"
 #include "vcl/Services.h"
@@ -21,19 +22,17 @@ using Bytes = std::vector<std::uint8_t>;
 using linktest::RecordingHost;
 
 // The kit's clock, faster by a factor: the socket waits of the Wi-Fi link follow the same scale.
-struct CountingTime : vcl::ScaledTimeService {
-    explicit CountingTime(double factor) : vcl::ScaledTimeService(factor) {}
+// Pumps nothing; a test may wait for the simulator's answer after each step (`settle`), and
+// the simulator may count its delays on the program's own time (ProgramUs).
+struct CountingTime : testsupport::Hooked<vcl::ScaledTimeService> {
+    explicit CountingTime(double factor) : Hooked(factor) {}
     int steps = 0;
     std::vector<int> sleeps;
-    void Sleep(int ms) override { sleeps.push_back(ms); vcl::ScaledTimeService::Sleep(ms); }
-    // Runs after each 10 ms step: a test may wait there for the simulator's answer.
-    std::function<void()> settle;
+    void Sleep(int ms) override { sleeps.push_back(ms); Hooked::Sleep(ms); }
     void WaitTenMs() override
     {
         ++steps;
-        vcl::ScaledTimeService::WaitTenMs();
-        if (settle)
-            settle();
+        Hooked::WaitTenMs();
     }
     void Pump() override {}
 };

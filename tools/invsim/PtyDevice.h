@@ -9,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <mutex>
 #include <poll.h>
 #include <string>
@@ -43,6 +45,16 @@ public:
     // Path of the pty's device, for the program to open.
     std::string Path() const { return pty_.Path(); }
 
+    // The clock the device's deliberate delays count on, in microseconds: the steady clock
+    // unless set. A test gives the program's own time (its waits added up), so that a delayed
+    // answer comes out between the same two reads of the program however slowly the machine
+    // runs them.
+    void SetClock(std::function<std::int64_t()> nowUs)
+    {
+        std::lock_guard<std::mutex> lock(clockMutex_);
+        clock_ = std::move(nowUs);
+    }
+
     // Waits until the device has read every byte the program wrote and put every answer on the
     // line (a fault's or the device's own deliberate delay excepted, until it is due); false on
     // time-out. A quick test clock waits here at each step, so that a loaded machine stretches
@@ -59,7 +71,7 @@ public:
                 return true;
             pollfd p{fd, POLLIN, 0};
             const bool unread = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
-            if (!unread && !busy_ && !Overdue())
+            if (!unread && !busy_ && !PauseOverdue() && !Overdue())
                 return true;
             if (std::chrono::steady_clock::now() >= deadline)
                 return false;
@@ -87,13 +99,37 @@ protected:
         if (!busy)
             idleCv_.notify_all();
     }
-    // A fault's pause: the device counts as idle meanwhile.
+    // A fault's pause, on the device's clock: the device counts as idle meanwhile, until the
+    // pause's end has come.
     bool DeliberatePause(int ms)
     {
+        const std::int64_t due = ClockUs() + 1000LL * ms;
+        pauseDueUs_ = due;
         SetBusy(false);
-        const bool goOn = PauseMs(ms);
+        bool goOn = true;
+        for (std::int64_t now = ClockUs(); goOn && now < due; now = ClockUs())
+            goOn = PauseMs(OwnClock() ? 1 : static_cast<int>((due - now + 999) / 1000));
         SetBusy(true);
+        pauseDueUs_ = 0;
         return goOn;
+    }
+    std::int64_t ClockUs() const
+    {
+        std::function<std::int64_t()> clock;
+        {
+            std::lock_guard<std::mutex> lock(clockMutex_);
+            clock = clock_;
+        }
+        if (clock)
+            return clock();
+        using namespace std::chrono;
+        return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    // A clock that may move at any moment: a wait for it looks again every millisecond.
+    bool OwnClock() const
+    {
+        std::lock_guard<std::mutex> lock(clockMutex_);
+        return static_cast<bool>(clock_);
     }
     // An answer held back on purpose whose time has come but that is not yet on the line.
     virtual bool Overdue() const { return false; }
@@ -108,8 +144,17 @@ protected:
     Traffic<Record> traffic_;
 
 private:
+    bool PauseOverdue() const
+    {
+        const std::int64_t due = pauseDueUs_;
+        return due != 0 && ClockUs() >= due;
+    }
+
     speed_t speed_;
     std::atomic<bool> busy_{false};
+    std::atomic<std::int64_t> pauseDueUs_{0};   // the end of a deliberate pause under way; 0 none
+    mutable std::mutex clockMutex_;
+    std::function<std::int64_t()> clock_;
     mutable std::mutex idleMutex_;
     mutable std::condition_variable idleCv_;
 };

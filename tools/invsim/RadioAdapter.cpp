@@ -11,12 +11,6 @@ namespace invsim {
 
 namespace {
 
-std::int64_t NowUs()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 bool Digits(const std::string& s, long long& v)
 {
     if (s.empty() || s.size() > 10)
@@ -130,7 +124,8 @@ std::vector<std::string> RadioAdapter::CommandTexts() const
 
 void RadioAdapter::Command(const std::string& text)
 {
-    traffic_.Add(RadioCommand{NowUs(), text});
+    using namespace std::chrono;
+    traffic_.Add(RadioCommand{duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count(), text});
 
     std::string answer = "Ok\r\n";
     bool hangup = false;
@@ -143,11 +138,14 @@ void RadioAdapter::Command(const std::string& text)
         long long v = 0;
         if (text == "rf rx_con on") {
             rxOn_ = true;
-            if (answerPending_)
-                answerDueUs_ = std::max<std::int64_t>(answerDueUs_, NowUs() + 1000LL * replyDelayMs_);
+            if (!answer_.empty()) {
+                const std::int64_t later = Now() + 1000LL * replyDelayMs_ - answer_.front().dueUs;
+                for (Piece& piece : answer_)
+                    piece.dueUs += std::max<std::int64_t>(0, later);
+            }
         } else if (text == "rf rx_con off") {
             rxOn_ = false;
-            answerPending_ = false;
+            answer_.clear();
         } else if (arg("rf set_freq ", v)) {
             if (!tuneOk_ || v < 800000000 || v > 1000000000)
                 answer = "Error: set_freq\r\n";
@@ -189,17 +187,19 @@ void RadioAdapter::Command(const std::string& text)
                         if (next >= kMinHz && next <= kMaxHz)
                             st.listenHz = static_cast<std::int32_t>(next);
                         int extraMs = 0;
-                        answerSplit_ = -1;
                         if (fault && fault->kind == FaultKind::Delay)
                             extraMs = fault->param;
-                        if (fault && fault->kind == FaultKind::Split) {
-                            answerSplit_ = fault->param < 0 ? 20 : fault->param;
-                            answerSplitPauseMs_ = fault->param2 < 0 ? 20 : fault->param2;
-                        }
-                        answerLine_ = "radio_rx " + HexText(reply) + " " + std::to_string(st.rssi) + " " +
-                                      std::to_string(st.snr) + "\r\n";
-                        answerPending_ = !hangup;
-                        answerDueUs_ = NowUs() + 1000LL * (replyDelayMs_ + extraMs);
+                        const std::string line = "radio_rx " + HexText(reply) + " " + std::to_string(st.rssi) +
+                                                 " " + std::to_string(st.snr) + "\r\n";
+                        const std::int64_t due = Now() + 1000LL * (replyDelayMs_ + extraMs);
+                        answer_.clear();
+                        std::size_t split = line.size();
+                        if (fault && fault->kind == FaultKind::Split)
+                            split = std::min<std::size_t>(line.size(), fault->param < 0 ? 20 : static_cast<std::size_t>(fault->param));
+                        if (!hangup)
+                            answer_.push_back({line.substr(0, split), due});
+                        if (!hangup && split < line.size())
+                            answer_.push_back({line.substr(split), due + 1000LL * (fault->param2 < 0 ? 20 : fault->param2)});
                     }
                 }
             }
@@ -214,26 +214,19 @@ void RadioAdapter::Command(const std::string& text)
 
 void RadioAdapter::DeliverDue()
 {
-    std::string line;
-    int split = -1, pause = 0;
+    std::vector<std::string> due;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!answerPending_ || !rxOn_ || NowUs() < answerDueUs_)
+        while (rxOn_ && !answer_.empty() && Now() >= answer_.front().dueUs) {
+            due.push_back(std::move(answer_.front().text));
+            answer_.pop_front();
+        }
+        if (due.empty())
             return;
         SetBusy(true);   // no longer overdue, not yet on the line
-        answerPending_ = false;
-        line = answerLine_;
-        split = answerSplit_;
-        pause = answerSplitPauseMs_;
     }
-    if (split >= 0 && static_cast<std::size_t>(split) < line.size()) {
-        Write(line.substr(0, static_cast<std::size_t>(split)));
-        if (!DeliberatePause(pause))
-            return;
-        Write(line.substr(static_cast<std::size_t>(split)));
-    } else {
-        Write(line);
-    }
+    for (const std::string& piece : due)
+        Write(piece);
 }
 
 void RadioAdapter::Serve()
@@ -246,8 +239,9 @@ void RadioAdapter::Serve()
             std::lock_guard<std::mutex> lock(mutex_);
             if (serving_.Stopping())
                 return;
-            if (answerPending_ && rxOn_)
-                timeout = static_cast<int>(std::max<std::int64_t>(0, (answerDueUs_ - NowUs() + 999) / 1000));
+            // On a clock of its own the time may move at any moment: look again soon.
+            if (rxOn_ && !answer_.empty())
+                timeout = OwnClock() ? 1 : static_cast<int>(std::max<std::int64_t>(0, (answer_.front().dueUs - Now() + 999) / 1000));
         }
         const int fd = pty_.Master();
         if (fd < 0)
@@ -295,7 +289,7 @@ void RadioAdapter::Serve()
 bool RadioAdapter::Overdue() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return answerPending_ && rxOn_ && NowUs() >= answerDueUs_;
+    return rxOn_ && !answer_.empty() && Now() >= answer_.front().dueUs;
 }
 
 } // namespace invsim

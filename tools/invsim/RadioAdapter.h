@@ -14,6 +14,7 @@
 #include "tools/invsim/Inverter.h"
 #include "tools/invsim/PtyDevice.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -52,6 +53,7 @@ public:
 
     // Milliseconds from "rf rx_con on" (or from the frame, when reception was already on) to
     // the "radio_rx" line. Default 300.
+    // Counted on the device's clock (SetClock).
     void SetReplyDelayMs(int ms);
     // Whether "rf set_freq" is answered "Ok" (true) or with an error line.
     void SetTuneAnswers(bool ok);
@@ -77,6 +79,7 @@ private:
     void Write(const std::string& text) { PutOnLine(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()); }
     void DeliverDue();
     bool Overdue() const override;
+    std::int64_t Now() const { return ClockUs(); }
 
     mutable std::mutex mutex_;
     std::map<int, Station> stations_;
@@ -85,12 +88,13 @@ private:
     bool rxOn_ = false;
     bool tuneOk_ = true;
     int replyDelayMs_ = 300;
-    // An answer on the air: its line, when it may come out, how it comes out.
-    bool answerPending_ = false;
-    std::string answerLine_;
-    std::int64_t answerDueUs_ = 0;
-    int answerSplit_ = -1;        // split the line after this many characters; -1 whole
-    int answerSplitPauseMs_ = 20;
+    // An answer on the air: its line in one piece, or in two when it is split, each with the
+    // time it may come out.
+    struct Piece {
+        std::string text;
+        std::int64_t dueUs = 0;
+    };
+    std::deque<Piece> answer_;
 };
 
 // The "invsim radio" command: serves an adapter on a pty until a signal ends it.
