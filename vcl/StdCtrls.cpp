@@ -820,9 +820,7 @@ bool TImage::LoadPicture(const QString& path)
     auto* label = static_cast<QLabel*>(Handle());
     QPixmap pm;
     if (IsResource(path) && QPixmapCache::find(ResourcePictureKey(path), &pm)) {
-        canvas_.reset();
-        pendingPicture_.clear();
-        label->setPixmap(pm);
+        SetPicture(pm);
         return true;
     }
     if (IsResource(path) && !label->isVisible()) {
@@ -839,10 +837,15 @@ bool TImage::LoadPicture(const QString& path)
         return false;
     if (IsResource(path))
         QPixmapCache::insert(ResourcePictureKey(path), pm);
+    SetPicture(pm);
+    return true;
+}
+
+void TImage::SetPicture(const QPixmap& picture)
+{
     canvas_.reset();
     pendingPicture_.clear();
-    label->setPixmap(pm);
-    return true;
+    static_cast<QLabel*>(Handle())->setPixmap(picture);
 }
 
 void TImage::ShowPendingPicture() const
