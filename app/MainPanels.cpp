@@ -5,6 +5,11 @@
 #include "app/Main.h"
 #include "app/MainBuild.h"
 
+#include <QImage>
+#include <QPixmap>
+
+#include <algorithm>
+
 using namespace vcl;
 
 namespace {
@@ -132,13 +137,21 @@ void TForm_Main::PaintHeaderBackgrounds()
 }
 
 // The header band's own background, 3000 pixels wide so that any window width is covered:
-// one shade per row, all rows but the last two.
+// one shade per row, all rows but the last two. The shades are kept as one column and laid
+// across here: decoding the full width cost more than all the rest of the first paint.
 void TForm_Main::PaintTopRight()
 {
     Image_TopRight->SetBounds(0, 0, 3000, Group_Top->Height());
     if (!Image_TopRight->HasPicture()) {
         Image_TopRight->SetCenter(false);
-        Image_TopRight->LoadPicture(QStringLiteral(":/window/HeaderBand.png"));
+        const QImage shades = QImage(QStringLiteral(":/window/HeaderBand.png"))
+                                  .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QImage band(Image_TopRight->Width(), shades.height(), QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < band.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(band.scanLine(y));
+            std::fill(row, row + band.width(), reinterpret_cast<const QRgb*>(shades.constScanLine(y))[0]);
+        }
+        Image_TopRight->SetPicture(QPixmap::fromImage(std::move(band)));
     }
     Image_TopRight->SendToBack();
 }

@@ -367,6 +367,9 @@ TControl::TControl(TComponent* owner, QWidget* widget)
     widget_->installEventFilter(bridge_.get());
     widget_->setMouseTracking(true);
     widget_->hide();
+    // Polished now, while it stands alone: polished once placed (when first shown), each widget
+    // sets its colours again down its parents' line, several times the cost.
+    widget_->ensurePolished();
 }
 
 TControl::~TControl()

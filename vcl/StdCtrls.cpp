@@ -83,7 +83,19 @@ TLabel::TLabel(TComponent* Owner) : TControl(Owner, new QLabel)
     auto* label = static_cast<QLabel*>(Handle());
     label->setTextFormat(Qt::PlainText);
     SetBounds(0, 0, 0, 13);
+    // A new label sizes itself to no text in the application's font and style, the same for
+    // every label until those change: measured once, not for each of thousands of labels.
+    static QFont measuredFont;
+    static const QStyle* measuredStyle = nullptr;
+    static QSize emptySize;
+    if (measuredStyle == label->style() && measuredFont == label->font()) {
+        SetBounds(0, 0, emptySize.width(), emptySize.height());
+        return;
+    }
     ApplyCaption();
+    measuredStyle = label->style();
+    measuredFont = label->font();
+    emptySize = QSize(Width(), Height());
 }
 
 void TLabel::ApplyCaption()
@@ -829,9 +841,7 @@ bool TImage::LoadPicture(const QString& path)
     auto* label = static_cast<QLabel*>(Handle());
     QPixmap pm;
     if (IsResource(path) && QPixmapCache::find(ResourcePictureKey(path), &pm)) {
-        canvas_.reset();
-        pendingPicture_.clear();
-        label->setPixmap(pm);
+        SetPicture(pm);
         return true;
     }
     if (IsResource(path) && !label->isVisible()) {
@@ -848,10 +858,15 @@ bool TImage::LoadPicture(const QString& path)
         return false;
     if (IsResource(path))
         QPixmapCache::insert(ResourcePictureKey(path), pm);
+    SetPicture(pm);
+    return true;
+}
+
+void TImage::SetPicture(const QPixmap& picture)
+{
     canvas_.reset();
     pendingPicture_.clear();
-    label->setPixmap(pm);
-    return true;
+    static_cast<QLabel*>(Handle())->setPixmap(picture);
 }
 
 void TImage::ShowPendingPicture() const

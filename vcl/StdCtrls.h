@@ -7,6 +7,7 @@
 #include "vcl/StringList.h"
 
 #include <QImage>
+#include <QPixmap>
 
 #include <memory>
 
@@ -341,6 +342,8 @@ public:
     QString ClassName() const override { return QStringLiteral("TImage"); }
     // False when the picture cannot be read (the old picture stays).
     bool LoadPicture(const QString& path);
+    // Shows a picture made by the program (replaces a drawing).
+    void SetPicture(const QPixmap& picture);
     bool Stretch() const { return stretch_; }
     void SetStretch(bool on);
     bool Center() const { return center_; }

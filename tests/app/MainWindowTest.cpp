@@ -320,6 +320,28 @@ TEST_F(WindowTest, FoldingTheHeaderBandAndTheLeftPane)
     EXPECT_EQ(w.Label_LeftDownRetract->Caption(), "<<");
 }
 
+// The header band's background covers 3000 pixels (any window width): one shade per row, the
+// same from the left end to the right, from (200, 250, 255) down to (128, 178, 255); its last two
+// rows are clear.
+TEST_F(WindowTest, HeaderBandBackgroundIsOneShadePerRowAcrossItsWidth)
+{
+    TForm_Main& w = Open();
+    const QImage band = w.Image_TopRight->Picture().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(band.size(), QSize(3000, 75));
+    EXPECT_EQ(band.pixel(0, 0), qRgb(200, 250, 255));
+    EXPECT_EQ(band.pixel(1, 1), qRgb(199, 249, 255));
+    EXPECT_EQ(band.pixel(2999, 72), qRgb(128, 178, 255));
+    for (int y : {73, 74})
+        for (int x : {0, 1500, 2999})
+            EXPECT_EQ(qAlpha(band.pixel(x, y)), 0) << x << "," << y;
+    for (int y = 0; y < 73; ++y) {
+        const QRgb shade = band.pixel(0, y);
+        EXPECT_EQ(qAlpha(shade), 255) << y;
+        for (int x : {1, 777, 2998, 2999})
+            ASSERT_EQ(band.pixel(x, y), shade) << x << "," << y;
+    }
+}
+
 // With the header band and the left pane both folded, the two labels that unfold them stand
 // whole in the band's strip, where the user can see and click them.
 TEST_F(WindowTest, UnfoldLabelsStandWholeInTheFoldedBand)

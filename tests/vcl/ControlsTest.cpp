@@ -3,6 +3,7 @@
 #include "vcl/UserDriver.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -100,6 +101,34 @@ TEST_F(ControlsTest, FontHeightIsPixelsAndSizeIsPoints)
     button.Font()->SetHeight(0);
     EXPECT_EQ(button.Font()->Size(), 0);
     EXPECT_EQ(button.Font()->Height(), 0);
+}
+
+// A new label takes the size of no text in the application's font: every new label alike, and
+// a larger font gives the labels made after it a larger size.
+TEST_F(ControlsTest, NewLabelsSizeToNoTextInTheApplicationsFont)
+{
+    const QFont before = QApplication::font();
+    TForm form;
+    auto expectedSize = [] {
+        QLabel measured;
+        measured.setTextFormat(Qt::PlainText);
+        return measured.sizeHint();
+    };
+    const QSize small = expectedSize();
+    for (int i = 0; i < 2; ++i) {
+        TLabel label(&form);
+        EXPECT_EQ(QSize(label.Width(), label.Height()), small) << i;
+    }
+    QFont larger = before;
+    larger.setPixelSize(40);
+    QApplication::setFont(larger);
+    const QSize large = expectedSize();
+    TLabel after(&form);
+    QApplication::setFont(before);
+    EXPECT_GT(large.height(), small.height());
+    EXPECT_EQ(QSize(after.Width(), after.Height()), large);
+    TLabel again(&form);
+    EXPECT_EQ(QSize(again.Width(), again.Height()), small);
 }
 
 TEST_F(ControlsTest, AlignedChildrenShareTheirHolder)
