@@ -11,6 +11,7 @@ using namespace vcl;
 namespace {
 
 constexpr int kCoilPauseMs = 500;
+const QString kLockRefusal = QStringLiteral("Lock: Permission denied");
 
 // What holds the link while a command runs, as the messages about it name it.
 LinkWork WorkOfCommand(int code)
@@ -41,6 +42,15 @@ bool TForm_Main::RefusedWhileLinkHeld()
                                              : LinkWorkName(LinkWork::LastPoll);
     MessageBox(QStringLiteral("Please wait until %1 has ended").arg(work));
     return true;
+}
+
+bool TForm_Main::SwitchPostRefused()
+{
+    if (WriteLocked()) {
+        MessageBox(kLockRefusal);
+        return true;
+    }
+    return false;
 }
 
 void TForm_Main::GuardHeaderButtons()
@@ -84,8 +94,8 @@ int TForm_Main::RunPendingCommand()
     }
     if (m.CommandCode == CmdSyncClock)
         return RunSyncClock();
-    if (SuperUserMode == 0 && WriteLock == 1) {
-        MessageBox(QStringLiteral("Lock: Permission denied"));
+    if (WriteLocked()) {
+        MessageBox(kLockRefusal);
         return 0;
     }
     if (DropsStaleMaxPowerPost())

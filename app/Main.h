@@ -145,6 +145,9 @@ public:
     // Asked first by a user action that would start other link work or change the target: while
     // the link is held the action is refused with a message (true) and must do nothing.
     bool RefusedWhileLinkHeld();
+    // A check box or radio button's post, refused with a word: the write lock holds.
+    bool SwitchPostRefused();
+    bool WriteLocked() const { return SuperUserMode == 0 && WriteLock == 1; }
     // What the user asked for while the link was held, done once the operation has ended: an
     // image dropped or the load button clicked, then a mode chosen.
     void RunDeferredActions();
@@ -314,7 +317,8 @@ public:
     // the tree and its double-click; Commands.cpp: setting up the settings tables and the polls.)
     // What the settings handlers read and write: the mailbox, this window's controls, the
     // sign and step conventions of the mode.
-    settings::Context Settings{&Link, this, &ReactiveSign, &CosPhiStep, [this] { return RefusedWhileLinkHeld(); }};
+    settings::Context Settings{&Link, this, &ReactiveSign, &CosPhiStep, [this] { return RefusedWhileLinkHeld(); },
+                                [this] { return SwitchPostRefused(); }};
     groups::PollGroups PollGroups{};
     void SetUpCommands();
     void Edit_StartIDExit(vcl::TObject* Sender);

@@ -190,6 +190,8 @@ Outcome Apply(const Binding& b, const Context& ctx)
     // request: a post made inside its waits would change the command or be cleared with it.
     if (ctx.refusedWhileBusy && ctx.refusedWhileBusy())
         return Outcome::Refused;
+    if (ctx.switchRefused && dynamic_cast<vcl::TButtonControl*>(Find(ctx, b.control)) && ctx.switchRefused())
+        return Outcome::Refused;
     int value = 0;
     if (IsEntry(b) && b.limit.kind != LimitKind::TextLongerThan) {
         // The one check of every typed entry: a strict entry that is no integer throws before
@@ -260,8 +262,21 @@ bool Bind(const Binding& b, const Context& ctx)
         else
             return false;
     }
-    // The handler keeps its own copy of the row and the context.
-    auto apply = [b, ctx] { Apply(b, ctx); };
+    // The handler keeps its own copy of the row and the context. A switch that posted nothing
+    // must not show a state the inverter was never sent.
+    auto* box = dynamic_cast<vcl::TButtonControl*>(c);
+    auto apply = [b, ctx, box] {
+        Outcome outcome = Outcome::Refused;
+        try {
+            outcome = Apply(b, ctx);
+        } catch (...) {
+            if (box)
+                box->RefuseClick();
+            throw;
+        }
+        if (box && outcome == Outcome::Refused)
+            box->RefuseClick();
+    };
     switch (event) {
     case Event::KeyDownEnter: {
         auto* win = dynamic_cast<vcl::TWinControl*>(c);

@@ -207,6 +207,10 @@ struct Context {
     // Asked before anything is posted: true (the user has been told) while an operation holds
     // the link. The running command still reads the mailbox, so a post then is refused whole.
     std::function<bool()> refusedWhileBusy;
+    // Asked before a check box or radio button posts: true (the user has been told) when its
+    // command could not be written now. Such a control shows the value it posts as its own
+    // state, so a post that will never be written is refused at the click.
+    std::function<bool()> switchRefused;
 };
 
 // The class library's conversion error: "'abc' is not a valid integer value". It escapes the
@@ -231,7 +235,7 @@ QString RangeMessage(const EntryRange& r);
 std::optional<int> CheckedEntry(const Binding& b, const Context& ctx);
 
 // Runs the handler of one binding as its event would, in this order: the refusal while the link
-// is held, the conversion (with the
+// is held, a switch's refusal (the write lock), the conversion (with the
 // cos φ step's scale), the range (on the value as converted, before the sign), the Ind/Cap sign
 // rule, the register of the step, the family's adjustment, the post, the red value label. A
 // refusal writes nothing and paints nothing. Throws ConvertError for a strict integer entry
@@ -241,8 +245,10 @@ Outcome Apply(const Binding& b, const Context& ctx);
 // The value a binding's control stands for, converted (before the sign rule and the limit).
 int Convert(const Binding& b, const Context& ctx);
 
-// Installs the binding's handler on its control. False when the form has no such control
-// (a family's panel that the window lacks binds nothing) or the event does not fit the control.
+// Installs the binding's handler on its control. A check box or radio button whose handler
+// posts nothing (refused, or it throws) keeps the state it had before the click. False when the
+// form has no such control (a family's panel that the window lacks binds nothing) or the event
+// does not fit the control.
 bool Bind(const Binding& b, const Context& ctx);
 // Binds every row; returns how many were bound.
 int BindTable(std::span<const Binding> table, const Context& ctx);

@@ -256,7 +256,53 @@ void TSpeedButton::Click()
 }
 
 // ---------------------------------------------------------------------------------------------
-TCheckBox::TCheckBox(TComponent* Owner) : TWinControl(Owner, new QCheckBox)
+void TButtonControl::RefuseClick()
+{
+    if (undo_) {
+        const std::function<void()> undo = std::move(undo_);
+        undo_ = nullptr;
+        undo();
+    } else if (inMouseDown_) {
+        refusedAhead_ = true;
+    }
+}
+
+bool TButtonControl::WidgetEvent(QObject* source, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // A new press starts a new click: an earlier refusal whose click never came is spent.
+        refusedAhead_ = false;
+        inMouseDown_ = true;
+        const bool taken = TWinControl::WidgetEvent(source, event);
+        inMouseDown_ = false;
+        return taken;
+    }
+    case QEvent::KeyPress:
+        refusedAhead_ = false;
+        break;
+    default:
+        break;
+    }
+    return TWinControl::WidgetEvent(source, event);
+}
+
+void TButtonControl::UserClick(const std::function<void()>& change, std::function<void()> undo,
+                               const std::function<void()>& resync)
+{
+    if (refusedAhead_) {
+        refusedAhead_ = false;
+        resync();
+        return;
+    }
+    undo_ = std::move(undo);
+    change();
+    undo_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+TCheckBox::TCheckBox(TComponent* Owner) : TButtonControl(Owner, new QCheckBox)
 {
     auto* box = static_cast<QCheckBox*>(Handle());
     QObject::connect(box, &QCheckBox::clicked, box, [this](bool on) { UserToggled(on); });
@@ -279,14 +325,24 @@ void TCheckBox::SetChecked(bool on)
 
 void TCheckBox::UserToggled(bool on)
 {
-    if (on == checked_)
-        return;
-    checked_ = on;
-    Click();
+    auto* box = static_cast<QCheckBox*>(Handle());
+    const bool before = checked_;
+    UserClick(
+        [this, on] {
+            if (on == checked_)
+                return;
+            checked_ = on;
+            Click();
+        },
+        [this, box, before] {
+            checked_ = before;
+            box->setChecked(before);
+        },
+        [this, box] { box->setChecked(checked_); });
 }
 
 // ---------------------------------------------------------------------------------------------
-TRadioButton::TRadioButton(TComponent* Owner) : TWinControl(Owner, new KRadioButton)
+TRadioButton::TRadioButton(TComponent* Owner) : TButtonControl(Owner, new KRadioButton)
 {
     auto* radio = static_cast<QRadioButton*>(Handle());
     QObject::connect(radio, &QRadioButton::clicked, radio, [this] { UserClicked(); });
@@ -298,24 +354,38 @@ void TRadioButton::ApplyCaption()
     static_cast<QRadioButton*>(Handle())->setText(caption_);
 }
 
+void TRadioButton::ShowChecked(bool on)
+{
+    checked_ = on;
+    static_cast<QRadioButton*>(Handle())->setChecked(on);
+}
+
+TRadioButton* TRadioButton::CheckedOfGroup()
+{
+    if (checked_)
+        return this;
+    if (!Parent())
+        return nullptr;
+    for (int i = 0; i < Parent()->ControlCount(); ++i)
+        if (auto* sibling = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); sibling && sibling->checked_)
+            return sibling;
+    return nullptr;
+}
+
 void TRadioButton::SetChecked(bool on)
 {
-    auto* radio = static_cast<QRadioButton*>(Handle());
     if (on == checked_) {
-        radio->setChecked(on);
+        ShowChecked(on);
         return;
     }
-    checked_ = on;
-    radio->setChecked(on);
+    ShowChecked(on);
     if (!on)
         return;
     if (Parent()) {
         for (int i = 0; i < Parent()->ControlCount(); ++i) {
             auto* sibling = dynamic_cast<TRadioButton*>(Parent()->Controls(i));
-            if (sibling && sibling != this && sibling->checked_) {
-                sibling->checked_ = false;
-                static_cast<QRadioButton*>(sibling->Handle())->setChecked(false);
-            }
+            if (sibling && sibling != this && sibling->checked_)
+                sibling->ShowChecked(false);
         }
     }
     Click();
@@ -323,7 +393,14 @@ void TRadioButton::SetChecked(bool on)
 
 void TRadioButton::UserClicked()
 {
-    SetChecked(true);
+    TRadioButton* before = CheckedOfGroup();
+    UserClick([this] { SetChecked(true); },
+              [this, before] {
+                  ShowChecked(false);
+                  if (before)
+                      before->ShowChecked(true);
+              },
+              [this] { ShowChecked(checked_); });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -124,9 +124,31 @@ private:
     bool flat_ = false;
 };
 
+// A check box or radio button: a control whose own state a user's click changes. A handler of
+// that click may refuse it; the control then shows what it showed before.
+class TButtonControl : public TWinControl {
+public:
+    // Refuses the user's click in progress. From OnMouseDown, the click that follows leaves the
+    // control as it is; from the OnClick the click fired, the control goes back to its state
+    // before the click. Either way no further OnClick fires (a state restored from here is not
+    // the user's, and must not run a handler that writes). Elsewhere it does nothing.
+    void RefuseClick();
+protected:
+    using TWinControl::TWinControl;
+    bool WidgetEvent(QObject* source, QEvent* event) override;
+    // Runs a user's click: `change` applies it (and fires OnClick), `undo` puts the state before
+    // it back without any event, `resync` makes the widget show the stored state again.
+    void UserClick(const std::function<void()>& change, std::function<void()> undo,
+                   const std::function<void()>& resync);
+private:
+    bool inMouseDown_ = false;
+    bool refusedAhead_ = false;
+    std::function<void()> undo_;
+};
+
 // A check box. OnClick fires whenever Checked changes: by the user's click or by code.
 // OnMouseDown runs before a click changes Checked.
-class TCheckBox : public TWinControl {
+class TCheckBox : public TButtonControl {
 public:
     explicit TCheckBox(TComponent* Owner);
     QString ClassName() const override { return QStringLiteral("TCheckBox"); }
@@ -144,7 +166,7 @@ private:
 // A radio button. Radio buttons with the same Parent form one group: checking one unchecks the
 // others. OnClick fires when Checked turns true, by the user's click or by code; clicking a
 // checked button does nothing; OnMouseDown runs before the click changes it.
-class TRadioButton : public TWinControl {
+class TRadioButton : public TButtonControl {
 public:
     explicit TRadioButton(TComponent* Owner);
     QString ClassName() const override { return QStringLiteral("TRadioButton"); }
@@ -156,6 +178,9 @@ protected:
     bool WheelScrollsHolder() const override { return true; }
 private:
     void UserClicked();
+    // The checked button of the group (this one included), or nullptr.
+    TRadioButton* CheckedOfGroup();
+    void ShowChecked(bool on);
     bool checked_ = false;
 };
 

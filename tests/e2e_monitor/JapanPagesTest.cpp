@@ -230,8 +230,10 @@ TEST_F(JapanPages, SettingsWriteTheirFramesAndReadBack)
 TEST_F(JapanPages, MaskRadiosWaitForThisInvertersWord)
 {
     OpenPage(1);
+    const bool shownBefore = driver->Checked("Radio_JapanLNOVRON");
     driver->MouseDown("Radio_JapanLNOVRON");
     EXPECT_EQ(window->Link.CommandCode, 0);   // nothing read yet
+    EXPECT_EQ(driver->Checked("Radio_JapanLNOVRON"), shownBefore) << "a radio that wrote nothing shows as chosen";
     ASSERT_EQ(window->PollCycle(), 0);
     window->ExeSelectInv(0);                  // chosen again: the word is forgotten
     bus.ClearFrames();

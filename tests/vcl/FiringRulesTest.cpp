@@ -3,6 +3,7 @@
 #include "vcl/Kit.h"
 #include "vcl/UserDriver.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -157,6 +158,68 @@ TEST_F(FiringRules, MouseDownSeesTheStateBeforeTheClick)
     user.MouseDown("Radio_RemoteON"); // mouse-down also on a checked radio button
     EXPECT_EQ(log, (QStringList{"down 0", "click 1", "down 1", "click 0", "rdown 0", "rdown 1"}));
     EXPECT_THROW(user.MouseDown("Form_Main"), DriverError);
+}
+
+// A handler refuses the user's click from OnMouseDown (before the change) or from the OnClick the
+// click fired (after it): the box and the radio group show, on the screen too, what they showed
+// before, and no further OnClick fires. A refusal is spent with its click.
+TEST_F(FiringRules, ARefusedClickLeavesTheBoxAndTheGroupAsTheyWere)
+{
+    auto* check = Make<TCheckBox>("Check_ConstVolt");
+    auto* panel = Make<TPanel>("Panel1201");
+    auto* on = Make<TRadioButton>("Radio_RemoteON", panel);
+    auto* off = Make<TRadioButton>("Radio_RemoteOFF", panel);
+    panel->SetBounds(0, 40, 240, 20);
+    off->SetLeft(100);
+    on->SetChecked(true);
+    enum class Refuse { No, AtMouseDown, AtClick };
+    Refuse refuse = Refuse::No;
+    for (TButtonControl* c : std::initializer_list<TButtonControl*>{check, on, off}) {
+        c->OnMouseDown = [&, c](TObject*, TMouseButton, TShiftState, int, int) {
+            if (refuse == Refuse::AtMouseDown)
+                c->RefuseClick();
+        };
+        c->OnClick = [&, c](TObject*) {
+            log << c->Name();
+            if (refuse == Refuse::AtClick)
+                c->RefuseClick();
+        };
+    }
+    form->Show();
+    UserDriver user(form.get());
+    const auto shown = [](TControl* c) { return static_cast<QAbstractButton*>(c->Handle())->isChecked(); };
+    const auto expectState = [&](bool box, bool remoteOn, bool remoteOff, const char* when) {
+        EXPECT_EQ(check->Checked(), box) << when;
+        EXPECT_EQ(shown(check), box) << when;
+        EXPECT_EQ(on->Checked(), remoteOn) << when;
+        EXPECT_EQ(shown(on), remoteOn) << when;
+        EXPECT_EQ(off->Checked(), remoteOff) << when;
+        EXPECT_EQ(shown(off), remoteOff) << when;
+    };
+    log.clear();
+
+    for (Refuse r : {Refuse::AtMouseDown, Refuse::AtClick}) {
+        refuse = r;
+        const char* when = r == Refuse::AtMouseDown ? "refused at mouse-down" : "refused at the click";
+        user.MouseDown("Check_ConstVolt");
+        user.MouseDown("Radio_RemoteOFF");
+        expectState(false, true, false, when);
+        EXPECT_EQ(log, r == Refuse::AtClick ? (QStringList{"Check_ConstVolt", "Radio_RemoteOFF"}) : QStringList{}) << when;
+        log.clear();
+        // A refusal from code outside a click changes nothing.
+        check->RefuseClick();
+        off->RefuseClick();
+        expectState(false, true, false, when);
+    }
+
+    // The next clicks are the user's own again, also after a press that never became a click.
+    refuse = Refuse::AtMouseDown;
+    QTest::mouseClick(check->Handle(), Qt::RightButton);
+    refuse = Refuse::No;
+    user.MouseDown("Check_ConstVolt");
+    user.MouseDown("Radio_RemoteOFF");
+    expectState(true, false, true, "accepted");
+    EXPECT_EQ(log, (QStringList{"Check_ConstVolt", "Radio_RemoteOFF"}));
 }
 
 TEST_F(FiringRules, EditActsOnEnter)
