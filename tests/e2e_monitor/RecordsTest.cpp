@@ -179,6 +179,14 @@ TEST_F(RecordsWindow, ClockSynchronisationWritesLocalTimeToEveryFoundInverter)
     EXPECT_TRUE(Writes(1).empty());
     EXPECT_TRUE(dialogs.TakeShown().isEmpty());
     EXPECT_NE(driver->Color("Label_SyncClock"), vcl::clGreen);
+
+    // A Wi-Fi module that does not take the clock: "Sync Clock Fail" alone, and the caption stays red.
+    driver->Click("Image_SyncClock");
+    w.Link.LinkType = LinkWifi;
+    ASSERT_EQ(w.ExecutePendingCommand(), 0);
+    w.Link.LinkType = LinkRs485;
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"Sync Clock Fail"});
+    EXPECT_EQ(driver->Color("Label_SyncClock"), vcl::clRed);
 }
 
 TEST_F(RecordsWindow, EnergyCloneReadsAndWritesTheWholeHistory)
