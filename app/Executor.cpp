@@ -5,6 +5,7 @@
 #include "app/Formwait.h"
 #include "app/Main.h"
 #include "app/JapanSettings.h"
+#include "link/WalkReport.h"
 
 using namespace vcl;
 
@@ -130,13 +131,22 @@ int TForm_Main::RunPendingCommand()
     if (m.CommandCode == CmdBroadcastCoil || m.CommandCode == CmdBroadcastRegister) {
         const std::uint8_t fc = m.CommandCode == CmdBroadcastCoil ? 5 : 6;
         const std::uint8_t saved = m.SlaveId;
+        const int address = m.CommandAddress;
         const int count = TargetCount();
+        WalkReport report;
         for (int k = 1; k <= count; ++k) {
             SelectTarget(k);
-            m.Request(m.CommandAddress, value(), fc);
+            m.Request(address, value(), fc);
+            report.Add(m.SlaveId, WriteTaken(m, address, value(), fc));
         }
         RestoreSelection(saved);
         m.CommandCode = 0;
+        // The value label turns blue from the current inverter's read-back alone: an inverter
+        // that did not take the write is named here.
+        if (report.AnyMissed())
+            MessageBox(report.Message(QStringLiteral("Broadcast write to %1 %2")
+                                          .arg(fc == 5 ? QStringLiteral("coil") : QStringLiteral("register"))
+                                          .arg(address)));
     }
     if (m.CommandCode == CmdWriteRegisterPair) {
         m.Request(m.CommandAddress, value(), 6);

@@ -4,6 +4,7 @@
 #include "app/Main.h"
 
 #include "groups/ReaderFrame.h"
+#include "link/WalkReport.h"
 #include "vcl/Services.h"
 
 using namespace vcl;
@@ -70,13 +71,19 @@ int TForm_Main::RunProtocolSwitch()
         const int count = TargetCount();
         if (count == 0)
             return 0;
+        WalkReport report;
         for (int k = 1; k <= count; ++k) {
             SelectTarget(k);
             // The inverter that failed stays selected, so the user sees which one it was.
             if (m.Request(kProtocolRegister, value, 6) != 0)
                 return 1;
+            report.Add(m.SlaveId, WriteTaken(m, kProtocolRegister, value, 6));
         }
         RestoreSelection(saved);
+        if (report.AnyMissed()) {
+            MessageBox(report.Message(QStringLiteral("Protocol switch")));
+            return 0;
+        }
     }
     MessageBox(QStringLiteral("Check Protocol Please"));
     return 0;

@@ -1,5 +1,6 @@
 #include "app/JapanSettings.h"
 
+#include "app/ReadModifyWrite.h"
 #include "groups/Japan.h"
 #include "link/Modbus.h"
 #include "vcl/Services.h"
@@ -15,12 +16,13 @@ constexpr int kMaskRegister = 33648;
 constexpr int kMaskRegister2 = 33658;
 
 // A mask radio sets (on) or clears its bit of the word read last from this inverter and posts
-// the whole word; every other bit goes back as read. Without such a word it posts nothing.
+// the whole word; every other bit goes back as read. Without such a word, or under "Broadcast",
+// it posts nothing.
 Binding Mask(const char* radio, int reg, int bit, bool on)
 {
     return Binding(QLatin1String(radio)).Register(reg).Code(CmdWriteRegisterCurrentId).Constant(0)
         .Adjust([reg, bit, on](const Context& ctx, Post& post) {
-            if (!ctx.form || !ctx.link)
+            if (!ctx.form || !ctx.link || RefusedUnderBroadcast(ctx))
                 return false;
             auto* masks = dynamic_cast<groups::JapanMaskWords*>(ctx.form->FindComponent(QStringLiteral("JapanProtectBits")));
             if (!masks)
@@ -133,7 +135,9 @@ std::vector<Binding> MakeRows()
         // Bit 1 of the flag word is the grid lock; bit 15 carries on or off.
         Binding("Radio_Japan3P_GridLockON").Register(48158).Constant(0x8002),
         Binding("Radio_Japan3P_GridLockOFF").Register(48158).Constant(0x0002),
-        Binding("Combo_Japan3P_RunST_Mode").Register(kMaskRegister).Code(CmdSetRunStateMode).Index().Paint("Label_Japan3P_RunST_Mode"),
+        // The run state is four bits of the mask word, read and written back when it runs.
+        Binding("Combo_Japan3P_RunST_Mode").Register(kMaskRegister).Code(CmdSetRunStateMode).Index().Paint("Label_Japan3P_RunST_Mode")
+            .Adjust([](const Context& ctx, Post&) { return !RefusedUnderBroadcast(ctx); }),
         Edit3P("InvID", 48163).Tolerant(),
         Edit3P("ReclosureTime", 48154).Decimal(100),
         Edit3P("UHighOff", 33552).Decimal(10),

@@ -1,5 +1,6 @@
 #include "app/ProtectionSettings.h"
 
+#include "app/ReadModifyWrite.h"
 #include "groups/ProtectionRelays.h"
 #include "link/Modbus.h"
 #include "vcl/Kit.h"
@@ -58,11 +59,11 @@ bool SelectRelay(const Context& ctx, Post&)
 }
 
 // An alarm-class box flips its bit of the alarm word read from this inverter's chosen relay and
-// writes the word back; without such a word it writes nothing.
+// writes the word back; without such a word, or under "Broadcast", it writes nothing.
 Binding AlarmClass(const char* box, int bit)
 {
     return Binding(QLatin1String(box)).Register(52748).Constant(0).Adjust([bit](const Context& ctx, Post& post) {
-        if (!ctx.form || !ctx.link)
+        if (!ctx.form || !ctx.link || RefusedUnderBroadcast(ctx))
             return false;
         auto* word = dynamic_cast<groups::RelayAlarmWord*>(ctx.form->FindComponent(QStringLiteral("RelayAlarmMask")));
         const int relay = groups::ChosenRelay(*ctx.form);

@@ -3,6 +3,7 @@
 #include "app/Main.h"
 
 #include "link/EnergyHistory.h"
+#include "link/WalkReport.h"
 #include "vcl/Services.h"
 
 using namespace vcl;
@@ -107,19 +108,26 @@ int TForm_Main::RunSyncClock()
     ClaimRuns(CmdSyncClock);
     Modbus& m = Link;
     bool wrote = false;
+    bool missed = false;
     if (m.LinkType == LinkRs485) {
         const std::uint8_t saved = m.SlaveId;
         const int count = TargetCount();
+        WalkReport report;
         for (int k = 1; k <= count; ++k) {
             SelectFoundEntry(k);
-            if (energy::SyncClock(m) != energy::kDone)
-                MessageBox(QStringLiteral("Sync Clock Fail"));
+            report.Add(m.SlaveId, energy::SyncClock(m) == energy::kDone);
             wrote = true;
         }
         RestoreSelection(saved);
+        if (report.AnyMissed()) {
+            MessageBox(report.Message(QStringLiteral("Sync Clock")));
+            missed = true;
+        }
     } else if (m.LinkType == LinkWifi) {
-        if (energy::SyncClock(m) != energy::kDone)
+        if (energy::SyncClock(m) != energy::kDone) {
             MessageBox(QStringLiteral("Sync Clock Fail"));
+            missed = true;
+        }
         wrote = true;
     }
     m.CommandCode = 0;
@@ -128,6 +136,9 @@ int TForm_Main::RunSyncClock()
         Label_SyncClock->Font()->SetColor(clBlack);
         return 0;
     }
+    // A clock left unset keeps the caption red: never "Done" while one was missed.
+    if (missed)
+        return 0;
     MessageBox(QStringLiteral("Sync Clock Done"));
     Label_SyncClock->Font()->SetColor(clGreen);
     return 0;

@@ -4,6 +4,7 @@
 // cycles; their pauses block without pumping the window.
 #include "app/Main.h"
 
+#include "link/WalkReport.h"
 #include "vcl/Services.h"
 
 #include <algorithm>
@@ -100,17 +101,24 @@ int TForm_Main::RunStatusSequence()
         const int address = m.CommandAddress;
         const std::uint8_t saved = m.SlaveId;
         const int count = TargetCount();
+        WalkReport report;
         for (int k = 1; k <= count; ++k) {
             SelectTarget(k);
             m.Request(40988, 8, 4);
-            if (!groups::Accepted(m, 4) || m.Reply[2] != 16)
+            if (!groups::Accepted(m, 4) || m.Reply[2] != 16) {
+                report.Missed(m.SlaveId);
                 continue;
+            }
             const int mode = groups::Word(m, 0);
             int power = 1;
             DecodeScaleDescriptor(groups::Word(m, 7), &mode, nullptr, &power, nullptr, nullptr, nullptr);
-            write(address, watts / std::max(power, 1));
+            const int unit = watts / std::max(power, 1);
+            write(address, unit);
+            report.Add(m.SlaveId, WriteTaken(m, address, unit, 6));
         }
         RestoreSelection(saved);
+        if (report.AnyMissed())
+            MessageBox(report.Message(QStringLiteral("Max. Power")));
         return 0;
     }
     case CmdGainSelectInput: {

@@ -4,6 +4,7 @@
 #include "CommandsSupport.h"
 
 #include "app/JapanSettings.h"
+#include "app/ReadModifyWrite.h"
 #include "groups/Japan.h"
 #include "link/Modbus.h"
 #include "tools/invsim/Bus.h"
@@ -246,6 +247,44 @@ TEST_F(JapanSettings, MaskRadiosChangeOneBitOfThisInvertersWord)
     g.Masks->Forget();
     press("Radio_JapanFlicker1_SWON");
     EXPECT_EQ(link.CommandCode, 0);
+}
+
+// Under "Broadcast" a click that changes some bits of a word read from one inverter is refused
+// with the reason, and the radio stays as it was; the run-state choice (its word is read when it
+// runs) is refused the same way.
+TEST_F(JapanSettings, ReadModifyWriteClicksAreRefusedUnderBroadcast)
+{
+    auto* broadcast = new vcl::TRadioButton(form.get());
+    broadcast->SetName("Radio_CmdBroadcast");
+    broadcast->SetParent(form.get());
+    broadcast->SetChecked(true);
+    g.Masks->first = {true, 1, 0x0105};
+    g.Masks->second = {true, 1, 0x0002};
+    for (const char* radio : {"Radio_JapanAntiPassiveON", "Radio_JapanLNOVROFF", "Radio_JapanFlicker2_SWON"}) {
+        SCOPED_TRACE(radio);
+        link.CommandCode = 0;
+        const bool before = user->Checked(radio);
+        user->MouseDown(radio);
+        EXPECT_EQ(link.CommandCode, 0);
+        EXPECT_EQ(dialogs.TakeShown(), QStringList{settings::kBroadcastRefusal});
+        EXPECT_EQ(user->Checked(radio), before);
+    }
+    link.CommandCode = 0;
+    user->Pick("Combo_Japan3P_RunST_Mode", 2);
+    EXPECT_EQ(link.CommandCode, 0);
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{settings::kBroadcastRefusal});
+    // Whole-word settings of the same panels still go to every inverter.
+    user->MouseDown("Radio_Japan3P_GridLockON");
+    EXPECT_EQ(link.CommandCode, 6);
+    EXPECT_TRUE(dialogs.TakeShown().isEmpty());
+
+    broadcast->SetChecked(false);
+    link.CommandCode = 0;
+    user->MouseDown("Radio_JapanAntiPassiveON");
+    EXPECT_EQ(link.CommandCode, 6500);
+    user->Pick("Combo_Japan3P_RunST_Mode", 1);
+    EXPECT_EQ(link.CommandCode, 648);
+    EXPECT_TRUE(dialogs.TakeShown().isEmpty());
 }
 
 // The run-state command on the simulator: read, keep the upper twelve bits, add the choice's bits.

@@ -3,6 +3,7 @@
 #include "CommandsSupport.h"
 
 #include "app/ProtectionSettings.h"
+#include "app/ReadModifyWrite.h"
 #include "groups/Protection.h"
 #include "groups/ProtectionFunctions.h"
 #include "groups/ProtectionRelays.h"
@@ -249,6 +250,37 @@ TEST_F(ProtectionSettings, AlarmClassesFlipTheWordReadFromThisInverterAndRelay)
     relays.AlarmWord->Forget();
     user->MouseDown("Check_Relay1AllError");
     EXPECT_EQ(link.CommandCode, 0);
+}
+
+// Under "Broadcast" an alarm-class box is refused with the reason, and stays as it was: the word
+// it changes was read from one inverter and would be written into every other.
+TEST_F(ProtectionSettings, AlarmClassesAreRefusedUnderBroadcast)
+{
+    auto* broadcast = new vcl::TRadioButton(form.get());
+    broadcast->SetName("Radio_CmdBroadcast");
+    broadcast->SetParent(form.get());
+    broadcast->SetChecked(true);
+    dynamic_cast<vcl::TComboBox*>(form->FindComponent("Combo_SelectRelay"))->SetItemIndex(0);
+    link.SlaveId = 1;
+    relays.AlarmWord->valid = true;
+    relays.AlarmWord->slaveId = 1;
+    relays.AlarmWord->relay = 0;
+    relays.AlarmWord->word = 3;
+    for (const char* box : {"Check_Relay1AllError", "Check_Relay1AllFault", "Check_Relay1AllWarning"}) {
+        SCOPED_TRACE(box);
+        const bool before = user->Checked(box);
+        user->MouseDown(box);
+        EXPECT_EQ(link.CommandCode, 0);
+        EXPECT_EQ(dialogs.TakeShown(), QStringList{settings::kBroadcastRefusal});
+        EXPECT_EQ(user->Checked(box), before);
+        EXPECT_EQ(relays.AlarmWord->word, 3);
+    }
+    // "Single": the word goes to the inverter it was read from.
+    broadcast->SetChecked(false);
+    user->MouseDown("Check_Relay1AllWarning");
+    EXPECT_EQ(link.CommandCode, 6);
+    EXPECT_EQ(Word(), 7);
+    EXPECT_TRUE(dialogs.TakeShown().isEmpty());
 }
 
 } // namespace

@@ -209,6 +209,7 @@ TEST_F(StatusSettings, MaximumPowerBehindTheAccessCodeForOneOrEveryInverter)
     EXPECT_EQ(w.Link.CommandCode, 595);
     EXPECT_EQ(w.Link.CommandValue, 6000);
     EXPECT_EQ(Execute(), (std::vector<Write>{{1, 9600, 33595, 600}, {12, 38400, 33595, 60}}));
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"Max. Power: no answer from ID 3; taken by ID 1, 12"});
     EXPECT_EQ(w.PowerMultiplier, 10);
     EXPECT_EQ(w.Link.SlaveId, 3);
     // Watts beyond 32767 travel as an unsigned word.

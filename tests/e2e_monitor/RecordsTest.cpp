@@ -142,8 +142,9 @@ TEST_F(RecordsWindow, ClockSynchronisationWritesLocalTimeToEveryFoundInverter)
     const std::int64_t before = std::time(nullptr);
     ASSERT_EQ(w.PollCycle(), 0);
     const std::int64_t after = std::time(nullptr);
-    EXPECT_EQ(dialogs.TakeShown(), (QStringList{"Sync Clock Fail", "Sync Clock Done"}));
-    EXPECT_EQ(driver->Color("Label_SyncClock"), vcl::clGreen);
+    // Inverter 2 refused the clock: it is named, and the caption does not turn green.
+    EXPECT_EQ(dialogs.TakeShown(), (QStringList{"Sync Clock: no answer from ID 2; taken by ID 1"}));
+    EXPECT_EQ(driver->Color("Label_SyncClock"), vcl::clRed);
     EXPECT_EQ(w.Link.SlaveId, 1);
     // The inverter's clock is the computer's local wall-clock time.
     std::uint32_t clock = 0;
@@ -178,6 +179,14 @@ TEST_F(RecordsWindow, ClockSynchronisationWritesLocalTimeToEveryFoundInverter)
     EXPECT_TRUE(Writes(1).empty());
     EXPECT_TRUE(dialogs.TakeShown().isEmpty());
     EXPECT_NE(driver->Color("Label_SyncClock"), vcl::clGreen);
+
+    // A Wi-Fi module that does not take the clock: "Sync Clock Fail" alone, and the caption stays red.
+    driver->Click("Image_SyncClock");
+    w.Link.LinkType = LinkWifi;
+    ASSERT_EQ(w.ExecutePendingCommand(), 0);
+    w.Link.LinkType = LinkRs485;
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"Sync Clock Fail"});
+    EXPECT_EQ(driver->Color("Label_SyncClock"), vcl::clRed);
 }
 
 TEST_F(RecordsWindow, EnergyCloneReadsAndWritesTheWholeHistory)
