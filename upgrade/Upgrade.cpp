@@ -40,7 +40,7 @@ ReadFailure ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes)
     }
     if (st.st_size > limit)
         return ReadFailure::TooLarge;
-    bytes = f.read(limit + 1);   // a file that grew since it was looked at stays within the limit
+    bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         return ReadFailure::Unreadable;
     return bytes.size() > limit ? ReadFailure::TooLarge : ReadFailure::None;
