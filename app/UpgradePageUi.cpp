@@ -184,13 +184,13 @@ void TForm_Main::BuildUpgradePage()
     runs.LinkType = [this] { return Link.LinkType; };
     runs.DelayText = [this] { return Combo_Delay->Text(); };
     runs.ProgramFolder = [] { return ProgramFolder(); };
-    runs.SaveLog = [this](const QString& path, int firstLine) {
-        // The run's own lines, with their colours, through the rich edit's own writer.
+    runs.LogText = [this](int firstLine) {
+        // The run's own lines, with their colours, in the rich edit's own form.
         TRichLines& lines = *List_UpgradeEvent->Lines();
         TRichEdit part(nullptr);
         for (int i = std::max(firstLine, 0); i < lines.Count(); ++i)
             part.AddLine(lines.Strings(i), lines.ColorOf(i));
-        return part.SaveToFile(path);
+        return part.RtfText();
     };
     runs.ImageIsBin = [this] { return upgradeParts_->page.ImageIsBin(); };
     runs.BinProcedure = [] { return UpgradeEngine().BinProcedure(); };

@@ -173,6 +173,7 @@ HexReadResult ReadHexRecords(const QByteArray& text)
             rec.Length = line.Count;
             result.Records.push_back(rec);
         } else if (line.Type == 0x01) {
+            result.EndRecord = true;
             break;
         } else if (line.Type == 0x02 || line.Type == 0x04) {
             std::uint32_t value = 0;

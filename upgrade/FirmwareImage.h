@@ -91,6 +91,7 @@ struct HexReadResult {
     HexRecordList Records;
     bool Ok = true;
     QString ErrorLine;              // the log line that tells why, when not Ok
+    bool EndRecord = false;         // reading stopped at the end record, not at the end of the text
 };
 
 // Reads the records of a HEX file's text: data records with their base addresses (02, 04),

@@ -36,6 +36,17 @@ LayoutResult Fail(const QString& line)
     return r;
 }
 
+// Two records that disagree leave it open which bytes the inverter should get: refused with the
+// address, in the log and in a message box.
+LayoutResult Conflict(std::int64_t address)
+{
+    LayoutResult r = Fail(QStringLiteral("Hex Record Error: two records give address 0x")
+                          + QStringLiteral("%1").arg(static_cast<qulonglong>(address), 8, 16, QLatin1Char('0')).toUpper()
+                          + QStringLiteral(" different bytes"));
+    r.MessageText = r.ErrorLine;
+    return r;
+}
+
 } // namespace
 
 // --- MemoryGrid ---------------------------------------------------------------------------------
@@ -179,6 +190,44 @@ void ClearHexGrid(CellGrid& grid)
 
 // --- HEX layout -----------------------------------------------------------------------------------
 
+std::int64_t FirstConflictingAddress(const HexRecordList& records, std::int64_t R)
+{
+    if (R < 1)
+        return -1;
+    std::vector<std::size_t> order(records.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return records[a].Address < records[b].Address; });
+    // In address order, every record met so far agrees with the others; from the current record's
+    // first byte on, the one that reaches farthest covers all that any of them gives, so the
+    // current record need only be compared with that one.
+    bool any = false;
+    std::size_t far = 0;
+    std::int64_t farEnd = 0;
+    for (const std::size_t i : order) {
+        const HexStruct& r = records[i];
+        const std::int64_t len = std::clamp<std::int64_t>(r.Length, 0, MaxRecordLength);
+        if (len == 0)
+            continue;
+        const std::int64_t begin = static_cast<std::int64_t>(r.Address) * R;
+        const std::int64_t end = begin + len;
+        if (any && farEnd > begin) {
+            const HexStruct& f = records[far];
+            const std::int64_t fBegin = static_cast<std::int64_t>(f.Address) * R;
+            for (std::int64_t p = begin; p < std::min(end, farEnd); ++p)
+                if (r.Data[static_cast<std::size_t>(p - begin)] != f.Data[static_cast<std::size_t>(p - fBegin)])
+                    return p / R;
+        }
+        if (!any || end > farEnd) {
+            any = true;
+            far = i;
+            farEnd = end;
+        }
+    }
+    return -1;
+}
+
 LayoutResult LayoutHexImage(const HexRecordList& records, HexInfo& info, bool oldBootLoader, CellGrid& grid)
 {
     const std::uint32_t start = static_cast<std::uint32_t>(FwStrToInt(info.StartAddressText));
@@ -208,6 +257,15 @@ LayoutResult LayoutHexImage(const HexRecordList& records, HexInfo& info, bool ol
         L = records[i].Length;
         if (L >= D) {
             found = true;
+            if (D == 0) {
+                // Two records at one address: whatever the unit, their bytes fall on each other.
+                const HexStruct& a = records[i];
+                const HexStruct& b = records[i + 1];
+                const int common = std::clamp(std::min(a.Length, b.Length), 0, MaxRecordLength);
+                for (int k = 0; k < common; ++k)
+                    if (a.Data[static_cast<std::size_t>(k)] != b.Data[static_cast<std::size_t>(k)])
+                        return Conflict(static_cast<std::int64_t>(a.Address) + k);
+            }
             break;
         }
     }
@@ -220,6 +278,8 @@ LayoutResult LayoutHexImage(const HexRecordList& records, HexInfo& info, bool ol
         return Fail(QStringLiteral("Hex Block Error: record length ") + QString::number(L)
                     + QStringLiteral(" does not fit program size ") + QString::number(B));
     const std::int64_t step = B / R;
+    if (const std::int64_t conflict = FirstConflictingAddress(records, R); conflict >= 0)
+        return Conflict(conflict);
 
     if (metaStop == 0 || stop < start || stop == 0)
         return Fail(QStringLiteral("Hex Block Error: no data between start and stop address"));

@@ -93,11 +93,16 @@ void ClearHexGrid(CellGrid& grid);
 struct LayoutResult {
     bool Ok = false;
     QString ErrorLine;
+    QString MessageText;            // a refusal the user must see at once, or empty
     QStringList LogLines;
 };
 
 // The largest image the loaders accept (bytes of the image window or of a BIN file).
 inline constexpr std::int64_t MaxImageBytes = 16 * 1024 * 1024;
+
+// The first address to which two records give different bytes, or -1 when they all agree. R is
+// the number of data bytes one address unit holds.
+std::int64_t FirstConflictingAddress(const HexRecordList& records, std::int64_t R);
 
 // Lays out a HEX image from its record list after the meta block has been decoded into info:
 // block size, image window and fill, rows, skipped rows, grid size, and the lengths and CRCs

@@ -44,9 +44,13 @@ ImageLoad LoadHexImage(const QByteArray& text, HexInfo& info, bool oldBootLoader
     LayoutResult layout = LayoutHexImage(read.Records, info, oldBootLoader, grid);
     if (!layout.Ok) {
         load.UpgradeLines << layout.ErrorLine;
+        load.MessageText = layout.MessageText;
         ClearHexGrid(grid);
         return load;
     }
+    // Loaded as the user confirmed: the log keeps that the file may have been cut short.
+    if (!read.EndRecord)
+        load.UpgradeLines << QStringLiteral("Hex File Warning: no end record, the image may be cut short");
     load.UpgradeLines << layout.LogLines;
     load.Result = 0;
     return load;

@@ -174,6 +174,29 @@ void upgradeTool::SetDevCell(int i, int col, const QString& text)
         grid->SetCell(col, InvGridRow[static_cast<std::size_t>(i)], text);
 }
 
+// The inverter table follows what the steps did, so that the grid the run ends with shows it:
+// an inverter whose processor was selected is in its boot loader with no software; one that
+// finished runs the image's version.
+void upgradeTool::MarkInBootLoader(int i, int processor)
+{
+    const auto k = static_cast<std::size_t>(i);
+    InvMode[k] = 0;
+    InvSwVersion[k][static_cast<std::size_t>(std::clamp(processor, 0, 9))] = {};
+    SetDevCell(i, 10, QStringLiteral("0.00"));
+    SetDevCell(i, 4, QStringLiteral("Boot"));
+}
+
+void upgradeTool::MarkProgrammed(int i)
+{
+    const auto k = static_cast<std::size_t>(i);
+    InvSelected[k] = 0;
+    InvMode[k] = 1;
+    InvSwVersion[k][static_cast<std::size_t>(std::clamp(FileInfo.Processor, 0, 9))] = {FileInfo.SwMajor,
+                                                                                       FileInfo.SwMinor};
+    SetDevCell(i, 10, QStringLiteral("Done"));
+    SetDevCell(i, 4, QStringLiteral("Normal"));
+}
+
 bool upgradeTool::Eligible(int i, bool testStepOk) const
 {
     const auto k = static_cast<std::size_t>(i);
@@ -504,6 +527,7 @@ int upgradeTool::EnterBootloaderTries(int i)
             return 2;
         if (second == 0) {
             InvStepOk[k] = 1;
+            InvMode[k] = 0;   // its application has stopped: only the boot loader answers now
             return 0;
         }
         Sleep(2000);
@@ -570,10 +594,8 @@ int upgradeTool::Step3SelectProcessor(int i, int processor)
     const int r = Handshake(
         i, 20, 200, 2000, [&] { int at = 0; return FindReply(0, source, 2, kSelectProcessor, 7, at) == 0; },
         head + QStringLiteral(" OK"), head + QStringLiteral(" Error"), true);
-    if (r == 0) {
-        SetDevCell(i, 10, QStringLiteral("0.00"));
-        SetDevCell(i, 4, QStringLiteral("Boot"));
-    }
+    if (r == 0)
+        MarkInBootLoader(i, processor);
     return r == 0 ? 0 : 1;
 }
 
@@ -593,10 +615,8 @@ int upgradeTool::Step3SelectProcessorAll(int processor)
             head + QStringLiteral(" OK"), head + QStringLiteral(" Error"), true);
         if (r == 2)
             return 1;
-        if (r == 0) {
-            SetDevCell(i, 10, QStringLiteral("0.00"));
-            SetDevCell(i, 4, QStringLiteral("Boot"));
-        }
+        if (r == 0)
+            MarkInBootLoader(i, processor);
     }
     return 0;
 }
@@ -728,11 +748,8 @@ int upgradeTool::Step7Done(int i, const HexInfo&)
             return true;
         },
         QString(), Id(i) + QStringLiteral(": Done - ERROR"), false);
-    if (r == 0) {
-        InvSelected[static_cast<std::size_t>(i)] = 0;
-        SetDevCell(i, 10, QStringLiteral("Done"));
-        SetDevCell(i, 4, QStringLiteral("Normal"));
-    }
+    if (r == 0)
+        MarkProgrammed(i);
     return r == 0 ? 0 : 1;
 }
 
@@ -757,11 +774,8 @@ int upgradeTool::Step7DoneAll(const HexInfo&)
             QString(), Id(i) + QStringLiteral(": Done - ERROR"), false);
         if (r == 2)
             return 1;
-        if (r == 0) {
-            InvSelected[static_cast<std::size_t>(i)] = 0;
-            SetDevCell(i, 10, QStringLiteral("Done"));
-            SetDevCell(i, 4, QStringLiteral("Normal"));
-        }
+        if (r == 0)
+            MarkProgrammed(i);
     }
     return 0;
 }

@@ -4,25 +4,46 @@
 
 #include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // A HEX text of an image at the size limit is about three times the image.
 constexpr qint64 MaxHexFileBytes = 4 * MaxImageBytes;
 
-bool ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes, bool& tooLarge)
+enum class ReadFailure { None, Unreadable, NotRegular, TooLarge };
+
+ReadFailure ReadWholeFile(const QString& path, qint64 limit, QByteArray& bytes)
 {
-    tooLarge = false;
-    QFile f(path);
-    if (path.isEmpty() || !f.open(QIODevice::ReadOnly))
-        return false;
-    if (f.size() > limit) {
-        tooLarge = true;
-        return false;
+    if (path.isEmpty())
+        return ReadFailure::Unreadable;
+    // Opened without waiting, and looked at before anything is read: a pipe would hold the
+    // window until some writer came, a device might never end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return ReadFailure::Unreadable;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return ReadFailure::Unreadable;
     }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ReadFailure::NotRegular;
+    }
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return ReadFailure::Unreadable;
+    }
+    if (st.st_size > limit)
+        return ReadFailure::TooLarge;
     bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        return false;
-    return true;
+        return ReadFailure::Unreadable;
+    return bytes.size() > limit ? ReadFailure::TooLarge : ReadFailure::None;
 }
 
 } // namespace
@@ -86,38 +107,64 @@ void upgradeTool::Show(const ImageLoad& load)
         View->UpgradeLog(line);
 }
 
-bool upgradeTool::ReadViewFile(std::int64_t limit, const char* kind, QByteArray& bytes)
+bool upgradeTool::ReadImageFile(bool hex, QByteArray& bytes)
 {
-    bool tooLarge = false;
-    if (ReadWholeFile(View->HexPath(), limit, bytes, tooLarge))
+    const qint64 limit = hex ? MaxHexFileBytes : MaxImageBytes;
+    const QString kind = hex ? QStringLiteral("Hex") : QStringLiteral("Bin");
+    const ReadFailure failure = View ? ReadWholeFile(View->HexPath(), limit, bytes) : ReadFailure::Unreadable;
+    if (failure == ReadFailure::None)
         return true;
     ForgetLengths();
-    if (tooLarge)
-        View->UpgradeLog(QLatin1String(kind) + QStringLiteral(" File Error: larger than ") + QString::number(limit)
+    if (failure == ReadFailure::TooLarge)
+        View->UpgradeLog(kind + QStringLiteral(" File Error: larger than ") + QString::number(limit)
                          + QStringLiteral(" bytes"));
+    else if (failure == ReadFailure::NotRegular)
+        View->UpgradeLog(kind + QStringLiteral(" File Error: not a regular file"));
     return false;
 }
 
-int upgradeTool::LoadHexFile()
+bool upgradeTool::AcceptHexText(const QByteArray& text)
+{
+    const HexReadResult read = ReadHexRecords(text);
+    if (!read.Ok || read.EndRecord || read.Records.empty())
+        return true;
+    return vcl::MessageBox(QStringLiteral("The file has no end record: it may be cut short. Load it anyway?"),
+                           QString(), vcl::MB_YESNO | vcl::MB_ICONWARNING)
+           == vcl::IDYES;
+}
+
+int upgradeTool::LoadHexText(const QByteArray& text)
 {
     if (!View)
-        return 1;
-    QByteArray text;
-    if (!ReadViewFile(MaxHexFileBytes, "Hex", text))
         return 1;
     const ImageLoad load = LoadHexImage(text, FileInfo, OldBootLoaderPresent(), View->HexGrid());
     Show(load);
     return load.Result;
 }
 
-int upgradeTool::LoadBinFile()
+int upgradeTool::LoadBinBytes(const QByteArray& bytes)
 {
     if (!View)
-        return 1;
-    QByteArray bytes;
-    if (!ReadViewFile(MaxImageBytes, "Bin", bytes))
         return 1;
     const ImageLoad load = LoadBinImage(bytes, FileInfo, View->HexGrid());
     Show(load);
     return load.Result;
+}
+
+int upgradeTool::LoadHexFile()
+{
+    QByteArray text;
+    if (!View || !ReadImageFile(true, text))
+        return 1;
+    if (!AcceptHexText(text))
+        return 1;
+    return LoadHexText(text);
+}
+
+int upgradeTool::LoadBinFile()
+{
+    QByteArray bytes;
+    if (!View || !ReadImageFile(false, bytes))
+        return 1;
+    return LoadBinBytes(bytes);
 }

@@ -85,10 +85,22 @@ public:
     // Empties the meta-block labels and the delay box, and every cell of the block grid
     // (writing its header again). The image's values stay. Returns 0.
     int ClearHexInfo();
-    // Loads the Intel-HEX image named by the path edit: 0 when loaded, 1 when not.
+    // Loads the Intel-HEX image named by the path edit: 0 when loaded, 1 when not. A file that may
+    // be cut short loads only when the user confirms it (AcceptHexText).
     int LoadHexFile();
     // Loads the raw image named by the path edit: 0 when loaded, 1 when not.
     int LoadBinFile();
+    // The two halves of a load, for a caller that must look at the file before it clears the
+    // display. ReadImageFile reads the file named by the path edit, whole: regular files only (a
+    // pipe or a device is refused without waiting on it) and no more than an image can hold. When
+    // it cannot, the lengths are forgotten, the reason is logged and it returns false.
+    bool ReadImageFile(bool hex, QByteArray& bytes);
+    // A HEX text whose records run to its end with no end record may be a file cut short: true
+    // when it has its end record (or is broken or empty, which its load will say), or when the
+    // user chose to load it all the same.
+    bool AcceptHexText(const QByteArray& text);
+    int LoadHexText(const QByteArray& text);
+    int LoadBinBytes(const QByteArray& bytes);
 
     // True when a present inverter carries a version-2 boot loader.
     bool OldBootLoaderPresent() const;
@@ -178,9 +190,6 @@ private:
     // Shows what a load found: labels, report, message box, log lines.
     void Show(const ImageLoad& load);
     void ForgetLengths();
-    // Reads the file named by the path edit, at most `limit` bytes. False when it cannot be
-    // read; the lengths are forgotten and a file too large is logged as "<kind> File Error".
-    bool ReadViewFile(std::int64_t limit, const char* kind, QByteArray& bytes);
 
     // Serial helpers (upgrade/SerialUpgrade.cpp).
     LogPane& Log();
@@ -190,6 +199,8 @@ private:
     int FindReply(int lead, int source, int length, std::uint8_t command, int crcOver, int& at) const;
     void SetProgrammingRate();
     void SetDevCell(int i, int col, const QString& text);
+    void MarkInBootLoader(int i, int processor);
+    void MarkProgrammed(int i);
     bool Eligible(int i, bool testStepOk) const;
     // Five tries of the two boot-mode handshakes with inverter i: 0 entered (InvStepOk set),
     // 1 every try failed, 2 the link failed.

@@ -67,14 +67,33 @@ int UpgradePage::Load()
         vcl::MessageBox(QStringLiteral("Please Connect to Inverters first"));
         return 0;
     }
+    const bool bin = IsBinName(view_.HexPath());
+    const int link = LinkType ? LinkType() : 0;
+    // The file is read before anything is cleared: a HEX file that may be cut short is loaded only
+    // when the user says so, and until then the image loaded before stays as it was.
+    QByteArray bytes;
+    bool read = false;
+    if (bin || link != LinkRadio) {
+        read = tool_.ReadImageFile(!bin, bytes);
+        if (read && !bin && !tool_.AcceptHexText(bytes)) {
+            view_.SetHexPath(shownPath_);
+            return 0;
+        }
+    }
+    shownPath_ = view_.HexPath();
+
     // The grid is about to be emptied: nothing may be started until this load succeeds.
     view_.SetStartEnabled(false);
     imageIsBin_ = false;
     tool_.ClearHexInfo();
+    // What the last run showed of its progress is not this image's.
+    view_.SetProgress(0);
+    view_.SetStatusPanel(8, QString());
+    view_.SetStatusPanel(9, QString());
     vcl::ProcessMessages();
 
-    if (IsBinName(view_.HexPath())) {
-        if (tool_.LoadBinFile() != 0) {
+    if (bin) {
+        if (!read || tool_.LoadBinBytes(bytes) != 0) {
             view_.SetStartEnabled(false);
             vcl::MessageBox(QStringLiteral("Error - Load BIN File"));
             return 0;
@@ -84,7 +103,6 @@ int UpgradePage::Load()
         return 0;
     }
 
-    const int link = LinkType ? LinkType() : 0;
     if (link == LinkRadio) {
         // The radio link programs nothing from the image; the start only reads the delay.
         imageIsBin_ = false;
@@ -93,7 +111,7 @@ int UpgradePage::Load()
     }
     if (link == LinkRs485 && BeforeHexLoad)
         BeforeHexLoad();
-    if (tool_.LoadHexFile() != 0) {
+    if (!read || tool_.LoadHexText(bytes) != 0) {
         view_.SetStartEnabled(false);
         vcl::MessageBox(QStringLiteral("Error - Load Hex File"));
         return 0;

@@ -64,4 +64,5 @@ private:
     UpgradeView& view_;
     bool busy_ = false;
     bool imageIsBin_ = false;
+    QString shownPath_;   // the file whose image (or failed load) the page shows
 };

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace {
 
@@ -43,6 +44,25 @@ QString FreeUpgradeLogName(const QString& folder, const QDate& day)
     return {};
 }
 
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& why)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        why = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        why = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 UpgradeRuns::UpgradeRuns(upgradeTool& tool, UpgradeView& view) : tool_(tool), view_(view) {}
 
 void UpgradeRuns::Btn_UpgradeStartClick()
@@ -59,14 +79,14 @@ void UpgradeRuns::Btn_UpgradeStartClick()
     const int link = LinkType ? LinkType() : 0;
     // The load knows what kind of image it read; the path edit may name it in any letter case.
     if (ImageIsBin && ImageIsBin() && BinProcedure) {
-        if (BinProcedure() != 0) {
-            AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Procedure Stop"));
-        } else if (link == LinkRs485 && !(AnySelected && AnySelected())) {
-            // The image is in its inverter and no other waits for the bus run: the click is
-            // done, and its checks must not answer a completed procedure with an error.
+        if (link == LinkRs485) {
+            RunBinUpgrade();
             running_ = false;
             return;
         }
+        // Elsewhere the procedure only sets its parameters, and the link's run programs the image.
+        if (BinProcedure() != 0)
+            AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Procedure Stop"));
     }
     if (link == LinkRs485)
         RunHexUpgrade();
@@ -102,16 +122,38 @@ void UpgradeRuns::RunHexUpgrade()
         return;
     }
     Begin();
-    const Outcome outcome = HexProcedures ? HexProcedures() : Outcome::Failed;
+    FinishSerialRun(HexProcedures ? HexProcedures() : Outcome::Failed);
+}
+
+void UpgradeRuns::RunBinUpgrade()
+{
+    // A raw image is one run of its own on the bus, framed as every run is. When the procedure
+    // fails, that is the run's outcome; when it went through, the inverters still ticked follow
+    // in the same run.
+    Begin();
+    Outcome outcome = Outcome::Good;
+    if (BinProcedure() != 0) {
+        AppendLogLineRed(view_.UpgradePane(), QStringLiteral("Procedure Stop"));
+        outcome = Outcome::Failed;
+    } else if (AnySelected && AnySelected()) {
+        outcome = HexProcedures ? HexProcedures() : Outcome::Failed;
+    }
+    FinishSerialRun(outcome);
+}
+
+void UpgradeRuns::FinishSerialRun(Outcome outcome)
+{
     if (ShowDeviceGrid)
         ShowDeviceGrid();
     End();
+    // On the disk before the window says how the run ended: a crash or a power loss while the
+    // window is up keeps the run's record.
+    WriteLogFile();
     if (ShowResult)
         ShowResult(outcome);
     view_.SetStartEnabled(false);
     if (ShowDeviceGrid)
         ShowDeviceGrid();
-    WriteLogFile();
 }
 
 void UpgradeRuns::RunWifiUpgrade()
@@ -126,10 +168,10 @@ void UpgradeRuns::RunWifiUpgrade()
         vcl::Time().Sleep(2000);
     }
     End();
+    WriteLogFile();
     if (ShowResult)
         ShowResult(result == 0 ? Outcome::Good : Outcome::Failed);
     view_.SetStartEnabled(false);
-    WriteLogFile();
 }
 
 void UpgradeRuns::WriteLogFile()
@@ -144,9 +186,12 @@ void UpgradeRuns::WriteLogFile()
     LogPane& pane = view_.UpgradePane();
     if (logStart_ > pane.LineCount())
         logStart_ = 0;
-    // A log that cannot be written is said where the engineer looks, never lost silently.
-    if (!SaveLog || !SaveLog(name, logStart_))
-        AppendLogLineRed(pane, QStringLiteral("Upgrade log not saved: ") + QDir::toNativeSeparators(name));
+    // A log that cannot be written is said where the engineer looks, with the file and the
+    // reason, never lost silently.
+    QString why = QStringLiteral("nothing to write");
+    if (!LogText || !WriteWholeFile(name, LogText(logStart_), why))
+        AppendLogLineRed(pane, QStringLiteral("Upgrade log not saved: ") + QDir::toNativeSeparators(name)
+                                   + QStringLiteral(": ") + (why.isEmpty() ? QStringLiteral("write failed") : why));
     logStart_ = pane.LineCount();
 }
 

@@ -1,7 +1,7 @@
-// The start of a programming run on the upgrade page: the BIN procedure for a BIN image, then
-// over RS-485 the multi-inverter procedures and over Wi-Fi the module's boot-loader run with up to
-// three attempts; time lines in the page's log, the result window, and one "UpgradeLog" file per
-// run in rich-text form.
+// The start of a programming run on the upgrade page: over RS-485 the BIN procedure for a BIN
+// image or the multi-inverter procedures, over Wi-Fi the module's boot-loader run with up to three
+// attempts; time lines in the page's log, one "UpgradeLog" file per run in rich-text form, written
+// before the result window shows.
 #pragma once
 
 #include "upgrade/Upgrade.h"
@@ -20,6 +20,9 @@ int RunTotalSeconds(const QTime& start, const QTime& end);
 // The first free log name of the day, "<folder>/Log<yyyymmdd>_<n>.txt" for n from 1 to 999;
 // empty when all 999 exist.
 QString FreeUpgradeLogName(const QString& folder, const QDate& day);
+// Writes a file whole or not at all: every write and the final rename are checked, and a file
+// that was there stays as it was when any of them fails. False with the reason in why.
+bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& why);
 
 class UpgradeRuns {
 public:
@@ -33,9 +36,8 @@ public:
     std::function<QString()> DelayText;                  // Combo_Delay's text
     std::function<QString()> ProgramFolder;              // the folder "UpgradeLog" goes into
     std::function<void(Outcome)> ShowResult;             // the result window, modal
-    // Saves List_UpgradeEvent from line firstLine on in rich-text form; false when the file
-    // cannot be written.
-    std::function<bool(const QString& path, int firstLine)> SaveLog;
+    // List_UpgradeEvent from line firstLine on, in rich-text form: what a run's log file holds.
+    std::function<QByteArray(int firstLine)> LogText;
     // Whether the image that loaded last is a BIN image (recorded by the load).
     std::function<bool()> ImageIsBin;
     // The serial procedures, when there are any: the BIN procedure (0 done), the multi-inverter
@@ -55,9 +57,12 @@ public:
 
 private:
     void RunHexUpgrade();
+    void RunBinUpgrade();
     void RunWifiUpgrade();
     void Begin();
     void End();
+    // The end of a bus run, whatever its outcome: the grid, the time lines, the log, the window.
+    void FinishSerialRun(Outcome outcome);
     void WriteLogFile();
 
     upgradeTool& tool_;

@@ -606,7 +606,7 @@ void TRichEdit::ScrollToEnd()
     });
 }
 
-bool TRichEdit::SaveToFile(const QString& path) const
+QByteArray TRichEdit::RtfText() const
 {
     // A colour table of the distinct colours used, then one paragraph per line.
     std::vector<TColor> table;
@@ -626,10 +626,15 @@ bool TRichEdit::SaveToFile(const QString& path) const
         rtf += QString("\\cf%1 %2\\par\r\n").arg(index).arg(RtfEscape(lines_->Strings(i)));
     }
     rtf += "}\r\n";
+    return rtf.toLatin1();
+}
+
+bool TRichEdit::SaveToFile(const QString& path) const
+{
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
-    const QByteArray bytes = rtf.toLatin1();
+    const QByteArray bytes = RtfText();
     return file.write(bytes) == bytes.size() && file.flush();
 }
 

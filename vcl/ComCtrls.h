@@ -256,6 +256,8 @@ public:
     void ScrollToEnd();
     // Saves the lines with their colours as a rich-text (RTF) file; false when it cannot be written.
     bool SaveToFile(const QString& path) const;
+    // The lines with their colours as rich text (RTF), as SaveToFile writes them.
+    QByteArray RtfText() const;
 private:
     friend class TRichLines;
     void Rebuild();

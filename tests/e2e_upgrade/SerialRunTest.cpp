@@ -11,7 +11,11 @@
 #include "upgrade/HexGrid.h"
 #include "upgrade/Upgrade.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
 #include <QWidget>
 #include <QTimer>
 
@@ -86,6 +90,7 @@ protected:
         QObject::connect(&closer, &QTimer::timeout, [&] {
             if (result->Visible()) {
                 shownLabels << result->Label1->Caption() << result->Label2->Caption();
+                logsAtResult = LogFiles();
                 driver->Click("BitBtn1");
             }
         });
@@ -99,6 +104,16 @@ protected:
         for (int i = 0; i < window->List_UpgradeEvent->Lines()->Count(); ++i)
             lines << window->List_UpgradeEvent->Lines()->Strings(i);
         return lines;
+    }
+    // The upgrade log files as name and text.
+    QMap<QString, QString> LogFiles() const
+    {
+        QMap<QString, QString> out;
+        for (const QFileInfo& f : QDir(home.path() + "/UpgradeLog").entryInfoList(QDir::Files)) {
+            QFile file(f.filePath());
+            out[f.fileName()] = file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString("?");
+        }
+        return out;
     }
     QStringList Row(int row) const
     {
@@ -132,6 +147,7 @@ protected:
     invsim::Bus bus;
     std::unique_ptr<TForm_Message> result;
     QStringList shownLabels;
+    QMap<QString, QString> logsAtResult;   // the log files while the result window was up
 };
 
 } // namespace
@@ -245,8 +261,9 @@ TEST_F(SerialRunTest, RetryRequestAndAFailedBankClose)
 }
 
 // A BIN image named in lower case runs the BIN procedure: slave ID 1 gets the image's rows at the
-// fixed processor and bank, although no survey ticked it. The procedure done, nothing follows
-// that would call it a failure: no message, no red line.
+// fixed processor and bank, although no survey ticked it. The run ends as every bus run does: time
+// lines, the grid showing what the run left, the log on the disk, then the result window; no
+// message and no red line.
 TEST_F(SerialRunTest, LowerCaseBinImageRunsTheBinProcedure)
 {
     bus.AddInverter(1, 19200);   // the BIN procedure's rate
@@ -258,10 +275,24 @@ TEST_F(SerialRunTest, LowerCaseBinImageRunsTheBinProcedure)
     const QStringList log = Log();
     EXPECT_TRUE(log.contains("In BIN Procedure")) << Joined(log);
     EXPECT_TRUE(log.contains("   ID1: Check SUM CRC& Bank Close OK")) << Joined(log);
-    EXPECT_TRUE(log.last().startsWith("   ID1: Done - Bank = ")) << Joined(log);
+    EXPECT_EQ(log.filter(QRegularExpression("^   ID1: Done - Bank = ")).size(), 1) << Joined(log);
+    EXPECT_EQ(log.filter(QRegularExpression("^Start Time: ")).size(), 1) << Joined(log);
+    EXPECT_EQ(log.filter(QRegularExpression("^End Time: ")).size(), 1) << Joined(log);
+    EXPECT_TRUE(log.last().startsWith("Total Time: ")) << Joined(log);
+    EXPECT_EQ(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"})) << Joined(log);
+    ASSERT_EQ(logsAtResult.size(), 1);
+    EXPECT_TRUE(logsAtResult.first().contains("In BIN Procedure"));
+    EXPECT_TRUE(logsAtResult.first().contains("Total Time: "));
     EXPECT_EQ(images.TakeShown(), QStringList());
     for (int i = 0; i < window->List_UpgradeEvent->Lines()->Count(); ++i)
         EXPECT_NE(window->List_UpgradeEvent->Lines()->ColorOf(i), vcl::clRed) << Log().value(i).toStdString();
+    // The programmed inverter runs the image's version.
+    const HexInfo& info = UpgradeEngine().FileInfo;
+    const QString version = QString::number(info.SwMajor) + "." + QString::number(info.SwMinor / 10)
+                            + QString::number(info.SwMinor % 10);
+    EXPECT_EQ(Row(1).mid(2, 3), (QStringList{" 1", "", "Normal"}));
+    EXPECT_EQ(Row(1).at(10), version);
+    EXPECT_FALSE(driver->Enabled("Btn_UpgradeStart"));
     invsim::Bytes image;
     int processor = -1;
     std::uint32_t bank = 0;
@@ -276,6 +307,62 @@ TEST_F(SerialRunTest, LowerCaseBinImageRunsTheBinProcedure)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray rows = file.readAll().left(7 * 128);
     EXPECT_EQ(image, invsim::Bytes(rows.begin(), rows.end()));
+}
+
+// Three inverters: one already up to date, one whose application had stopped in its boot loader,
+// one that falls silent half-way through its blocks. After the run the grid shows what each was
+// left with: the first as it was, the second running the new version, the third stopped in its
+// boot loader with no software. The run failed, and its log was on the disk when that was said.
+// A new image then starts with an empty status bar.
+TEST_F(SerialRunTest, GridShowsWhatTheRunLeftEachInverterWith)
+{
+    bus.With(1, [](invsim::Inverter& inv) {
+        MakeDue(inv, 3);
+        inv.Boot().software[1] = {3, 4};   // the image's version already
+    });
+    bus.With(2, [](invsim::Inverter& inv) {
+        MakeDue(inv, 3);
+        inv.Boot().inBoot = true;
+    });
+    bus.With(3, [](invsim::Inverter& inv) {
+        MakeDue(inv, 3);
+        inv.Boot().silentAfterBlocks = 10;
+    });
+    LoadOnThePage("linear32_crlf.hex", 3);
+    ASSERT_TRUE(driver->Enabled("Btn_UpgradeStart")) << Joined(Log());
+    EXPECT_EQ(Row(1).mid(4), (QStringList{"Normal", "SV5000TL-E", "SV5K20A123456", "10", "V03", "1.02", "3.04"}));
+    EXPECT_EQ(Row(2).at(4), "Boot");
+    EXPECT_EQ(Row(2).at(10), "3.03");
+    EXPECT_EQ(Row(3).at(4), "Normal");
+    EXPECT_EQ(Row(3).at(10), "3.03");
+    const upgradeTool& tool = UpgradeEngine();
+    ASSERT_EQ(std::vector<int>({tool.InvSelected[1], tool.InvSelected[2], tool.InvSelected[3]}),
+              std::vector<int>({0, 1, 1}));
+
+    Start();
+    const QStringList log = Log();
+    EXPECT_EQ(shownLabels, QStringList({"Failed", ""})) << Joined(log);
+    EXPECT_TRUE(log.contains("   ID2: Check SUM CRC& Bank Close OK")) << Joined(log);
+    EXPECT_TRUE(log.contains("   ID3: Check SUM CRC& Bank Close Error")) << Joined(log);
+    EXPECT_EQ(LoaderBlocks(2), FileBlocks(false));
+    EXPECT_EQ(Row(1).mid(2), (QStringList{" 1", "", "Normal", "SV5000TL-E", "SV5K20A123456", "10", "V03", "1.02", "3.04"}));
+    EXPECT_EQ(Row(2).mid(2), (QStringList{" 2", "", "Normal", "SV5000TL-E", "SV5K20A123456", "10", "V03", "1.02", "3.04"}));
+    EXPECT_EQ(Row(3).mid(2), (QStringList{" 3", "", "Boot", "SV5000TL-E", "SV5K20A123456", "10", "V03", "1.02", "0.00"}));
+    EXPECT_EQ(std::vector<int>({tool.InvSelected[1], tool.InvSelected[2], tool.InvSelected[3]}),
+              std::vector<int>({0, 0, 1}));
+    ASSERT_EQ(logsAtResult.size(), 1);
+    const QString saved = logsAtResult.first();
+    EXPECT_TRUE(saved.startsWith("{\\rtf1")) << saved.left(40).toStdString();
+    EXPECT_TRUE(saved.contains("   ID3: Check SUM CRC& Bank Close Error"));
+    EXPECT_TRUE(saved.contains("Total Time: "));
+    EXPECT_EQ(LogFiles(), logsAtResult);   // nothing changed it after the window
+
+    EXPECT_TRUE(driver->Status(8).startsWith("Processing... ")) << driver->Status(8).toStdString();
+    EXPECT_TRUE(driver->Status(9).startsWith("Addr: 0x")) << driver->Status(9).toStdString();
+    images.answers << kData + "linear32_crlf.hex";
+    driver->Click("Btn_LoadHEX");
+    EXPECT_EQ(driver->Status(8), QString());
+    EXPECT_EQ(driver->Status(9), QString());
 }
 
 // The upgrade as a new user does it against the simulator program: "invsim serial --demo 1

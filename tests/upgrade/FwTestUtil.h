@@ -176,11 +176,15 @@ public:
     QStringList messages;
     QStringList openAnswers;
     QStringList openFilters;
+    // Answers of yes/no boxes in turn (IDYES or IDNO); No when none is queued.
+    QList<int> yesNo;
     RecordingDialogs() { vcl::SetDialogService(this); }
     ~RecordingDialogs() override { vcl::SetDialogService(nullptr); }
-    int MessageBox(const QString& text, const QString&, int) override
+    int MessageBox(const QString& text, const QString&, int flags) override
     {
         messages << text;
+        if ((flags & 0x0F) == vcl::MB_YESNO)
+            return yesNo.isEmpty() ? vcl::IDNO : yesNo.takeFirst();
         return vcl::IDOK;
     }
     QString InputBox(const QString&, const QString&, const QString&) override { return QStringLiteral("Cancel"); }

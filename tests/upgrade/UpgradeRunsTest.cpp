@@ -4,7 +4,9 @@
 
 #include "upgrade/UpgradeRuns.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -49,14 +51,21 @@ protected:
         vcl::SetTimeService(&time);
         ASSERT_TRUE(folder.isValid());
         runs.ProgramFolder = [&] { return folder.path(); };
-        runs.SaveLog = [&](const QString& path, int firstLine) {
-            saved << path;
+        runs.LogText = [&](int firstLine) {
             savedLines.push_back(view.upgradeLog.mid(firstLine));
-            QFile f(path);
-            return f.open(QIODevice::WriteOnly);
+            return view.upgradeLog.mid(firstLine).join(QStringLiteral("\r\n")).toUtf8();
         };
         runs.ImageIsBin = [&] { return imageIsBin; };
-        runs.ShowResult = [&](UpgradeRuns::Outcome o) { outcomes.push_back(o); };
+        runs.ShowResult = [&](UpgradeRuns::Outcome o) {
+            outcomes.push_back(o);
+            // What the log folder holds while the result window is up.
+            QStringList logs;
+            for (const QFileInfo& f : QDir(folder.path() + "/UpgradeLog").entryInfoList(QDir::Files, QDir::Name)) {
+                QFile file(f.filePath());
+                logs << f.fileName() + "=" + (file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "?");
+            }
+            logsAtResult.push_back(logs);
+        };
         runs.BinProcedure = [&] {
             calls << "bin";
             return binResult;
@@ -77,8 +86,9 @@ protected:
     upgradeTool tool;
     TestView view;
     UpgradeRuns runs{tool, view};
-    QStringList saved, calls;
+    QStringList calls;
     std::vector<QStringList> savedLines;   // what each saved log holds
+    std::vector<QStringList> logsAtResult;   // "name=content" of the log files when each result showed
     bool imageIsBin = false;
     std::vector<UpgradeRuns::Outcome> outcomes;
     int binResult = 0;
@@ -110,7 +120,7 @@ TEST_F(UpgradeRunsTest, Rs485PreconditionsStopBeforeAnything)
         EXPECT_EQ(dialogs.messages, QStringList({c.message}));
         EXPECT_TRUE(view.start);   // a refused start leaves the button as it was
         EXPECT_TRUE(calls.isEmpty());
-        EXPECT_TRUE(saved.isEmpty());
+        EXPECT_TRUE(savedLines.empty());
     }
 }
 
@@ -123,18 +133,48 @@ TEST_F(UpgradeRunsTest, Rs485RunShowsItsOutcomeAndSavesItsLog)
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0], UpgradeRuns::Outcome::Uncertain);
     EXPECT_FALSE(view.start);
-    ASSERT_EQ(saved.size(), 1);
-    EXPECT_TRUE(saved[0].startsWith(folder.path() + "/UpgradeLog/Log")) << saved[0].toStdString();
     EXPECT_TRUE(view.upgradeLog.first().contains("Programming Begin"));
     EXPECT_TRUE(view.upgradeLog.last().startsWith("Total Time: "));
+    // The log is on the disk, whole, by the time the result window shows.
+    ASSERT_EQ(logsAtResult.size(), 1u);
+    ASSERT_EQ(logsAtResult[0].size(), 1) << logsAtResult[0].join(" | ").toStdString();
+    const QString log = logsAtResult[0][0];
+    EXPECT_TRUE(log.startsWith("Log" + QDate::currentDate().toString("yyyyMMdd") + "_1.txt=")) << log.toStdString();
+    EXPECT_TRUE(log.contains("Programming Begin"));
+    EXPECT_TRUE(log.endsWith(view.upgradeLog.last())) << log.toStdString();
+}
+
+// A log that cannot be written says so in red with the file's name and the reason, before the
+// result window; no part of a file is left behind.
+TEST_F(UpgradeRunsTest, AnUnwritableLogIsNamedBeforeTheResult)
+{
+    tool.FileInfo.Length20 = 2048;
+    QFile blocker(folder.path() + "/UpgradeLog");   // a file where the folder should be
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    std::vector<QStringList> redAtResult;
+    runs.ShowResult = [&](UpgradeRuns::Outcome) { redAtResult.push_back(view.upgradePane.red); };
+    runs.Btn_UpgradeStartClick();
+    ASSERT_EQ(redAtResult.size(), 1u);
+    ASSERT_EQ(redAtResult[0].size(), 1);
+    const QString line = redAtResult[0][0];
+    const QString head = "Upgrade log not saved: " + folder.path() + "/UpgradeLog/Log";
+    EXPECT_TRUE(line.startsWith(head)) << line.toStdString();
+    const qsizetype txt = line.indexOf(".txt: ");
+    EXPECT_GT(txt, 0) << line.toStdString();
+    EXPECT_GT(line.size(), txt + 6) << line.toStdString();   // and why
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"UpgradeLog"});
 }
 
 // The kind of image the load recorded decides, not the path edit's text: a BIN image runs the BIN
-// procedure before the link's run, whatever the letter case of its name; its failure is a red
-// "Procedure Stop" and the run goes on. A BIN procedure that went through with no inverter left
-// selected is the whole run: no check of the bus run answers it with an error.
+// procedure, whatever the letter case of its name. On RS-485 that is a run of its own, framed as
+// every run is: time lines, the grid refreshed, the log, the result window. It fails as a whole
+// when the procedure does (a red "Procedure Stop"), and the inverters still ticked by an earlier
+// survey follow in the same run when it went through. No check of the bus run answers a BIN image
+// with a message box.
 TEST_F(UpgradeRunsTest, BinProcedureForTheImageTheLoadCalledBin)
 {
+    using O = UpgradeRuns::Outcome;
     struct Case {
         bool bin;
         int binResult;
@@ -142,30 +182,51 @@ TEST_F(UpgradeRunsTest, BinProcedureForTheImageTheLoadCalledBin)
         int length20;
         QStringList calls;
         bool stopLine;
-        QStringList messages;
+        O outcome;
     };
     const Case cases[] = {
-        {true, 0, true, 2048, {"bin", "hex", "grid", "grid"}, false, {}},
-        {true, 1, true, 2048, {"bin", "hex", "grid", "grid"}, true, {}},
-        {false, 0, true, 2048, {"hex", "grid", "grid"}, false, {}},
-        {true, 0, false, 2048, {"bin"}, false, {}},
-        {true, 0, false, 896, {"bin"}, false, {}},   // a short image: nothing asks for a longer one
-        {true, 1, true, 896, {"bin"}, true, {"Please Load Hex File First"}},
+        {true, 0, true, 2048, {"bin", "hex", "grid", "grid"}, false, O::Uncertain},
+        {true, 1, true, 2048, {"bin", "grid", "grid"}, true, O::Failed},
+        {false, 0, true, 2048, {"hex", "grid", "grid"}, false, O::Uncertain},
+        {true, 0, false, 2048, {"bin", "grid", "grid"}, false, O::Good},
+        {true, 0, false, 896, {"bin", "grid", "grid"}, false, O::Good},   // a short image: nothing asks for a longer one
+        {true, 1, true, 896, {"bin", "grid", "grid"}, true, O::Failed},
+        {true, 1, false, 896, {"bin", "grid", "grid"}, true, O::Failed},
     };
+    int runsSoFar = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.bin << " " << c.binResult << " " << c.selected << " " << c.length20);
         calls.clear();
         dialogs.messages.clear();
-        view.upgradeLog.clear();
+        const int firstLine = static_cast<int>(view.upgradeLog.size());
         view.upgradePane.red.clear();
+        outcomes.clear();
+        logsAtResult.clear();
         tool.FileInfo.Length20 = c.length20;
         binResult = c.binResult;
         imageIsBin = c.bin;
         selected = c.selected;
+        view.start = true;
         runs.Btn_UpgradeStartClick();
         EXPECT_EQ(calls, c.calls);
         EXPECT_EQ(view.upgradePane.red.contains("Procedure Stop"), c.stopLine);
-        EXPECT_EQ(dialogs.messages, c.messages);
+        EXPECT_EQ(dialogs.messages, QStringList());
+        ASSERT_EQ(outcomes.size(), 1u);
+        EXPECT_EQ(outcomes[0], c.outcome);
+        EXPECT_FALSE(view.start);
+        const QStringList lines = view.upgradeLog.mid(firstLine);
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(lines.first().contains("Programming Begin"));
+        EXPECT_EQ(lines.filter("Start Time: ").size(), 1);
+        EXPECT_EQ(lines.filter("End Time: ").size(), 1);
+        EXPECT_TRUE(lines.last().startsWith("Total Time: "));
+        // This run's log was on the disk, whole, when its window showed.
+        ++runsSoFar;
+        ASSERT_EQ(logsAtResult.size(), 1u);
+        const QString name = "Log" + QDate::currentDate().toString("yyyyMMdd") + "_" + QString::number(runsSoFar) + ".txt=";
+        const QStringList mine = logsAtResult[0].filter(name);
+        ASSERT_EQ(mine.size(), 1) << logsAtResult[0].join(" | ").toStdString();
+        EXPECT_EQ(mine[0], name + lines.join("\r\n"));
     }
 }
 

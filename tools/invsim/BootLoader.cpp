@@ -92,6 +92,8 @@ Bytes BootLoaderAnswer(int id, std::uint32_t productId, BootLoaderState& s, cons
         return {};
     const std::uint8_t command = request[5];
     const Bytes data(request.begin() + 6, request.end() - 2);
+    if (s.silentAfterBlocks > 0 && s.blocksReceived >= s.silentAfterBlocks)
+        return {};
     if (s.silentCommands.count(command))
         return {};
     if (s.errorCommands.count(command))

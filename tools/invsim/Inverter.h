@@ -71,6 +71,9 @@ struct BootLoaderState {
     int retryTimes = 1;
     int retryGap = 1;
     int retryRequestsSent = 0;
+    // After this many blocks of a bank (0: never) the loader falls silent for good: it takes and
+    // answers nothing more, as one whose power or cable was lost half-way.
+    int silentAfterBlocks = 0;
 
     // What it holds: the blocks of the current bank by address (the last write of each).
     std::map<std::uint32_t, Bytes> blocks;
