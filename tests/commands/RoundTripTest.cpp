@@ -232,10 +232,22 @@ TEST_F(RoundTrip, StatusAndServiceEntriesWithEachPowerMultiplier)
     EXPECT_GE(checked, 20);
 }
 
-TEST_F(RoundTrip, ProtectionEntries)
+bool VoltageOrFrequencyLimit(const Binding& b)
 {
-    GoRound("protection");
-    EXPECT_GE(checked, 70);
+    static const QRegularExpression limit(QStringLiteral("^Edit_(UHigh|ULow|FHigh|FLow)"));
+    return limit.match(b.control).hasMatch();
+}
+
+TEST_F(RoundTrip, VoltageAndFrequencyProtectionEntries)
+{
+    GoRound("protection", VoltageOrFrequencyLimit);
+    EXPECT_GE(checked, 30);
+}
+
+TEST_F(RoundTrip, OtherProtectionEntries)
+{
+    GoRound("protection", [](const Binding& b) { return !VoltageOrFrequencyLimit(b); });
+    EXPECT_GE(checked, 40);
 }
 
 bool OnACurve(const Binding& b) { return b.control.contains(QLatin1String("QofP")) || b.control.contains(QLatin1String("ExtendCosphiP")); }
