@@ -25,12 +25,12 @@ Binding Mask(const char* radio, int reg, int bit, bool on)
             if (!ctx.form || !ctx.link || RefusedUnderBroadcast(ctx))
                 return false;
             auto* masks = dynamic_cast<groups::JapanMaskWords*>(ctx.form->FindComponent(QStringLiteral("JapanProtectBits")));
-            if (!masks)
+            const groups::JapanMaskWords::Word* w = masks ? (reg == kMaskRegister ? &masks->first : &masks->second) : nullptr;
+            if (!w || !w->valid || w->slaveId != ctx.link->SlaveId) {
+                vcl::MessageBox(QStringLiteral("Protection mask not written: this inverter's masks are not read yet"));
                 return false;
-            const groups::JapanMaskWords::Word& w = reg == kMaskRegister ? masks->first : masks->second;
-            if (!w.valid || w.slaveId != ctx.link->SlaveId)
-                return false;
-            post.value = on ? (w.word | 1 << bit) & 0xFFFF : w.word & ~(1 << bit) & 0xFFFF;
+            }
+            post.value = on ? (w->word | 1 << bit) & 0xFFFF : w->word & ~(1 << bit) & 0xFFFF;
             return true;
         });
 }
@@ -138,7 +138,8 @@ std::vector<Binding> MakeRows()
         // The run state is four bits of the mask word, read and written back when it runs.
         Binding("Combo_Japan3P_RunST_Mode").Register(kMaskRegister).Code(CmdSetRunStateMode).Index().Paint("Label_Japan3P_RunST_Mode")
             .Adjust([](const Context& ctx, Post&) { return !RefusedUnderBroadcast(ctx); }),
-        Edit3P("InvID", 48163).Tolerant(),
+        // The inverter's Modbus address: a unicast one, or it leaves the bus for good.
+        Edit3P("InvID", 48163).Tolerant().Refuse(1, 247),
         Edit3P("ReclosureTime", 48154).Decimal(100),
         Edit3P("UHighOff", 33552).Decimal(10),
         Edit3P("UHighOffTime", 33553).Decimal(100),
@@ -152,12 +153,13 @@ std::vector<Binding> MakeRows()
         Edit3P("PowerManage", 799).Strict().Refuse(0, 100),
         Edit3P("PowerManageTime", 48514).Tolerant(),
         Binding("Combo_Japan3P_VoltageSuppressionMode").Register(33616).Codes({0, 1, 8}).Paint("Label_Japan3P_VoltageSuppressionMode"),
-        // Start voltage and power factor go as typed (tenths of a volt, hundredths).
-        Edit3P("ReactiveStartVoltage", 48790).Tolerant(),
-        Edit3P("ReactivePF", 48791).Tolerant(),
+        // Start voltage and power factor are typed as their labels show them: volts, a factor.
+        Edit3P("ReactiveStartVoltage", 48790).Decimal(10),
+        Edit3P("ReactivePF", 48791).Decimal(100),
         Edit3P("ReactiveSuppressVoltage", 48792).Decimal(10),
         Edit3P("SuppressLevel", 48793).Tolerant(),
-        Edit3P("PowerSuppress", 48769).Tolerant().Signed(),
+        // A power factor with its side in the sign, shown as "Ind 0.95" or "Cap 0.95".
+        Edit3P("PowerSuppress", 48769).Decimal(100).Signed(),
         // User setting, current layout: the rows that are not a plain code.
         Binding("Combo_JapActiveIslanding").Register(25364).Index().Paint("Label_JapActiveIslanding"),
         Binding("Combo_JapRPRStandbyTime").Register(25365).Index().Paint("Label_JapRPRStandbyTime"),

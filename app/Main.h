@@ -85,6 +85,10 @@ public:
     // Counts the times the factors stopped being the current inverter's (a link open, a device
     // or mode switch, a scan): a value converted with them is good only under the same count.
     int ScaleFactorEpoch = 0;
+    // When the current inverter last refused its identity block (program ms; the epoch of the
+    // factors then): it is asked again only after a pause.
+    std::int64_t IdentityRefusedMs = 0;
+    int IdentityRefusedEpoch = -1;
     // The Max. Power in the mailbox was converted into the inverter's unit under this count
     // (-1: no such post). It is written only to the inverter it was converted for.
     int MaxPowerPostEpoch = -1;
@@ -318,7 +322,7 @@ public:
     // What the settings handlers read and write: the mailbox, this window's controls, the
     // sign and step conventions of the mode.
     settings::Context Settings{&Link, this, &ReactiveSign, &CosPhiStep, [this] { return RefusedWhileLinkHeld(); },
-                                [this] { return SwitchPostRefused(); }};
+                                [this] { return SwitchPostRefused(); }, {}};
     groups::PollGroups PollGroups{};
     void SetUpCommands();
     void Edit_StartIDExit(vcl::TObject* Sender);
@@ -357,6 +361,8 @@ public:
     // The country code of each item of Combo_Country, from the list that filled the box.
     std::vector<int> CountryBoxCodes;
     void SetUpStatusFamily();
+    // The status family's rows that use this window (maximum power, constant voltage, country).
+    std::vector<settings::Binding> WindowStatusBindings();
     // The names the country group shows: the mode's list, or the built-in list of the current
     // inverter's product.
     groups::CountryNameList CountryNamesInUse() const;

@@ -144,6 +144,8 @@ const PollEntry kPollOrder[] = {
     {When::Always, &TForm_Main::ReadRprOvgr},
 };
 
+constexpr int kIdentityRetryMs = 5000;
+constexpr int kScaleFactorPanel = 6;
 constexpr int kWifiKeepAliveRegister = 60515;
 constexpr int kWifiKeepAliveValue = 0x55AA;
 
@@ -161,7 +163,18 @@ int TForm_Main::ReadVersion(std::uint8_t stop)
 
 int TForm_Main::ReadScaleFactors(std::uint8_t stop)
 {
-    return groups::ReadScaleFactors(Link, Readers, stop);
+    // An inverter that refuses its identity block is not asked again at every cycle: it gives
+    // the same answer, and the other groups' reads wait meanwhile.
+    if (stop != 1 && IdentityRefusedEpoch == ScaleFactorEpoch && Time().NowMs() - IdentityRefusedMs < kIdentityRetryMs)
+        return 0;
+    const bool asks = stop != 1 && Link.CommandCode == 0;
+    const int result = groups::ReadScaleFactors(Link, Readers, stop);
+    if (result == 0 && asks && !ScaleFactorsKnown && Link.ReplyLength > 0) {
+        IdentityRefusedEpoch = ScaleFactorEpoch;
+        IdentityRefusedMs = Time().NowMs();
+        SetStatusText(kScaleFactorPanel, QStringLiteral("Scale factors cannot be read: the inverter refuses its identity block"));
+    }
+    return result;
 }
 
 void TForm_Main::ForgetScaleFactors()

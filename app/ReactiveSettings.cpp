@@ -59,7 +59,8 @@ std::vector<Binding> QofPRows(int block, const QString& s)
     rows.push_back(Entry(QStringLiteral("QofP_SetPoint") + s, block + 1).Tolerant().Signed());
     for (int k = 0; k < 10; ++k) {
         const QString n = QString::number(k);
-        rows.push_back(Entry(QStringLiteral("QofP_P") + n + s, block + 2 + 2 * k).Decimal(10));
+        // A point's power is signed: the charging side of the curve lies below zero.
+        rows.push_back(Entry(QStringLiteral("QofP_P") + n + s, block + 2 + 2 * k).Decimal(10).Signed());
         rows.push_back(Entry(QStringLiteral("QofP_Q") + n + s, block + 3 + 2 * k)
                            .Decimal(10)
                            .Sign(QStringLiteral("List_QofP_RangeQ") + n + s));
@@ -154,7 +155,7 @@ std::vector<Binding> MakeTable()
     };
     for (int k = 1; k <= 8; ++k) {
         const QString n = QString::number(k);
-        t.push_back(Entry(QStringLiteral("ExtendCosphiP_P") + n, 48849 + 2 * (k - 1)).Decimal(10));
+        t.push_back(Entry(QStringLiteral("ExtendCosphiP_P") + n, 48849 + 2 * (k - 1)).Decimal(10).Signed());
         t.push_back(Entry(QStringLiteral("ExtendCosphiP_CosP") + n, 48850 + 2 * (k - 1))
                         .Decimal(10)
                         .Sign(QStringLiteral("Combo_ExtendCosphiP_CosP") + n));

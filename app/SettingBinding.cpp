@@ -41,6 +41,8 @@ int Negated(int v) { return static_cast<int>(0u - static_cast<unsigned>(v)); }
 
 } // namespace
 
+const QString kPowerUnitUnknown = QStringLiteral("Max. Power not written: the inverter's scale factors are not read yet");
+
 ConvertError::ConvertError(const QString& text)
     : std::runtime_error(QStringLiteral("'%1' is not a valid integer value").arg(text).toStdString())
 {
@@ -79,9 +81,16 @@ EntryRange RangeOf(const Binding& b, const Context& ctx)
 {
     EntryRange r;
     r.scale = EntryScale(b, ctx);
+    r.whole = b.conv == Conv::TolerantInt || b.conv == Conv::StrictInt || b.conv == Conv::ComboText;
     const bool isSigned = b.signedWord || !b.signChooser.isEmpty();
     r.min = isSigned ? -32768 : 0;
     r.max = isSigned ? 32767 : 65535;
+    if (b.perPowerUnit) {
+        // The register's range in the inverter's unit, typed in watts.
+        const int unit = ctx.powerUnit ? std::max(ctx.powerUnit(), 1) : 1;
+        r.min *= unit;
+        r.max *= unit;
+    }
     const Limit& lim = b.limit;
     if (lim.kind == LimitKind::Clamp || lim.kind == LimitKind::Refuse || lim.kind == LimitKind::RefuseWithMessage) {
         // The row's own bound replaces the register's end. A bound of a setting kept in two
@@ -114,6 +123,8 @@ QString RangeMessage(const EntryRange& r)
         }
         return t;
     };
+    if (r.whole)
+        return QStringLiteral("Please input a whole number %1~%2").arg(shown(r.min), shown(r.max));
     return QStringLiteral("Please input %1~%2").arg(shown(r.min), shown(r.max));
 }
 
@@ -148,6 +159,9 @@ std::optional<int> CheckedEntry(const Binding& b, const Context& ctx)
     return static_cast<int>(v);
 }
 
+namespace {
+
+// The value of a control that is not typed: an item's index or code, a constant.
 int Convert(const Binding& b, const Context& ctx)
 {
     switch (b.conv) {
@@ -184,6 +198,8 @@ int Convert(const Binding& b, const Context& ctx)
     return 0;
 }
 
+} // namespace
+
 Outcome Apply(const Binding& b, const Context& ctx)
 {
     // A command that runs reads its code, address and values from the mailbox up to its last
@@ -192,6 +208,11 @@ Outcome Apply(const Binding& b, const Context& ctx)
         return Outcome::Refused;
     if (ctx.switchRefused && dynamic_cast<vcl::TButtonControl*>(Find(ctx, b.control)) && ctx.switchRefused())
         return Outcome::Refused;
+    // Watts without the inverter's unit have no register value.
+    if (b.perPowerUnit && ctx.powerUnit && ctx.powerUnit() <= 0) {
+        vcl::MessageBox(kPowerUnitUnknown);
+        return Outcome::Refused;
+    }
     int value = 0;
     if (IsEntry(b) && b.limit.kind != LimitKind::TextLongerThan) {
         // The one check of every typed entry: a strict entry that is no integer throws before
@@ -265,17 +286,23 @@ bool Bind(const Binding& b, const Context& ctx)
     // The handler keeps its own copy of the row and the context. A switch that posted nothing
     // must not show a state the inverter was never sent.
     auto* box = dynamic_cast<vcl::TButtonControl*>(c);
-    auto apply = [b, ctx, box] {
+    // A pick refused shows the item the box had; a box that never posts keeps its pick.
+    auto* combo = b.conv == Conv::None ? nullptr : dynamic_cast<vcl::TComboBox*>(c);
+    auto apply = [b, ctx, box, combo] {
         Outcome outcome = Outcome::Refused;
         try {
             outcome = Apply(b, ctx);
         } catch (...) {
             if (box)
                 box->RefuseClick();
+            if (combo)
+                combo->RefusePick();
             throw;
         }
         if (box && outcome == Outcome::Refused)
             box->RefuseClick();
+        if (combo && outcome == Outcome::Refused)
+            combo->RefusePick();
     };
     switch (event) {
     case Event::KeyDownEnter: {

@@ -112,13 +112,15 @@ struct Limit {
     bool clampHigh = true;
 };
 
-// The range an entry accepts, in the register's units at the step in effect.
+// The range an entry accepts, in the units typed times `scale` (the register's units, except
+// for a power typed in watts, which the register holds in the inverter's power unit).
 struct EntryRange {
     long long min = 0;
     long long max = 65535;
     bool clampLow = false;
     bool clampHigh = false;
     int scale = 1;       // register units per entry unit
+    bool whole = false;  // only whole numbers written in digits are taken
     QString message;     // what a refusal shows
 };
 
@@ -149,6 +151,7 @@ struct Binding {
     int address2 = 0;                 // cos φ step rule: x100 into address, or x1000 into address2
     Limit limit;
     bool signedWord = false;          // the reader shows the register signed (also with a sign chooser)
+    bool perPowerUnit = false;        // typed in watts, held in the inverter's power unit (Context::powerUnit)
     QString valueLabel;               // painted clRed after posting; empty: nothing painted
     Event event = Event::Auto;
     // The family's own last word on the post (a shift, a combination with a word the reader
@@ -181,6 +184,9 @@ struct Binding {
     Binding ClampBelow(int lo) const { Binding b = WithLimit(LimitKind::Clamp, lo, INT_MAX); b.limit.clampHigh = false; return b; }
     // The register holds a signed quantity: -32768..32767 instead of 0..65535.
     Binding Signed() const { Binding b = *this; b.signedWord = true; return b; }
+    // Watts typed for a register that counts the inverter's power unit: the range is the
+    // register's times the unit, and the adjustment divides.
+    Binding PerPowerUnit() const { Binding b = *this; b.perPowerUnit = true; return b; }
     Binding Refuse(int lo, int hi) const { return WithLimit(LimitKind::Refuse, lo, hi); }
     Binding RefuseWithMessage(int lo, int hi, const QString& text) const
     {
@@ -211,7 +217,13 @@ struct Context {
     // command could not be written now. Such a control shows the value it posts as its own
     // state, so a post that will never be written is refused at the click.
     std::function<bool()> switchRefused;
+    // Watts per register unit of a power typed now (the current inverter's multiplier, or 1 when
+    // the watts travel as they are); 0 while that unit is not known, and then nothing is posted.
+    std::function<int()> powerUnit;
 };
+
+// What a power entry says while the inverter's power unit is not known.
+extern const QString kPowerUnitUnknown;
 
 // The class library's conversion error: "'abc' is not a valid integer value". It escapes the
 // handler before any mailbox field is written; the kit's event dispatch shows it in its error box.
@@ -226,7 +238,8 @@ enum class Outcome { Posted, Refused };
 bool IsEntry(const Binding& b);
 // The range of an entry row with the cos φ step in effect.
 EntryRange RangeOf(const Binding& b, const Context& ctx);
-// "Please input a~b": the range in the entry's own units.
+// "Please input a~b" (a whole-number entry: "Please input a whole number a~b"): the range in
+// the entry's own units.
 QString RangeMessage(const EntryRange& r);
 
 // The check every typed entry goes through: the text as a number in the register's units,
@@ -242,11 +255,9 @@ std::optional<int> CheckedEntry(const Binding& b, const Context& ctx);
 // that is no integer.
 Outcome Apply(const Binding& b, const Context& ctx);
 
-// The value a binding's control stands for, converted (before the sign rule and the limit).
-int Convert(const Binding& b, const Context& ctx);
-
 // Installs the binding's handler on its control. A check box or radio button whose handler
-// posts nothing (refused, or it throws) keeps the state it had before the click. False when the
+// posts nothing (refused, or it throws) keeps the state it had before the click; so does a combo
+// box whose pick posts nothing (except a box that never posts, such as a chooser of what is shown). False when the
 // form has no such control (a family's panel that the window lacks binds nothing) or the event
 // does not fit the control.
 bool Bind(const Binding& b, const Context& ctx);

@@ -29,7 +29,7 @@ std::vector<Binding> PollRowBindings()
                                .Tolerant()
                                // A raw register write is made only from a number typed, read
                                // signed or unsigned.
-                               .Refuse(kPollValueMin, kPollValueMax)
+                               .RefuseWithMessage(kPollValueMin, kPollValueMax, QStringLiteral("Please input -32768~65535"))
                                .Paint(QStringLiteral("Label_PollVal") + suffix)
                                .Adjust([typeName, addrName](const Context& ctx, Post& post) {
                                    if (!ctx.form)

@@ -12,7 +12,9 @@ namespace {
 
 constexpr int kOn = 0xFF00;
 constexpr int kMaxPowerRegister = 33595;
-const QString kMaxPowerUnscaled = QStringLiteral("Max. Power not written: the inverter's scale factors are not read yet");
+constexpr int kFirstUnicastId = 1;
+constexpr int kLastUnicastId = 247;
+constexpr int kFanDutyMax = 255;   // the duty is the low byte; bit 15 carries the switch
 
 } // namespace
 
@@ -32,7 +34,8 @@ std::vector<Binding> settings::StatusBindings()
         // Country set
         Binding("Edit_ReclosureSet").Register(48154).Decimal(100).Paint("Label_ReclosureSet"),
         Binding("Combo_LanguageSelect").Register(48162).Index().Paint("Label_LanguageSelect"),
-        Binding("Edit_InverterID").Register(48163).Tolerant().Paint("Label_InverterID"),
+        // The inverter's own Modbus address: a unicast one, or it leaves the bus for good.
+        Binding("Edit_InverterID").Register(48163).Tolerant().Refuse(kFirstUnicastId, kLastUnicastId).Paint("Label_InverterID"),
         Binding("Combo_Baudrate").Register(33821).Index(2).Paint("Label_Baudrate"),
         // Factory
         Binding("Btn_SaveData").Register(24665).Constant(0x55AA).Paint("Label_SaveData"),
@@ -50,8 +53,8 @@ std::vector<Binding> settings::StatusBindings()
         // Fan test: the duty travels with bit 15 set.
         Binding("Radio_FanON").Register(824).Constant(32),
         Binding("Radio_FanOFF").Register(824).Constant(0),
-        Binding("Edit_FanDuty").Register(807).Tolerant().Paint("Label_FanDuty")
-            .Adjust([](const settings::Context&, settings::Post& p) { p.value -= 0x8000; return true; }),
+        Binding("Edit_FanDuty").Register(807).Tolerant().Refuse(0, kFanDutyMax).Paint("Label_FanDuty")
+            .Adjust([](const settings::Context&, settings::Post& p) { p.value = (p.value - 0x8000) & 0xFFFF; return true; }),
         // EU settings
         Binding("Radio_EUParallelON").Coil(24649).Constant(kOn),
         Binding("Radio_EUParallelOFF").Coil(24649).Constant(0),
@@ -60,7 +63,8 @@ std::vector<Binding> settings::StatusBindings()
         Binding("Radio_AFCION").Coil(24652).Constant(kOn),
         Binding("Radio_AFCIOFF").Coil(24652).Constant(0),
         Binding("Combo_EUShadowMode").Register(48432).Index().Paint("Label_EUShadowMode"),
-        Binding("Edit_EUShadowInterval").Register(48433).Decimal(10).Paint("Label_EUShadowInterval"),
+        // The interval is typed as its label shows it: the register's own number.
+        Binding("Edit_EUShadowInterval").Register(48433).Tolerant().Paint("Label_EUShadowInterval"),
         // Input gain calibration: the executor reads the counts and writes the gains; it takes
         // the reference value as a signed word.
         Binding("Combo_GainSelect").Code(CmdGainSelectInput).Index(),
@@ -99,20 +103,28 @@ void TForm_Main::SetUpStatusFamily()
     StatusLabels = groups::BuildStatusGroups(*this);
     ServiceLabels = groups::BuildServiceGroups(*this);
 
+    // Watts typed for one inverter count in its own power unit, known once its factors are read;
+    // "Broadcast" hands the watts on as they are.
+    Settings.powerUnit = [this] {
+        if (!Radio_SendSingle->Checked())
+            return 1;
+        return ScaleFactorsKnown ? std::max(PowerMultiplier, 1) : 0;
+    };
     static const std::vector<Binding> plain = settings::StatusBindings();
     settings::BindTable(plain, Settings);
+    for (const Binding& b : WindowStatusBindings())
+        settings::Bind(b, Settings);
+}
 
-    const std::vector<Binding> own = {
+std::vector<Binding> TForm_Main::WindowStatusBindings()
+{
+    return {
         // Maximum power: behind the access code; one inverter gets the watts in its own unit,
         // "Broadcast" hands the watts to the sequence that scales them for each inverter.
-        Binding("Edit_MaxPower").Register(kMaxPowerRegister).Tolerant().Paint("Label_MaxPower")
+        Binding("Edit_MaxPower").Register(kMaxPowerRegister).Tolerant().PerPowerUnit().Paint("Label_MaxPower")
             .Adjust([this](const settings::Context&, settings::Post& p) {
-                // The watts become the inverter's unit with its own power factor: never with
-                // one that was not read from it.
-                if (Radio_SendSingle->Checked() && !ScaleFactorsKnown) {
-                    MessageBox(kMaxPowerUnscaled);
-                    return false;
-                }
+                // The watts become the inverter's unit with its own power factor, read from it
+                // (the entry is refused while it is not known).
                 if (CheckServicePassword() == 0)
                     return false;
                 if (Radio_SendSingle->Checked()) {
@@ -141,8 +153,6 @@ void TForm_Main::SetUpStatusFamily()
                 return true;
             }),
     };
-    for (const Binding& b : own)
-        settings::Bind(b, Settings);
 }
 
 bool TForm_Main::DropsStaleMaxPowerPost()
@@ -153,8 +163,11 @@ bool TForm_Main::DropsStaleMaxPowerPost()
         return false;
     // Another inverter chosen (or the factors re-read) since the watts were converted: the
     // number is in the unit of an inverter that is not the one addressed now.
-    if (epoch != ScaleFactorEpoch || !ScaleFactorsKnown)
-        MessageBox(kMaxPowerUnscaled);
+    if (epoch != ScaleFactorEpoch)
+        MessageBox(QStringLiteral("Max. Power not written: another inverter was chosen (or its scale factors read again) "
+                                  "after it was typed, please enter it again"));
+    else if (!ScaleFactorsKnown)
+        MessageBox(settings::kPowerUnitUnknown);
     else if (Radio_CmdBroadcast->Checked())
         MessageBox(QStringLiteral("Max. Power not written: it was converted for one inverter, please enter it again for all"));
     else

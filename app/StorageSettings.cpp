@@ -39,8 +39,8 @@ Binding Window(const char* button, int reg, const char* labels, const char* list
 const Binding kStorage[] = {
     // Battery control: the modes the user may set are 1 to 6, item 0 being mode 1.
     Binding("Combo_BT_CtrlMode").Register(25627).Index(1).Paint("Label_BT_CtrlMode"),
-    // The hint gives the usual range; the inverter decides what it takes.
-    Binding("Edit_SOC_Limit").Register(25617).Tolerant().Paint("Label_SOC_Limit"),
+    // The edit's own hint gives the range: 0~70 %.
+    Binding("Edit_SOC_Limit").Register(25617).Tolerant().Refuse(0, 70).Paint("Label_SOC_Limit"),
     Binding("Edit_Peak_Cut_Power").Register(25620).Tolerant().Paint("Label_Peak_Cut_Power"),
     // Subsidy.
     Binding("Combo_Subsidy_Mode").Register(25632).Index().Paint("Label_Subsidy_Mode"),

@@ -452,7 +452,9 @@ int ReadJapanUserSet3P(Modbus& link, const JapanGroups& g, vcl::TComponent& form
     if (link.Request(48154, 10, 3))
         return 1;
     if (Accepted(link, 3)) {
-        show("ReclosureTime", QString::number(Word(link, 0) / 100) + QStringLiteral(" sec"));
+        // Whole seconds as ever; a time set in hundredths shows them rather than hiding them.
+        const int reclosure = Word(link, 0);
+        show("ReclosureTime", (reclosure % 100 == 0 ? QString::number(reclosure / 100) : div100(reclosure)) + QStringLiteral(" sec"));
         ShowPair(form, "Radio_Japan3P_GridLockON", "Radio_Japan3P_GridLockOFF", (Word(link, 4) & 2) != 0);
         show("InvID", QString::number(ByteSum(Word(link, 9))));
     }

@@ -45,6 +45,8 @@ void AddChooser(vcl::TComponent& form, vcl::TWinControl* parent, const QString& 
     list->Items()->Add(QStringLiteral("Cap"));
     list->SetBounds(left, top, kChooserWidth, 22);
     list->SetTopIndex(0);
+    // A page scroll passing over it must not flip the side of the next entry.
+    list->SetWheelAfterClick(true);
     // One row in view: the side's name and the arrows that scroll to the other one.
     if (auto* view = qobject_cast<QAbstractItemView*>(list->Handle())) {
         view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -191,6 +191,8 @@ vcl::TListBox* OneRowList(vcl::TComponent& form, vcl::TWinControl* parent, const
     const int row = std::max(view->sizeHintForRow(0), 14);
     list->SetItemHeight(row);
     list->SetBounds(left, top, 38, row + 2 * view->frameWidth());
+    // A page scroll passing over it must not move the window's time.
+    list->SetWheelAfterClick(true);
     return list;
 }
 

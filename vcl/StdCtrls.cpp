@@ -546,11 +546,28 @@ void TComboBox::UserPicked(int index)
 {
     if (syncing_ || index < 0 || index >= items_->Count())
         return;
+    const int before = itemIndex_;
+    const QString textBefore = text_;
     itemIndex_ = index;
     text_ = items_->Strings(index);
     ShowIndex();
-    if (OnChange)
-        Guarded([&] { OnChange(this); });
+    if (!OnChange)
+        return;
+    beforePick_ = before;
+    Guarded([&] { OnChange(this); });
+    if (beforePick_ == -3) {
+        // Refused: the box shows again what it showed before the pick.
+        itemIndex_ = before < items_->Count() ? before : -1;
+        text_ = textBefore;
+        ShowIndex();
+    }
+    beforePick_ = -2;
+}
+
+void TComboBox::RefusePick()
+{
+    if (beforePick_ != -2)
+        beforePick_ = -3;
 }
 
 bool TComboBox::WidgetEvent(QObject* source, QEvent* event)
@@ -672,7 +689,47 @@ bool TListBox::WidgetEvent(QObject* source, QEvent* event)
 {
     if (source == Handle() && (event->type() == QEvent::Show || event->type() == QEvent::Resize))
         QTimer::singleShot(0, Handle(), [this] { ShowTop(); });
+    if (wheelAfterClick_) {
+        const QEvent::Type t = event->type();
+        if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick)
+            wheelTaken_ = true;
+        else if (source == Handle() && (t == QEvent::Leave || t == QEvent::FocusOut || t == QEvent::Hide))
+            wheelTaken_ = false;
+    }
     return TWinControl::WidgetEvent(source, event);
+}
+
+// The list's scroll bar is a widget of its own: a press on its arrows is a click on the list,
+// and the wheel over it is kept from the list as over the rows.
+class ListWheelGuard : public QObject {
+public:
+    explicit ListWheelGuard(TListBox* list) : list_(list) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            list_->wheelTaken_ = true;
+        if (event->type() == QEvent::Wheel && list_->WheelScrollsHolder()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+private:
+    TListBox* list_;
+};
+
+void TListBox::SetWheelAfterClick(bool on)
+{
+    wheelAfterClick_ = on;
+    wheelTaken_ = false;
+    auto* bar = static_cast<QListWidget*>(Handle())->verticalScrollBar();
+    if (on && !wheelGuard_) {
+        wheelGuard_ = std::make_unique<ListWheelGuard>(this);
+        bar->installEventFilter(wheelGuard_.get());
+    } else if (!on && wheelGuard_) {
+        bar->removeEventFilter(wheelGuard_.get());
+        wheelGuard_.reset();
+    }
 }
 
 void TListBox::UserScrolled(int index)

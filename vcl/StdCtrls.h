@@ -209,6 +209,9 @@ public:
     void SetDropDownCount(int n);
     void Clear() { items_->Clear(); }
     TNotifyEvent OnChange;
+    // Called from OnChange of the user's pick: the pick is not taken, the box shows the item it
+    // had before (OnChange does not fire again). Does nothing outside a pick.
+    void RefusePick();
     // The edit of a csDropDown box (made now when not yet), or nullptr.
     QLineEdit* Edit();
 protected:
@@ -233,6 +236,7 @@ private:
     QObject* watchedEdit_ = nullptr;
     int dropDownCount_ = 8;
     bool syncing_ = false;
+    int beforePick_ = -2;   // the item shown before the pick under way; -2: no pick under way
 };
 
 // A list box. ItemIndex is the selection; TopIndex is the first item shown, a separate number
@@ -251,10 +255,15 @@ public:
     int ItemHeight() const { return itemHeight_; }
     void SetItemHeight(int h);
     void Clear() { items_->Clear(); }
+    // A list that chooses what a setting writes: the mouse wheel over it scrolls the page until
+    // the user clicks it; then it scrolls the list until the pointer or the focus leaves it.
+    void SetWheelAfterClick(bool on);
 protected:
     // Once laid out (shown, resized) the list scrolls to the stored TopIndex.
     bool WidgetEvent(QObject* source, QEvent* event) override;
+    bool WheelScrollsHolder() const override { return wheelAfterClick_ && !wheelTaken_; }
 private:
+    friend class ListWheelGuard;
     friend class UserDriver;
     void SyncItems();
     void SyncAppended(int index);
@@ -266,6 +275,9 @@ private:
     int topIndex_ = 0;
     int itemHeight_ = 13;
     bool syncing_ = false;
+    bool wheelAfterClick_ = false;
+    bool wheelTaken_ = false;   // clicked: the wheel scrolls the list
+    std::unique_ptr<QObject> wheelGuard_;
 };
 
 // A panel: a frame with a centred caption that holds controls.

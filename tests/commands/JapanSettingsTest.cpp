@@ -122,10 +122,10 @@ TEST_F(JapanSettings, EveryControlPostsItsCommand)
         {"Edit_Japan3P_InvID", "enter 7", 6, 48163, 7, "Label_Japan3P_InvID"},
         {"Combo_Japan3P_VoltageSuppressionMode", "pick 2", 6, 33616, 8, "Label_Japan3P_VoltageSuppressionMode"},
         {"Combo_Japan3P_VoltageSuppressionMode", "pick 1", 6, 33616, 1, "Label_Japan3P_VoltageSuppressionMode"},
-        {"Edit_Japan3P_ReactiveStartVoltage", "enter 1070", 6, 48790, 1070, "Label_Japan3P_ReactiveStartVoltage"},
-        {"Edit_Japan3P_ReactivePF", "enter 95", 6, 48791, 95, "Label_Japan3P_ReactivePF"},
+        {"Edit_Japan3P_ReactiveStartVoltage", "enter 107", 6, 48790, 1070, "Label_Japan3P_ReactiveStartVoltage"},
+        {"Edit_Japan3P_ReactivePF", "enter 0.95", 6, 48791, 95, "Label_Japan3P_ReactivePF"},
         {"Edit_Japan3P_ReactiveSuppressVoltage", "enter 109", 6, 48792, 1090, "Label_Japan3P_ReactiveSuppressVoltage"},
-        {"Edit_Japan3P_PowerSuppress", "enter -95", 6, 48769, 0xFFA1, "Label_Japan3P_PowerSuppress"},
+        {"Edit_Japan3P_PowerSuppress", "enter -0.95", 6, 48769, 0xFFA1, "Label_Japan3P_PowerSuppress"},
         {"Edit_Japan3P_PowerManage", "enter 80", 6, 799, 80, "Label_Japan3P_PowerManage"},
         {"Combo_JapOVR", "pick 10", 6, 25344, 10, "Label_JapOVR"},
         {"Combo_JapRT", "pick 2", 6, 25350, 2, "Label_JapRT"},
@@ -209,8 +209,10 @@ TEST_F(JapanSettings, MaskRadiosChangeOneBitOfThisInvertersWord)
         link.CommandValue = 0;
         user->MouseDown(radio);
     };
+    const QStringList notRead{"Protection mask not written: this inverter's masks are not read yet"};
     press("Radio_JapanAntiPassiveON");
     EXPECT_EQ(link.CommandCode, 0);   // nothing read yet
+    EXPECT_EQ(dialogs.TakeShown(), notRead);
 
     g.Masks->first = {true, 1, 0x0105};
     g.Masks->second = {true, 1, 0x0002};
@@ -239,14 +241,28 @@ TEST_F(JapanSettings, MaskRadiosChangeOneBitOfThisInvertersWord)
     press("Radio_JapanAntiActiveON");
     EXPECT_EQ(Word(), 0xFE01);
 
-    // Another inverter addressed, or the words forgotten: nothing.
+    EXPECT_TRUE(dialogs.TakeShown().isEmpty());
+
+    // Another inverter addressed, or the words forgotten: nothing, and the user is told why.
     link.SlaveId = 2;
     press("Radio_JapanAntiActiveON");
     EXPECT_EQ(link.CommandCode, 0);
+    EXPECT_EQ(dialogs.TakeShown(), notRead);
     link.SlaveId = 1;
     g.Masks->Forget();
     press("Radio_JapanFlicker1_SWON");
     EXPECT_EQ(link.CommandCode, 0);
+    EXPECT_EQ(dialogs.TakeShown(), notRead);
+
+    // Under "Broadcast" one inverter's word is never sent to all.
+    g.Masks->first = {true, 1, 0x0105};
+    auto* broadcast = new vcl::TRadioButton(form.get());
+    broadcast->SetName("Radio_CmdBroadcast");
+    broadcast->SetChecked(true);
+    press("Radio_JapanAntiActiveOFF");
+    EXPECT_EQ(link.CommandCode, 0);
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{settings::kBroadcastRefusal});
+    EXPECT_FALSE(dynamic_cast<vcl::TRadioButton*>(form->FindComponent("Radio_JapanAntiActiveOFF"))->Checked());
 }
 
 // Under "Broadcast" a click that changes some bits of a word read from one inverter is refused

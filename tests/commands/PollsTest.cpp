@@ -159,7 +159,7 @@ TEST_F(Polls, CleanAllEmptiesTheEntriesButKeepsTheValues)
 
 TEST_F(Polls, ARowsValueEditPostsItsWrite)
 {
-    settings::Context ctx{&link, form.get(), nullptr, nullptr, {}, {}};
+    settings::Context ctx{&link, form.get(), nullptr, nullptr, {}, {}, {}};
     EXPECT_EQ(settings::BindTable(settings::PollRowBindings(), ctx), 40);
     user = std::make_unique<vcl::UserDriver>(form.get());
     auto pending = [&] {

@@ -135,13 +135,14 @@ TEST_F(Anatomy, IntegerEntries)
         {"65535", false, 65535, ""},
         {"$10", false, 16, ""},
         {"-32768", true, 0x8000, ""},
-        {"", false, -1, "Please input 0~65535"},
-        {"5.5", false, -1, "Please input 0~65535"},
-        {"12x", false, -1, "Please input 0~65535"},
-        {"70000", false, -1, "Please input 0~65535"},
-        {"-1", false, -1, "Please input 0~65535"},
-        {"99999999999", false, -1, "Please input 0~65535"},
-        {"32768", true, -1, "Please input -32768~32767"},
+        {"", false, -1, "Please input a whole number 0~65535"},
+        {"5.5", false, -1, "Please input a whole number 0~65535"},
+        {"1e3", false, -1, "Please input a whole number 0~65535"},   // digits only, no exponent
+        {"12x", false, -1, "Please input a whole number 0~65535"},
+        {"70000", false, -1, "Please input a whole number 0~65535"},
+        {"-1", false, -1, "Please input a whole number 0~65535"},
+        {"99999999999", false, -1, "Please input a whole number 0~65535"},
+        {"32768", true, -1, "Please input a whole number -32768~32767"},
     };
     for (const Whole& c : wholes) {
         Pending(5, 24576, 7);
@@ -158,7 +159,7 @@ TEST_F(Anatomy, IntegerEntries)
     struct Case { const char* text; QString box; };
     const Case cases[] = {{"", "'' is not a valid integer value"},
                           {"5.5", "'5.5' is not a valid integer value"},
-                          {"-1", "Please input 0~65535"}};
+                          {"-1", "Please input a whole number 0~65535"}};
     for (const Case& c : cases) {
         Pending(5, 24576, 0xFF00 - 0x10000);
         label->Font()->SetColor(vcl::clBlue);

@@ -107,7 +107,7 @@ TEST_F(StatusSettings, EveryControlWritesItsFrame)
         {'m', "Radio_EUEffOFF", "", {{1, 9600, 24619, 0}}, nullptr},
         {'m', "Radio_AFCION", "", {{1, 9600, 24652, 0xFF00}}, nullptr},
         {'p', "Combo_EUShadowMode", "4", {{1, 9600, 48432, 4}}, "Label_EUShadowMode"},
-        {'e', "Edit_EUShadowInterval", "5", {{1, 9600, 48433, 50}}, "Label_EUShadowInterval"},
+        {'e', "Edit_EUShadowInterval", "50", {{1, 9600, 48433, 50}}, "Label_EUShadowInterval"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.control) + " " + c.input);
@@ -234,7 +234,8 @@ TEST_F(StatusSettings, MaximumPowerGoesOnlyToTheInverterItWasConvertedFor)
 {
     OpenWithFamilyShown();
     TForm_Main& w = *window;
-    const QString unscaled = "Max. Power not written: the inverter's scale factors are not read yet";
+    const QString unscaled = "Max. Power not written: another inverter was chosen (or its scale factors read again) "
+                             "after it was typed, please enter it again";
     struct Case {
         const char* meanwhile;   // what the user does before the cycle's end
         std::vector<Write> writes;
@@ -265,6 +266,36 @@ TEST_F(StatusSettings, MaximumPowerGoesOnlyToTheInverterItWasConvertedFor)
         EXPECT_EQ(dialogs.TakeShown(), c.shown);
         EXPECT_EQ(w.Link.CommandCode, 0);
     }
+}
+
+// Max. Power typed for one inverter, another inverter double-clicked, and a whole polling cycle
+// before the command's turn: the message, and no inverter gets the watts in a unit not its own.
+TEST_F(StatusSettings, MaximumPowerTypedBeforeAnotherInverterIsChosenIsNotWrittenAfterACycle)
+{
+    OpenWithFamilyShown();
+    TForm_Main& w = *window;
+    bus.With(3, [](invsim::Inverter& inv) { inv.SetInput(40995, 4 << 3); });   // ID 3 counts in 100 W
+    dialogs.answers = {"2059"};
+    driver->MouseDown("Radio_SendSingle");
+    driver->DblClickNode("TreeView", "ID:001");
+    ASSERT_EQ(w.PollCycle(), 0);
+    ASSERT_EQ(w.PowerMultiplier, 10);
+    driver->Enter("Edit_MaxPower", "6000");
+    ASSERT_EQ(w.Link.CommandCode, 6);
+    ASSERT_EQ(w.Link.CommandValue, 600);
+    driver->DblClickNode("TreeView", "ID:003");
+    dialogs.TakeShown();
+    bus.ClearFrames();
+    for (int cycle = 0; cycle < 2; ++cycle)
+        ASSERT_EQ(w.PollCycle(), 0);
+    EXPECT_EQ(dialogs.TakeShown(), QStringList({"Max. Power not written: another inverter was chosen (or its scale "
+                                                "factors read again) after it was typed, please enter it again"}));
+    EXPECT_EQ(RequestsFor(33595, 6, 1) + RequestsFor(33595, 6, 3) + RequestsFor(33595, 6, 12), 0);
+    EXPECT_TRUE(w.ScaleFactorsKnown);
+    EXPECT_EQ(w.PowerMultiplier, 100);
+    // Typed again, it goes to the inverter chosen in its own unit.
+    driver->Enter("Edit_MaxPower", "6000");
+    EXPECT_EQ(Execute(), (std::vector<Write>{{3, 9600, 33595, 60}}));
 }
 
 TEST_F(StatusSettings, CountryBoxWritesTheCodeOfTheNamePicked)

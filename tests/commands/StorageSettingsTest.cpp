@@ -76,7 +76,7 @@ TEST_F(StorageSettings, EveryControlPostsItsCommand)
         {"Combo_BT_CtrlMode", "pick 0", 6, 25627, 1, -1, {"Label_BT_CtrlMode"}},
         {"Combo_BT_CtrlMode", "pick 5", 6, 25627, 6, -1, {"Label_BT_CtrlMode"}},
         // The hint's range is not enforced; a text that is no number gives 0.
-        {"Edit_SOC_Limit", "enter 80", 6, 25617, 80, -1, {"Label_SOC_Limit"}},
+        {"Edit_SOC_Limit", "enter 70", 6, 25617, 70, -1, {"Label_SOC_Limit"}},   // its hint's top; 71 is refused
         {"Edit_Peak_Cut_Power", "enter 12", 6, 25620, 12, -1, {"Label_Peak_Cut_Power"}},
         {"Combo_Subsidy_Mode", "pick 1", 6, 25632, 1, -1, {"Label_Subsidy_Mode"}},
         {"Combo_Subsidy_Mode", "pick 0", 6, 25632, 0, -1, {"Label_Subsidy_Mode"}},

@@ -145,6 +145,40 @@ TEST_F(MonitorWindow, ScaleFactorsAreAskedOnceACycleUntilTheInverterAnswers)
     EXPECT_EQ(AskedInACycle(), (Asked{{1, 24649}, {4, 49152}}));
 }
 
+// An inverter that refuses its identity block (an exception reply) is asked again only after a
+// pause, and the status bar says why the scaled values stay "??"; another inverter chosen is
+// asked at once.
+TEST_F(MonitorWindow, AnIdentityBlockRefusedIsAskedAgainOnlyAfterAPause)
+{
+    Prepare();
+    OpenWithoutLoop();
+    HideEveryGroup();
+    window->GroupPanel("Group_GetAC1")->SetVisible(true);
+    invsim::Fault refuse;
+    refuse.kind = invsim::FaultKind::Exception;
+    refuse.param = 2;
+    refuse.reg = 40963;
+    bus.AddFault(1, refuse);
+    EXPECT_EQ(AskedInACycle(), (Asked{{4, 40963}}));
+    EXPECT_EQ(window->StatusText(6), "Scale factors cannot be read: the inverter refuses its identity block");
+    for (int cycle = 0; cycle < 5; ++cycle)
+        EXPECT_EQ(AskedInACycle(), Asked{}) << cycle;
+    EXPECT_FALSE(window->ScaleFactorsKnown);
+    EXPECT_EQ(Text("Label_PacR"), "??");
+    // The pause over: asked again.
+    window->IdentityRefusedMs -= 10000;
+    EXPECT_EQ(AskedInACycle(), (Asked{{4, 40963}}));
+    EXPECT_EQ(AskedInACycle(), Asked{});
+    // The inverter chosen afresh: asked at once; now it answers.
+    bus.ClearFaults(1);
+    window->RereadScaleFactors();
+    const Asked asked = AskedInACycle();
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_EQ(asked[0], (std::pair<int, int>{4, 40963}));
+    EXPECT_TRUE(window->ScaleFactorsKnown);
+    EXPECT_TRUE(window->StatusText(6).startsWith("Idc:")) << window->StatusText(6).toStdString();
+}
+
 TEST_F(MonitorWindow, PendingCommandMakesTheReadersSkipAndIsClearedAtTheEnd)
 {
     Prepare();

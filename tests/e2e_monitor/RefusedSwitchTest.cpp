@@ -7,6 +7,7 @@
 
 #include "support/RemoteProgram.h"
 
+#include <QJsonObject>
 #include <atomic>
 
 namespace {
@@ -123,6 +124,65 @@ TEST_F(RefusedSwitch, ClicksUnderTheWriteLockLeaveTheBoxAndTheRadioAsTheyWere)
     openlink::TakeDialogs(run);
     ClickBothRefused(run, "Lock: Permission denied", true, constVolt);
     NothingWrittenAfterACycle(run);
+}
+
+} // namespace
+
+namespace {
+
+// A country picked while an operation holds the link is refused, and the box shows the country
+// it showed before the pick.
+TEST_F(RefusedSwitch, ACountryPickedDuringAnOperationShowsTheOldCountry)
+{
+    ProgramRun run(home.path(), runtime.path());
+    ASSERT_TRUE(openlink::OnRs485(run, bus.Path()));
+    ASSERT_TRUE(StatusRead(run));
+    // The service page with the country set, then back to the page with the transfer.
+    ASSERT_TRUE(run.Do("answer 2059"));
+    ASSERT_TRUE(run.Do("tab PageControl 1"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_Country") == "Germany LV"; }, 15000));
+    ASSERT_TRUE(run.Do("pickt Combo_Country Germany LV"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.ColourOf("Label_Country") == "0xFF0000"; }, 15000));
+    const QJsonObject before = run.Ask("get Combo_Country");
+    ASSERT_EQ(before["text"].toString(), "Germany LV");
+    ASSERT_TRUE(run.Do("tab PageControl 0"));
+    openlink::TakeDialogs(run);
+
+    std::atomic<bool> reading{false};
+    bus.OnFrame([&](const invsim::Frame& f) {
+        const int reg = (f.bytes[2] << 8 | f.bytes[3]) + 1;
+        if (reading || f.bytes.size() != 8 || f.bytes[1] != 4 || reg < 2048 || reg >= 2160)
+            return;
+        bus.AddFault(1, invsim::Fault{invsim::FaultKind::Delay, 30, -1, 60});
+        reading = true;
+    });
+    ASSERT_TRUE(run.Do("click Btn_ReadEnergy"));
+    ASSERT_TRUE(run.WaitFor([&] { return reading.load(); }, 15000));
+    ASSERT_TRUE(run.Do("tab PageControl 1"));
+    const int writesBefore = static_cast<int>(bus.Frames().size());
+    ASSERT_TRUE(run.Do("pickt Combo_Country Greece"));
+    QStringList shown;
+    run.WaitFor([&] { return !(shown += openlink::TakeDialogs(run)).isEmpty(); }, 10000);
+    EXPECT_EQ(shown, QStringList{"Please wait until the energy transfer has ended"});
+    EXPECT_FALSE(run.EnabledOf("Btn_ReadEnergy")) << "the transfer ended before the pick was checked";
+    const QJsonObject after = run.Ask("get Combo_Country");
+    EXPECT_EQ(after["text"].toString(), "Germany LV");
+    EXPECT_EQ(after["index"], before["index"]);
+
+    ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("Btn_ReadEnergy"); }, 30000));
+    const auto now = bus.Frames().size();
+    ASSERT_TRUE(bus.WaitForFrames(now + 40, 15000));
+    int countryWrites = 0;
+    const auto frames = bus.Frames();
+    for (size_t k = static_cast<size_t>(writesBefore); k < frames.size(); ++k) {
+        const auto& f = frames[k];
+        if (f.bytes.size() == 8 && f.bytes[1] == 6 && (f.bytes[2] << 8 | f.bytes[3]) + 1 == 797)
+            ++countryWrites;
+    }
+    EXPECT_EQ(countryWrites, 0);
+    EXPECT_EQ(run.Ask("get Combo_Country")["text"].toString(), "Germany LV");
+    EXPECT_TRUE(run.Do("close"));
+    EXPECT_TRUE(run.process.waitForFinished(15000));
 }
 
 } // namespace

@@ -129,7 +129,7 @@ TEST_F(StoragePages, WindowsAndSettingsAreWrittenAndReadBack)
     };
     const Case cases[] = {
         {"Combo_BT_CtrlMode", "pick 2", 25627, 3, "Label_BT_CtrlMode", "Selling First"},
-        {"Edit_SOC_Limit", "enter 80", 25617, 80, "Label_SOC_Limit", "80 %"},
+        {"Edit_SOC_Limit", "enter 70", 25617, 70, "Label_SOC_Limit", "70 %"},   // the top of its hint
         {"Edit_Peak_Cut_Power", "enter 7", 25620, 7, "Label_Peak_Cut_Power", "7 kW"},
         {"Combo_Subsidy_Mode", "pick 0", 25632, 0, "Label_Subsidy_Mode", "OFF"},
         {"Edit_PV_Capacity", "enter 12.34", 25633, 123, "Label_PV_Capacity", "12.3 KWh"},

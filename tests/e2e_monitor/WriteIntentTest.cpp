@@ -131,6 +131,52 @@ TEST_F(RemoteMonitor, TheWheelOverAChooserScrollsThePageAndWritesNothing)
     EXPECT_TRUE(run.process.waitForFinished(15000));
 }
 
+// The word the next entry of 0.95 into the fixed cos(φ) writes: its side as the chooser shows.
+int FixCosWord(testsupport::RemoteProgram& run, const invsim::Bus& bus)
+{
+    const QStringList before = WriteFrames(bus);
+    if (!run.Do("enter Edit_FixCos 0.95"))
+        return -1;
+    QString write;
+    run.WaitFor([&] {
+        const QStringList now = WriteFrames(bus);
+        for (int k = before.size(); k < now.size(); ++k)
+            if (now[k].startsWith("33617 := "))
+                write = now[k];
+        return !write.isEmpty();
+    }, 15000);
+    return write.isEmpty() ? -1 : write.mid(9).toInt();
+}
+
+// An Ind/Cap chooser never clicked keeps its side under the wheel (the page scrolls); once
+// clicked, the wheel scrolls it to the other side, and the next entry takes that side.
+TEST_F(RemoteMonitor, AnIndCapChooserTakesTheWheelOnlyAfterAClick)
+{
+    testsupport::RemoteProgram run(home.path(), runtime.path());
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Do("answer 2059"));
+    OpenMode(run, bus, "Monitor");
+    ASSERT_TRUE(run.Do("tab PageControl 1"));
+    ASSERT_TRUE(run.Do("tab PageControl 2"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Label_FixCos") != "??"; }, 15000));
+    ASSERT_EQ(run.Ask("get List_CosRange")["top"].toInt(), 0);
+
+    WheelOverChoosers(run, bus, {"List_CosRange"});
+    EXPECT_EQ(run.Ask("get List_CosRange")["top"].toInt(), 0);
+    // "Ind" still in view: the value goes with the mode's sign for "Ind".
+    const int ind = FixCosWord(run, bus);
+    EXPECT_TRUE(ind == 95 || ind == 65536 - 95) << ind;
+
+    ASSERT_TRUE(run.Do("click List_CosRange"));
+    const int scroll = run.Ask("get " + PageOf(run, "List_CosRange"))["scroll"].toInt();
+    ASSERT_TRUE(run.Do("wheel List_CosRange 1"));
+    ASSERT_TRUE(run.WaitFor([&] { return run.Ask("get List_CosRange")["top"].toInt() == 1; }, 5000));
+    EXPECT_EQ(run.Ask("get " + PageOf(run, "List_CosRange"))["scroll"].toInt(), scroll) << "the page scrolled too";
+    EXPECT_EQ(FixCosWord(run, bus), 65536 - ind) << "the other side";
+    EXPECT_TRUE(run.Do("close"));
+    EXPECT_TRUE(run.process.waitForFinished(15000));
+}
+
 TEST_F(RemoteMonitor, TheWheelOverTheRelayChoosersScrollsThePageAndWritesNothing)
 {
     testsupport::RemoteProgram run(home.path(), runtime.path());

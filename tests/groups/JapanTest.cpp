@@ -278,7 +278,7 @@ TEST_F(Japan, ThreePhaseUserSettingDecodingRules)
     EXPECT_TRUE(Checked("Radio_Japan3P_GroundCurrentON"));
     EXPECT_EQ(Text("Label_Japan3P_RunST_Mode"), QString::fromUtf8("能動方式"));
     EXPECT_TRUE(Checked("Radio_Japan3P_GridLockON"));
-    EXPECT_EQ(Text("Label_Japan3P_ReclosureTime"), "45 sec");
+    EXPECT_EQ(Text("Label_Japan3P_ReclosureTime"), "45.99 sec");   // hundredths shown, not cut off
     EXPECT_EQ(Text("Label_Japan3P_InvID"), "3");
     EXPECT_FALSE(dynamic_cast<vcl::TControl*>(form->FindComponent("Btn_Japan3P_GridUnlock"))->Enabled());
     EXPECT_TRUE(Checked("Radio_Japan3P_Country50Hz"));

@@ -458,6 +458,79 @@ TEST_F(FiringRules, TheWheelScrollsThePageOverChoosersAndChangesNone)
     EXPECT_EQ(log, QStringList{"change Combo_Country"});
 }
 
+// A list that chooses a setting takes the wheel only once clicked, and gives it back to the page
+// when the focus leaves it; a list that chooses nothing scrolls as it always did.
+TEST_F(FiringRules, AChooserListTakesTheWheelOnlyAfterAClick)
+{
+    form->SetBounds(0, 0, 420, 320);
+    auto* page = Make<TScrollBox>("Scroll_Page1");
+    page->SetBounds(0, 0, 400, 300);
+    auto* side = Make<TListBox>("List_CosRange", page);
+    side->Items()->Add("Ind");
+    side->Items()->Add("Cap");
+    side->SetItemHeight(17);
+    side->SetBounds(20, 100, 50, 22);
+    side->SetWheelAfterClick(true);
+    auto* log = Make<TListBox>("List_Log", page);
+    for (int k = 0; k < 20; ++k)
+        log->Items()->Add(QString::number(k));
+    log->SetBounds(200, 100, 100, 60);
+    auto* edit = Make<TEdit>("Edit_FixCos", page);
+    edit->SetBounds(100, 100, 60, 21);
+    auto* bottom = Make<TLabel>("Label_Far", page);
+    bottom->SetBounds(20, 1500, 60, 17);
+    form->Show();
+    UserDriver user(form.get());
+
+    user.Wheel("List_CosRange", 1);
+    EXPECT_EQ(side->TopIndex(), 0);
+    EXPECT_GT(page->VertScrollPosition(), 0) << "the page did not scroll";
+    user.Wheel("List_CosRange", -1);
+    EXPECT_EQ(page->VertScrollPosition(), 0);
+
+    user.Click("List_CosRange");
+    user.Wheel("List_CosRange", 1);
+    EXPECT_EQ(side->TopIndex(), 1);
+    EXPECT_EQ(page->VertScrollPosition(), 0) << "the page scrolled with the list";
+    // The focus elsewhere: the wheel is the page's again.
+    user.Click("Edit_FixCos");
+    user.Wheel("List_CosRange", -1);
+    EXPECT_EQ(side->TopIndex(), 1);
+
+    user.Wheel("List_Log", 1);
+    EXPECT_GT(log->TopIndex(), 0);
+}
+
+// A pick whose handler refuses it shows the item the box had; one taken stays.
+TEST_F(FiringRules, ARefusedPickShowsTheItemBefore)
+{
+    auto* combo = Make<TComboBox>("Combo_Country");
+    combo->SetStyle(csDropDownList);
+    for (const char* s : {"Default", "Germany LV", "France"})
+        combo->Items()->Add(s);
+    combo->SetItemIndex(1);
+    bool refuse = true;
+    QStringList seen;
+    combo->OnChange = [&](TObject*) {
+        seen << combo->Text();
+        if (refuse)
+            combo->RefusePick();
+    };
+    form->Show();
+    UserDriver user(form.get());
+    user.Pick("Combo_Country", 2);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(combo->Text(), "Germany LV");
+    EXPECT_EQ(static_cast<QComboBox*>(combo->Handle())->currentIndex(), 1);
+    refuse = false;
+    user.Pick("Combo_Country", 2);
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(seen, (QStringList{"France", "France"}));
+    // Outside a pick it does nothing.
+    combo->RefusePick();
+    EXPECT_EQ(combo->ItemIndex(), 2);
+}
+
 TEST_F(FiringRules, DropCloseAndEscapedExceptions)
 {
     QStringList dropped;
