@@ -193,10 +193,14 @@ bool AppendFileWhole(const QString& path, const QByteArray& bytes, QString* erro
     if (fd < 0)
         return FailErrno(error, path, errno);
     struct stat before {};
-    if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode)) {
+    if (::fstat(fd, &before) != 0) {
         const int e = errno;
         ::close(fd);
-        return S_ISREG(before.st_mode) ? FailErrno(error, path, e) : Fail(error, path, QStringLiteral("not a regular file"));
+        return FailErrno(error, path, e);
+    }
+    if (!S_ISREG(before.st_mode)) {
+        ::close(fd);
+        return Fail(error, path, QStringLiteral("not a regular file"));
     }
     int e = 0;
     if (WriteAll(fd, bytes, e) && Sync(fd, e)) {

@@ -7,6 +7,7 @@
 #include "files/RegisterDump.h"
 #include "files/RepairRecord.h"
 
+#include "design/Guide.h"
 #include "design/LayoutFile.h"
 #include "design/ModeSettings.h"
 #include "design/PreviousSet.h"
@@ -151,6 +152,13 @@ TEST_F(FailedWrites, KeepTheEarlierFileAndSayWhichAndWhy)
          [](FailedWrites& t, const QString& path, QStringList& said) {
              const int r = design::SaveMonitorSet(path, design::ModeSettings{}, 1);
              said << t.dialogs.TakeShown();
+             return r == 0;
+         }},
+        {"KIV_Guide.pdf", "",
+         [](FailedWrites&, const QString& path, QStringList& said) {
+             QString error;
+             const int r = design::WriteGuidePdf(path, &error);
+             said << error;
              return r == 0;
          }},
         {"profile/PreviousSet.RQX", "[Language]\r\nSet=0\r\n",
