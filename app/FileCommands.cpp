@@ -136,8 +136,9 @@ void TForm_Main::Image_DataLogClick(TObject*)
         cancelled = answer == QLatin1String("Cancel");
         seconds = StrToIntSafe(answer);
     }
-    if (problem.isEmpty() && !cancelled && files::WriteDataLogHeader(*this, path) != 0)
-        problem = QStringLiteral("Data log not started: cannot create ") + path;
+    QString error;
+    if (problem.isEmpty() && !cancelled && files::WriteDataLogHeader(*this, path, &error) != 0)
+        problem = QStringLiteral("Data log not started: ") + error;
     if (cancelled || !problem.isEmpty()) {
         if (SuperUserMode == 0) {
             for (int i = 0; i < design::kPageCount; ++i)
@@ -165,12 +166,12 @@ void TForm_Main::Image_DatalogOnceClick(TObject*)
     PageControl->SetTabIndex(0);
     PageControlChange(nullptr);
     const QString path = files::DataLogFolder() + QLatin1Char('/') + Combo_SelectMode->Text() + QStringLiteral(".csv");
-    bool written = true;
-    if (!QFileInfo::exists(path))
-        written = files::WriteDataLogHeader(*this, path) == 0;
-    written = files::WriteDataLogRow(*this, path, Link.SlaveId) == files::RowResult::Written && written;
+    QString error;
+    bool written = QFileInfo::exists(path) || files::WriteDataLogHeader(*this, path, &error) == 0;
+    written = written &&
+              files::WriteDataLogRow(*this, path, Link.SlaveId, QTime::currentTime(), &error) == files::RowResult::Written;
     if (!written)
-        MessageBox(QStringLiteral("Cannot write the data log file ") + path);
+        MessageBox(error.isEmpty() ? QStringLiteral("Cannot write the data log file ") + path : error);
 }
 
 void TForm_Main::Timer_RecordTimer(TObject*)
@@ -179,7 +180,8 @@ void TForm_Main::Timer_RecordTimer(TObject*)
         return;
     if (StopRequest == 1)
         Timer_Record->SetEnabled(false);
-    const files::RowResult result = files::WriteDataLogRow(*this, DataLogPath, Link.SlaveId);
+    QString error;
+    const files::RowResult result = files::WriteDataLogRow(*this, DataLogPath, Link.SlaveId, QTime::currentTime(), &error);
     if (result == files::RowResult::Written) {
         ++DataLogRecordCount;
         SetStatusText(9, QStringLiteral("Report: ") + QString::number(DataLogRecordCount));
@@ -189,7 +191,8 @@ void TForm_Main::Timer_RecordTimer(TObject*)
     DataLogActive = 0;
     Timer_Record->SetEnabled(false);
     Timer_Datalog->SetEnabled(false);
-    MessageBox(QStringLiteral("Data log stopped: cannot write ") + DataLogPath);
+    MessageBox(QStringLiteral("Data log stopped: ") +
+               (error.isEmpty() ? QStringLiteral("cannot write ") + DataLogPath : error));
 }
 
 void TForm_Main::Timer_DatalogTimer(TObject*)
@@ -245,19 +248,31 @@ int TForm_Main::RunGridSettingsCommand()
         Label_GridSetLog->Font()->SetColor(clRed);
         if (Form_wait)
             Form_wait->Show();
+        // An inverter missed is said where it happens, naming the file or the inverter and why,
+        // and again at the end: "Done" and the green caption only when every dump is whole.
+        QStringList missed;
         for (int k = 1; k <= count; ++k) {
             SelectTarget(k);
-            QString path;
+            QString path, problem;
             files::ConfigLogFileName(path, m.SlaveId);
-            if (files::DumpConfigModel(path, m) != 0) {
-                MessageBox(QStringLiteral("Error - ID") + QString::number(m.SlaveId));
-                MessageBox(QStringLiteral("Please Close Config File"));
+            if (files::DumpConfigModel(path, m, &problem) != 0) {
+                missed << QString::number(m.SlaveId);
+                if (problem.isEmpty()) {
+                    MessageBox(QStringLiteral("Error - ID") + QString::number(m.SlaveId));
+                    MessageBox(QStringLiteral("Please Close Config File"));
+                } else {
+                    MessageBox(problem);
+                }
             }
         }
         if (Form_wait)
             Form_wait->Close();
-        MessageBox(QStringLiteral("Done"));
-        Label_GridSetLog->Font()->SetColor(clGreen);
+        if (missed.isEmpty()) {
+            MessageBox(QStringLiteral("Done"));
+            Label_GridSetLog->Font()->SetColor(clGreen);
+        } else {
+            MessageBox(QStringLiteral("Dump not complete for ID ") + missed.join(QStringLiteral(", ")));
+        }
         RestoreSelection(saved);
         m.CommandCode = 0;
     }
@@ -293,8 +308,10 @@ int TForm_Main::RunOnSiteRepairCommand()
     QString path;
     const TLabel* serial = groups::FindLabel(*this, QStringLiteral("Label_VantoSN"));
     files::OnSiteRepairFileName(path, serial ? serial->Caption() : QString());
-    const int result = files::WriteOnSiteRepairRecord(*this, PhaseCount, path, Link);
+    QString error;
+    const int result = files::WriteOnSiteRepairRecord(*this, PhaseCount, path, Link, &error);
     Link.CommandCode = 0;
-    MessageBox(result == 0 ? QStringLiteral("Done") : QStringLiteral("Repair record not written: ") + path);
+    MessageBox(result == 0 ? QStringLiteral("Done")
+                           : QStringLiteral("Repair record not written: ") + (error.isEmpty() ? path : error));
     return 0;
 }

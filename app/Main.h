@@ -563,6 +563,9 @@ public:
     // program; the single-instance lock is released first, so that the new process is not
     // turned away by this one.
     void RestartInLanguage(int index);
+    // Saves "PreviousSet.RQX" (scan range, language, inverters found): 0 saved, 1 no such file,
+    // 2 the file could not be written (after the message that names it and why).
+    int SaveRememberedState();
 
 private:
     // Window construction (MainBuild.cpp, MainPanels.cpp).

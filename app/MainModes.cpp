@@ -125,6 +125,11 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
         CollectModeSettings(settings);
         design::SaveMonitorSet(design::ModeSettingsPath(CurrentModeFolder), settings, SuperUserMode);
     }
+    SaveRememberedState();
+}
+
+int TForm_Main::SaveRememberedState()
+{
     design::PreviousSet previous;
     previous.startId = Edit_StartID->Text();
     previous.endId = Edit_EndID->Text();
@@ -134,7 +139,7 @@ void TForm_Main::FormClose(TObject*, TCloseAction&)
         previous.idFound[static_cast<size_t>(id)] = Link.KnownIdFound(id);
         previous.idBaudCode[static_cast<size_t>(id)] = Link.KnownIdBaudCode(id);
     }
-    design::SavePreviousSet(design::PreviousSetPath(ProgramFolder()), previous);
+    return design::SavePreviousSet(design::PreviousSetPath(ProgramFolder()), previous);
 }
 
 void TForm_Main::PageControlMouseDown(TObject*, TMouseButton, TShiftState, int, int)

@@ -172,8 +172,15 @@ void TForm_Main::Image_Country_FrenchClick(TObject*) { RestartInLanguage(2); }
 
 void TForm_Main::RestartInLanguage(int index)
 {
-    // Closing the window saves the language choice with the remembered state.
+    // The choice lives in the remembered state: one that cannot be written would bring the
+    // program back in the language it has now, so it stays as it is (the message said why).
+    const int before = LanguageIndex;
     LanguageIndex = index;
+    if (SaveRememberedState() == 2) {
+        LanguageIndex = before;
+        return;
+    }
+    // Closing the window saves the remembered state again, as at every close.
     Close();
     // The new process must find the lock free, or it would raise this closing window and end;
     // and a driver's path free, or this process, ending after it, would take the path away.

@@ -43,8 +43,9 @@ void TForm_Main::Edit_EndIDExit(TObject*)
         Edit_EndID->SelectAll();
     } else if (last < first) {
         MessageBox(kEndBelowStart);
-        // The corrected end is not tested again; it never goes beyond the last ID.
-        Edit_EndID->SetText(QString::number(std::min(first + 1, kLastId)));
+        // The corrected end is not tested again; it never goes beyond the last ID (the start may
+        // be any number the remembered state held, so it is not added to).
+        Edit_EndID->SetText(QString::number(first >= kLastId ? kLastId : first + 1));
         Edit_EndID->SelectAll();
     }
 }

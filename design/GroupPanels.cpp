@@ -1,5 +1,7 @@
 #include "design/GroupPanels.h"
 
+#include <algorithm>
+
 namespace design {
 
 namespace {
@@ -186,7 +188,9 @@ int DecodePanelHeight(int stored, QStringView section)
 {
     if (stored == kCollapsedHeight)
         return kCollapsedHeight;
-    return stored - 10 * NameSum(section);
+    // Any number may stand in a file: the difference is taken in 64 bits and held to the page.
+    const long long height = static_cast<long long>(stored) - 10LL * NameSum(section);
+    return static_cast<int>(std::clamp<long long>(height, -kPageExtent, kPageExtent));
 }
 
 PanelStates InitialPanelStates()

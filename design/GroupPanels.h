@@ -31,6 +31,10 @@ inline constexpr int kLayoutSectionCount = 127;
 inline constexpr int kPageCount = 7;
 // Height of a group panel that stands on no page.
 inline constexpr int kCollapsedHeight = 40;
+// How far a page reaches, in pixels: a position or height read from a layout file is held to
+// -kPageExtent..kPageExtent (a height that is neither 40 nor the tag keeps the panel off the
+// page, as the format says), so that no arithmetic on them overflows.
+inline constexpr int kPageExtent = 32767;
 
 // The 135 panels: first the 127 with a layout section in the order in which a save writes them
 // (and appends missing sections), then the eight without a section.

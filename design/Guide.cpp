@@ -1,7 +1,10 @@
 #include "design/Guide.h"
 
+#include "vcl/FileWrite.h"
+
 #include <QBuffer>
 #include <QDir>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -51,21 +54,7 @@ QByteArray RenderGuide()
 
 int WriteGuidePdf(const QString& path, QString* error)
 {
-    const QByteArray pdf = RenderGuide();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error)
-            *error = QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return 1;
-    }
-    if (file.write(pdf) != pdf.size() || !file.flush()) {
-        if (error)
-            *error = QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path));
-        file.close();
-        file.remove();
-        return 1;
-    }
-    return 0;
+    return vcl::WriteFileWhole(path, RenderGuide(), error) ? 0 : 1;
 }
 
 int EnsureGuide(const QString& programFolder, QString* path, QString* error)

@@ -9,8 +9,8 @@ namespace design {
 inline const QString kGuideFileName = QStringLiteral("KIV_Guide.pdf");
 
 // Writes the guide as a PDF file at `path` (replacing a file there). Needs a QGuiApplication.
-// Returns 0, or 1 with `error` set to a message naming the path when the file cannot be
-// created or written.
+// Returns 0, or 1 with `error` set to a message naming the path and the cause when the file
+// cannot be written whole (vcl/FileWrite.h: nothing of it is left then).
 int WriteGuidePdf(const QString& path, QString* error = nullptr);
 
 // Path of the guide in the program folder; writes it first when no file of that name exists.

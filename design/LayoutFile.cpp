@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace design {
 
 namespace {
@@ -18,6 +20,12 @@ const QString kLeft = QStringLiteral("Left");
 int ReadNumber(const vcl::TIniFile& ini, const QString& section, const QString& key)
 {
     return StrToIntSafe(ini.ReadString(section, key, QString()));
+}
+
+// A position read from the file, held to the page (a signed position, as the designer keeps it).
+int ReadPosition(const vcl::TIniFile& ini, const QString& section, const QString& key)
+{
+    return std::clamp(ReadNumber(ini, section, key), -kPageExtent, kPageExtent);
 }
 
 } // namespace
@@ -33,8 +41,8 @@ int LoadPageDesign(const QString& path, PanelStates& panels)
         PanelState& p = panels[i];
         p.height = DecodePanelHeight(ReadNumber(ini, section, kHeight), section);
         if (p.height != kCollapsedHeight) {
-            p.left = ReadNumber(ini, section, kLeft);
-            p.top = ReadNumber(ini, section, kTop);
+            p.left = ReadPosition(ini, section, kLeft);
+            p.top = ReadPosition(ini, section, kTop);
         }
     }
     return 0;

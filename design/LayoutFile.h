@@ -16,7 +16,8 @@ namespace design {
 // Applies the layout at `path` to the panels' heights and positions; parents (page) and
 // visibility are not touched. For each of the 127 sections: height := decoded "Height" (a
 // missing or unparsable value counts as 0); when the height is not 40, Left and Top are read
-// too (missing gives 0), otherwise the panel keeps its position.
+// too (missing gives 0), otherwise the panel keeps its position. Every number is held to the
+// page: height, Left and Top to -kPageExtent..kPageExtent.
 // Returns 0, or 1 when there is no file at `path` (no message, nothing changed).
 int LoadPageDesign(const QString& path, PanelStates& panels);
 

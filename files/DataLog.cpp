@@ -2,6 +2,7 @@
 
 #include "common/Myfunc.h"
 #include "files/FileText.h"
+#include "vcl/FileWrite.h"
 #include "vcl/Services.h"
 
 #include <QDir>
@@ -203,13 +204,16 @@ QByteArray DataLogSampleLine(const vcl::TComponent& form, std::uint8_t slaveId, 
     return Finish(line);
 }
 
-int WriteDataLogHeader(const vcl::TComponent& form, const QString& path)
+int WriteDataLogHeader(const vcl::TComponent& form, const QString& path, QString* error)
 {
     const QByteArray line = DataLogTitleLine(form);
     for (int attempt = 1; attempt <= kTries; ++attempt) {
-        if (QFileInfo::exists(path))
+        if (QFileInfo::exists(path)) {
+            if (error)
+                *error = vcl::FileWriteError(path, QStringLiteral("the file exists already"));
             return 1;
-        if (WriteNewFile(path, line))
+        }
+        if (WriteNewFile(path, line, error))
             return 0;
         if (attempt < kTries)
             vcl::Time().Sleep(kRetryMs);
@@ -217,7 +221,8 @@ int WriteDataLogHeader(const vcl::TComponent& form, const QString& path)
     return 1;
 }
 
-RowResult WriteDataLogRow(const vcl::TComponent& form, const QString& path, std::uint8_t slaveId, const QTime& time)
+RowResult WriteDataLogRow(const vcl::TComponent& form, const QString& path, std::uint8_t slaveId, const QTime& time,
+                          QString* error)
 {
     const QByteArray line = DataLogSampleLine(form, slaveId, time);
     bool found = false;
@@ -225,7 +230,7 @@ RowResult WriteDataLogRow(const vcl::TComponent& form, const QString& path, std:
         if (!QFileInfo::exists(path))
             continue;
         found = true;
-        if (AppendWhole(path, line, false))
+        if (AppendWhole(path, line, error))
             return RowResult::Written;
         if (attempt < kTries)
             vcl::Time().Sleep(kRetryMs);

@@ -29,14 +29,15 @@ QByteArray DataLogSampleLine(const vcl::TComponent& form, std::uint8_t slaveId, 
 
 // Writes the title line into a new file. Tries ten times, 2 s apart (the waits pump nothing).
 // 0 written; 1 when the file exists already (an earlier file is never emptied) or could not be
-// written after the tries.
-int WriteDataLogHeader(const vcl::TComponent& form, const QString& path);
+// written after the tries (no part of it is left; *error, when given, names the file and why).
+int WriteDataLogHeader(const vcl::TComponent& form, const QString& path, QString* error = nullptr);
 
 enum class RowResult { Written, NoFile, Failed };
 // Appends one sample line to the existing file; the line reaches the file whole or not at all.
 // The file is looked for ten times (no wait); an existing file that cannot be written is tried
-// ten times, 2 s apart. NoFile creates nothing.
+// ten times, 2 s apart. NoFile creates nothing. On Failed the earlier rows are as they were and
+// *error, when given, names the file and why.
 RowResult WriteDataLogRow(const vcl::TComponent& form, const QString& path, std::uint8_t slaveId,
-                          const QTime& time = QTime::currentTime());
+                          const QTime& time = QTime::currentTime(), QString* error = nullptr);
 
 } // namespace files

@@ -1,7 +1,8 @@
 #include "files/FileText.h"
 
+#include "vcl/FileWrite.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -97,36 +98,14 @@ bool ReadRows(const QString& path, std::vector<QString>& rows)
     return true;
 }
 
-bool AppendWhole(const QString& path, const QByteArray& bytes, bool allowCreate)
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString* error)
 {
-    if (!allowCreate && !QFileInfo::exists(path))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const qint64 before = file.size();
-    const bool ok = file.write(bytes) == bytes.size() && file.flush();
-    if (!ok) {
-        file.resize(before);
-        file.close();
-        return false;
-    }
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    return vcl::AppendFileWhole(path, bytes, error);
 }
 
-bool WriteNewFile(const QString& path, const QByteArray& bytes)
+bool WriteNewFile(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    const bool ok = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!ok || file.error() != QFileDevice::NoError) {
-        file.remove();
-        return false;
-    }
-    return true;
+    return vcl::WriteFileWhole(path, bytes, error, vcl::FileWriteMode::CreateNew);
 }
 
 } // namespace files

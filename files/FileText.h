@@ -26,13 +26,13 @@ QStringList SplitDelimited(const QString& row);
 // as Latin-1. False when the file cannot be opened or read (rows then empty).
 bool ReadRows(const QString& path, std::vector<QString>& rows);
 
-// Appends bytes to an existing file (or a new one when allowCreate). The bytes reach the file
-// whole or not at all: after a short write or a failed flush the file is cut back to its old
-// length. False when it cannot be opened or written.
-bool AppendWhole(const QString& path, const QByteArray& bytes, bool allowCreate);
+// Appends bytes to an existing file (vcl::AppendFileWhole): they reach the file whole or not at
+// all. False, with *error naming the file and why, when it is missing or cannot be written.
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// Writes bytes as a new file that must not exist yet, so an earlier file is never emptied.
-// A failed write removes what it made. False when the file exists, cannot be made or written.
-bool WriteNewFile(const QString& path, const QByteArray& bytes);
+// Writes bytes as a new file that must not exist yet, so an earlier file is never emptied
+// (vcl::WriteFileWhole). False, with *error naming the file and why, when the file exists or
+// cannot be made or written; nothing is left behind.
+bool WriteNewFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 } // namespace files

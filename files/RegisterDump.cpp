@@ -3,9 +3,9 @@
 #include "common/Myfunc.h"
 #include "files/FileText.h"
 #include "link/Modbus.h"
+#include "vcl/FileWrite.h"
 #include "vcl/Services.h"
 
-#include <QSaveFile>
 #include <vector>
 
 namespace files {
@@ -50,8 +50,10 @@ int ConfigLogFileName(QString& path, int slaveId)
     return 0;
 }
 
-int DumpConfigModel(const QString& path, Modbus& link)
+int DumpConfigModel(const QString& path, Modbus& link, QString* problem)
 {
+    if (problem)
+        problem->clear();
     std::vector<QString> rows;
     if (!ReadRows(ConfigModelPath(), rows)) {
         vcl::MessageBox(QStringLiteral("Error-No Config Model"));
@@ -65,39 +67,54 @@ int DumpConfigModel(const QString& path, Modbus& link)
         list.push_back({f[0], f.size() >= 2 ? f[1] : QString(), f.size() >= 3 ? f[2] : QString()});
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    int failed = 0;
+    // The whole dump is made in memory first: the file is written only once every register was
+    // asked, so a failed link or write never leaves half a dump in place of the earlier one.
+    const int id = link.SlaveId;
+    QByteArray bytes;
+    QStringList unread;
+    int registers = 0;
     for (const ConfigArch& r : list) {
         QString line = r.Name + QLatin1Char(',') + r.Address + QLatin1Char(',');
         const int a = StrToIntSafe(r.Address);
         if (a < 1 || a > 65535) {
             line += r.Text;
         } else {
-            if (link.Request(a, 1, 3) != 0) {
-                file.cancelWriting();
+            ++registers;
+            if (link.Request(a, 1, 3) != 0)
                 return 1;
-            }
             if (AcceptedRead(link, 3, 1)) {
                 line += QString::number(link.Reply[3] << 8 | link.Reply[4]);
             } else {
                 line += QStringLiteral("Error");
-                ++failed;
-                vcl::MessageBox(QStringLiteral("Error-Read Address(") + r.Address + QLatin1Char(')'));
+                unread << r.Address;
             }
         }
         line += QStringLiteral("\r\n");
-        file.write(line.toUtf8());
+        bytes += line.toUtf8();
     }
-    // A silent inverter would otherwise turn a good backup into a file that cannot be uploaded.
-    if (failed > 0 && CompleteDumpExists(path)) {
-        file.cancelWriting();
-        vcl::MessageBox(QString::number(failed) + QStringLiteral(" register(s) could not be read: the earlier ") + path +
-                        QStringLiteral(" is kept"));
-        return 0;
-    }
-    return file.commit() ? 0 : 1;
+
+    auto report = [problem](const QString& text) {
+        if (problem)
+            *problem = text;
+        else
+            vcl::MessageBox(text);
+        return 1;
+    };
+    // An inverter that answered no read leaves no file of "Error" rows: one message names it.
+    if (registers > 0 && unread.size() == registers)
+        return report(QStringLiteral("ID %1 was not dumped: no register could be read").arg(id));
+    for (const QString& address : unread)
+        vcl::MessageBox(QStringLiteral("Error-Read Address(") + address + QLatin1Char(')'));
+    const QString count = QStringLiteral("%1 register(s) could not be read: ").arg(unread.size());
+    // A dump with unread registers never replaces a complete one.
+    if (!unread.isEmpty() && CompleteDumpExists(path))
+        return report(count + QStringLiteral("the earlier ") + path + QStringLiteral(" is kept"));
+    QString error;
+    if (!vcl::WriteFileWhole(path, bytes, &error))
+        return report(error);
+    if (!unread.isEmpty())
+        return report(count + path + QStringLiteral(" holds \"Error\" for them"));
+    return 0;
 }
 
 } // namespace files

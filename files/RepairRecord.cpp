@@ -48,7 +48,8 @@ int OnSiteRepairFileName(QString& path, const QString&)
     return 0;
 }
 
-int WriteOnSiteRepairRecord(const vcl::TComponent& form, int phaseCount, const QString& path, Modbus& link)
+int WriteOnSiteRepairRecord(const vcl::TComponent& form, int phaseCount, const QString& path, Modbus& link,
+                            QString* error)
 {
     // The date is read before anything is written, so a link failure leaves no half record.
     if (link.Request(kInstallDate, 3, 4) != 0)
@@ -75,8 +76,8 @@ int WriteOnSiteRepairRecord(const vcl::TComponent& form, int phaseCount, const Q
         bytes = RepairTitleLine();
     bytes += (f.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
     if (fresh)
-        return WriteNewFile(path, bytes) ? 0 : 1;
-    return AppendWhole(path, bytes, false) ? 0 : 1;
+        return WriteNewFile(path, bytes, error) ? 0 : 1;
+    return AppendWhole(path, bytes, error) ? 0 : 1;
 }
 
 } // namespace files

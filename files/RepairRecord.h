@@ -22,7 +22,8 @@ int OnSiteRepairFileName(QString& path, const QString& serial);
 // Reads the install date of the inverter the link addresses (input registers 1168..1170) and
 // appends one record, after the title line when the file is new. The record reaches the file
 // whole or not at all. 0 written; 1 when the link failed (nothing written) or the file could not
-// be written.
-int WriteOnSiteRepairRecord(const vcl::TComponent& form, int phaseCount, const QString& path, Modbus& link);
+// be written (the earlier records as they were; *error, when given, names the file and why).
+int WriteOnSiteRepairRecord(const vcl::TComponent& form, int phaseCount, const QString& path, Modbus& link,
+                            QString* error = nullptr);
 
 } // namespace files

@@ -2,11 +2,11 @@
 
 #include "link/CommLog.h"
 #include "link/Modbus.h"
+#include "vcl/FileWrite.h"
 #include "vcl/Services.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -46,21 +46,13 @@ QString FreeUpgradeLogName(const QString& folder, const QDate& day)
 
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString& why)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        why = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        why = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        why = file.errorString();
-        return false;
-    }
-    return true;
+    QString error;
+    if (vcl::WriteFileWhole(path, bytes, &error))
+        return true;
+    // The caller names the file itself: keep only the cause.
+    const QString named = vcl::FileWriteError(path, QString());
+    why = error.startsWith(named) ? error.mid(named.size()) : error;
+    return false;
 }
 
 UpgradeRuns::UpgradeRuns(upgradeTool& tool, UpgradeView& view) : tool_(tool), view_(view) {}

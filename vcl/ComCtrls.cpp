@@ -1,5 +1,7 @@
 #include "vcl/ComCtrls.h"
 
+#include "vcl/FileWrite.h"
+
 #include "vcl/KitPrivate.h"
 
 #include <QFile>
@@ -538,11 +540,7 @@ QString TRichLines::Text() const
 
 bool TRichLines::SaveToFile(const QString& path) const
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = Text().toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    return WriteFileWhole(path, Text().toUtf8());
 }
 
 TRichEdit::TRichEdit(TComponent* Owner) : TWinControl(Owner, new QTextEdit), lines_(std::make_unique<TRichLines>(this))
@@ -631,11 +629,7 @@ QByteArray TRichEdit::RtfText() const
 
 bool TRichEdit::SaveToFile(const QString& path) const
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = RtfText();
-    return file.write(bytes) == bytes.size() && file.flush();
+    return WriteFileWhole(path, RtfText());
 }
 
 } // namespace vcl

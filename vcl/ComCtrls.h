@@ -220,7 +220,7 @@ public:
     void Clear();
     void Delete(int i);
     QString Text() const;
-    // Plain text, UTF-8, lines ending in "\r\n".
+    // Plain text, UTF-8, lines ending in "\r\n"; the file whole or not at all (vcl/FileWrite.h).
     bool SaveToFile(const QString& path) const;
     // Kit use.
     TColor ColorOf(int i) const { return colors_.at(static_cast<size_t>(i)); }
@@ -254,7 +254,8 @@ public:
     void SetReadOnly(bool on);
     // Scrolls to the last line once the pending events have run.
     void ScrollToEnd();
-    // Saves the lines with their colours as a rich-text (RTF) file; false when it cannot be written.
+    // Saves the lines with their colours as a rich-text (RTF) file, whole or not at all
+    // (vcl/FileWrite.h); false when it cannot be written.
     bool SaveToFile(const QString& path) const;
     // The lines with their colours as rich text (RTF), as SaveToFile writes them.
     QByteArray RtfText() const;

@@ -1,5 +1,7 @@
 #include "vcl/IniFile.h"
 
+#include "vcl/FileWrite.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -167,39 +169,6 @@ QString Decode(const QByteArray& raw)
 bool HasLineBreak(const QString& s)
 {
     return s.contains(u'\n') || s.contains(u'\r');
-}
-
-// Writes a copy beside the file and renames it over the file, so that a failed write (a full
-// disk) leaves the old file whole and a reader never sees half a file. Only where the folder
-// does not allow the copy is the file rewritten in place. No sync to disk on every key: the
-// layout save writes hundreds of keys in a row.
-bool WriteWhole(const QString& target, const QByteArray& data, QFile::Permissions permissions)
-{
-    QTemporaryFile tmp(target + QStringLiteral(".XXXXXX"));
-    // Qt may open an unnamed file in the folder and give it its name only when asked: a name the
-    // folder refuses (too long, say) leaves it nameless, and it could never replace the file.
-    if (tmp.open() && !tmp.fileName().isEmpty()) {
-        // Unbuffered, so that a short write is seen here and not in a later flush.
-        const int fd = tmp.handle();
-        qsizetype done = 0;
-        while (done < data.size()) {
-            const ssize_t n = ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;   // the temporary file removes itself
-            done += n;
-        }
-        const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                            | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
-                                            | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
-        tmp.setPermissions(permissions & modeBits);
-        if (::rename(QFile::encodeName(tmp.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
-            return false;
-        tmp.setAutoRemove(false);
-        return true;
-    }
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return false;
-    return out.write(data) == data.size() && out.flush();
 }
 
 } // namespace
@@ -509,24 +478,19 @@ bool TIniFile::Store(const std::vector<Line>& lines)
         dirty_ = true;
         return true;
     }
-    const QString failed = QStringLiteral("Unable to write to %1").arg(path_);
-    QFileInfo info(path_);
-    // A file without any write permission is read-only for the program, whoever runs it.
-    const QFile::Permissions writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    if (!info.isFile() || !info.isWritable() || !(info.permissions() & writeBits)) {
-        error_ = failed;
-        return false;
-    }
     QByteArray data;
     for (const Line& l : lines) {
         data += l.raw;
         data += l.ending;
     }
-    const QString target = info.isSymLink() ? info.canonicalFilePath() : path_;
-    if (!WriteWhole(target, data, info.permissions())) {
-        error_ = failed;
+    // The one writer of the program: the file whole or not at all, a read-only file or folder
+    // refused for every user, a symbolic link followed. An INI file is never created.
+    if (!QFileInfo(path_).isFile()) {
+        error_ = FileWriteError(path_, QStringLiteral("no such file"));
         return false;
     }
+    if (!WriteFileWhole(path_, data, &error_))
+        return false;
     lines_ = lines;
     error_.clear();
     return true;

@@ -29,9 +29,10 @@ bool TryStrToFloat(const QString& text, long double& value);
 // - the file's line ending (CR LF or LF) is used for added lines;
 // - text is UTF-8; a line that is not valid UTF-8 is read as Latin-1;
 // - a missing file reads as empty and is never created: a write to it fails;
-// - every write goes to the file at once (atomically where the folder allows it); a write
+// - every write goes to the file at once, whole or not at all (vcl/FileWrite.h); a write
 //   that fails returns false, leaves the file as it was and sets LastError() to
-//   "Unable to write to <path>" so the caller can report it;
+//   "Unable to write to <path>: <cause>" so the caller can report it (a text the format
+//   refuses, or a missing file, gives "Unable to write to <path>");
 // - between BeginUpdate() and EndUpdate() the writes change the text in memory only, and
 //   EndUpdate() writes the file once, whole or not at all: a save of hundreds of keys costs one
 //   write of the file, not one per key.

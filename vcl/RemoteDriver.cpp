@@ -14,7 +14,10 @@
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <QFile>
+
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace vcl {
 
@@ -79,7 +82,18 @@ RemoteDriver::RemoteDriver(const QString& path, TForm* mainForm)
     dialogs_->previous = &vcl::Dialogs();
     SetDialogService(dialogs_.get());
     g_driver = this;
+    // The socket lets whoever connects act as the user: it is the user's own, whatever the
+    // umask. Only an old socket is replaced; any other file at the path is left alone.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISSOCK(st.st_mode)) {
+        refusal_ = QStringLiteral("%1 is not a socket: it is left as it is").arg(path);
+        std::fprintf(stderr, "SUNVANE_DRIVER cannot listen at %s: %s\n", path.toLocal8Bit().constData(),
+                     refusal_.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return;
+    }
     QLocalServer::removeServer(path);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (server_->listen(path)) {
         QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] { Serve(); });
         std::fprintf(stderr, "SUNVANE_DRIVER listening %s\n", path.toLocal8Bit().constData());
@@ -122,7 +136,7 @@ bool RemoteDriver::Listening() const
 
 QString RemoteDriver::ErrorString() const
 {
-    return server_->errorString();
+    return refusal_.isEmpty() ? server_->errorString() : refusal_;
 }
 
 void RemoteDriver::Serve()

@@ -3,7 +3,8 @@
 // would while real peers (a simulated inverter) sit on the other end of the link.
 //
 // Switched on by the environment: when SUNVANE_DRIVER names a path, the program listens on a
-// local socket at that path (an old socket file there is replaced) and prints
+// local socket at that path, which only its user may use whatever the umask (an old socket file
+// there is replaced; anything else there is left alone and nothing listens) and prints
 // "SUNVANE_DRIVER listening <path>" on stderr once it does. Without the variable nothing listens.
 //
 // Protocol. A request is one line (UTF-8, ending in "\n"): a verb, a control's Name, and the rest
@@ -91,6 +92,7 @@ private:
     class Dialogs;
     void Serve();
     std::unique_ptr<QLocalServer> server_;
+    QString refusal_;   // why the path was not taken, when it names something that is no socket
     std::unique_ptr<Dialogs> dialogs_;
     UserDriver user_;
 };

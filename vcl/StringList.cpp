@@ -1,5 +1,7 @@
 #include "vcl/StringList.h"
 
+#include "vcl/FileWrite.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -207,11 +209,7 @@ bool TStringList::LoadFromFile(const QString& path)
 
 bool TStringList::SaveToFile(const QString& path) const
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = Text().toUtf8();
-    return file.write(bytes) == bytes.size() && file.flush();
+    return WriteFileWhole(path, Text().toUtf8());
 }
 
 } // namespace vcl

@@ -57,7 +57,8 @@ public:
 
     // Files: UTF-8 without BOM when written. Reading detects a UTF-16 (LE or BE) or UTF-8 byte-order
     // mark; a file without one is read as UTF-8, a line that is not valid UTF-8 as Latin-1.
-    // Both return false when the file cannot be opened (the list is then unchanged).
+    // Both return false when the file cannot be opened (the list is then unchanged). A save
+    // replaces the file whole or not at all (vcl/FileWrite.h).
     bool LoadFromFile(const QString& path);
     bool SaveToFile(const QString& path) const;
 

@@ -7,6 +7,8 @@
 
 #include "app/MainHooks.h"
 #include "design/LangTable.h"
+#include "support/FileFaults.h"
+#include "vcl/FileWrite.h"
 #include "vcl/IniFile.h"
 #include "vcl/StdCtrls.h"
 
@@ -227,6 +229,44 @@ TEST_F(LanguageTest, EveryFlagRestartsEvenInTheLanguageShown)
         EXPECT_EQ(starts, 1) << flag;
         EXPECT_FALSE(w.Visible()) << flag;
         EXPECT_EQ(TIniFile(Home("profile/PreviousSet.RQX")).ReadInteger("Language", "Set", -1), language) << flag;
+        window.reset();
+    }
+}
+
+// A choice that cannot be remembered (a full disk, a read-only profile folder) would bring the
+// program back in the language it has: it stays as it is and says which file and why.
+TEST_F(LanguageTest, AChoiceThatCannotBeSavedDoesNotRestart)
+{
+    const QString path = Home("profile/PreviousSet.RQX");
+    for (const bool fullDisk : {true, false}) {
+        SCOPED_TRACE(fullDisk ? "full disk" : "read-only folder");
+        TForm_Main& w = OpenIn(1);
+        const QByteArray before = [&] {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        dialogs.shown.clear();
+        int starts = 0;
+        auto saved = mainhooks::StartProgram;
+        mainhooks::StartProgram = [&] { ++starts; return true; };
+        {
+            std::unique_ptr<testsupport::FileSizeLimit> full;
+            std::unique_ptr<testsupport::ReadOnlyFolder> readOnly;
+            if (fullDisk)
+                full = std::make_unique<testsupport::FileSizeLimit>(static_cast<rlim_t>(before.size() / 2));
+            else
+                readOnly = std::make_unique<testsupport::ReadOnlyFolder>(Home("profile"));
+            driver->Click("Image_Country_French");
+        }
+        mainhooks::StartProgram = saved;
+        EXPECT_EQ(starts, 0);
+        EXPECT_TRUE(w.Visible());
+        EXPECT_EQ(w.LanguageIndex, 1);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), before);
+        EXPECT_EQ(dialogs.shown, QStringList{vcl::FileWriteError(
+                                     path, fullDisk ? "File too large" : "the folder is read-only")});
         window.reset();
     }
 }

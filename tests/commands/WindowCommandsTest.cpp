@@ -143,6 +143,8 @@ TEST_F(CommandsWindow, RangeEditsCheckTheirIdsOnLeaving)
         {"1", "255", false, "ID Range 1~254", "1", "32"},
         {"10", "5", false, "Error: End ID < Start ID", "10", "11"},
         {"254", "5", false, "Error: End ID < Start ID", "254", "254"},   // never beyond the last ID
+        // A start remembered in the profile file as the largest number there is.
+        {"2147483647", "5", false, "Error: End ID < Start ID", "2147483647", "254"},
         {"10", "10", false, "", "10", "10"},
     };
     for (const Case& c : cases) {

@@ -208,7 +208,7 @@ TEST_F(IniFileTest, ReadOnlyFileIsReportedWithItsPath)
     TIniFile ini(Path());
     EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
     EXPECT_FALSE(ini.WriteString("A", "x", "2"));
-    EXPECT_EQ(ini.LastError(), "Unable to write to " + Path());
+    EXPECT_EQ(ini.LastError(), "Unable to write to " + Path() + ": the file is read-only");
     EXPECT_EQ(Get(), "[A]\nx=1\n");
     EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
     // The error stays until a write succeeds.
@@ -242,17 +242,17 @@ TEST_F(IniFileTest, FailedWriteLeavesTheOldFileWhole)
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(ok);
-    EXPECT_EQ(ini.LastError(), "Unable to write to " + Path());
+    EXPECT_EQ(ini.LastError(), "Unable to write to " + Path() + ": File too large");
     EXPECT_EQ(Get(), before);
     EXPECT_EQ(ini.ReadInteger("A", "x", 0), 1);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"MonitorSet.RQX"})) << "no temporary file left";
 }
 
-TEST_F(IniFileTest, FolderThatRefusesTheTemporaryCopyIsWrittenInPlace)
+TEST_F(IniFileTest, EveryWriteGoesToACopyThatReplacesTheFile)
 {
-    // A write normally goes to a copy beside the file that then replaces it (a new inode). Where
-    // the folder refuses that copy the file is rewritten in place. A name of 250 bytes is a real
-    // refusal even for root: the copy's name (".XXXXXX" added) is longer than a file name may be.
+    // A write goes to a copy beside the file that then replaces it (a new inode), never into the
+    // file itself, so a failure halfway leaves the file whole. A name of 250 bytes leaves no room
+    // for a copy named after it: the copy takes a short name of its own.
     struct Case {
         const char* what;
         QString name;
@@ -260,7 +260,7 @@ TEST_F(IniFileTest, FolderThatRefusesTheTemporaryCopyIsWrittenInPlace)
     };
     const Case cases[] = {
         {"ordinary name: copy, then rename", QStringLiteral("MonitorSet.RQX"), false},
-        {"no room for the copy's name: in place", QString(246, u'L') + QStringLiteral(".RQX"), true},
+        {"no room for a copy named after it: copy, then rename", QString(246, u'L') + QStringLiteral(".RQX"), false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -92,6 +92,43 @@ TEST_F(PanelsOnForm, MissingLayoutLeavesThePanelsAndABadPageIsIgnored)
     EXPECT_EQ(P("Group_Version")->Parent(), PageBox(*form, 1));
 }
 
+// Numbers at the ends of 32 bits in a layout file: every position and size is held to the page,
+// and no arithmetic on them overflows (the sanitizer build reports one at once).
+TEST_F(PanelsOnForm, ExtremeLayoutValuesAreHeldToThePage)
+{
+    const QString path = Path("MonitorSet0.RQX");
+    const int versionOnPage = 350 + 10 * NameSum(u"Version");
+    designtest::WriteAll(path, QStringLiteral("[Version]\nHeight=%1\nLeft=0x7FFFFFFF\nTop=2147483647\n"
+                                              "[Status]\nHeight=-2147483648\nLeft=-2147483648\nTop=0x80000000\n"
+                                              "[ActivePower]\nHeight=2147483647\nLeft=-1\nTop=-2147483647\n"
+                                              )
+                                   .arg(versionOnPage)
+                                   .toUtf8());
+    ASSERT_EQ(LoadPageDesign(*form, path), 0);
+    PlaceExpandedPanels(*form, 0);
+    for (const char* name : {"Group_Version", "Group_Status", "Group_ActivePower"}) {
+        SCOPED_TRACE(name);
+        const vcl::TControl* p = P(name);
+        EXPECT_GE(p->Left(), -kPageExtent);
+        EXPECT_LE(p->Left(), kPageExtent);
+        EXPECT_GE(p->Top(), -kPageExtent);
+        EXPECT_LE(p->Top(), kPageExtent);
+        EXPECT_GE(p->Height(), -kPageExtent);
+        EXPECT_LE(p->Height(), kPageExtent);
+    }
+    EXPECT_EQ(P("Group_Version")->Height(), 350) << "a panel on the page keeps its place on it";
+    EXPECT_TRUE(P("Group_Version")->Visible());
+    EXPECT_EQ(P("Group_Version")->Left(), kPageExtent);
+    EXPECT_FALSE(P("Group_Status")->Visible());
+    EXPECT_FALSE(P("Group_ActivePower")->Visible());
+    // What the page holds is saved back as it stands.
+    ASSERT_EQ(SavePageDesign(*form, path, 0), 0);
+    PanelStates again = InitialPanelStates();
+    ASSERT_EQ(LoadPageDesign(path, again), 0);
+    EXPECT_EQ(again[GroupPanelIndex(u"Group_Version")].left, kPageExtent);
+    EXPECT_EQ(again[GroupPanelIndex(u"Group_Version")].height, 350);
+}
+
 TEST_F(PanelsOnForm, PollRowsAndTitlesGoBetweenFileAndControls)
 {
     auto* addr = new vcl::TEdit(form.get());

@@ -1,5 +1,5 @@
 // The three savers of the program folder's files on a file without write permission: one message
-// with the file's path, the file byte for byte as it was. The INI class refuses such a file even
+// with the file's path and the cause, the file byte for byte as it was. The INI class refuses such a file even
 // for root, so this holds for every user.
 #include "DesignTestSupport.h"
 
@@ -46,7 +46,7 @@ TEST_F(ReadOnlySave, IsReportedOnceWithItsPathAndChangesNothing)
         ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
         dialogs.shown.clear();
         EXPECT_EQ(c.save(path), 2);
-        EXPECT_EQ(dialogs.shown, QStringList{"Unable to write to " + path});
+        EXPECT_EQ(dialogs.shown, QStringList{"Unable to write to " + path + ": the file is read-only"});
         EXPECT_EQ(ReadAll(path), c.contents);
     }
 }

@@ -4,13 +4,16 @@
 #include "e2e_monitor/MonitorFixture.h"
 #include "e2e_monitor/OpenLink.h"
 
+#include "support/FileFaults.h"
 #include "support/RemoteProgram.h"
 #include "tools/invsim/TcpModule.h"
+#include "vcl/FileWrite.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <memory>
 #include <set>
 #include <tuple>
 
@@ -21,6 +24,8 @@ using ProgramRun = testsupport::RemoteProgram;
 using openlink::DialogsUntil;
 
 const QString kCode = "4780";
+// The end of a save that missed an inverter, followed by the IDs.
+const QString kNotComplete = "Dump not complete for ID ";
 
 QString Read(const QString& path)
 {
@@ -172,13 +177,15 @@ TEST_F(GridSettings, SaveEditUploadAndARefusedValue)
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(*bus.Holding(5, 33556), 20);
 
-    // No register list: its message and "Error - ID" for each inverter.
+    // No register list: its message and "Error - ID" for each inverter, and no "Done".
     ASSERT_TRUE(QFile::remove(home.path() + "/profile/ConfigModel.csv"));
     run.Ask("dialogs");
     ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
-    shown = DialogsUntil(run, "Done");
+    shown = DialogsUntil(run, kNotComplete + "5, 7");
     EXPECT_EQ(shown, (QStringList{"Error-No Config Model", "Error - ID5", "Please Close Config File",
-                                  "Error-No Config Model", "Error - ID7", "Please Close Config File", "Done"}));
+                                  "Error-No Config Model", "Error - ID7", "Please Close Config File",
+                                  kNotComplete + "5, 7"}));
+    EXPECT_EQ(run.ColourOf("Label_GridSetLog"), "0x0000FF");
 
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(10000));
@@ -198,15 +205,35 @@ TEST_F(GridSettings, AFailedDumpKeepsTheGoodOneAndACancelledLogStartsNothing)
     for (const QString& row : Read(home.path() + "/profile/ConfigModel.csv").split("\r\n", Qt::SkipEmptyParts))
         registers += row.section(',', 1, 1).toInt() >= 1;
 
-    // Inverter 7 refuses every read: its good dump stays, and the message says how many failed.
+    ASSERT_GT(registers, 1);
+    const QString path7 = home.path() + "/ConfigLog/Config_ID7.csv";
+    const QString path5 = home.path() + "/ConfigLog/Config_ID5.csv";
+    const QString good5 = Read(path5);
+
+    // Inverter 7 refuses every read: its good dump stays, one message names it, and the save
+    // ends saying so, never "Done", the caption not green.
     bus.AddFault(7, {invsim::FaultKind::Exception});
     ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
-    const QStringList shown = DialogsUntil(run, "Done", 60000);
-    const QString path7 = home.path() + "/ConfigLog/Config_ID7.csv";
-    EXPECT_TRUE(shown.contains(QStringLiteral("%1 register(s) could not be read: the earlier %2 is kept")
-                                   .arg(registers).arg(path7)))
-        << shown.join(" | ").toStdString();
+    QStringList shown = DialogsUntil(run, kNotComplete + "7", 60000);
+    EXPECT_EQ(shown, (QStringList{"ID 7 was not dumped: no register could be read", kNotComplete + "7"}));
     EXPECT_EQ(Read(path7), good);
+    EXPECT_EQ(run.ColourOf("Label_GridSetLog"), "0x0000FF");
+    bus.ClearFaults(7);
+
+    // Exactly one register of inverter 7 fails: the earlier dump stays and the count is said.
+    invsim::Fault one{invsim::FaultKind::Exception};
+    one.reg = 33552;
+    bus.AddFault(7, one);
+    bus.SetHolding(5, 33553, 33);
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    shown = DialogsUntil(run, kNotComplete + "7", 60000);
+    EXPECT_EQ(shown, (QStringList{"Error-Read Address(33552)",
+                                  "1 register(s) could not be read: the earlier " + path7 + " is kept",
+                                  kNotComplete + "7"}));
+    EXPECT_EQ(Read(path7), good);
+    EXPECT_NE(Read(path5), good5) << "inverter 5 was dumped afresh";
+    EXPECT_TRUE(Read(path5).contains("\r\nVac_High_Time,33553,33\r\n")) << Read(path5).toStdString();
+    EXPECT_EQ(run.ColourOf("Label_GridSetLog"), "0x0000FF");
     bus.ClearFaults(7);
 
     // Cancel on the interval prompt: no log file, no row counter, every tab still there.
@@ -218,6 +245,79 @@ TEST_F(GridSettings, AFailedDumpKeepsTheGoodOneAndACancelledLogStartsNothing)
     EXPECT_TRUE(QDir(home.path() + "/DataLog").entryList(QDir::Files).isEmpty());
     EXPECT_FALSE(run.Status(9).startsWith("Report: ")) << run.Status(9).toStdString();
     EXPECT_TRUE(run.Do("tab PageControl 1")) << "the log did not take the other tabs away";
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
+// A dump that cannot be written, on a full disk or in a read-only folder: the earlier dumps stay
+// byte for byte, the message names each file and the cause, and the save never ends in "Done"
+// or a green caption.
+TEST_F(GridSettings, ADumpThatCannotBeWrittenKeepsTheEarlierOneAndSaysWhy)
+{
+    ProgramRun run(home.path(), runtime.path());
+    run.process.setChildProcessModifier(testsupport::IgnoreFileSizeSignal);
+    Open(run);
+    ASSERT_TRUE(run.Do("answer " + kCode));
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    ASSERT_EQ(DialogsUntil(run, "Done"), (QStringList{"Input Password Please", "Done"}));
+    const QString folder = home.path() + "/ConfigLog";
+    const QString path5 = folder + "/Config_ID5.csv", path7 = folder + "/Config_ID7.csv";
+    const QString good5 = Read(path5), good7 = Read(path7);
+    ASSERT_GT(good5.size(), 200);
+    bus.SetHolding(5, 33552, 2650);
+    bus.SetHolding(7, 33552, 2650);
+
+    for (const bool fullDisk : {true, false}) {
+        SCOPED_TRACE(fullDisk ? "full disk" : "read-only folder");
+        std::unique_ptr<testsupport::ReadOnlyFolder> readOnly;
+        if (fullDisk)
+            ASSERT_TRUE(testsupport::SetFileSizeLimit(run.process.processId(), 100));
+        else
+            readOnly = std::make_unique<testsupport::ReadOnlyFolder>(folder);
+        ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+        const QStringList shown = DialogsUntil(run, kNotComplete + "5, 7", 60000);
+        if (fullDisk)
+            ASSERT_TRUE(testsupport::SetFileSizeLimit(run.process.processId(), RLIM_INFINITY));
+        readOnly.reset();
+        const QString cause = fullDisk ? "File too large" : "the folder is read-only";
+        EXPECT_EQ(shown, (QStringList{vcl::FileWriteError(path5, cause), vcl::FileWriteError(path7, cause),
+                                      kNotComplete + "5, 7"}));
+        EXPECT_EQ(Read(path5), good5);
+        EXPECT_EQ(Read(path7), good7);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), (QStringList{"Config_ID5.csv", "Config_ID7.csv"}));
+        EXPECT_EQ(run.ColourOf("Label_GridSetLog"), "0x0000FF");
+    }
+
+    // With room again the next save is whole.
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    EXPECT_EQ(DialogsUntil(run, "Done"), QStringList{"Done"});
+    EXPECT_TRUE(Read(path7).contains("\r\nVac_High_Off,33552,2650\r\n"));
+    EXPECT_EQ(run.ColourOf("Label_GridSetLog"), "0x008000");
+
+    EXPECT_TRUE(run.Do("close"));
+    ASSERT_TRUE(run.process.waitForFinished(10000));
+}
+
+// A silent inverter with no earlier dump: one message names it, no file of "Error" rows is
+// left, and the save does not end in "Done"; the inverter that answers is dumped.
+TEST_F(GridSettings, ASilentInverterIsNamedOnceAndLeavesNoFile)
+{
+    // A short list: each unanswered read costs the link's whole wait.
+    Write(home.path() + "/profile/ConfigModel.csv",
+          "Name,Address,Default\r\nVac_High_Off,33552,2645\r\nVac_High_Time,33553,20\r\nFac_Low_On,33573,4995\r\n");
+    ProgramRun run(home.path(), runtime.path());
+    Open(run);
+    bus.AddFault(7, {invsim::FaultKind::Silence});
+    ASSERT_TRUE(run.Do("answer " + kCode));
+    ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
+    const QStringList shown = DialogsUntil(run, kNotComplete + "7", 60000);
+    EXPECT_EQ(shown, (QStringList{"Input Password Please", "ID 7 was not dumped: no register could be read",
+                                  kNotComplete + "7"}));
+    EXPECT_FALSE(QFile::exists(home.path() + "/ConfigLog/Config_ID7.csv"));
+    EXPECT_TRUE(Read(home.path() + "/ConfigLog/Config_ID5.csv").contains("\r\nVac_High_Time,33553,20\r\n"));
+    EXPECT_EQ(run.ColourOf("Label_GridSetLog"), "0x0000FF");
+    bus.ClearFaults(7);
 
     EXPECT_TRUE(run.Do("close"));
     ASSERT_TRUE(run.process.waitForFinished(10000));

@@ -336,7 +336,9 @@ TEST_F(DataLog, ALogThatCannotBeWrittenIsReportedAndLosesNothing)
     driver->Click("Image_DataLog");
     shown = dialogs.TakeShown();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].startsWith("Data log not started: cannot create")) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].startsWith("Data log not started: Unable to write to " + home.path() + "/DataLog/") &&
+                shown[0].endsWith(": Not a directory"))
+        << shown[0].toStdString();
     EXPECT_EQ(DataLogActive, 0);
 
     // A file that vanishes while logging: the log stops and says so, and no file is made.

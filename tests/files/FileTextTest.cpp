@@ -89,11 +89,11 @@ TEST(FileWriters, NeverEmptyAnEarlierFileNorLeaveHalfALine)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("log.csv");
-    EXPECT_FALSE(files::AppendWhole(path, "x\r\n", false)) << "appending must not create the file";
+    EXPECT_FALSE(files::AppendWhole(path, "x\r\n")) << "appending must not create the file";
     EXPECT_FALSE(QFile::exists(path));
     ASSERT_TRUE(files::WriteNewFile(path, "title\r\n"));
     EXPECT_FALSE(files::WriteNewFile(path, "other\r\n"));
-    ASSERT_TRUE(files::AppendWhole(path, "one\r\n", false));
+    ASSERT_TRUE(files::AppendWhole(path, "one\r\n"));
     EXPECT_EQ(Read(path), "title\r\none\r\n");
 
     // A folder that cannot take files (a plain file stands in the folder's place, which holds
@@ -101,7 +101,7 @@ TEST(FileWriters, NeverEmptyAnEarlierFileNorLeaveHalfALine)
     const QString notAFolder = dir.filePath("notafolder");
     Write(notAFolder, "keep");
     EXPECT_FALSE(files::WriteNewFile(notAFolder + "/new.csv", "title\r\n"));
-    EXPECT_FALSE(files::AppendWhole(notAFolder + "/new.csv", "x\r\n", true));
+    EXPECT_FALSE(files::AppendWhole(notAFolder + "/new.csv", "x\r\n"));
     EXPECT_EQ(Read(notAFolder), "keep");
 }
 
@@ -109,7 +109,7 @@ TEST(FileWriters, NeverEmptyAnEarlierFileNorLeaveHalfALine)
 TEST(FileWriters, AFullDiskIsAFailure)
 {
     ASSERT_TRUE(QFile::exists("/dev/full")) << "needs /dev/full";
-    EXPECT_FALSE(files::AppendWhole("/dev/full", QByteArray(100000, 'x'), false));
+    EXPECT_FALSE(files::AppendWhole("/dev/full", QByteArray(100000, 'x')));
 }
 
 } // namespace

@@ -88,12 +88,13 @@ protected:
             n += f.bytes.size() == 8 && f.bytes[1] == fc;
         return n;
     }
-    QString Dump(int id)
+    // A dump of inverter `id`; 0 when every listed register was read and the file written.
+    QString Dump(int id, int expected = 0)
     {
         QString path;
         files::ConfigLogFileName(path, id);
         link.SlaveId = static_cast<std::uint8_t>(id);
-        EXPECT_EQ(files::DumpConfigModel(path, link), 0);
+        EXPECT_EQ(files::DumpConfigModel(path, link), expected);
         return path;
     }
     int Upload(const QByteArray& text)
@@ -124,7 +125,7 @@ TEST_F(SettingFiles, DumpWritesEachListedRegisterOrTheRowsOwnText)
          "Spare,65536,-\r\n"
          "OnlyName\r\n"
          "Missing,2000,x\r\n");
-    const QString path = Dump(5);
+    const QString path = Dump(5, 1);
     EXPECT_TRUE(path.endsWith("/ConfigLog/Config_ID5.csv")) << path.toStdString();
     EXPECT_EQ(Read(path), "Name,Address,Default\r\n"
                           "Grid,Voltage,1024\r\n"
@@ -134,8 +135,10 @@ TEST_F(SettingFiles, DumpWritesEachListedRegisterOrTheRowsOwnText)
                           "Spare,65536,-\r\n"
                           "OnlyName,,\r\n"
                           "Missing,2000,Error\r\n");
-    // A register the inverter does not hold gets an exception reply: "Error" and its message.
-    EXPECT_EQ(dialogs.TakeShown(), QStringList{"Error-Read Address(2000)"});
+    // A register the inverter does not hold gets an exception reply: "Error" and its message,
+    // and the dump says it is not complete.
+    EXPECT_EQ(dialogs.TakeShown(), (QStringList{"Error-Read Address(2000)",
+                                                "1 register(s) could not be read: " + path + " holds \"Error\" for them"}));
     EXPECT_EQ(Reads(3), 3) << "only the rows naming a register 1..65535 are read";
 }
 
@@ -172,19 +175,37 @@ TEST_F(SettingFiles, ADumpWithUnreadRegistersNeverReplacesACompleteOne)
     ASSERT_EQ(complete, "A,100,1\r\nB,101,2\r\n");
     dialogs.TakeShown();
 
-    // The inverter refuses every read: the complete backup stays, and the message counts.
-    bus.AddFault(5, {invsim::FaultKind::Exception});
-    Dump(5);
+    // Exactly one register fails: the complete backup stays, and the message counts it.
+    invsim::Fault one{invsim::FaultKind::Exception};
+    one.reg = 101;
+    bus.AddFault(5, one);
+    bus.SetHolding(5, 100, 11);
+    Dump(5, 1);
     EXPECT_EQ(Read(path), complete);
-    EXPECT_EQ(dialogs.TakeShown(), (QStringList{"Error-Read Address(100)", "Error-Read Address(101)",
-                                                "2 register(s) could not be read: the earlier " + path + " is kept"}));
+    EXPECT_EQ(dialogs.TakeShown(), (QStringList{"Error-Read Address(101)",
+                                                "1 register(s) could not be read: the earlier " + path + " is kept"}));
 
-    // With no complete dump before it, what could be read is written, with "Error" for the rest.
+    // The inverter answers no read: one message naming it, not one per register; the backup
+    // stays.
+    bus.ClearFaults(5);
+    bus.AddFault(5, {invsim::FaultKind::Exception});
+    Dump(5, 1);
+    EXPECT_EQ(Read(path), complete);
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"ID 5 was not dumped: no register could be read"});
+
+    // With no dump before it, such an inverter leaves no file of "Error" rows at all ...
     ASSERT_TRUE(QFile::remove(path));
-    Dump(5);
-    EXPECT_EQ(Read(path), "A,100,Error\r\nB,101,Error\r\n");
+    Dump(5, 1);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(dialogs.TakeShown(), QStringList{"ID 5 was not dumped: no register could be read"});
+    // ... while one that read some registers writes them, with "Error" for the rest ...
+    bus.ClearFaults(5);
+    bus.AddFault(5, one);
+    Dump(5, 1);
+    EXPECT_EQ(Read(path), "A,100,11\r\nB,101,Error\r\n");
     // ... and that incomplete file is replaced by the next complete dump.
     bus.ClearFaults(5);
+    bus.SetHolding(5, 100, 1);
     Dump(5);
     EXPECT_EQ(Read(path), complete);
 }

@@ -13,6 +13,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+
 using namespace vcl;
 
 namespace {
@@ -78,6 +83,51 @@ protected:
     int changes = 0;
     QStringList asked;
 };
+
+// The socket is the user's own whatever the umask; a path that names anything but a socket is
+// refused and left as it was.
+TEST_F(RemoteDriverTest, TheSocketIsOwnerOnlyAndNoOtherFileIsTaken)
+{
+    const mode_t oldMask = ::umask(0);
+    const QString path = dir.filePath("driver.sock");
+    {
+        RemoteDriver driver(path, holder.get());
+        ::umask(oldMask);
+        ASSERT_TRUE(driver.Listening()) << driver.ErrorString().toStdString();
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(path).constData(), &st), 0);
+        EXPECT_TRUE(S_ISSOCK(st.st_mode));
+        EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << (st.st_mode & 0777);
+    }
+    ::umask(oldMask);
+
+    // A stale socket left behind is taken over.
+    {
+        RemoteDriver first(path, holder.get());
+        ASSERT_TRUE(first.Listening());
+    }
+    for (const char* kind : {"file", "folder"}) {
+        SCOPED_TRACE(kind);
+        const QString taken = dir.filePath(QStringLiteral("taken-%1").arg(kind));
+        if (QLatin1String(kind) == QLatin1String("file")) {
+            QFile f(taken);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("keep me");
+        } else {
+            ASSERT_TRUE(QDir().mkpath(taken + "/inside"));
+        }
+        RemoteDriver driver(taken, holder.get());
+        EXPECT_FALSE(driver.Listening());
+        EXPECT_TRUE(driver.ErrorString().contains("not a socket")) << driver.ErrorString().toStdString();
+        if (QLatin1String(kind) == QLatin1String("file")) {
+            QFile f(taken);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), "keep me");
+        } else {
+            EXPECT_TRUE(QFileInfo(taken + "/inside").isDir());
+        }
+    }
+}
 
 TEST_F(RemoteDriverTest, ActionsAreAnsweredFirstAndPerformedFromTheEventLoop)
 {
