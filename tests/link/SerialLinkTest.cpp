@@ -286,7 +286,7 @@ TEST_F(LinkOnPty, RepliesThatBringNoDataCountAsSilenceDoes)
             ASSERT_EQ(link.Request(1, 1, 3), 0) << c.what;
             // What a reader takes as its data: nothing.
             EXPECT_FALSE(link.ReplyOk == 1 && link.Reply[1] == 3) << c.what << " " << i;
-            EXPECT_EQ(link.FailStreak, i) << c.what;
+            ASSERT_EQ(link.FailStreak, i) << c.what;
         }
         EXPECT_EQ(host.staleCalls, 1) << c.what;
         EXPECT_EQ(link.NoReplyCount, c.silent ? 10 : 0) << c.what;

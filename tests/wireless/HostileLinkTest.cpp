@@ -102,6 +102,7 @@ protected:
         const Via via = GetParam().via;
         std::string error;
         time = std::make_unique<HookedScaledTime>(via == Via::Wifi ? 0.02 : 0.1);
+        time->hookDeadlineMs = 10000;   // each phase takes a few seconds at most
         vcl::SetTimeService(time.get());
         switch (via) {
         case Via::Rs485:
