@@ -236,12 +236,16 @@ void Modbus::CountResult(bool countTotals)
         if (countTotals)
             ++NoReplyCount;
         ++FailStreak;
-    } else if (ReplyOk == 1) {
+    } else if (ReplyBringsData()) {
         if (FailStreak >= 10)
             Host().RecoverStale();
         FailStreak = 0;
-    } else if (countTotals) {
-        ++CrcErrors;   // a bad reply neither lengthens nor ends the silent streak
+    } else {
+        // Another slave's reply, a spoilt one, an exception or another function's: the inverter
+        // told us nothing, and its values age as they do in silence.
+        if (countTotals)
+            ++CrcErrors;
+        ++FailStreak;
     }
     if (FailStreak == 10) {
         Host().MarkStale();
@@ -256,30 +260,55 @@ void Modbus::ClearReply()
     ReplyLength = 0;
 }
 
-void Modbus::CheckReplyShape()
+bool Modbus::ModbusRequestSent() const
 {
     // Radio frames are always Modbus requests (13 bytes, TxLength untouched).
-    if (ReplyOk != 1 || (TxLength != 8 && LinkType != LinkSub1g))
-        return;
-    const int count = Com.TxBuffer[4] << 8 | Com.TxBuffer[5];
-    switch (Reply[1]) {
+    return (TxLength == 8 || LinkType == LinkSub1g) && !StxRequestSent();
+}
+
+bool Modbus::FitsRequest(const std::uint8_t* bytes, int n) const
+{
+    const std::uint8_t* asked = Com.TxBuffer;
+    if (n < 4)
+        return false;
+    if (LinkType != LinkWifi && bytes[0] != asked[0])
+        return false;   // another inverter on the bus or on the air
+    const std::uint8_t fc = asked[1];
+    if (bytes[1] == (fc | 0x80))
+        return n == 5;   // the slave's exception: address, code, exception code, CRC
+    if (bytes[1] != fc)
+        return false;
+    const int count = asked[4] << 8 | asked[5];
+    switch (fc) {
     case 3:
     case 4:
-        if (Reply[2] != 2 * count || ReplyLength != 2 * count + 5)
-            ReplyOk = 0;
-        break;
+        return bytes[2] == 2 * count && n == 2 * count + 5;
     case 1:
-        if (ReplyLength != Reply[2] + 5)
-            ReplyOk = 0;
-        break;
+        return n == bytes[2] + 5;
     default:
-        break;
+        return true;
     }
+}
+
+void Modbus::CheckReplyFits()
+{
+    if (ReplyOk == 1 && ModbusRequestSent() && !FitsRequest(Reply, ReplyLength))
+        ReplyOk = 0;
+}
+
+bool Modbus::ReplyBringsData() const
+{
+    if (ReplyLength <= 0 || ReplyOk != 1)
+        return false;
+    return !ModbusRequestSent() || Reply[1] == Com.TxBuffer[1];
 }
 
 int Modbus::TransactSerial()
 {
     DelayPumped(30);
+    // Whatever waits now answers no request of ours (a reply that came after its wait had
+    // ended): left in, it would be read as the answer to this one.
+    Com.DiscardInput();
     if (Com.WriteTx(TxLength) != 0)
         return 1;
     LogTx();
@@ -307,7 +336,7 @@ int Modbus::TransactSerial()
         std::memcpy(Reply, Com.RxBuffer, static_cast<size_t>(ReplyLength));
         ReplyOk = static_cast<std::uint8_t>(CheckReplyCrc());
     }
-    CheckReplyShape();
+    CheckReplyFits();
     Host().SetStatusPanel(5, QStringLiteral("NoRx/Error:%1/%2").arg(NoReplyCount).arg(CrcErrors));
     return 0;
 }

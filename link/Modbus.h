@@ -66,8 +66,8 @@ public:
     std::int32_t ScanLast = 32;
     std::int32_t ScanFirst = 0;
     std::int32_t TxCounter = 0;                 // requests sent since the link was opened
-    std::int32_t FailStreak = 0;                // transactions in a row that received no byte
-    std::int32_t CrcErrors = 0;                 // replies that failed the reply check
+    std::int32_t FailStreak = 0;                // transactions in a row that brought no data
+    std::int32_t CrcErrors = 0;                 // replies that brought no data (check, exception)
     std::int32_t NoReplyCount = 0;              // transactions that received nothing
     std::int32_t ConnectErrors = 0;             // TCP send failures
     KivClient Tcp;                              // the Wi-Fi module's client (its own link connection)
@@ -135,6 +135,10 @@ public:
     int ReadStxTail();
     // CRC-16/MODBUS check of the first ReplyLength bytes of Reply (fewer than 4 bytes fail).
     int CheckReplyCrc() const;
+    // Whether the last reply carries data for the request: accepted, and neither an exception
+    // nor another function's reply. Any other reply counts as none: towards the streak that
+    // marks the values stale, and in the status bar.
+    bool ReplyBringsData() const;
     // The same check on any buffer (n <= 3 fails).
     static int CheckCrc(const std::uint8_t* bytes, int n);
     // Opens the serial port by name; "COM Open" and LinkType 1 on success. 1 when it cannot open.
@@ -202,8 +206,15 @@ private:
     void PutRequestHead(int reg, int countOrValue, std::uint8_t fc);
     void ClearReply();
     void AppendCommLine(const QString& line);
-    // Length rules of accepted replies: FC3/FC4 carry 2 x count data bytes, FC1 its byte count.
-    void CheckReplyShape();
+    // Whether n bytes with a good CRC answer the Modbus request in Com.TxBuffer: from the slave it
+    // was sent to (on every link but Wi-Fi, whose module is the only peer), with its function
+    // code or that code's exception, and as long as a read of its count is (FC3/FC4 carry
+    // 2 x count data bytes, FC1 its byte count).
+    bool FitsRequest(const std::uint8_t* bytes, int n) const;
+    // ReplyOk := 0 for an accepted reply that does not answer the request (FitsRequest).
+    void CheckReplyFits();
+    // Whether the request in Com.TxBuffer is a Modbus one (an STX request has its own check).
+    bool ModbusRequestSent() const;
     // Counts the exchange; countTotals false when the transport counted NoReplyCount and
     // CrcErrors itself (the Wi-Fi exchange, so that each failure counts once).
     void CountResult(bool countTotals = true);

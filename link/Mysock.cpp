@@ -298,22 +298,33 @@ int KivClient::ReceiveMore(int slot, std::int64_t deadline)
     return 0;
 }
 
-void KivClient::Drain(int slot)
+bool KivClient::Drain(int slot)
 {
     const int* s = SocketOf(slot);
     if (!s || *s < 0)
-        return;
+        return true;
+    // A module that keeps sending would hold the window here for as long as it sends: what is
+    // read is bounded by bytes and by time, and a connection that is still flooded past them is
+    // given up (the next exchange makes a fresh one).
+    const std::int64_t deadline = SteadyMs() + kDrainMs;
     std::uint8_t junk[512];
+    int drained = 0;
     for (;;) {
         const ssize_t n = ::recv(*s, junk, sizeof junk, MSG_DONTWAIT);
-        if (n > 0)
+        if (n > 0) {
+            drained += static_cast<int>(n);
+            if (drained >= kDrainMaxBytes || SteadyMs() >= deadline) {
+                CloseSlot(slot);
+                return false;
+            }
             continue;
+        }
         if (n < 0 && errno == EINTR)
             continue;
         // Closed or reset by the module while idle: start afresh rather than send into it.
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
             PeerEnded(slot);
-        return;
+        return true;
     }
 }
 
@@ -398,8 +409,8 @@ int Modbus::TransactTcp()
                 std::memcpy(Reply, Tcp.RecvBuffer, static_cast<size_t>(ReplyLength));
                 LogRxHex();
                 ReplyOk = static_cast<std::uint8_t>(CheckReplyCrc());
-                CheckReplyShape();
-                if (ReplyOk == 0)
+                CheckReplyFits();
+                if (!ReplyBringsData())
                     ++CrcErrors;
             }
         }

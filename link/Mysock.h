@@ -16,6 +16,9 @@ public:
     static constexpr int kLinkSlot = kSlotCount;      // the Wi-Fi link's own connection
     static constexpr int kRecvBufferSize = 1024;
     static constexpr int kRecvMax = kRecvBufferSize - 1;   // a NUL always follows the bytes
+    // What Drain reads at most before a request: a few late replies' worth, for a short time.
+    static constexpr int kDrainMaxBytes = 8192;
+    static constexpr int kDrainMs = 50;
 
     KivClient();
     ~KivClient();
@@ -67,7 +70,8 @@ public:
     // The moment ms milliseconds from now, on the kit's clock scale (tests run it faster).
     static std::int64_t DeadlineAfter(long long ms);
     // Discards whatever is waiting unread on the slot's connection (a late reply's tail).
-    void Drain(int slot);
+    // false when it kept coming past the bound and the connection was closed.
+    bool Drain(int slot);
 
     bool Connected(int slot) const;
     // Closes the slot's connection, if any, and empties the slot.

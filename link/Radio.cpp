@@ -131,22 +131,37 @@ int Modbus::ParseRadioReply()
     // A run of separators (a blank before a line end) separates once.
     std::erase_if(tokens, [](const WebReqStr& t) { return t.Text.empty(); });
 
-    std::size_t at = 0;
-    while (at < tokens.size() && !ContainsText(tokens[at].Text, "radio_rx"))
-        ++at;
-    if (at + 1 >= tokens.size())
-        return 0;
-
-    std::vector<std::uint8_t> bytes;
-    if (HexPayload(tokens[at + 1].Text, bytes) && bytes.size() <= static_cast<std::size_t>(kReplySize)) {
-        const int n = static_cast<int>(bytes.size());
-        ReplyOk = static_cast<std::uint8_t>(CheckCrc(bytes.data(), n));
-        if (ReplyOk == 1) {
-            ReplyLength = n;
-            std::memcpy(Reply, bytes.data(), bytes.size());
-            CheckReplyShape();
+    // The window may hold more than one line: a late answer to an earlier request, another
+    // inverter's. The line taken is the (last) one that answers this request; failing that, the
+    // last one with a good CRC, which is then refused. A payload that fails its CRC is no reply.
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t first = kNone, taken = kNone;
+    bool fits = false;
+    std::vector<std::uint8_t> reply;
+    for (std::size_t at = 0; at < tokens.size(); ++at) {
+        if (!ContainsText(tokens[at].Text, "radio_rx"))
+            continue;
+        if (first == kNone)
+            first = at;
+        std::vector<std::uint8_t> bytes;
+        if (at + 1 >= tokens.size() || !HexPayload(tokens[at + 1].Text, bytes) ||
+            bytes.size() > static_cast<std::size_t>(kReplySize) || CheckCrc(bytes.data(), static_cast<int>(bytes.size())) != 1)
+            continue;
+        const bool answers = FitsRequest(bytes.data(), static_cast<int>(bytes.size()));
+        if (answers || !fits) {
+            taken = at;
+            fits = answers;
+            reply = std::move(bytes);
         }
     }
+    if (taken != kNone) {
+        ReplyLength = static_cast<std::int32_t>(reply.size());
+        std::memcpy(Reply, reply.data(), reply.size());
+        ReplyOk = fits ? 1 : 0;
+    }
+    const std::size_t at = taken != kNone ? taken : first;
+    if (at == kNone)
+        return 0;
     if (at + 2 < tokens.size())
         Host().SetStatusPanel(9, QStringLiteral("RSSI: %1").arg(StrToIntSafe(QString::fromStdString(tokens[at + 2].Text))));
     if (at + 3 < tokens.size())

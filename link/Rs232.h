@@ -54,6 +54,8 @@ public:
     int ReadExpected(int expected);
     // Number of bytes waiting (0 when the port is closed or failed).
     int InQueue();
+    // Throws away every byte received and not yet read.
+    void DiscardInput() { Purge(); }
 
 private:
     LinkHost& Host();

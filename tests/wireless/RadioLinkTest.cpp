@@ -185,6 +185,10 @@ TEST_F(RadioLink, ReplyLinesAreTakenApart)
     const std::string good = invsim::HexText(WithCrc({0x05, 0x04, 0x02, 0x00, 0x2A}));
     std::string badCrc = good;
     badCrc.back() = badCrc.back() == '0' ? '1' : '0';
+    const std::string other = invsim::HexText(WithCrc({0x06, 0x04, 0x02, 0x00, 0x2B}));     // slave 6
+    const std::string otherFc = invsim::HexText(WithCrc({0x05, 0x03, 0x02, 0x00, 0x2C}));   // function 3
+    const std::string stale = invsim::HexText(WithCrc({0x05, 0x04, 0x04, 0, 1, 0, 2}));     // two words
+    const std::string exception = invsim::HexText(WithCrc({0x05, 0x84, 0x02}));
     struct Case {
         std::string text;
         int length;        // ReplyLength after the parse
@@ -210,7 +214,17 @@ TEST_F(RadioLink, ReplyLinesAreTakenApart)
         // The CRC is right but a one-register read got two registers.
         {"radio_rx " + invsim::HexText(WithCrc({0x05, 0x04, 0x04, 0, 1, 0, 2})) + " -70 7", 9, 0, "RSSI: -70", "SNR: 7"},
         {"Ok\r\nOk\r\n", 0, 0, "", ""},
-        {"radio_rx " + good + " -1 2 radio_rx " + badCrc + " -3 4", 7, 1, "RSSI: -1", "SNR: 2"},   // the first one counts
+        {"radio_rx " + good + " -1 2 radio_rx " + badCrc + " -3 4", 7, 1, "RSSI: -1", "SNR: 2"},   // the good one counts
+        // The line taken is the one that answers the request: its slave and its function.
+        {"radio_rx " + other + " -90 3\r\nradio_rx " + good + " -70 7\r\n", 7, 1, "RSSI: -70", "SNR: 7"},
+        {"radio_rx " + good + " -70 7\r\nradio_rx " + other + " -90 3\r\n", 7, 1, "RSSI: -70", "SNR: 7"},
+        {"radio_rx " + otherFc + " -90 3\r\nradio_rx " + good + " -70 7\r\n", 7, 1, "RSSI: -70", "SNR: 7"},
+        {"radio_rx " + stale + " -90 3\r\nradio_rx " + good + " -70 7\r\n", 7, 1, "RSSI: -70", "SNR: 7"},
+        // A line from another slave or for another function alone is no answer.
+        {"radio_rx " + other + " -90 3\r\n", 7, 0, "RSSI: -90", "SNR: 3"},
+        {"radio_rx " + otherFc + " -90 3\r\n", 7, 0, "RSSI: -90", "SNR: 3"},
+        // The slave's exception reply passes; the caller reads its function code.
+        {"radio_rx " + exception + " -70 7\r\n", 5, 1, "RSSI: -70", "SNR: 7"},
     };
     for (const auto& c : cases) {
         host.panels.clear();
@@ -282,6 +296,44 @@ TEST_F(RadioLink, SplitLineAndBadCrcOnTheAir)
     EXPECT_EQ(link.ReplyLength, 0);
     EXPECT_EQ(link.NoReplyCount, 1);
     EXPECT_EQ(link.CrcErrors, 0);
+}
+
+// An answer that comes too late for its own window comes in the next request's window, ahead of
+// that request's own answer: the line taken is the one that answers the request.
+TEST_F(RadioLink, ALateAnswerInTheNextWindowIsNotTakenForItsAnswer)
+{
+    Open();
+    adapter.SetInput(5, 40963, 7);
+    adapter.SetHolding(5, 10, 9);
+    adapter.AddFault(5, F(FaultKind::Late, -1, 1));
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    ASSERT_EQ(link.Request(10, 1, 3), 0);
+    EXPECT_EQ(ReplyBytes(link), WithCrc({0x05, 0x03, 0x02, 0x00, 0x09}));
+    EXPECT_EQ(link.ReplyOk, 1);
+    // Only the late answer in the window: it is not this request's.
+    adapter.AddFault(5, F(FaultKind::Late));
+    ASSERT_EQ(link.Request(40963, 1, 4), 0);
+    link.ResetLinkCounters();
+    for (int i = 1; i <= 4; ++i) {
+        ASSERT_EQ(link.Request(i % 2 ? 10 : 40963, 1, i % 2 ? 3 : 4), 0);
+        EXPECT_FALSE(link.ReplyOk == 1 && link.Reply[1] == (i % 2 ? 3 : 4)) << i;
+        EXPECT_EQ(link.FailStreak, i);
+    }
+}
+
+// A probe's window that receives another inverter's late answer finds nobody at the probed ID.
+TEST_F(RadioLink, ScanTakesNoLateAnswerForTheNextId)
+{
+    adapter.AddInverter(2);
+    adapter.AddInverter(4);
+    adapter.AddFault(2, F(FaultKind::Late));
+    Open();
+    link.ScanFirst = 1;
+    link.ScanLast = 4;
+    link.ScanIds();
+    EXPECT_EQ(link.IdFound[3], 0);
+    EXPECT_EQ(link.IdFound[4], 4);
+    EXPECT_EQ(link.IdFound[1], 0);
 }
 
 TEST_F(RadioLink, ScanFindsTheInvertersOnTheAir)

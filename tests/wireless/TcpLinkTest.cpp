@@ -3,6 +3,7 @@
 #include "WirelessSupport.h"
 
 #include <QProcess>
+#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -214,7 +215,7 @@ TEST(WifiAddress, HostNamesAndTheDefault)
     }
 }
 
-TEST_F(TcpLink, RejectedRepliesCountOnceAndLeaveTheStreak)
+TEST_F(TcpLink, RejectedRepliesCountOnceAndLengthenTheStreak)
 {
     UseClock(0.02);   // a short reply waits out the rest of the 6 s for its missing bytes
     struct Case { const char* what; invsim::Fault fault; };
@@ -222,6 +223,9 @@ TEST_F(TcpLink, RejectedRepliesCountOnceAndLeaveTheStreak)
         {"bad CRC", F(FaultKind::BadCrc, -1, 1)},
         {"two data bytes short", F(FaultKind::Short, 2, 1)},   // CRC right, length wrong
         {"flood of noise", F(FaultKind::Flood, 300, 1)},
+        {"another function code", F(FaultKind::OtherFunction, 4, 1)},
+        {"exception 2", F(FaultKind::Exception, 2, 1)},
+        {"exception 4", F(FaultKind::Exception, 4, 1)},
     };
     for (int r = 1; r <= 2; ++r)
         module.SetHolding(r, static_cast<std::uint16_t>(r));
@@ -231,10 +235,10 @@ TEST_F(TcpLink, RejectedRepliesCountOnceAndLeaveTheStreak)
         module.AddFault(c.fault);
         ASSERT_EQ(link.Request(1, 2, 3), 0) << c.what;
         EXPECT_GT(link.ReplyLength, 0) << c.what;
-        EXPECT_EQ(link.ReplyOk, 0) << c.what;
+        EXPECT_FALSE(link.ReplyOk == 1 && link.Reply[1] == 3) << c.what;
         EXPECT_EQ(link.CrcErrors, 1) << c.what;
         EXPECT_EQ(link.NoReplyCount, 0) << c.what;
-        EXPECT_EQ(link.FailStreak, 3) << c.what;
+        EXPECT_EQ(link.FailStreak, 4) << c.what;
         EXPECT_EQ(host.panels[5], "NoCon/NoRx/Error:-1/0/1") << c.what;
     }
     // An exception reply passes the check; the caller finds the wrong function code.
@@ -242,11 +246,57 @@ TEST_F(TcpLink, RejectedRepliesCountOnceAndLeaveTheStreak)
     ASSERT_EQ(link.Request(1, 2, 3), 0);
     EXPECT_EQ(ReplyBytes(link), WithCrc({0xFF, 0x83, 0x02}));
     EXPECT_EQ(link.ReplyOk, 1);
+    // The module is the link's only peer: a reply with another slave ID is its inverter's.
+    module.AddFault(F(FaultKind::OtherId, 1, 1));
+    ASSERT_EQ(link.Request(1, 2, 3), 0);
+    EXPECT_EQ(ReplyBytes(link), WithCrc({0x01, 0x03, 0x04, 0x00, 0x01, 0x00, 0x02}));
+    EXPECT_EQ(link.ReplyOk, 1);
+    EXPECT_EQ(link.FailStreak, 0);
     // And the next good reply is accepted on the same connection.
     ASSERT_EQ(link.Request(1, 2, 3), 0);
     EXPECT_EQ(ReplyBytes(link), WithCrc({0xFF, 0x03, 0x04, 0x00, 0x01, 0x00, 0x02}));
     EXPECT_EQ(link.ReplyOk, 1);
     EXPECT_EQ(module.Accepted(), 1);
+}
+
+// A module that keeps sending never holds the window: what waits before a request is read for a
+// bounded time and amount only, and the flooded connection is given up for a fresh one.
+TEST_F(TcpLink, AModuleThatKeepsSendingNeverHoldsTheWindow)
+{
+    UseClock(0.05);
+    module.SetHolding(1, 7);
+    ASSERT_EQ(link.Request(1, 1, 3), 0);
+    ASSERT_EQ(link.ReplyOk, 1);
+    module.AddFault(F(FaultKind::Babble, 4000));
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point last = Clock::now();
+    long long longest = 0;
+    host.onPump = [&] {
+        const auto now = Clock::now();
+        longest = std::max<long long>(longest, std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count());
+        last = now;
+    };
+    const auto start = Clock::now();
+    for (int i = 0; i < 4; ++i) {
+        last = Clock::now();
+        ASSERT_EQ(link.Request(1, 1, 3), 0);
+        EXPECT_FALSE(link.ReplyOk == 1 && link.Reply[1] == 3) << i;
+    }
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    host.onPump = nullptr;
+    EXPECT_LT(longest, 500);
+    EXPECT_LT(took, 2500);
+    EXPECT_EQ(link.FailStreak, 4);
+    EXPECT_GE(link.CrcErrors, 3);
+    // Quiet again: the next exchanges get the module's own reply.
+    module.ClearFaults();
+    bool good = false;
+    for (int i = 0; i < 3 && !good; ++i) {
+        ASSERT_EQ(link.Request(1, 1, 3), 0);
+        good = link.ReplyOk == 1 && ReplyBytes(link) == WithCrc({0xFF, 0x03, 0x02, 0x00, 0x07});
+    }
+    EXPECT_TRUE(good);
+    EXPECT_EQ(link.FailStreak, 0);
 }
 
 TEST_F(TcpLink, ReplySplitAcrossSegmentsIsJoined)
@@ -328,7 +378,7 @@ TEST_F(TcpLink, ReplyCompleteByItsLengthEndsTheWaitAtOnce)
         EXPECT_EQ(link.ReplyOk, 1);
     }
     EXPECT_EQ(link.NoReplyCount, 0);
-    EXPECT_EQ(link.CrcErrors, 0);
+    EXPECT_EQ(link.CrcErrors, 2);   // the two exceptions brought no data
     EXPECT_EQ(module.Accepted(), 1);
 }
 

@@ -315,4 +315,34 @@ TEST_F(RadioWindow, ScanButtonFindsTheInvertersOnTheAir)
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
 }
 
+// Another inverter's late answer in a probe's window: the probed ID is not found, and the tree
+// shows only the inverters that answered for themselves.
+TEST_F(RadioWindow, AScanTakesNoLateAnswerForTheProbedId)
+{
+    adapter.AddInverter(2);
+    adapter.AddInverter(4);
+    adapter.AddFault(2, F(FaultKind::Late));
+    ShowOnly({});
+    driver->Type("Edit_StartID", "2");
+    driver->Type("Edit_EndID", "4");
+    TForm_Main& w = *window;
+    bool clicked = false;
+    time->hook = [&] {
+        if (!clicked && w.PollCycleCount >= 1) {
+            clicked = true;
+            driver->Click("Btn_ScanID");
+        }
+        if (clicked && w.Link.CommandCode == 0 && w.PollCycleCount >= 3 && w.StopRequest == 0)
+            driver->Click("ClosePort");
+    };
+    driver->Click("OpenPort");
+    time->hook = nullptr;
+    EXPECT_EQ(w.Link.IdFound[3], 0);
+    EXPECT_EQ(w.Link.IdFound[4], 4);
+    const QStringList tree = driver->TreeItems();
+    EXPECT_FALSE(tree.join(",").contains("003")) << tree.join(", ").toStdString();
+    EXPECT_TRUE(tree.join(",").contains("004")) << tree.join(", ").toStdString();
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.join("; ").toStdString();
+}
+
 } // namespace

@@ -114,6 +114,12 @@ void Bus::Handle(const Bytes& bytes)
         fault = TakeFault(faults_[id], bytes);
         reply = AnswerUnderFault(it->second, bytes, fault);
     }
+    if (fault && fault->kind == FaultKind::Late) {
+        // Past the program's wait for this request: the reply comes while the program makes
+        // ready for its next one.
+        fault->kind = FaultKind::Delay;
+        fault->param = SerialWaitMs(bytes) + (fault->param < 0 ? 15 : fault->param);
+    }
     if (fault && fault->kind == FaultKind::Hangup) {
         pty_.Close();
         return;

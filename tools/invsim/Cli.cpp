@@ -36,6 +36,11 @@ int Usage(const std::string& why)
                  "  flood[:N]        N bytes of noise (default 10000) in place of the reply\n"
                  "  exception[:CODE] an exception reply (default code 4)\n"
                  "  hangup           the simulator closes its end of the line\n"
+                 "  late[:MS]        the reply MS (default 15) after the program stopped waiting for it\n"
+                 "                   (serial: before its next request; radio: in the next request's window)\n"
+                 "  otherfc[:FC]     the reply with another function code (default 4 for 3, else 3)\n"
+                 "  babble[:MS]      (tcp only) noise without pause in place of the reply, for MS\n"
+                 "                   (default 3000)\n"
                  "  refuse[:MS]      (tcp only) the module drops the connection and refuses new ones\n"
                  "                   for MS (default 1000)\n", why.c_str());
     return 2;

@@ -48,7 +48,8 @@ bool ParseFault(const std::string& textIn, Fault& fault)
     static const std::map<std::string, FaultKind> kinds{
         {"silence", FaultKind::Silence}, {"crc", FaultKind::BadCrc}, {"short", FaultKind::Short},
         {"split", FaultKind::Split}, {"delay", FaultKind::Delay}, {"otherid", FaultKind::OtherId},
-        {"flood", FaultKind::Flood}, {"exception", FaultKind::Exception}, {"hangup", FaultKind::Hangup}};
+        {"flood", FaultKind::Flood}, {"exception", FaultKind::Exception}, {"hangup", FaultKind::Hangup},
+        {"late", FaultKind::Late}, {"otherfc", FaultKind::OtherFunction}, {"babble", FaultKind::Babble}};
     auto it = kinds.find(parts[0]);
     if (it == kinds.end() || parts.size() > 3)
         return false;
@@ -76,6 +77,20 @@ bool ParseModuleFault(const std::string& text, Fault& fault)
     return ParseFault(text, fault);
 }
 
+int SerialWaitMs(const Bytes& request)
+{
+    if (request.size() < 6)
+        return 160;
+    const int count = request[5];
+    int expected = 8;   // a write is answered by its echo
+    if (request[1] == 1)
+        expected = count + 5;
+    else if (request[1] == 3 || request[1] == 4)
+        expected = 2 * count + 5;
+    const int polls = expected < 10 ? 4 : (expected <= 20 ? 6 : 10);
+    return 40 * polls;
+}
+
 void SpoilReply(Bytes& reply, const Fault& fault)
 {
     if (reply.size() < 3)
@@ -95,6 +110,11 @@ void SpoilReply(Bytes& reply, const Fault& fault)
     case FaultKind::OtherId:
         reply.resize(reply.size() - 2);
         reply[0] = static_cast<std::uint8_t>(fault.param);
+        AppendCrc(reply);
+        break;
+    case FaultKind::OtherFunction:
+        reply.resize(reply.size() - 2);
+        reply[1] = static_cast<std::uint8_t>(fault.param >= 0 ? fault.param : (reply[1] == 3 ? 4 : 3));
         AppendCrc(reply);
         break;
     default:
@@ -158,8 +178,10 @@ void DeliverReply(const Bytes& reply, const std::optional<Fault>& fault,
     switch (fault->kind) {
     case FaultKind::Silence:
     case FaultKind::Hangup:
+    case FaultKind::Babble:
         return;
     case FaultKind::Delay:
+    case FaultKind::Late:
         if (pause(fault->param))
             send(reply);
         return;

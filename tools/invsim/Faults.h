@@ -21,6 +21,9 @@ enum class FaultKind {
     Flood,      // param bytes (default 10000) of noise in place of the reply
     Exception,  // exception reply with code param (default 4)
     Hangup,     // the simulator closes its end of the line on this request
+    Late,       // the reply after the program has stopped waiting for it (param ms past its wait)
+    OtherFunction,  // the reply with another function code param (default 4 for 3, else 3), CRC correct
+    Babble,     // (tcp) noise without end in place of the reply, for param ms (default 3000)
 };
 
 struct Fault {
@@ -32,7 +35,8 @@ struct Fault {
 };
 
 // Parses "silence", "crc", "short[:N]", "split[:N[:MS]]", "delay:MS", "otherid:ID", "flood[:N]",
-// "exception[:CODE]", "hangup", each optionally followed by "/TIMES" ("crc/3"); false when bad.
+// "exception[:CODE]", "hangup", "late[:MS]", "otherfc[:FC]", "babble[:MS]", each optionally
+// followed by "/TIMES" ("crc/3"); false when bad.
 bool ParseFault(const std::string& text, Fault& fault);
 
 // The bus's faults, and "refuse[:MS]": the module drops the connection on that request and
@@ -40,7 +44,12 @@ bool ParseFault(const std::string& text, Fault& fault);
 // plain "hangup" only drops the connection.
 bool ParseModuleFault(const std::string& text, Fault& fault);
 
-// Spoils a reply frame as a bad-CRC, short or other-ID fault asks (other faults leave it).
+// How long the program waits on its serial line for the reply to a Modbus request: 4, 6 or 10
+// polls of 40 ms by the length it expects.
+int SerialWaitMs(const Bytes& request);
+
+// Spoils a reply frame as a bad-CRC, short, other-ID or other-function fault asks (other faults
+// leave it).
 void SpoilReply(Bytes& reply, const Fault& fault);
 
 // The fault of the next reply, taken from the front of the list (its count goes down, and it

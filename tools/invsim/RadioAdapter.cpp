@@ -96,6 +96,12 @@ void RadioAdapter::AddFault(int id, const Fault& fault)
     StationOf(id).faults.push_back(fault);
 }
 
+void RadioAdapter::ClearFaults(int id)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    StationOf(id).faults.clear();
+}
+
 void RadioAdapter::SetReplyDelayMs(int ms)
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -170,6 +176,13 @@ void RadioAdapter::Command(const std::string& text)
             if (frame.size() != 13 || frame[10] != 0xFF || !CrcOk(frame)) {
                 answer = "Error: tx frame\r\n";
             } else {
+                const Bytes asked(frame.begin(), frame.begin() + 6);
+                answer_.clear();
+                if (!lateLine_.empty() && asked != lateFor_) {
+                    // The late answer to an earlier request comes first.
+                    answer_.push_back({lateLine_, Now() + 500LL * replyDelayMs_});
+                    lateLine_.clear();
+                }
                 auto it = stations_.find(frame[0]);
                 const bool onAir = sync_ == 51 && sf_ == 9 && bw_ == 250;
                 if (onAir && it != stations_.end() && it->second.listenHz == tunedHz_) {
@@ -192,11 +205,17 @@ void RadioAdapter::Command(const std::string& text)
                         const std::string line = "radio_rx " + HexText(reply) + " " + std::to_string(st.rssi) +
                                                  " " + std::to_string(st.snr) + "\r\n";
                         const std::int64_t due = Now() + 1000LL * (replyDelayMs_ + extraMs);
-                        answer_.clear();
+                        if (fault && fault->kind == FaultKind::Late) {
+                            lateLine_ = line;
+                            lateFor_ = request;
+                            lateFor_.resize(6);
+                            hangup = false;
+                        }
                         std::size_t split = line.size();
                         if (fault && fault->kind == FaultKind::Split)
                             split = std::min<std::size_t>(line.size(), fault->param < 0 ? 20 : static_cast<std::size_t>(fault->param));
-                        if (!hangup)
+                        const bool late = fault && fault->kind == FaultKind::Late;
+                        if (!hangup && !late)
                             answer_.push_back({line.substr(0, split), due});
                         if (!hangup && split < line.size())
                             answer_.push_back({line.substr(split), due + 1000LL * (fault->param2 < 0 ? 20 : fault->param2)});

@@ -50,6 +50,7 @@ public:
     void SetSignal(int id, int rssi, int snr);
     // Faults of one inverter's answers (the bus's kinds; "hangup" closes the adapter's line).
     void AddFault(int id, const Fault& fault);
+    void ClearFaults(int id);
 
     // Milliseconds from "rf rx_con on" (or from the frame, when reception was already on) to
     // the "radio_rx" line. Default 300.
@@ -95,6 +96,10 @@ private:
         std::int64_t dueUs = 0;
     };
     std::deque<Piece> answer_;
+    // A late answer ("late" fault): still on the air when reception ends, it comes out in the
+    // window of the next frame that asks something else, ahead of that frame's own answer.
+    std::string lateLine_;
+    Bytes lateFor_;   // the request it answers
 };
 
 // The "invsim radio" command: serves an adapter on a pty until a signal ends it.

@@ -118,8 +118,39 @@ void TcpModule::AddFault(const Fault& fault)
 
 void TcpModule::ClearFaults()
 {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        faults_.clear();
+        quiet_ = true;
+    }
+    Wake();
+}
+
+void TcpModule::SetLinkWaitMs(int ms)
+{
     std::lock_guard<std::mutex> lock(mutex_);
-    faults_.clear();
+    linkWaitMs_ = ms;
+}
+
+void TcpModule::Babble()
+{
+    static const Bytes noise(16384, 0x55);
+    const std::int64_t now = NowMs();
+    for (auto& c : clients_) {
+        if (c.fd < 0 || c.babbleUntilMs == 0)
+            continue;
+        if (now >= c.babbleUntilMs) {
+            c.babbleUntilMs = 0;
+            continue;
+        }
+        // As much as the connection takes, a bounded amount per turn so that requests are heard.
+        for (int i = 0; i < 64; ++i) {
+            const ssize_t w = ::send(c.fd, noise.data(), noise.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (w <= 0)
+                break;
+            traffic_.AddSent(static_cast<std::size_t>(w));
+        }
+    }
 }
 
 void TcpModule::Refuse(int ms)
@@ -240,6 +271,15 @@ void TcpModule::Handle(Client& client, const Bytes& bytes)
             fault = TakeFault(faults_);
             reply = AnswerUnderFault(inverter_, bytes, fault);
         }
+        if (fault && fault->kind == FaultKind::Late) {
+            fault->kind = FaultKind::Delay;
+            fault->param = linkWaitMs_ + (fault->param < 0 ? 100 : fault->param);
+        }
+    }
+    if (fault && fault->kind == FaultKind::Babble) {
+        // Noise without pause on this connection in place of the reply.
+        client.babbleUntilMs = NowMs() + (fault->param < 0 ? 3000 : fault->param);
+        return;
     }
     if (fault && fault->kind == FaultKind::Hangup) {
         ::close(client.fd);
@@ -287,7 +327,17 @@ void TcpModule::Serve()
             }
             if (listener_ < 0 && listenAgainAtMs_ >= 0)
                 timeout = static_cast<int>(std::max<std::int64_t>(1, listenAgainAtMs_ - NowMs()));
+            if (quiet_) {
+                quiet_ = false;
+                for (auto& c : clients_)
+                    c.babbleUntilMs = 0;
+            }
         }
+        bool babbling = false;
+        for (const auto& c : clients_)
+            babbling = babbling || c.babbleUntilMs != 0;
+        if (babbling)
+            timeout = 1;
         fds.push_back({serving_.WakeFd(), POLLIN, 0});
         if (listener >= 0)
             fds.push_back({listener, POLLIN, 0});
@@ -358,6 +408,7 @@ void TcpModule::Serve()
                 c.fd = -1;
             }
         }
+        Babble();
         bool closed = false;
         for (auto it = clients_.begin(); it != clients_.end();) {
             if (it->fd < 0) {

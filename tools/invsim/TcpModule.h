@@ -43,9 +43,12 @@ public:
     // The boot loader of the inverter behind the module (its faults, the blocks it received).
     void WithBootLoader(const std::function<void(WifiBootLoader&)>& f);
 
-    // Faults of the replies, applied in the order added (see ParseModuleFault).
+    // Faults of the replies, applied in the order added (see ParseModuleFault). Clearing them
+    // also ends a babble under way.
     void AddFault(const Fault& fault);
     void ClearFaults();
+    // How long the program waits for a reply (real milliseconds): a late reply comes after it.
+    void SetLinkWaitMs(int ms);
     // Refuses connections: the listener is closed for ms milliseconds (-1: until Listen()).
     void Refuse(int ms = -1);
     void Listen();
@@ -70,7 +73,10 @@ private:
     struct Client {
         int fd = -1;
         Bytes pending;
+        std::int64_t babbleUntilMs = 0;   // sending noise until then (steady clock); 0 none
     };
+    // Puts as much noise as the connection takes now on every babbling one.
+    void Babble();
     void Serve();
     void Handle(Client& client, const Bytes& frame);
     bool SendTo(int fd, const Bytes& bytes);
@@ -94,6 +100,8 @@ private:
     int accepted_ = 0;
     int open_ = 0;
     bool dropAll_ = false;
+    bool quiet_ = false;   // every babble ends
+    int linkWaitMs_ = 6000;
 };
 
 // The "invsim tcp" command: serves a module on 127.0.0.1:PORT until a signal ends it.
