@@ -242,6 +242,7 @@ int TForm_Main::RunGridSettingsCommand()
             m.CommandCode = 0;
             return 0;
         }
+        const TColor captionBefore = Label_GridSetLog->Font()->Color();
         Label_GridSetLog->Font()->SetColor(clRed);
         if (Form_wait)
             Form_wait->Show();
@@ -250,14 +251,21 @@ int TForm_Main::RunGridSettingsCommand()
             QString path;
             files::ConfigLogFileName(path, m.SlaveId);
             if (files::DumpConfigModel(path, m) != 0) {
+                // Close or a lost link: the dump ends here, and its end says what was left undone.
+                if (m.Stopped())
+                    break;
                 MessageBox(QStringLiteral("Error - ID") + QString::number(m.SlaveId));
                 MessageBox(QStringLiteral("Please Close Config File"));
             }
         }
         if (Form_wait)
             Form_wait->Close();
-        MessageBox(QStringLiteral("Done"));
-        Label_GridSetLog->Font()->SetColor(clGreen);
+        if (m.Stopped()) {
+            Label_GridSetLog->Font()->SetColor(captionBefore);
+        } else {
+            MessageBox(QStringLiteral("Done"));
+            Label_GridSetLog->Font()->SetColor(clGreen);
+        }
         RestoreSelection(saved);
         m.CommandCode = 0;
     }

@@ -110,19 +110,24 @@ int TForm_Main::RunSyncClock()
     if (m.LinkType == LinkRs485) {
         const std::uint8_t saved = m.SlaveId;
         const int count = TargetCount();
-        for (int k = 1; k <= count; ++k) {
+        for (int k = 1; k <= count && !m.Stopped(); ++k) {
             SelectFoundEntry(k);
-            if (energy::SyncClock(m) != energy::kDone)
+            if (energy::SyncClock(m) != energy::kDone && !m.Stopped())
                 MessageBox(QStringLiteral("Sync Clock Fail"));
             wrote = true;
         }
         RestoreSelection(saved);
     } else if (m.LinkType == LinkWifi) {
-        if (energy::SyncClock(m) != energy::kDone)
+        if (energy::SyncClock(m) != energy::kDone && !m.Stopped())
             MessageBox(QStringLiteral("Sync Clock Fail"));
         wrote = true;
     }
     m.CommandCode = 0;
+    // Stopped by Close or a lost link: the end of the hold says what was left undone.
+    if (m.Stopped()) {
+        Label_SyncClock->Font()->SetColor(clBlack);
+        return 0;
+    }
     // The radio link sets no clock, so it reports none set.
     if (!wrote) {
         Label_SyncClock->Font()->SetColor(clBlack);
