@@ -23,6 +23,7 @@ LinkWork WorkOfCommand(int code)
     case CmdSyncClock: return LinkWork::ClockSync;
     case CmdSaveGridSettings:
     case CmdLoadGridSettings: return LinkWork::DumpUpload;
+    case CmdScanIds: return LinkWork::Scan;
     default: return LinkWork::Commands;
     }
 }

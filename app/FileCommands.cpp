@@ -245,6 +245,7 @@ int TForm_Main::RunGridSettingsCommand()
             m.CommandCode = 0;
             return 0;
         }
+        const TColor captionBefore = Label_GridSetLog->Font()->Color();
         Label_GridSetLog->Font()->SetColor(clRed);
         if (Form_wait)
             Form_wait->Show();
@@ -256,6 +257,9 @@ int TForm_Main::RunGridSettingsCommand()
             QString path, problem;
             files::ConfigLogFileName(path, m.SlaveId);
             if (files::DumpConfigModel(path, m, &problem) != 0) {
+                // Close or a lost link: the dump ends here, and its end says what was left undone.
+                if (m.Stopped())
+                    break;
                 missed << QString::number(m.SlaveId);
                 if (problem.isEmpty()) {
                     MessageBox(QStringLiteral("Error - ID") + QString::number(m.SlaveId));
@@ -267,7 +271,9 @@ int TForm_Main::RunGridSettingsCommand()
         }
         if (Form_wait)
             Form_wait->Close();
-        if (missed.isEmpty()) {
+        if (m.Stopped()) {
+            Label_GridSetLog->Font()->SetColor(captionBefore);
+        } else if (missed.isEmpty()) {
             MessageBox(QStringLiteral("Done"));
             Label_GridSetLog->Font()->SetColor(clGreen);
         } else {

@@ -62,24 +62,23 @@ void TForm_Main::OpenPortClick(TObject*)
     // show in their normal colour again.
     MainHost.RecoverStale();
 
-    if (Radio_ComWifi->Checked()) {
+    // The link chosen now is the one opened. A link button clicked while this link polls or
+    // closes only chooses the link of the next Open.
+    const int chosen = Radio_ComWifi->Checked() ? LinkWifi : Radio_ComRS485->Checked() ? LinkRs485
+                       : Radio_ComSub1g->Checked() ? LinkSub1g : LinkNone;
+    if (chosen == LinkWifi) {
         Link.LinkType = LinkWifi;
         Link.SlaveId = 255;
         Link.Tcp.Startup();
+        SetStatusText(4, QStringLiteral("Wi-Fi Connecting"));
         PollLoop();
-    }
-    if (Radio_ComRS485->Checked()) {
+    } else if (chosen == LinkRs485 || chosen == LinkSub1g) {
         if (Link.OpenCom(Combo_COM->Text()) != 0) {
             CloseLink();
-        } else {
+        } else if (chosen == LinkRs485) {
             Link.LinkType = LinkRs485;
             ExeSelectInv(0);
             PollLoop();
-        }
-    }
-    if (Radio_ComSub1g->Checked()) {
-        if (Link.OpenCom(Combo_COM->Text()) != 0) {
-            CloseLink();
         } else {
             Link.LinkType = LinkSub1g;
             ExeSelectInv(0);
@@ -95,6 +94,12 @@ void TForm_Main::OpenPortClick(TObject*)
 void TForm_Main::ClosePortClick(TObject*)
 {
     StopRequest = 1;
+    if (!OpenPort->Enabled()) {
+        // Taken as closing the window is: the operation that holds the link ends at its next
+        // request (a scan at its next probe) and says what it left undone.
+        Link.StopAll(LinkStop::LinkClosed);
+        Link.ScanStop = 1;
+    }
     if (PollRunning) {
         // The loop closes the link when it ends, also when the firmware button has just asked
         // it to leave the link open.
@@ -102,13 +107,18 @@ void TForm_Main::ClosePortClick(TObject*)
         return;
     }
     // The upgrade page holds the open link and no loop runs to see the request: close it here,
-    // unless an image load is using the link.
-    if (FirmwarePageFlag == 1 && !OpenPort->Enabled() && !UpgradeLoadBusy())
-        CloseLink();
+    // or, while an image load or a programming run uses the link, as soon as it has ended.
+    if (FirmwarePageFlag == 1 && !OpenPort->Enabled()) {
+        if (LinkHeld())
+            deferredClose_ = true;
+        else
+            CloseLink();
+    }
 }
 
 int TForm_Main::CloseLink()
 {
+    deferredClose_ = false;
     ForgetRelayAlarmWord();
     DataLogActive = 0;
     Timer_Record->SetEnabled(false);
@@ -118,6 +128,7 @@ int TForm_Main::CloseLink()
     if (Link.LinkType == LinkWifi) {
         Link.Tcp.CloseSlots();
         Link.Tcp.Cleanup();   // also closes the link's own connection
+        SetStatusText(4, QStringLiteral("Wi-Fi Close"));
     } else {
         Link.Com.Close();
         SetStatusText(4, QStringLiteral("COM Close"));

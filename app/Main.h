@@ -158,6 +158,7 @@ public:
     QString deferredMode_;
     QStringList deferredDrop_;
     bool deferredLoad_ = false;
+    bool deferredClose_ = false;   // Close on the upgrade page while a load or run held the link
     // The mode switch with a link open: the running loop goes on, or a new one starts.
     void ResumePollingAfterModeSwitch();
     int ReadOutput(std::uint8_t stop);
@@ -351,6 +352,8 @@ public:
     // The serial rate for an inverter's rate code on the current link (the radio adapter always
     // runs at code 3; the Wi-Fi link has no serial rate).
     void SetRateForLink(int code);
+    // Status panel 0 names the inverter the loop polls (after a scan has shown each probed ID).
+    void ShowPolledInverter();
     // ---- end of commands ------------------------------------------------------------------
 
     // ---- Status, country and service groups -------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <array>
 #include <map>
@@ -138,6 +139,18 @@ void TForm_Main::SetUpDesigner()
     // the mouse was on that page.
     for (TScrollBox* box : ScrollPages)
         box->OnMouseMove = Method(this, &TForm_Main::Scroll_PageMouseMove);
+    // A right click opens the menu where the user clicked, over a panel too (where the page
+    // sees no mouse move): the insert goes there, in the shown page's visible area.
+    ScrollPopMenu->OnPopup = [this](TObject*) {
+        TScrollBox* page = ShownPageBox();
+        if (!page || !page->MouseWidget())
+            return;
+        const QPoint at = page->MouseWidget()->mapFromGlobal(QPoint(ScrollPopMenu->PopupX(), ScrollPopMenu->PopupY()));
+        if (!page->MouseWidget()->rect().contains(at))
+            return;   // opened on the tabs: the last place on the page stays
+        PanelDrag.LastX = at.x();
+        PanelDrag.LastY = at.y();
+    };
 
     Image_SyncClock->OnMouseEnter = Method(this, &TForm_Main::Image_SyncClockMouseEnter);
     Image_SyncClock->OnMouseLeave = Method(this, &TForm_Main::Image_SyncClockMouseLeave);

@@ -224,6 +224,16 @@ void TForm_Main::RunDeferredActions()
 {
     if (LinkHeld())
         return;
+    if (deferredClose_) {
+        // Close came while the upgrade page's operation held the link: nothing else runs.
+        deferredMode_.clear();
+        deferredDrop_.clear();
+        deferredLoad_ = false;
+        if (FirmwarePageFlag == 1 && !OpenPort->Enabled())
+            CloseLink();
+        deferredClose_ = false;
+        return;
+    }
     if (deferredLoad_) {
         deferredLoad_ = false;
         Btn_LoadHEX->OnClick(Btn_LoadHEX);
@@ -279,6 +289,8 @@ void TForm_Main::SetTabsForMode()
     }
     SetVisibleIfPresent(this, "Group_UseForFactory", SuperUserMode == 1);
     Radio_ComSub1g->SetVisible(SuperUserMode == 1);
+    // A mode without the radio link shows no radio frequency.
+    Edit_RolaNextFreq->SetVisible(Radio_ComSub1g->Visible() && Radio_ComSub1g->Checked());
     Tab_Firmware->SetTabVisible(false);
 }
 

@@ -112,16 +112,19 @@ void TForm_Main::FormShortCut(WORD Key, TShiftState, bool&)
 void TForm_Main::Radio_ComWifiClick(TObject*)
 {
     Combo_COM->SetEnabled(false);
+    Edit_RolaNextFreq->SetVisible(false);
 }
 
 void TForm_Main::Radio_ComRS485Click(TObject*)
 {
     Combo_COM->SetEnabled(true);
+    Edit_RolaNextFreq->SetVisible(false);
 }
 
 void TForm_Main::Radio_ComSub1gClick(TObject*)
 {
     Combo_COM->SetEnabled(true);
+    // The radio frequency belongs to the radio link alone.
     Edit_RolaNextFreq->SetVisible(true);
 }
 

@@ -397,7 +397,7 @@ int TForm_Main::PollLoop()
     }
     // No stop was asked for: the link failed by itself (a serial device that vanished, a read
     // error). The values on the window are no longer live, and the user is told once.
-    const bool lost = StopRequest == 0 && !Link.Stopped();
+    const bool lost = StopRequest == 0 && (!Link.Stopped() || Link.StopCause() == LinkStop::LinkLost);
     CloseLink();
     if (lost) {
         groups::ClearBlueLabels(*this);

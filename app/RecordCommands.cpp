@@ -113,24 +113,32 @@ int TForm_Main::RunSyncClock()
         const std::uint8_t saved = m.SlaveId;
         const int count = TargetCount();
         WalkReport report;
-        for (int k = 1; k <= count; ++k) {
+        for (int k = 1; k <= count && !m.Stopped(); ++k) {
             SelectFoundEntry(k);
-            report.Add(m.SlaveId, energy::SyncClock(m) == energy::kDone);
+            const bool done = energy::SyncClock(m) == energy::kDone;
+            // A request cut off by the stop is not the inverter's failure: the stop says it.
+            if (!m.Stopped())
+                report.Add(m.SlaveId, done);
             wrote = true;
         }
         RestoreSelection(saved);
-        if (report.AnyMissed()) {
+        if (!m.Stopped() && report.AnyMissed()) {
             MessageBox(report.Message(QStringLiteral("Sync Clock")));
             missed = true;
         }
     } else if (m.LinkType == LinkWifi) {
-        if (energy::SyncClock(m) != energy::kDone) {
+        if (energy::SyncClock(m) != energy::kDone && !m.Stopped()) {
             MessageBox(QStringLiteral("Sync Clock Fail"));
             missed = true;
         }
         wrote = true;
     }
     m.CommandCode = 0;
+    // Stopped by Close or a lost link: the end of the hold says what was left undone.
+    if (m.Stopped()) {
+        Label_SyncClock->Font()->SetColor(clBlack);
+        return 0;
+    }
     // The radio link sets no clock, so it reports none set.
     if (!wrote) {
         Label_SyncClock->Font()->SetColor(clBlack);

@@ -100,6 +100,13 @@ void TForm_Main::RebuildTree()
     // The inverter under the first ID may be another one than before the scan (a cable moved
     // to another inverter with the same ID): its factors are read afresh.
     RereadScaleFactors();
+    ShowPolledInverter();
+}
+
+void TForm_Main::ShowPolledInverter()
+{
+    const bool polled = Link.SlaveId != 0 && Link.LinkType != LinkWifi;
+    SetStatusText(0, polled ? QStringLiteral("ID: %1").arg(Link.SlaveId) : QString());
 }
 
 void TForm_Main::TreeViewDblClick(TObject*)
@@ -126,6 +133,7 @@ void TForm_Main::TreeViewDblClick(TObject*)
             Link.SlaveId = static_cast<std::uint8_t>(id);
             SetRateForLink(Link.IdBaudCode[id]);
             RereadScaleFactors();   // the new inverter's version and scale factors next
+            ShowPolledInverter();
             break;
         }
     }

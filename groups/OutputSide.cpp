@@ -85,7 +85,11 @@ int ReadTotalPower(Modbus& link, const ReaderContext& ctx, const LiveGroups& g, 
     if (!(g.InputPanel[0] && g.InputPanel[0]->Visible()) &&
         ReadPowerTotal(link, ctx, kInputPowerRegister, t.TotalInputPower, t.TotalInputCurrent))
         return 1;
-    if (!(out.Phase[0].Panel && out.Phase[0].Panel->Visible()) &&
+    // The Output group's reader writes the total output only in the AC layouts 0 and 1 and
+    // only while its panel is shown; in every other case it is read here.
+    const bool outputReaderWrites = out.Phase[0].Panel && out.Phase[0].Panel->Visible() &&
+                                    (*ctx.AcLayout == 0 || *ctx.AcLayout == 1);
+    if (!outputReaderWrites &&
         ReadPowerTotal(link, ctx, kOutputPowerRegister, t.TotalOutputPower, t.TotalOutputCurrent))
         return 1;
 

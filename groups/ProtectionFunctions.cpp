@@ -81,7 +81,7 @@ void BuildFrt(vcl::TComponent& form, vcl::TWinControl* p)
         {RowKind::ValueEdit, "T2", "Label_HVRT_T2", "Edit_HVRT_T2"},
     };
     auto* lvBox = box("GroupBox_LVRT", "LVRT_Mode", kFirstRowTop - 4, 9);
-    AddRows(form, lvBox, lv, 20, w);
+    AddRows(form, lvBox, lv, 20, w, 126);   // room for "Zone morte Umax" beside its value
     auto* hvBox = box("GroupBox_HVRT", "HVRT_Mode", lvBox->Top() + lvBox->Height() + 6, 5);
     AddRows(form, hvBox, hv, 20, w);
 }
@@ -117,7 +117,7 @@ ProtectionFunctionGroup BuildProtectionFunctionGroups(vcl::TComponent& form)
         AddRows(form, g.Epo,
                 {{RowKind::ValueCombo, "EPO 1", "Label_EPO1_Mode", "Combo_EPO1_Mode", items},
                  {RowKind::ValueCombo, "EPO 2", "Label_EPO2_Mode", "Combo_EPO2_Mode", items}},
-                kFirstRowTop, g.Epo->Width(), 80);   // short captions: room for "Normal Close"
+                kFirstRowTop, g.Epo->Width(), 86);   // short captions: room for "Normal Close"
     }
     if (fresh(g.Islanding, "Label_IslandingMode"))
         AddRows(form, g.Islanding,

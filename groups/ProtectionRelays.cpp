@@ -189,7 +189,7 @@ void BuildSetPoint(vcl::TComponent& form, vcl::TWinControl* p)
              {RowKind::Value, "出力抑制", "Label_HRN_OutputDerate"},
              {RowKind::Value, "力率一定抑制", "Label_HRN_PowDerate"},
              {RowKind::Value, "系統電圧上升抑制①", "Label_HRN_SysVoltDerate1"}},
-            kFirstRowTop, p->Width());
+            kFirstRowTop, p->Width(), 126);
     const int top = kFirstRowTop + 12 * kRowPitch;
     auto* caption = CaptionLabel(&form, p, QStringLiteral("Label_HRN_PhaseNoEffectCaption"),
                                  QStringLiteral("進相無効電力制御の\n運転力率整定値"), 8, top + 3, 150);

@@ -90,20 +90,20 @@ void BuildCountry(vcl::TComponent& form)
     box->SetShowHint(true);
     top += kControlPitch;
     CaptionLabel(&form, panel, Name("Label_ShowLang"), QStringLiteral("Language"), 10, top);
-    ValueLabel(&form, panel, Name("Label_LanguageSelect"), kValueLeft - 40, top, 86);
+    ValueLabel(&form, panel, Name("Label_LanguageSelect"), kValueLeft - 34, top, 80);
     PanelCombo(&form, panel, Name("Combo_LanguageSelect"),
                {"English", "German", "French", "Italian", "Spanish", "Nederlands"}, 182, top, 110);
     top += kControlPitch;
     CaptionLabel(&form, panel, Name("Label1222"), QStringLiteral("Reclosure"), 10, top);
-    ValueLabel(&form, panel, Name("Label_ReclosureSet"), kValueLeft - 40, top, 86);
+    ValueLabel(&form, panel, Name("Label_ReclosureSet"), kValueLeft - 34, top, 80);
     PanelEdit(&form, panel, Name("Edit_ReclosureSet"), kEditLeft, top, kEditWidth);
     top += kControlPitch;
     CaptionLabel(&form, panel, Name("Label1223"), QStringLiteral("Inverter ID"), 10, top);
-    ValueLabel(&form, panel, Name("Label_InverterID"), kValueLeft - 40, top, 86);
+    ValueLabel(&form, panel, Name("Label_InverterID"), kValueLeft - 34, top, 80);
     PanelEdit(&form, panel, Name("Edit_InverterID"), kEditLeft, top, kEditWidth);
     top += kControlPitch;
     CaptionLabel(&form, panel, Name("Label1224"), QStringLiteral("Baudrate"), 10, top);
-    ValueLabel(&form, panel, Name("Label_Baudrate"), kValueLeft - 40, top, 86);
+    ValueLabel(&form, panel, Name("Label_Baudrate"), kValueLeft - 34, top, 80);
     PanelCombo(&form, panel, Name("Combo_Baudrate"), {"9600", "19200", "38400"}, kEditLeft, top, kEditWidth);
 }
 

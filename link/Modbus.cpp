@@ -33,6 +33,7 @@ void Modbus::ResetLinkCounters()
     NoReplyCount = 0;
     ConnectErrors = -1;
     Tcp.LinkHungUp = false;
+    unreachableSaid_ = false;
 }
 
 void Modbus::PutRequestHead(int reg, int countOrValue, std::uint8_t fc)
@@ -70,8 +71,8 @@ bool Modbus::Refuses(int& result)
         return true;
     }
     if (StopsWork()) {
-        // The window has closed: nothing more goes on the wire, and the operation that holds
-        // the link ends as on a failed link.
+        // The link or the window was closed, or the link was lost: nothing more goes on the
+        // wire, and the operation that holds the link ends as on a failed link.
         ReplyOk = 0;
         ReplyLength = 0;
         result = 1;
@@ -97,13 +98,13 @@ int Modbus::Request(int reg, int countOrValue, std::uint8_t fc)
     case LinkWifi:
         BuildRtuFrame(reg, countOrValue, fc);
         if (Transact() != 0)
-            return 1;
+            return LinkFailedUnderWork();
         break;
     case LinkSub1g:
         // The radio adapter carries the request as a text command.
         BuildRadioFrame(reg, countOrValue, fc);
         if (Transact() != 0)
-            return 1;
+            return LinkFailedUnderWork();
         break;
     default:
         break;
@@ -131,8 +132,32 @@ QString LinkWorkName(LinkWork work)
     case LinkWork::Survey: return QStringLiteral("the image load");
     case LinkWork::Programming: return QStringLiteral("the programming run");
     case LinkWork::LastPoll: return QStringLiteral("the last poll before the upgrade page");
+    case LinkWork::Scan: return QStringLiteral("the scan");
     }
     return QString();
+}
+
+QString StoppedWorkMessage(LinkStop why, LinkWork work)
+{
+    QString cause;
+    switch (why) {
+    case LinkStop::None: return QString();
+    case LinkStop::LinkLost: cause = QStringLiteral("Link lost"); break;
+    case LinkStop::LinkClosed: cause = QStringLiteral("Link closed"); break;
+    case LinkStop::WindowClosed: cause = QStringLiteral("Window closed"); break;
+    }
+    return QStringLiteral("%1: %2 was stopped before it completed").arg(cause, LinkWorkName(work));
+}
+
+int Modbus::LinkFailedUnderWork()
+{
+    // The link failed under an operation: the request did not complete, and no later one of
+    // that operation goes out, so its end says what it left undone.
+    if (Held()) {
+        StopAll(LinkStop::LinkLost);
+        ++stoppedRequests_;
+    }
+    return 1;
 }
 
 void Modbus::Hold(LinkWork work)
@@ -149,27 +174,28 @@ void Modbus::Release()
         return;
     const LinkWork ended = holder_;
     holder_ = LinkWork::None;
-    if (stopped_ && stoppedRequests_ > 0) {
+    if (Stopped() && stoppedRequests_ > 0) {
         stoppedRequests_ = 0;
-        Host().ShowMessage(QStringLiteral("Window closed: %1 was stopped before it completed").arg(LinkWorkName(ended)));
+        Host().ShowMessage(StoppedWorkMessage(stop_, ended));
     }
 }
 
-void Modbus::StopAll()
+void Modbus::StopAll(LinkStop why)
 {
-    stopped_ = true;
+    if (stop_ == LinkStop::None || why == LinkStop::WindowClosed)
+        stop_ = why;
 }
 
 bool Modbus::StopsWork()
 {
-    if (stopped_ && Held())
+    if (Stopped() && Held())
         ++stoppedRequests_;
-    return stopped_;
+    return Stopped();
 }
 
 void Modbus::ClearStop()
 {
-    stopped_ = false;
+    stop_ = LinkStop::None;
     stoppedRequests_ = 0;
 }
 

@@ -24,10 +24,22 @@ enum class LinkWork : int {
     Survey,         // an image load with its survey of the bus
     Programming,    // a firmware programming run
     LastPoll,       // the polling loop's last transaction before the upgrade page
+    Scan,           // the slave-ID scan
 };
 
 // What the operation is called in the messages about it ("the energy transfer").
 QString LinkWorkName(LinkWork work);
+
+// Why nothing more is sent on the link.
+enum class LinkStop : int {
+    None = 0,
+    LinkLost,       // a request failed on the link itself while an operation held it
+    LinkClosed,     // the user clicked Close
+    WindowClosed,   // the main window closed
+};
+
+// What the user is told when the operation that held the link was stopped before its end.
+QString StoppedWorkMessage(LinkStop why, LinkWork work);
 
 class Modbus {
 public:
@@ -103,11 +115,13 @@ public:
     void Release();
     LinkWork Holder() const { return holder_; }
     bool Held() const { return holder_ != LinkWork::None; }
-    // Close: every later request fails as a link failure without being sent, so the operation
-    // that holds the link ends at its next request. Stays set until a new link is opened.
-    void StopAll();
+    // Close (of the link or the window), or a link lost under an operation: every later request
+    // fails as a link failure without being sent, so the operation that holds the link ends at
+    // its next request. Stays set until a new link is opened; a closed window outranks the rest.
+    void StopAll(LinkStop why = LinkStop::WindowClosed);
     void ClearStop();
-    bool Stopped() const { return stopped_; }
+    bool Stopped() const { return stop_ != LinkStop::None; }
+    LinkStop StopCause() const { return stop_; }
     // Asked before anything is sent: true after the stop (and counted as work left undone).
     bool StopsWork();
     // Requests refused since the stop while an operation held the link.
@@ -229,12 +243,16 @@ private:
     };
     const ScanTables* beforeScan_ = nullptr;
 
+    // A request failed on the link itself: 1, and the operation that holds the link is stopped.
+    int LinkFailedUnderWork();
+
     LinkHost* host_ = nullptr;
     bool busy_ = false;             // a request is in progress
     bool lastRefused_ = false;      // the last Request was refused for re-entry
     LinkWork holder_ = LinkWork::None;
     int holdDepth_ = 0;
-    bool stopped_ = false;
+    LinkStop stop_ = LinkStop::None;
+    bool unreachableSaid_ = false;  // the Wi-Fi module's address was said to be out of reach
     int stoppedRequests_ = 0;
     bool refusedInside_ = false;    // a nested request was refused during the current one
 };

@@ -358,8 +358,9 @@ int Modbus::TransactTcp()
     // Bytes that came after an earlier exchange had given up belong to no request of ours; a
     // connection the module closed meanwhile is found here and made afresh.
     Tcp.Drain(slot);
-    if (!Tcp.Connected(slot)) {
-        std::string host, port;
+    std::string host, port;
+    const bool fresh = !Tcp.Connected(slot);
+    if (fresh) {
         WifiAddress(host, port);
         const int started = Tcp.Connect(slot, host, port);
         DelayPumped(50);
@@ -380,6 +381,16 @@ int Modbus::TransactTcp()
         ++ConnectErrors;
         ++NoReplyCount;
         lost = Tcp.LinkHungUp && Tcp.SendRefused;
+        if (fresh && !lost) {
+            // Nothing took the connection: the module is off, out of reach or at another
+            // address. The user is told once per open link, with the address tried.
+            const QString address = QString::fromStdString(host) + QLatin1Char(':') + QString::fromStdString(port);
+            Host().SetStatusPanel(4, QStringLiteral("Wi-Fi No Connection"));
+            if (!unreachableSaid_) {
+                unreachableSaid_ = true;
+                Host().ShowMessage(QStringLiteral("Wi-Fi module at %1 cannot be reached").arg(address));
+            }
+        }
     } else {
         LogTx();
         const std::int64_t deadline = KivClient::DeadlineAfter(kReceiveSeconds * 1000 + 1);
@@ -403,6 +414,7 @@ int Modbus::TransactTcp()
                 ++NoReplyCount;
             } else {
                 Tcp.LinkHungUp = false;
+                Host().SetStatusPanel(4, QStringLiteral("Wi-Fi Open"));
                 ReplyLength = Tcp.RecvLength;
                 std::memcpy(Com.RxBuffer, Tcp.RecvBuffer, static_cast<size_t>(ReplyLength));
                 Com.RxBuffer[ReplyLength] = 0;

@@ -45,10 +45,11 @@ int Modbus::ScanIds()
     // The range is held to the IDs the tables and the bus know, whatever the edits said.
     const int first = std::max(ScanFirst, kFirstId);
     const int last = std::min(ScanLast, kLastId);
-    // Every probe pumps the window: the stop request is looked at before each one.
+    // Every probe pumps the window: the stop request is looked at before each one. After Close
+    // (of the link or the window) the probes left count as work left undone.
     auto probeAll = [&](int code) {
         for (int id = first; id <= last; ++id) {
-            if (ScanStop)
+            if (StopsWork() || ScanStop)
                 return false;
             ProbeId(id, code);
         }

@@ -42,7 +42,7 @@ int Modbus::RequestStx(std::uint8_t command, std::uint8_t subCommand)
     f[8] = 0x03;
     TxLength = 9;
     if (Transact() != 0)
-        return 1;
+        return LinkFailedUnderWork();
     const std::uint8_t ok = ReplyOk;
     const std::int32_t length = ReplyLength;
     Host().Pump();

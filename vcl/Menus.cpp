@@ -171,6 +171,8 @@ TMenuItem* TPopupMenu::Items(int i) const
 
 void TPopupMenu::Popup(int x, int y)
 {
+    popupX_ = x;
+    popupY_ = y;
     if (OnPopup)
         Guarded([&] { OnPopup(this); });
     menu_->popup(QPoint(x, y));

@@ -71,6 +71,9 @@ public:
     // Opens the menu at screen position x, y (OnPopup first). The menu stays open until an
     // item is chosen or the user closes it; the caller does not wait for that.
     void Popup(int x, int y);
+    // The screen position the menu was last opened at (as given to Popup).
+    int PopupX() const { return popupX_; }
+    int PopupY() const { return popupY_; }
     bool IsOpen() const;
     void CloseUp();
     // The item reached by opening the submenus with these shown captions from the top (hidden
@@ -84,6 +87,7 @@ private:
     friend class TMenuItem;
     std::unique_ptr<QMenu> menu_;
     std::vector<TMenuItem*> items_;
+    int popupX_ = 0, popupY_ = 0;
 };
 
 } // namespace vcl

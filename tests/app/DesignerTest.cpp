@@ -45,6 +45,34 @@ protected:
     }
 };
 
+// A right click opens the menu where the mouse is, whatever the page saw of the mouse before:
+// the panel inserted lands there, in the page's own coordinates, also when the click was over
+// another panel (where the page sees no mouse move), and on a page scrolled down.
+TEST_F(DesignerTest, AnInsertLandsWhereTheUserRightClicked)
+{
+    TForm_Main& w = OpenSuperHero();
+    vcl::TPanel* poll = Panel("Group_Poll01");
+    vcl::TPanel* version = Panel("Group_Version");
+    ASSERT_TRUE(version->Visible());
+    ASSERT_EQ(version->Parent(), w.ScrollPages[0]);
+    driver->MouseMove("Scroll_Page1", 400, 120);   // an earlier place on the page
+
+    driver->RightClick("Group_Version", 30, 20);
+    driver->Menu("ScrollPopMenu", "Custom/Poll/Poll 01 (Unsigned)");
+    EXPECT_EQ(poll->Parent(), w.ScrollPages[0]);
+    EXPECT_EQ(poll->Left(), version->Left() + 30);
+    EXPECT_EQ(poll->Top(), version->Top() + 20);
+
+    // The page scrolled down: the place clicked on the page, not in its visible area.
+    driver->Wheel("Scroll_Page1", 3);
+    const int scrolled = w.ScrollPages[0]->VertScrollPosition();
+    driver->RightClick("Scroll_Page1", 200, 50);
+    driver->Menu("ScrollPopMenu", "Custom/Poll/Poll 02 (Unsigned)");
+    vcl::TPanel* second = Panel("Group_Poll02");
+    EXPECT_EQ(second->Left(), 200);
+    EXPECT_EQ(second->Top(), 50 + scrolled);
+}
+
 TEST_F(DesignerTest, PlaceDragRemoveAndTheNextPageSwitchSavesThePage)
 {
     TForm_Main& w = OpenSuperHero();

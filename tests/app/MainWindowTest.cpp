@@ -469,6 +469,20 @@ TEST_F(WindowTest, LinkChoiceEnablesThePortList)
     EXPECT_TRUE(w.Combo_COM->Enabled());
     EXPECT_TRUE(w.Edit_RolaNextFreq->Visible());
     EXPECT_EQ(w.Edit_RolaNextFreq->Text(), "928.9");
+    // The radio frequency shows only while the radio link is chosen, in a mode that offers it.
+    driver->MouseDown("Radio_ComRS485");
+    EXPECT_FALSE(w.Edit_RolaNextFreq->Visible());
+    driver->MouseDown("Radio_ComSub1g");
+    EXPECT_TRUE(w.Edit_RolaNextFreq->Visible());
+    driver->MouseDown("Radio_ComWifi");
+    EXPECT_FALSE(w.Edit_RolaNextFreq->Visible());
+    driver->MouseDown("Radio_ComSub1g");
+    driver->PickText("Combo_SelectMode", "GridTied");
+    EXPECT_FALSE(w.Radio_ComSub1g->Visible());
+    EXPECT_FALSE(w.Edit_RolaNextFreq->Visible());
+    driver->PickText("Combo_SelectMode", "SuperHero");
+    EXPECT_TRUE(w.Edit_RolaNextFreq->Visible());
+    driver->MouseDown("Radio_ComRS485");
     // A port path typed by the user (a by-id name, a pseudo-terminal) stays.
     driver->Type("Combo_COM", "/dev/pts/9");
     EXPECT_EQ(w.Combo_COM->Text(), "/dev/pts/9");

@@ -100,8 +100,36 @@ inline QRect Place(const QWidget* w)
     return w->geometry();
 }
 
+// A label's text that ends (or starts) on the same row closer to the next control than a space
+// reads as one word with it ("Reclosure60.00 sec"): the gap a reader needs between them.
+constexpr int kTextGap = 4;
+
+inline bool RunInto(const QWidget* a, const QRect& pa, const QWidget* b, const QRect& pb)
+{
+    // Two texts, each with a word of its own (a separator such as " / " or "~" joins its
+    // neighbours on purpose).
+    const auto* la = qobject_cast<const QLabel*>(a);
+    const auto* lb = qobject_cast<const QLabel*>(b);
+    const auto wordy = [](const QLabel* l) {
+        for (const QChar c : l->text())
+            if (c.isLetterOrNumber())
+                return true;
+        return false;
+    };
+    if (!la || !lb || !wordy(la) || !wordy(lb))
+        return false;
+    // The same row: each one's middle within the other's height.
+    if (!(pa.top() <= pb.center().y() && pb.center().y() <= pa.bottom()) &&
+        !(pb.top() <= pa.center().y() && pa.center().y() <= pb.bottom()))
+        return false;
+    const QRect& left = pa.left() <= pb.left() ? pa : pb;
+    const QRect& right = pa.left() <= pb.left() ? pb : pa;
+    const int gap = right.left() - (left.right() + 1);
+    return gap >= 0 && gap < kTextGap;
+}
+
 // Every fault of the controls shown inside `container` (its frames searched too): a text wider
-// than its control, and two controls that run over each other. A picture lies under the texts as
+// than its control, two controls that run over each other, and a text that touches its neighbour. A picture lies under the texts as
 // their background, and a frame around other controls holds them; neither counts as overlap.
 // A control that lies wholly outside its container is out of sight on purpose (a row below a
 // panel's shorter height, a column beyond its width) and is not looked at.
@@ -132,6 +160,8 @@ inline QStringList FitFaults(const QWidget* container, const std::function<QStri
                 continue;
             if (pa.intersects(pb))
                 faults << nameOf(a) + QStringLiteral(" and ") + nameOf(b) + QStringLiteral(" overlap");
+            else if (RunInto(a, pa, b, pb))
+                faults << nameOf(a) + QStringLiteral(" runs into ") + nameOf(b);
         }
     }
     return faults;

@@ -39,10 +39,13 @@ TEST_F(RemoteScan, ScanTreeAndDoubleClickThroughTheRemoteDriver)
     }, 40000)) << run.Tree().join(",").toStdString();
     EXPECT_TRUE(sawProbe);
     EXPECT_EQ(run.Status(1), "9600");   // inverter 3 is current, at its own rate
+    // Status panel 0 names the inverter polled, not the last ID probed.
+    EXPECT_TRUE(run.WaitFor([&] { return run.Status(0) == "ID: 3"; }, 5000)) << run.Status(0).toStdString();
 
     bus.ClearFrames();
     ASSERT_TRUE(run.Do("dblclick TreeView ID:012"));
     ASSERT_TRUE(run.WaitFor([&] { return run.Status(1) == "38400"; }, 10000));
+    EXPECT_EQ(run.Status(0), "ID: 12");
     // The version of inverter 12 is read at its rate.
     ASSERT_TRUE(run.WaitFor([&] {
         for (const auto& f : bus.Frames())

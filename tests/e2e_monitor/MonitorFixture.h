@@ -118,6 +118,7 @@ protected:
         ASSERT_EQ(w.Link.OpenCom(QString::fromStdString(bus.Path())), 0);
         w.Link.LinkType = LinkRs485;
         w.Link.ResetLinkCounters();
+        w.Link.ClearStop();   // a new link is not stopped by the Close of the one before
         w.ExeSelectInv(0);
         w.StopRequest = 0;
         w.PollCycleCount = 0;   // as the loop's start sets it

@@ -40,17 +40,23 @@ bool EnergyFrame(const invsim::Frame& f)
            (reg >= 24832 && reg < 24839) || reg == 24665 || (reg >= 44224 && reg < 44228);
 }
 
-enum class Row { EnergyRead, EnergyWrite, ClockSync, GridSave, GridLoad, BroadcastWrite, FirmwareThenLoad, Survey, Programming };
-enum class Action { TreeDoubleClick, ModeSwitch, ScanClick, Drop, Open, HeaderButton, Close };
+enum class Row { EnergyRead, EnergyWrite, ClockSync, GridSave, GridLoad, BroadcastWrite, FirmwareThenLoad, Survey, Programming, Scan };
+// Close is the window's; LinkClose the "Close" button beside "Open"; LinkLost the line going
+// away under the operation.
+enum class Action { TreeDoubleClick, ModeSwitch, ScanClick, Drop, Open, HeaderButton, Close, LinkClose, LinkLost };
 
 const char* const kRowNames[] = {"EnergyRead", "EnergyWrite", "ClockSync", "GridSave", "GridLoad",
-                                 "BroadcastWrite", "FirmwareThenLoad", "Survey", "Programming"};
-const char* const kActionNames[] = {"TreeDoubleClick", "ModeSwitch", "ScanClick", "Drop", "Open", "HeaderButton", "Close"};
+                                 "BroadcastWrite", "FirmwareThenLoad", "Survey", "Programming", "Scan"};
+const char* const kActionNames[] = {"TreeDoubleClick", "ModeSwitch", "ScanClick", "Drop", "Open", "HeaderButton", "Close",
+                                    "LinkClose", "LinkLost"};
 
-// How each operation names itself when the window closes under it.
+// How each operation names itself when the window or the link closes under it.
 const char* const kWorkNames[] = {"the energy transfer", "the energy transfer", "the clock synchronisation",
                                   "the grid setting transfer", "the grid setting transfer", "the command",
-                                  "the image load", "the image load", "the programming run"};
+                                  "the image load", "the image load", "the programming run", "the scan"};
+
+// The scan's probe of an ID (the boot loader's product-ID request).
+bool ProbeFrame(const invsim::Frame& f) { return f.bytes.size() == 8 && f.bytes[1] == 0 && f.bytes[2] == 0xFF && f.bytes[3] == 0xFF; }
 
 const QString kAccessCode = QStringLiteral("4780");
 
@@ -142,6 +148,14 @@ protected:
         case Action::Open: run.Ask("click OpenPort"); break;   // disabled while the link is open
         case Action::HeaderButton: headerClicked = run.Do("click Image_SyncClock"); break;
         case Action::Close: run.Ask("close"); break;
+        case Action::LinkClose: run.Ask("click ClosePort"); break;
+        case Action::LinkLost:
+            // The line goes away at the operation's next request.
+            for (int id : {1, 2}) {
+                bus.ClearFaults(id);
+                bus.AddFault(id, invsim::Fault{invsim::FaultKind::Hangup, -1, -1, 1});
+            }
+            break;
         }
     }
 
@@ -319,6 +333,14 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         ended = [&] { return run.Ask("get Form_Message")["visible"].toBool(); };
         allowedRuns = {{1}};
         break;
+    case Row::Scan:
+        ofOperation = ProbeFrame;
+        ArmTrigger(ProbeFrame);
+        ASSERT_TRUE(run.Do("text Edit_StartID 1"));
+        ASSERT_TRUE(run.Do("text Edit_EndID 254"));
+        ASSERT_TRUE(run.Do("click Btn_ScanID"));
+        allowedRuns = {{1, 2}};
+        break;
     }
 
     ASSERT_TRUE(run.WaitFor([&] { return triggered.load(); }, 20000)) << "the operation did not start";
@@ -336,6 +358,12 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         EXPECT_TRUE(said.contains(stopped)) << "not said: " << stopped.toStdString() << "\nsaid: " << said.toStdString();
         if (gridRow) {
             EXPECT_TRUE(SameForEachInverter(ofOperation, bus.Frames().size(), false));
+        } else if (cell.row == Row::Scan) {
+            // A probe may have been on its way when the Close came; none after it.
+            int after = 0;
+            for (const auto& f : bus.Frames())
+                after += f.timeUs >= interruptUs && ofOperation(f) ? 1 : 0;
+            EXPECT_LE(after, 1) << "the scan went on probing after the Close";
         } else {
             // A busy machine may let the operation reach its next inverter before the Close comes;
             // from the Close on, its frames go only to the inverter it was at.
@@ -353,6 +381,52 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         for (const auto& f : bus.Frames())
             if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
                 EXPECT_EQ(f.bytes[0], 1);
+        return;
+    }
+
+    if (cell.action == Action::LinkClose || cell.action == Action::LinkLost) {
+        // The operation ends at its next request, says what it left undone (never "Done"), and
+        // the window's buttons come back with the link closed.
+        const QString stopped = QStringLiteral("%1: %2 was stopped before it completed")
+                                    .arg(cell.action == Action::LinkClose ? QStringLiteral("Link closed") : QStringLiteral("Link lost"),
+                                         QLatin1String(kWorkNames[static_cast<int>(cell.row)]));
+        ASSERT_TRUE(run.WaitFor([&] {
+            // A programming run ends with its result window, which the user closes.
+            if (cell.row == Row::Programming && run.Ask("get Form_Message")["visible"].toBool())
+                run.Do("click BitBtn1");
+            return Dialogs(run).contains(stopped) && run.EnabledOf("OpenPort") && !run.EnabledOf("ClosePort");
+        }, 60000)) << "not said: " << stopped.toStdString() << "\nsaid: " << Dialogs(run).join(" | ").toStdString()
+                   << "\nOpen enabled: " << run.EnabledOf("OpenPort");
+        const QStringList after = Dialogs(run).mid(shownBefore);
+        for (const char* success : {"Done", "Sync Clock Done"})
+            EXPECT_FALSE(after.contains(success)) << "the stopped operation said " << success << ": " << after.join(" | ").toStdString();
+        EXPECT_EQ(after.filter(stopped).size(), 1) << after.join(" | ").toStdString();
+        if (cell.action == Action::LinkClose) {
+            // Nothing goes out after the request that was on its way when Close came.
+            int sent = 0;
+            for (const auto& f : bus.Frames())
+                sent += f.timeUs >= interruptUs ? 1 : 0;
+            EXPECT_LE(sent, 1) << "frames went out after Close";
+        }
+        if (cell.row == Row::EnergyRead || cell.row == Row::EnergyWrite)
+            EXPECT_TRUE(run.EnabledOf("Btn_ReadEnergy"));
+        for (const auto& f : bus.Frames())
+            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
+                EXPECT_NE(f.bytes[4] << 8 | f.bytes[5], 0x55AA) << "an incomplete write was committed";
+        if (cell.action == Action::LinkClose) {
+            // The window is usable: the link opens again and an operation runs to its end.
+            bus.ClearFaults(1);
+            bus.ClearFaults(2);
+            if (run.TextOf("Combo_SelectMode") != "Monitor")
+                ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+            ASSERT_TRUE(run.Do("click OpenPort"));
+            ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("ClosePort") && run.Status(4) == "COM Open"; }, 10000));
+            shown.clear();
+            ASSERT_TRUE(run.WaitFor([&] { return run.Do("click Image_SyncClock"); }, 10000));
+            EXPECT_TRUE(run.WaitFor([&] { return Shown(run, "Sync Clock Done"); }, 20000)) << Dialogs(run).join(" | ").toStdString();
+        }
+        EXPECT_TRUE(run.Do("close"));
+        EXPECT_TRUE(run.process.waitForFinished(15000));
         return;
     }
 
@@ -438,8 +512,14 @@ std::vector<Cell> AllCells()
 {
     std::vector<Cell> cells;
     for (int r = 0; r <= static_cast<int>(Row::Programming); ++r)
-        for (int a = 0; a <= static_cast<int>(Action::Close); ++a)
+        for (int a = 0; a <= static_cast<int>(Action::LinkClose); ++a)
             cells.push_back({static_cast<Row>(r), static_cast<Action>(a)});
+    // The scan is stopped by either Close.
+    cells.push_back({Row::Scan, Action::Close});
+    cells.push_back({Row::Scan, Action::LinkClose});
+    // The line lost in the middle of each write.
+    for (Row r : {Row::EnergyWrite, Row::ClockSync, Row::GridLoad, Row::BroadcastWrite})
+        cells.push_back({r, Action::LinkLost});
     return cells;
 }
 

@@ -223,8 +223,8 @@ TEST_F(WifiRunTest, UnwritableLogIsARedLine)
     EXPECT_EQ(window->List_UpgradeEvent->Lines()->ColorOf(last), vcl::clRed);
 }
 
-// While the run is under way the window answers, but a mode switch, a scan, another image and
-// the close button are refused; the run ends as it would have.
+// While the run is under way the window answers, but a mode switch, a scan and another image
+// are refused; the run ends as it would have.
 TEST_F(WifiRunTest, RunRefusesWhatWouldDisturbIt)
 {
     OpenPageWithImage("linear32_crlf.hex");
@@ -238,7 +238,6 @@ TEST_F(WifiRunTest, RunRefusesWhatWouldDisturbIt)
         images.answers << kData + "gaps.hex";
         driver->Click("Btn_LoadHEX");
         driver->PickText("Combo_SelectMode", "GridTied");
-        driver->Click("ClosePort");
     };
     Start();
     time.hook = nullptr;
@@ -247,4 +246,28 @@ TEST_F(WifiRunTest, RunRefusesWhatWouldDisturbIt)
     EXPECT_EQ(w.Combo_SelectMode->Text(), mode);
     EXPECT_EQ(images.answers.size(), 1);   // the open dialog never came up
     EXPECT_TRUE(Log().contains("Upgrade Finish"));
+}
+
+// The close button is taken as closing the window is: the run ends at its next frame, says it
+// was stopped, and the link closes once it has ended.
+TEST_F(WifiRunTest, CloseEndsTheRunAndSaysSo)
+{
+    OpenPageWithImage("linear32_crlf.hex");
+    TForm_Main& w = *window;
+    std::size_t framesAtClose = 0;
+    time.hook = [&] {
+        if (framesAtClose != 0 || module.Frames().size() < 10)
+            return;
+        framesAtClose = module.Frames().size();
+        driver->Click("ClosePort");
+    };
+    Start();
+    time.hook = nullptr;
+    ASSERT_NE(framesAtClose, 0u);
+    EXPECT_NE(shownLabels, QStringList({"FIRMWARE UPGRADE", "COMPLETED"}));
+    EXPECT_LE(module.Frames().size(), framesAtClose + 1) << "the run went on after Close";
+    EXPECT_TRUE(images.shown.contains("Link closed: the programming run was stopped before it completed"))
+        << images.shown.join(" | ").toStdString();
+    EXPECT_TRUE(w.OpenPort->Enabled());
+    EXPECT_FALSE(w.ClosePort->Enabled());
 }
