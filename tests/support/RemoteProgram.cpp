@@ -26,6 +26,10 @@ RemoteProgram::~RemoteProgram()
     }
 }
 
+// A program that ends or fails to listen is seen at once; only one that hangs takes the whole
+// wait. The sanitizer build on a loaded 2-core machine may take tens of seconds to start.
+constexpr int kStartMs = 60000;
+
 bool RemoteProgram::Start()
 {
     process.start(QStringLiteral(SUNVANE_BIN), {});
@@ -36,7 +40,7 @@ bool RemoteProgram::Start()
         process.waitForReadyRead(50);
         err += process.readAllStandardError();
         return err.contains("SUNVANE_DRIVER listening") || process.state() == QProcess::NotRunning;
-    }, 15000);
+    }, kStartMs);
     if (!ended || !err.contains("SUNVANE_DRIVER listening"))
         return false;
     socket.connectToServer(socketPath);
@@ -55,7 +59,7 @@ bool RemoteProgram::StartForwarded()
         socket.abort();
         socket.connectToServer(socketPath);
         return socket.waitForConnected(100);
-    }, 15000) && socket.state() == QLocalSocket::ConnectedState;
+    }, kStartMs) && socket.state() == QLocalSocket::ConnectedState;
 }
 
 QJsonObject RemoteProgram::Ask(const QString& request)
