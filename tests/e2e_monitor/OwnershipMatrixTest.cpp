@@ -423,7 +423,10 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
             ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("ClosePort") && run.Status(4) == "COM Open"; }, 10000));
             shown.clear();
             ASSERT_TRUE(run.WaitFor([&] { return run.Do("click Image_SyncClock"); }, 10000));
-            EXPECT_TRUE(run.WaitFor([&] { return Shown(run, "Sync Clock Done"); }, 20000)) << Dialogs(run).join(" | ").toStdString();
+            // A programming run stopped half-way leaves inverter 1 in its boot loader, where it
+            // answers no clock request: the sync ends all the same and names it.
+            const char* end = cell.row == Row::Programming ? "Sync Clock: no answer from ID 1; taken by ID 2" : "Sync Clock Done";
+            EXPECT_TRUE(run.WaitFor([&] { return Shown(run, end); }, 20000)) << Dialogs(run).join(" | ").toStdString();
         }
         EXPECT_TRUE(run.Do("close"));
         EXPECT_TRUE(run.process.waitForFinished(15000));
