@@ -110,9 +110,10 @@ TEST_P(PagesTest, LayoutStandsOnItsPage)
         // panel has its shorter height.)
         for (int k = 0; k < panel->ControlCount(); ++k) {
             const vcl::TControl* child = panel->Controls(k);
-            if (child->Visible() && child->Top() < panel->Height())
+            if (child->Visible() && child->Top() < panel->Height()) {
                 EXPECT_LE(child->Top() + child->Height(), panel->Height())
                     << child->Name().toStdString() << " is cut by the bottom of " << panel->Name().toStdString();
+            }
         }
     }
     EXPECT_GT(shown, 0);

@@ -344,8 +344,9 @@ protected:
         SCOPED_TRACE(("\"" + text + "\"").toStdString());
         EXPECT_EQ(Enter(b, text), QStringList{message});
         EXPECT_TRUE(StillPending());
-        if (vcl::TLabel* l = Label(b))
+        if (vcl::TLabel* l = Label(b)) {
             EXPECT_EQ(l->Font()->Color(), vcl::clBlue);
+        }
     }
     // Text that posts the register word `word` (its low 16 bits) with the table's command.
     void ExpectPosted(const Binding& b, const QString& text, const Posting& p, int word)
@@ -355,8 +356,9 @@ protected:
         EXPECT_EQ(window->Link.CommandCode, p.code);
         EXPECT_EQ(window->Link.CommandAddress, p.reg == 0 ? 24576 : p.reg);
         EXPECT_EQ(static_cast<std::uint16_t>(window->Link.CommandValue), static_cast<std::uint16_t>(word));
-        if (vcl::TLabel* l = Label(b))
+        if (vcl::TLabel* l = Label(b)) {
             EXPECT_EQ(l->Font()->Color(), vcl::clRed);
+        }
         if (p.code != CmdWriteRegister)
             return;
         // The executor writes exactly that word to the current inverter.

@@ -250,7 +250,7 @@ TEST_F(DisplayOptions, OptionItemsSetTheirMemberAndInsertTheirPanel)
     QStringList inserted;
     QList<int> voltage;
     OptionItemHost host{*form, options, [&](const QString& panel) { inserted << panel; },
-                        [&](int style) { voltage << style; }};
+                        [&](int style) { voltage << style; }, {}};
 
     struct Case {
         int tag;

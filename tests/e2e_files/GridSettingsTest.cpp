@@ -277,8 +277,9 @@ TEST_F(GridSettings, ADumpThatCannotBeWrittenKeepsTheEarlierOneAndSaysWhy)
             readOnly = std::make_unique<testsupport::ReadOnlyFolder>(folder);
         ASSERT_TRUE(run.Do("click Image_SaveGridSet"));
         const QStringList shown = DialogsUntil(run, kNotComplete + "5, 7", 60000);
-        if (fullDisk)
+        if (fullDisk) {
             ASSERT_TRUE(testsupport::SetFileSizeLimit(run.process.processId(), RLIM_INFINITY));
+        }
         readOnly.reset();
         const QString cause = fullDisk ? "File too large" : "the folder is read-only";
         EXPECT_EQ(shown, (QStringList{vcl::FileWriteError(path5, cause), vcl::FileWriteError(path7, cause),

@@ -136,8 +136,9 @@ TEST_P(DroppedPosts, ThePostsClickIsGivenBack)
     ASSERT_TRUE(checked) << "the event never came";
     EXPECT_TRUE(taken.isEmpty()) << taken.join("; ").toStdString();
     EXPECT_FALSE(Ran(c.post)) << "the dropped command ran";
-    if (c.event == Event::WriteLock)
+    if (c.event == Event::WriteLock) {
         EXPECT_TRUE(dialogs.shown.contains("Lock: Permission denied")) << dialogs.shown.join(" | ").toStdString();
+    }
     // Nothing stays taken once the link is closed either.
     EXPECT_TRUE(w.OpenPort->Enabled());
     EXPECT_TRUE(Taken(c.post).isEmpty()) << Taken(c.post).join("; ").toStdString();

@@ -92,8 +92,9 @@ TEST_F(JapanPages, UserSettingPanelFollowsTheModesLayoutVariant)
         design::ApplyJapanUserSettingLayout(*window, variant);
         EXPECT_EQ(top("Combo_JapActiveIslanding"), islanding);
         for (const char* row : {"Combo_JapUFRDelayTime", "Combo_JapanTraceLoad", "Combo_JapanSetMainLoadCal"})
-            if (top(row) < 1000)
+            if (top(row) < 1000) {
                 EXPECT_GE(islanding, top(row) + 30) << row << " in variant " << variant;
+            }
     }
     EXPECT_LE(islanding + 24, control("Group_JapUserSet")->Height());
 }

@@ -105,10 +105,12 @@ TEST_P(LinkChoice, ALinkChosenWhileClosingWaitsForTheNextOpen)
     driver->Click("OpenPort");
     time.hook = nullptr;
     EXPECT_TRUE(opened) << "the link chosen was not opened";
-    if (LinkTypeOf(s.to) == LinkRs485)
+    if (LinkTypeOf(s.to) == LinkRs485) {
         EXPECT_GT(bus.Frames().size(), busFrames) << "the bus was not polled";
-    if (LinkTypeOf(s.to) == LinkWifi)
+    }
+    if (LinkTypeOf(s.to) == LinkWifi) {
         EXPECT_GT(module.Frames().size(), moduleFrames) << "the module was not polled";
+    }
     EXPECT_GE(module.Accepted(), accepted);
     EXPECT_TRUE(w.OpenPort->Enabled());
 }

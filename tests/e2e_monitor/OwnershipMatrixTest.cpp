@@ -311,8 +311,9 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
             ASSERT_TRUE(run.Do("click Image_Firmware"));
             ASSERT_TRUE(run.Do("drop " + kImage));
             ASSERT_TRUE(run.WaitFor([&] { return triggered || Dialogs(run).filter("Please wait").size() > 0; }, 15000));
-            if (!triggered)
+            if (!triggered) {
                 ASSERT_TRUE(run.WaitFor([&] { return run.Do("drop " + kImage) && (triggered || run.EnabledOf("Btn_UpgradeStart")); }, 15000));
+            }
         }
         ended = [&] { return run.EnabledOf("Btn_UpgradeStart") || Dialogs(run).filter("Error").size() > 0; };
         allowedRuns = {{1, 2}};
@@ -379,8 +380,9 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         }
         // Nothing was committed to another inverter; a write never commits after the Close.
         for (const auto& f : bus.Frames())
-            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
+            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665) {
                 EXPECT_EQ(f.bytes[0], 1);
+            }
         return;
     }
 
@@ -408,17 +410,20 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
                 sent += f.timeUs >= interruptUs ? 1 : 0;
             EXPECT_LE(sent, 1) << "frames went out after Close";
         }
-        if (cell.row == Row::EnergyRead || cell.row == Row::EnergyWrite)
+        if (cell.row == Row::EnergyRead || cell.row == Row::EnergyWrite) {
             EXPECT_TRUE(run.EnabledOf("Btn_ReadEnergy"));
+        }
         for (const auto& f : bus.Frames())
-            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
+            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665) {
                 EXPECT_NE(f.bytes[4] << 8 | f.bytes[5], 0x55AA) << "an incomplete write was committed";
+            }
         if (cell.action == Action::LinkClose) {
             // The window is usable: the link opens again and an operation runs to its end.
             bus.ClearFaults(1);
             bus.ClearFaults(2);
-            if (run.TextOf("Combo_SelectMode") != "Monitor")
+            if (run.TextOf("Combo_SelectMode") != "Monitor") {
                 ASSERT_TRUE(run.Do("pickt Combo_SelectMode Monitor"));
+            }
             ASSERT_TRUE(run.Do("click OpenPort"));
             ASSERT_TRUE(run.WaitFor([&] { return run.EnabledOf("ClosePort") && run.Status(4) == "COM Open"; }, 10000));
             shown.clear();
@@ -450,11 +455,13 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         ASSERT_TRUE(run.WaitFor([&] { return !run.Ask("get Form_Message")["visible"].toBool(); }, 5000));
         const auto frames = bus.Frames();
         for (std::size_t k = 0; k < endedAt; ++k)
-            if (frames[k].timeUs >= firstOpUs && ofOperation(frames[k]))
+            if (frames[k].timeUs >= firstOpUs && ofOperation(frames[k])) {
                 EXPECT_EQ(frames[k].bytes[0], 1) << "a frame of the run went to inverter " << int(frames[k].bytes[0]);
+            }
     }
-    if (gridRow)
+    if (gridRow) {
         EXPECT_TRUE(SameForEachInverter(ofOperation, endedAt, true));
+    }
     if (cell.row == Row::GridLoad)
         for (int id : {1, 2}) {
             EXPECT_EQ(bus.Holding(id, 33552), 2655) << "inverter " << id;
@@ -471,13 +478,15 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
         << "the operation's frames went to the inverters in the order " << ::testing::PrintToString(runs);
     if (cell.row == Row::EnergyRead || cell.row == Row::EnergyWrite) {
         for (const auto& f : bus.Frames())
-            if (EnergyFrame(f))
+            if (EnergyFrame(f)) {
                 EXPECT_EQ(f.bytes[0], 1) << "energy frame to inverter " << int(f.bytes[0]);
+            }
     }
     if (cell.row == Row::EnergyWrite)
         for (const auto& f : bus.Frames())
-            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665)
+            if (IsModbus(f) && f.bytes[1] == 6 && RegisterOf(f) == 24665) {
                 EXPECT_NE(f.bytes[4] << 8 | f.bytes[5], 0x55AA) << "an incomplete write was committed";
+            }
     if (upgradeRow && cell.row != Row::Programming) {
         // The survey read the inverters themselves: both are up, none in its boot loader.
         const QList<QStringList> grid = run.CellsOf("Grid_Dev");
@@ -492,9 +501,10 @@ TEST_P(OwnershipMatrix, OperationKeepsItsInverterAndTheWindowStaysUsable)
     // The window ends usable: a later operation works. On the upgrade page (where a load
     // refuses a mode switch) that is a load; a mode chosen during another operation has been
     // switched to since, and polls.
-    if (cell.action == Action::ModeSwitch && !upgradeRow)
+    if (cell.action == Action::ModeSwitch && !upgradeRow) {
         ASSERT_TRUE(run.WaitFor([&] { return run.TextOf("Combo_SelectMode") == "Storage"; }, 20000))
             << "the deferred mode switch did not happen";
+    }
     if (upgradeRow) {
         const auto loads = [&] { return run.LinesOf("List_UpgradeEvent").filter("Hex Length").size(); };
         const auto before = loads();

@@ -99,8 +99,9 @@ TEST_F(WalkingCommands, OnWifiEachAddressesTheModuleOnce)
         EXPECT_EQ(writes, 1);
         const QStringList shown = openlink::TakeDialogs(run);
         EXPECT_FALSE(shown.contains(kNothing));
-        if (walk.reg == 802)
+        if (walk.reg == 802) {
             EXPECT_EQ(shown, QStringList{"Check Protocol Please"});
+        }
     }
     EXPECT_TRUE(run.Do("close"));
     EXPECT_TRUE(run.process.waitForFinished(15000));

@@ -114,8 +114,9 @@ TEST_F(WifiWindow, PollsTheModuleShowsItsCountersAndStartsEachSessionWithoutACon
     EXPECT_EQ(head(frames[1]), (Bytes{0xFF, 0x04, 0xA0, 0x02, 0x00, 0x21}));
     EXPECT_EQ(head(frames[2]), (Bytes{0xFF, 0x03, 0x62, 0xF9, 0x00, 0x01}));
     for (std::size_t i = 3; i + 2 < frames.size(); i += 3) {
-        if (i > 3)
+        if (i > 3) {
             EXPECT_EQ(frames[i - 1].bytes, kKeepAlive) << i;
+        }
         EXPECT_EQ(frames[i].bytes[1], 1) << i;
         EXPECT_EQ(frames[i + 1].bytes[1], 4) << i;
     }
